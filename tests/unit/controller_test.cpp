@@ -1,0 +1,262 @@
+#include "controller.h"
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "fake_profile.h"
+#include "instance.h"
+
+namespace zep {
+namespace {
+
+// A shell with a virtual clock: pumping messages advances time and runs the events due.
+class FakeShell : public Shell {
+public:
+    uint32_t tick = 1000;
+    LocalDateTime now{2026, 12, 8, 12, 0, 0};
+    std::vector<std::string> log;
+    std::vector<TrayPicture> pictures;
+    bool refuseTip = false;
+    bool trayVisible = false;
+    std::vector<TopWindow> windows;
+    std::vector<uintptr_t> closed;
+    std::function<void()> onPump;  // runs once per pumped 100 ms
+
+    uint32_t TickCount() override { return tick; }
+    LocalDateTime LocalNow() override { return now; }
+    bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) override {
+        const uint32_t start = tick;
+        for (int guard = 0; guard < 100000; ++guard) {
+            if (done()) return true;
+            if (timeoutMs && ElapsedMs(tick, start) >= *timeoutMs) return false;
+            tick += 100;
+            if (onPump) onPump();
+        }
+        ADD_FAILURE() << "wait never ended";
+        return false;
+    }
+    void SetTrayPicture(TrayPicture p) override { pictures.push_back(p); }
+    bool SetTrayTip(const std::u16string&) override { return !refuseTip; }
+    void SetTrayIconVisible(bool v) override {
+        trayVisible = v;
+        log.push_back(v ? "tray+" : "tray-");
+    }
+    void ShowTimePanel(bool top) override { log.push_back(top ? "panel-top" : "panel"); }
+    void CloseTimePanel() override { log.push_back("panel-close"); }
+    void SetTimePanelCopyEnabled(bool) override {}
+    void ShowSettingsWindow() override {}
+    void ShowBox(BoxKind, const std::u16string&) override {}
+    std::u16string FromAnsi(const std::string& t) override { return std::u16string(t.begin(), t.end()); }
+    void OpenProgram(const std::string& f, const std::string& p, const std::string& d) override {
+        log.push_back("open " + f + " [" + p + "] in [" + d + "]");
+    }
+    bool FileExists(const std::string&) override { return false; }
+    std::vector<TopWindow> TopLevelWindows() override { return windows; }
+    void PostClose(uintptr_t h) override { closed.push_back(h); }
+    void LibraryConnect() override { log.push_back("lib connect"); }
+    void LibraryDisconnect() override { log.push_back("lib disconnect"); }
+    void CloseControllerWindow() override { log.push_back("close"); }
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    Settings settings;
+    Controller controller{shell, settings};
+
+    void SetUp() override {
+        FakeProfile file;
+        SettingsStore store(file, TestEnvironment());
+        settings = store.Defaults();
+        settings.SetupUtility = "C:\\Tools\\Velk.exe";
+        settings.IPAddress = "10.0.0.254";
+        controller.Create();
+    }
+    void StartAt(int hour, int minute) {
+        shell.now.hour = hour;
+        shell.now.minute = minute;
+        controller.DoConnected();
+    }
+};
+
+TEST(DailyWindow, InclusiveEndsAndMidnightSpan) {
+    EXPECT_TRUE(InDailyWindow(2300, 750, 2330));
+    EXPECT_TRUE(InDailyWindow(2300, 750, 750));
+    EXPECT_TRUE(InDailyWindow(2300, 750, 0));
+    EXPECT_FALSE(InDailyWindow(2300, 750, 800));
+    EXPECT_FALSE(InDailyWindow(2300, 750, 2259));
+    EXPECT_TRUE(InDailyWindow(900, 1700, 1700));
+    EXPECT_TRUE(InDailyWindow(900, 1700, 900));
+    EXPECT_FALSE(InDailyWindow(900, 1700, 1701));
+    EXPECT_TRUE(InDailyWindow(1200, 1200, 1200));
+}
+
+TEST_F(ControllerTest, ConnectionStartDecidesTheDailyWindowFromTheSpinValues) {
+    settings.AutoConnect = false;  // the decision does not depend on the daily switches
+    StartAt(23, 30);
+    EXPECT_TRUE(controller.state().StartedInAutoWindow);
+    StartAt(8, 0);
+    EXPECT_FALSE(controller.state().StartedInAutoWindow);
+    settings.AutoConnectHour = 9, settings.AutoConnectMinute = 0;
+    settings.AutoDisconnectHour = 17, settings.AutoDisconnectMinute = 0;
+    StartAt(17, 0);
+    EXPECT_TRUE(controller.state().StartedInAutoWindow);
+    StartAt(17, 1);
+    EXPECT_FALSE(controller.state().StartedInAutoWindow);
+}
+
+TEST_F(ControllerTest, TransitionsMoveTheStateAndThePicture) {
+    auto& st = controller.state();
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
+    st.WanIP = "1.2.3.4";
+    settings.Autorun[3].Launched = true;
+    st.ElapsedDisconnectRound = 4;
+    shell.tick = 5000;
+    StartAt(12, 0);
+    EXPECT_TRUE(st.Connected);
+    EXPECT_TRUE(st.WanIP.empty());
+    EXPECT_EQ(st.ConnectStartTick, 5000u);
+    EXPECT_EQ(st.IPAssignedTick, 5000u);
+    EXPECT_EQ(st.ElapsedDisconnectRound, 1);
+    EXPECT_FALSE(settings.Autorun[3].Launched);
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::Connect);
+    EXPECT_EQ(shell.log.back(), "tray+");
+
+    st.SyslogHeard = true;
+    controller.UpdateTrayIcon();
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::ConnectData);
+
+    st.DisconnectRequested = true;
+    st.WanIP = "1.2.3.4";
+    controller.menus().Item(kTrayIP).enabled = true;
+    controller.DoDisconnected();
+    EXPECT_FALSE(st.Connected);
+    EXPECT_FALSE(st.DisconnectRequested);
+    EXPECT_FALSE(st.StartedInAutoWindow);
+    EXPECT_FALSE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::DisconnectData);
+    st.SyslogHeard = false;
+    controller.UpdateTrayIcon();
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
+}
+
+TEST_F(ControllerTest, TimePanelShownOnlyWhenSet) {
+    settings.ShowTimePanel = false;
+    StartAt(12, 0);
+    EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), "panel-top"), 0);
+    settings.ShowTimePanel = true;
+    StartAt(12, 0);
+    EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), "panel-top"), 1);
+}
+
+TEST_F(ControllerTest, RefusedTipReaddsTheIconAfterHalfASecond) {
+    shell.refuseTip = true;
+    shell.log.clear();
+    const uint32_t before = shell.tick;
+    controller.UpdateTrayIcon();
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+", "tray+"}));
+    EXPECT_EQ(ElapsedMs(shell.tick, before), 500u);
+}
+
+TEST_F(ControllerTest, DisconnectTwiceIssuesOneCommandUntilTheLineIsDown) {
+    StartAt(12, 0);
+    shell.log.clear();
+    controller.TrayDisconnectClick();
+    controller.TrayDisconnectClick();
+    ASSERT_EQ(shell.log.size(), 1u);
+    EXPECT_EQ(shell.log[0], "open C:\\Tools\\Velk.exe [-i10.0.0.254 -cut1] in [C:\\Tools\\]");
+    controller.DoDisconnected();
+    controller.TrayDisconnectClick();
+    EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), shell.log[0]), 2);
+}
+
+TEST_F(ControllerTest, ConnectAndDisconnectGoThroughTheLibraryWhenChosen) {
+    settings.UseMRLDll = true;
+    controller.ConnectAction();
+    controller.DisconnectAction();
+    EXPECT_EQ(shell.log.back(), "lib disconnect");
+    EXPECT_EQ(shell.log[shell.log.size() - 2], "lib connect");
+    settings.UseMRLDll = false;
+    controller.ConnectAction();
+    EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -con1] in []");
+    EXPECT_TRUE(controller.state().ElapsedDisconnectArmed);
+}
+
+TEST_F(ControllerTest, QuitRequestWaitsForTheDisconnectionThenExits) {
+    StartAt(12, 0);
+    int exits = 0;
+    int pumped = 0;
+    shell.onPump = [&] {
+        if (++pumped == 50) controller.DoDisconnected();  // the router reports the disconnection
+    };
+    controller.OnInstanceCommand(1, [&] { ++exits; });
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_GE(pumped, 50);
+}
+
+TEST_F(ControllerTest, QuitWaitEndsWhenTheProgramIsClosedOtherwise) {
+    StartAt(12, 0);
+    int exits = 0;
+    int pumped = 0;
+    shell.onPump = [&] {
+        if (++pumped == 20) controller.MarkClosing();  // "終了" chosen from the tray meanwhile
+    };
+    controller.OnInstanceCommand(1, [&] { ++exits; });
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(controller.state().Connected);
+}
+
+TEST_F(ControllerTest, WakeRequestOnlyBlinks) {
+    int exits = 0;
+    shell.log.clear();
+    controller.OnInstanceCommand(0, [&] { ++exits; });
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+"}));
+    EXPECT_EQ(exits, 0);
+}
+
+TEST(SetupDialogs, OneWindowPerPatternInEnumerationOrder) {
+    const std::vector<std::u16string> titles = {
+        u"Explorer",
+        u"NWGSET - status",            // matches "nwgset" whatever the case
+        u"nwgset again",               // a second match is left alone
+        u"ｎｅｔｇｅｎｅｓｉｓ セットアップ",  // full-width lower case: the third pattern
+        u"NETGENESIS セットアップ ウィザード",
+    };
+    auto chosen = SetupDialogsToClose(titles);
+    ASSERT_EQ(chosen.size(), 3u);
+    EXPECT_EQ(chosen[0], std::optional<size_t>(1));
+    EXPECT_EQ(chosen[1], std::optional<size_t>(4));
+    EXPECT_EQ(chosen[2], std::optional<size_t>(3));
+    EXPECT_EQ(SetupDialogsToClose({u"nothing"}), (std::vector<std::optional<size_t>>{{}, {}, {}}));
+    // Only the first 254 characters of a title are read.
+    std::u16string longTitle(254, u'x');
+    EXPECT_EQ(SetupDialogsToClose({longTitle + u"nwgset"})[0], std::nullopt);
+}
+
+TEST_F(ControllerTest, SetupDialogsAreClosedWithTheirWaits) {
+    shell.windows = {{11, u"NWGSet"}, {12, u"NetGenesis セットアップ"}};
+    const uint32_t before = shell.tick;
+    controller.CloseSetupDialogs();
+    EXPECT_EQ(shell.closed, (std::vector<uintptr_t>{11, 12}));
+    EXPECT_EQ(ElapsedMs(shell.tick, before), 2000u);
+}
+
+TEST(TrayMenusModel, InitialCaptionsOrderAndStates) {
+    TrayMenus m;
+    std::vector<std::u16string> captions;
+    for (auto& item : m.right) captions.push_back(item.caption);
+    EXPECT_EQ(captions, (std::vector<std::u16string>{u"接続", u"接続2", u"接続3", u"接続4", u"切断", u"", u"設定",
+                                                     u"IPアドレスをコピー", u"", u"バージョン情報", u"終了"}));
+    EXPECT_TRUE(m.Item(kTrayConnect).visible);
+    EXPECT_FALSE(m.Item(kTrayConnect2).visible);
+    EXPECT_TRUE(m.Item(kTrayConnect4).radio);
+    EXPECT_FALSE(m.Item(kTrayIP).enabled);
+    captions.clear();
+    for (auto& item : m.left) captions.push_back(item.caption);
+    EXPECT_EQ(captions, (std::vector<std::u16string>{u"設定", u"", u"AI2000ログ閲覧", u"簡易ログ閲覧", u"syslog閲覧"}));
+    EXPECT_EQ(CutTrayTip(std::u16string(70, u'a')).size(), 62u);
+}
+
+}  // namespace
+}  // namespace zep

@@ -1,0 +1,107 @@
+// The controller: the connection state, the tray icon and menus, the transitions and the actions
+// that the tray, a second copy and the router's reports trigger.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings.h"
+#include "shell.h"
+#include "tray_menus.h"
+
+namespace zep {
+
+struct MessageRecord {  // message, wParam, lParam, result
+    uint32_t Msg = 0, WParam = 0, LParam = 0, Result = 0;
+};
+
+struct ControllerState {
+    bool FirstShowPending = true;
+    bool Connected = false;
+    bool DisconnectRequested = false;
+    bool SyslogHeard = false;
+    bool StartedInAutoWindow = false;
+    bool AutoConnectFired = false;
+    uint32_t AutoConnectFiredTick = 0;
+    bool ElapsedDisconnectArmed = false;
+    int ElapsedDisconnectRound = 1;
+    uint32_t ConnectStartTick = 0;
+    uint32_t IPAssignedTick = 0;
+    std::string WanIP;
+    int LineNumber = 0;
+    std::string DefaultLineCaption;
+    bool DestinationListKnown = false;
+    MessageRecord LastStatusReply;
+    bool QueryBusy = false;
+    bool ConnectPageUploaded = false;
+    bool FtpAbortRequested = false;
+    std::string SntpReply;
+};
+
+// Clock time of day as hour * 100 + minute.
+inline int HourMinute(int hour, int minute) { return hour * 100 + minute; }
+// Whether `now` lies in the daily window from `start` to `end` (both inclusive), which may span
+// midnight.
+bool InDailyWindow(int start, int end, int now);
+
+// The tray cuts every tip to this many characters.
+inline constexpr size_t kTrayTipLimit = 62;
+std::u16string CutTrayTip(const std::u16string& tip);
+
+// Tool command lines: "-i" and the router address, then the request's switches.
+std::string ConnectParameters(const std::string& address);
+std::string DisconnectParameters(const std::string& address);
+// The tool's folder: its path up to and including the last backslash.
+std::string ToolFolder(const std::string& toolPath);
+
+// For each of the setup utility's title patterns, in order, the first window whose lower-cased
+// title contains the lower-cased pattern (titles taken as read, at most 254 characters).
+std::vector<std::optional<size_t>> SetupDialogsToClose(const std::vector<std::u16string>& titles);
+std::u16string LowerTitle(std::u16string text);
+
+class Controller {
+public:
+    Controller(Shell& shell, Settings& settings) : shell_(shell), settings_(settings) {}
+
+    ControllerState& state() { return state_; }
+    const ControllerState& state() const { return state_; }
+    TrayMenus& menus() { return menus_; }
+    Settings& settings() { return settings_; }
+
+    // Creation of the controller window.
+    void Create();
+    bool closing() const { return closing_; }
+
+    void UpdateTrayIcon();
+    void BlinkTrayIcon();
+    void WaitMs(uint32_t ms);
+
+    void DoConnected();
+    void DoDisconnected();
+
+    void ResetDestinationMenus();
+
+    void ConnectAction();
+    void DisconnectAction();
+    void TrayDisconnectClick();
+
+    // A second copy's message.
+    void OnInstanceCommand(uint32_t command, const std::function<void()>& exitAction);
+
+    // Closes the setup utility's dialogs after the router reported a connect or disconnect.
+    void CloseSetupDialogs();
+
+    // The program is going down: waits that the user started must end.
+    void MarkClosing() { closing_ = true; }
+
+private:
+    Shell& shell_;
+    Settings& settings_;
+    ControllerState state_;
+    TrayMenus menus_;
+    bool closing_ = false;
+};
+
+}  // namespace zep

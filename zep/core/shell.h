@@ -1,0 +1,63 @@
+// What the controller needs from the system. The window layer implements it; tests fake it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings.h"
+
+namespace zep {
+
+enum class TrayPicture { Disconnect, Connect, DisconnectData, ConnectData };
+
+enum class BoxKind { Error, Information };
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    virtual uint32_t TickCount() = 0;
+    virtual LocalDateTime LocalNow() = 0;
+
+    // Process window messages until `done` holds or `timeoutMs` has passed (none: no limit).
+    // Returns early, with false, when the program is closing. True when `done` held.
+    virtual bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) = 0;
+
+    // The tray icon and its picture (also the application's and the controller window's icon).
+    virtual void SetTrayPicture(TrayPicture picture) = 0;
+    virtual bool SetTrayTip(const std::u16string& tip) = 0;  // false when the tray refused it
+    virtual void SetTrayIconVisible(bool visible) = 0;
+
+    // The connection-time panel.
+    virtual void ShowTimePanel(bool stayOnTop) = 0;
+    virtual void CloseTimePanel() = 0;
+    // The panel's copy-address item follows the tray's.
+    virtual void SetTimePanelCopyEnabled(bool enabled) = 0;
+
+    virtual void ShowSettingsWindow() = 0;
+    virtual void ShowBox(BoxKind kind, const std::u16string& text) = 0;
+    virtual std::u16string FromAnsi(const std::string& text) = 0;
+
+    // Shell "open" with SW_SHOW; the result is not looked at.
+    virtual void OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) = 0;
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // Top-level windows in the system's enumeration order, visible or not, with their titles.
+    struct TopWindow {
+        uintptr_t handle;
+        std::u16string title;
+    };
+    virtual std::vector<TopWindow> TopLevelWindows() = 0;
+    virtual void PostClose(uintptr_t handle) = 0;  // WM_SYSCOMMAND, SC_CLOSE
+
+    // The router maker's library, when bound.
+    virtual void LibraryConnect() = 0;
+    virtual void LibraryDisconnect() = 0;
+
+    // Ends the program: closes the controller window (its close query runs).
+    virtual void CloseControllerWindow() = 0;
+};
+
+}  // namespace zep
