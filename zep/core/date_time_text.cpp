@@ -12,8 +12,7 @@ namespace {
 
 std::string Padded(int value, size_t width) {
     std::string digits = std::to_string(value);
-    while (digits.size() < width) digits.insert(digits.begin(), '0');
-    return digits;
+    return digits.size() < width ? std::string(width - digits.size(), '0') + digits : digits;
 }
 
 std::string FormatPicture(const std::string& picture, const LocalDateTime& t, const LocaleFormats& f) {
@@ -78,7 +77,10 @@ int DaysInMonth(int year, int month) {
 
 std::string FormatDateTimeC(const LocalDateTime& t, const LocaleFormats& f) {
     std::string text = FormatPicture(f.shortDate, t, f);
-    if (t.hour != 0 || t.minute != 0 || t.second != 0) text += " " + FormatPicture(f.longTime, t, f);
+    if (t.hour != 0 || t.minute != 0 || t.second != 0) {
+        text += ' ';
+        text += FormatPicture(f.longTime, t, f);
+    }
     return text;
 }
 

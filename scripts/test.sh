@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs all the tests: installs what is missing, builds everything, runs the native unit tests
+# under the sanitizers, then the end-to-end tests of the real programs under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/bootstrap.sh
+scripts/build.sh
+
+echo "== unit tests (native, ASan + UBSan)"
+(cd build/native && ctest --output-on-failure -j"$(nproc)")
+
+echo "== end-to-end tests (Wine, Xvfb, network namespaces)"
+/usr/bin/python3 -m pytest -q tests/e2e "$@"

@@ -1,0 +1,394 @@
+#include "hidden.h"
+
+#include <cstdio>
+
+#include "instance.h"
+#include "resource.h"
+#include "texts_ja.h"
+#include "win_text.h"
+
+namespace zep {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TZEPHiddenForm";
+constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr UINT kFirstShowMessage = WM_APP + 2;
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTrayIconId = 1;
+
+std::string ModuleFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path, n);
+    return p.substr(0, p.rfind('\\'));
+}
+
+std::string IniPathOfProgram() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path, n);
+    size_t dot = p.rfind('.');
+    if (dot != std::string::npos && dot > p.rfind('\\')) p.erase(dot);
+    return p + ".ini";
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int PictureIndex(TrayPicture p) { return static_cast<int>(p); }
+
+}  // namespace
+
+HiddenForm::HiddenForm(HINSTANCE instance)
+    : instance_(instance), programFolder_(ModuleFolder()), iniFile_(IniPathOfProgram()) {}
+
+HiddenForm::~HiddenForm() {
+    if (trayAdded_) Shell_NotifyIconW(NIM_DELETE, &tray_);
+}
+
+SettingsEnvironment HiddenForm::Environment() const {
+    SettingsEnvironment env;
+    env.desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    env.desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    char windows[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
+    env.windowsFolder.assign(windows, n);
+    env.programFolder = programFolder_;
+    env.mrlLibraryBound = library_.bound();
+    env.folderExists = DirectoryExists;
+    return env;
+}
+
+bool HiddenForm::Create() {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance_;
+    wc.lpszClassName = kClassName;
+    wc.hIcon = LoadIconW(instance_, kIconResourceNames[0]);
+    if (!RegisterClassExW(&wc)) return false;
+
+    // No border, no task-bar button: the tray icon is the program's presence.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, Wide(text::kAppTitle).c_str(), WS_POPUP, -1, 0, 1, 1,
+                              nullptr, nullptr, instance_, this);
+    if (!window_) return false;
+
+    library_.Bind(programFolder_.c_str());
+    dllBuffer_.assign(kDllBufferSize, 0);
+    notifyTarget_ = {window_, WM_DLLNOTIFY};
+    for (size_t i = 0; i < icons_.size(); ++i) icons_[i] = LoadIconW(instance_, kIconResourceNames[i]);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    tray_.cbSize = sizeof tray_;
+    tray_.hWnd = window_;
+    tray_.uID = kTrayIconId;
+    tray_.uCallbackMessage = kTrayCallback;
+    controller_.Create();
+    SetTimer(window_, kTimerId, 1000, nullptr);
+    return true;
+}
+
+int HiddenForm::Run() {
+    // Showing the main window starts the one-time start-up, once the loop runs.
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    PostMessageW(window_, kFirstShowMessage, 0, 0);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchOne(msg);
+    return 0;
+}
+
+void HiddenForm::DispatchOne(const MSG& msg) {
+    HookQueuedMessage(msg);
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void HiddenForm::HookQueuedMessage(const MSG& msg) {
+    if (msg.message == WM_DLLNOTIFY) lastDllNotify_ = msg;
+}
+
+bool HiddenForm::PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) {
+    const uint32_t start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (quitting_ || controller_.closing()) return false;
+        DWORD wait = INFINITE;
+        if (timeoutMs) {
+            uint32_t elapsed = ElapsedMs(GetTickCount(), start);
+            if (elapsed >= *timeoutMs) return false;
+            wait = *timeoutMs - elapsed;
+        }
+        // Sleeps until a message arrives or the time is up: no spinning.
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quitting_ = true;
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+                return false;
+            }
+            DispatchOne(msg);
+            if (done()) return true;
+        }
+    }
+}
+
+LRESULT CALLBACK HiddenForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<HiddenForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = hwnd;
+    }
+    auto* self = reinterpret_cast<HiddenForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case kFirstShowMessage:
+            FirstShow();
+            return 0;
+        case kTrayCallback:
+            OnTrayNotify(lParam);
+            return 0;
+        case WM_TIMER:
+            // A router datagram shows the Data picture until the next tick.
+            if (controller_.state().SyslogHeard) {
+                controller_.state().SyslogHeard = false;
+                controller_.UpdateTrayIcon();
+            }
+            return 0;
+        case WM_STATUSREPLY: {
+            MessageRecord& r = controller_.state().LastStatusReply;
+            r = {msg, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), 0};
+            break;
+        }
+        case WM_INSTANCECOMMAND:
+            controller_.OnInstanceCommand(static_cast<uint32_t>(wParam), [this] { TrayExitClick(); });
+            return 0;
+        case WM_DLLNOTIFY:
+            lastDllNotify_ = MSG{window_, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+            return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMESUSPEND) ResumedFromSuspend();
+            return TRUE;
+        case WM_CLOSE:
+            if (CloseQuery()) DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            KillTimer(window_, kTimerId);
+            SetTrayIconVisible(false);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            if (msg == taskbarCreatedMessage_ && trayAdded_) {
+                trayAdded_ = false;  // the notification area was restarted: add the icon anew
+                AddTrayIcon();
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+void HiddenForm::FirstShow() {
+    if (!controller_.state().FirstShowPending) return;
+    controller_.ResetDestinationMenus();
+    controller_.state().FirstShowPending = false;
+    LoadSettings();
+    if (!FileExists(settings_.SetupUtility) && !settings_.UseMRLDll) {
+        ShowBox(BoxKind::Information, text::kFirstShowInfo);
+        ShowSettingsWindow();
+    }
+    controller_.menus().Item(kTrayAILog).enabled = !settings_.AIExeFile.empty() && FileExists(settings_.AIExeFile);
+}
+
+void HiddenForm::LoadSettings() {
+    SettingsStore store(iniFile_, Environment());
+    settings_ = store.Defaults();
+    store.Load(settings_);
+    // An access log of the viewer's older name takes the new one; a failed rename is ignored.
+    const std::string oldLog = settings_.LogFolder + "\\AI98RR.log";
+    if (FileExists(oldLog)) MoveFileA(oldLog.c_str(), (settings_.LogFolder + "\\AI2000RR.log").c_str());
+}
+
+void HiddenForm::SaveSettings() {
+    auto failedKey = SettingsStore(iniFile_, Environment()).Save(settings_);
+    if (failedKey && !saveErrorShown_) {
+        // Shown once: the exit goes on, so the user can always quit.
+        saveErrorShown_ = true;
+        std::u16string message = text::kCannotWriteFmt;
+        message.replace(message.find(u"%s"), 2, FromAnsi(iniFile_.path()));
+        ShowBox(BoxKind::Error, message);
+    }
+}
+
+bool HiddenForm::CloseQuery() {
+    controller_.MarkClosing();
+    SaveSettings();
+    return true;
+}
+
+void HiddenForm::ResumedFromSuspend() {
+    // The status request after a resume comes with the line commands.
+}
+
+void HiddenForm::TrayExitClick() {
+    SaveSettings();
+    CloseControllerWindow();
+}
+
+void HiddenForm::CloseControllerWindow() { SendMessageW(window_, WM_CLOSE, 0, 0); }
+
+void HiddenForm::OnTrayNotify(LPARAM event) {
+    if (event == WM_LBUTTONDOWN) PopupMenu(controller_.menus().left);
+    else if (event == WM_RBUTTONDOWN) PopupMenu(controller_.menus().right);
+}
+
+void HiddenForm::PopupMenu(const std::vector<TrayMenuItem>& items) {
+    HMENU menu = CreatePopupMenu();
+    for (const TrayMenuItem& item : items) {
+        if (!item.visible) continue;
+        MENUITEMINFOW info{sizeof info};
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        std::wstring caption = Wide(item.caption);
+        info.fType = item.IsSeparator() ? MFT_SEPARATOR : item.radio ? MFT_RADIOCHECK : MFT_STRING;
+        info.fState = (item.enabled ? MFS_ENABLED : MFS_DISABLED) | (item.checked ? MFS_CHECKED : MFS_UNCHECKED);
+        info.wID = static_cast<UINT>(item.id);
+        info.dwTypeData = caption.data();
+        InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
+    }
+    POINT at;
+    GetCursorPos(&at);
+    SetForegroundWindow(window_);
+    int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+    PostMessageW(window_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    if (id != 0) OnCommand(id);
+}
+
+void HiddenForm::OnCommand(int id) {
+    switch (id) {
+        case kTrayConnect:
+        case kTrayConnect2:
+        case kTrayConnect3:
+        case kTrayConnect4:
+            TrayConnectClick(id - kTrayConnect + 1);
+            break;
+        case kTrayDisconnect:
+            controller_.TrayDisconnectClick();
+            break;
+        case kTraySetting:
+        case kTraySettingL:
+            ShowSettingsWindow();
+            break;
+        case kTrayExit:
+            TrayExitClick();
+            break;
+        default:  // the address copy, the log views and the about box come with their windows
+            break;
+    }
+}
+
+void HiddenForm::TrayConnectClick(int tag) {
+    // While the router's destination list is unknown every item connects with the current default.
+    (void)tag;
+    controller_.ConnectAction();
+}
+
+uint32_t HiddenForm::TickCount() { return GetTickCount(); }
+
+LocalDateTime HiddenForm::LocalNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+void HiddenForm::AddTrayIcon() {
+    if (trayAdded_) return;
+    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray_.hIcon = currentIcon_;
+    trayAdded_ = Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
+}
+
+void HiddenForm::SetTrayPicture(TrayPicture picture) {
+    currentIcon_ = icons_[PictureIndex(picture)];
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    tray_.hIcon = currentIcon_;
+    if (trayAdded_) {
+        tray_.uFlags = NIF_ICON;
+        Shell_NotifyIconW(NIM_MODIFY, &tray_);
+    }
+}
+
+bool HiddenForm::SetTrayTip(const std::u16string& tip) {
+    std::wstring cut = Wide(CutTrayTip(tip));
+    lstrcpynW(tray_.szTip, cut.c_str(), ARRAYSIZE(tray_.szTip));
+    if (!trayAdded_) return true;  // taken when the icon is added
+    tray_.uFlags = NIF_TIP;
+    return Shell_NotifyIconW(NIM_MODIFY, &tray_) != FALSE;
+}
+
+void HiddenForm::SetTrayIconVisible(bool visible) {
+    if (visible) {
+        AddTrayIcon();
+    } else if (trayAdded_) {
+        Shell_NotifyIconW(NIM_DELETE, &tray_);
+        trayAdded_ = false;
+    }
+}
+
+// The connection-time panel and the settings window are windows of their own; until they exist
+// these calls have nothing to show.
+void HiddenForm::ShowTimePanel(bool) {}
+void HiddenForm::CloseTimePanel() {}
+void HiddenForm::SetTimePanelCopyEnabled(bool) {}
+void HiddenForm::ShowSettingsWindow() {}
+
+void HiddenForm::ShowBox(BoxKind kind, const std::u16string& message) {
+    const bool error = kind == BoxKind::Error;
+    MessageBoxW(window_, Wide(message).c_str(), Wide(error ? text::kCaptionError : text::kCaptionInfo).c_str(),
+                MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+}
+
+std::u16string HiddenForm::FromAnsi(const std::string& text) { return U16(WideFromAnsi(text)); }
+
+void HiddenForm::OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) {
+    ShellExecuteA(nullptr, "open", file.c_str(), parameters.c_str(), folder.empty() ? nullptr : folder.c_str(),
+                  SW_SHOW);
+}
+
+bool HiddenForm::FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static BOOL CALLBACK CollectTopWindow(HWND hwnd, LPARAM param) {
+    wchar_t title[255];  // titles are read with up to 254 characters
+    int n = GetWindowTextW(hwnd, title, 255);
+    reinterpret_cast<std::vector<Shell::TopWindow>*>(param)->push_back(
+        {reinterpret_cast<uintptr_t>(hwnd), U16(std::wstring(title, n))});
+    return TRUE;
+}
+
+std::vector<Shell::TopWindow> HiddenForm::TopLevelWindows() {
+    std::vector<TopWindow> windows;
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+void HiddenForm::PostClose(uintptr_t handle) {
+    PostMessageW(reinterpret_cast<HWND>(handle), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void HiddenForm::LibraryConnect() {
+    if (library_.bound()) library_.Connect(&notifyTarget_, dllBuffer_.data(), 0);
+}
+
+void HiddenForm::LibraryDisconnect() {
+    if (library_.bound()) library_.Disconnect(&notifyTarget_, dllBuffer_.data(), 0);
+}
+
+}  // namespace zep

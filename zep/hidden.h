@@ -1,0 +1,93 @@
+// TZEPHiddenForm: the invisible controller window. It owns the controller, the tray icon and its
+// menus, the settings file and the router maker's library, and turns window messages into calls.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MRLExhibits.h"
+#include "controller.h"
+#include "profile_file.h"
+#include "settings.h"
+
+namespace zep {
+
+class HiddenForm : public Shell {
+public:
+    explicit HiddenForm(HINSTANCE instance);
+    ~HiddenForm() override;
+
+    // Creates the window (its creation steps run now) and places it at -1, 0, 1 x 1.
+    bool Create();
+    HWND window() const { return window_; }
+
+    // The message loop of the program; returns when the controller window is gone.
+    int Run();
+
+    // Shell
+    uint32_t TickCount() override;
+    LocalDateTime LocalNow() override;
+    bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) override;
+    void SetTrayPicture(TrayPicture picture) override;
+    bool SetTrayTip(const std::u16string& tip) override;
+    void SetTrayIconVisible(bool visible) override;
+    void ShowTimePanel(bool stayOnTop) override;
+    void CloseTimePanel() override;
+    void SetTimePanelCopyEnabled(bool enabled) override;
+    void ShowSettingsWindow() override;
+    void ShowBox(BoxKind kind, const std::u16string& text) override;
+    std::u16string FromAnsi(const std::string& text) override;
+    void OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) override;
+    bool FileExists(const std::string& path) override;
+    std::vector<TopWindow> TopLevelWindows() override;
+    void PostClose(uintptr_t handle) override;
+    void LibraryConnect() override;
+    void LibraryDisconnect() override;
+    void CloseControllerWindow() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Sees every message taken from the queue, before it is dispatched.
+    void HookQueuedMessage(const MSG& msg);
+    void DispatchOne(const MSG& msg);
+
+    void FirstShow();
+    void LoadSettings();
+    void SaveSettings();
+    bool CloseQuery();
+    void ResumedFromSuspend();
+
+    void OnTrayNotify(LPARAM event);
+    void PopupMenu(const std::vector<TrayMenuItem>& items);
+    void OnCommand(int id);
+    void TrayConnectClick(int tag);
+    void TrayExitClick();
+    void AddTrayIcon();
+
+    SettingsEnvironment Environment() const;
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    std::string programFolder_;
+    IniFile iniFile_;
+    Settings settings_;
+    Controller controller_{*this, settings_};
+    MrlLibrary library_;
+    NotifyTarget notifyTarget_{};
+    std::vector<uint8_t> dllBuffer_;
+    MSG lastDllNotify_{};
+    std::array<HICON, 4> icons_{};
+    HICON currentIcon_ = nullptr;
+    NOTIFYICONDATAW tray_{};
+    bool trayAdded_ = false;
+    UINT taskbarCreatedMessage_ = 0;
+    bool quitting_ = false;
+    bool saveErrorShown_ = false;
+};
+
+}  // namespace zep
