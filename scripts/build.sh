@@ -8,6 +8,9 @@ jobs=$(nproc)
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DZEP_SANITIZE=ON >/dev/null
 cmake --build build/native -j"$jobs"
 
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEP_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j"$jobs"
+
 cmake -S . -B build/w64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/w64 -j"$jobs"
 
@@ -21,4 +24,4 @@ for exe in build/w64/zep/zep.exe build/w32/zep/zep.exe; do
     grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|shell32.dll|comctl32.dll|ole32.dll|advapi32.dll|version.dll|winmm.dll|ws2_32.dll|msvcrt.dll|comdlg32.dll|oleaut32.dll|shlwapi.dll|api-ms-win-.*' || true)
   if [ -n "$extra" ]; then echo "build: $exe needs non-system DLLs: $extra" >&2; exit 1; fi
 done
-echo "build: done (build/native, build/w64, build/w32)"
+echo "build: done (build/native, build/fuzz, build/w64, build/w32)"
