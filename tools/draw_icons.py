@@ -97,6 +97,10 @@ ART_32 = [
     ".BBBBBBBBBBBBBBBBBBBBBBBBBBBBBB.",  # 31
 ]
 
+# At 16x16 there is no room for the lettering or the stand: the globe rests
+# directly on the box (the box's top edge doubles as the globe's bottom row)
+# and each lamp gets its own black bezel so the red lamp still reads on the
+# red box.
 ART_16 = [
     # 0123456789012345
     "......oooo......",  # 0
@@ -108,12 +112,12 @@ ART_16 = [
     "...ommmmmmmmo...",  # 6
     "....ogmggmgo....",  # 7
     "....oogmmgoo....",  # 8
-    "......oooo......",  # 9
-    ".BBBBBBBBBBBBBB.",  # 10
-    "BllllllllllllllB",  # 11
+    ".BBBBBBBBBBBBBB.",  # 9
+    "BllllllllllllllB",  # 10
+    "BlbKKKKbbKKKKbdB",  # 11
     "BlbKRRKbbKGGKbdB",  # 12
     "BlbKRRKbbKGGKbdB",  # 13
-    "BddddddddddddddB",  # 14
+    "BddKKKKddKKKKddB",  # 14
     ".BBBBBBBBBBBBBB.",  # 15
 ]
 
