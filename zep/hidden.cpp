@@ -176,6 +176,12 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (CloseQuery()) DestroyWindow(window_);
             return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The system is shutting down: the settings are written as at any exit.
+            if (wParam) CloseQuery();
+            return 0;
         case WM_DESTROY:
             KillTimer(window_, kTimerId);
             SetTrayIconVisible(false);
