@@ -11,7 +11,7 @@ packages=(
   libgtest-dev googletest libgcrypt20-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 libgcrypt-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
-  iproute2 libcap2-bin procps psmisc
+  iproute2 libcap2-bin procps psmisc util-linux locales
   python3 python3-pytest python3-pyftpdlib python3-pycryptodome
 )
 missing=()

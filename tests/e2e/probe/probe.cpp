@@ -1,0 +1,989 @@
+// probe: finds and drives windows for the end-to-end tests.
+//
+// Runs under Wine with the same WINEPREFIX (and network namespace) as the program under test.
+// Prints UTF-8 whatever the code page; every wait has a bound; exit 0 on success, else a
+// message on stderr and a non-zero code (2 = bad usage, 3 = not found / timed out,
+// 4 = an operation on a found window failed).
+//
+// Window arguments: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...
+// Text in the output is escaped: \\ \n \r \t and \xHH for other control characters.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Exit { kOk = 0, kUsage = 2, kNotFound = 3, kFailed = 4 };
+
+const UINT kSendTimeoutMs = 2000;   // bound of every SendMessage to another process
+
+// ---------------------------------------------------------------- output
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+void Write(FILE* f, const std::wstring& line) {
+  std::string s = Utf8(line);
+  s += '\n';
+  fwrite(s.data(), 1, s.size(), f);
+  fflush(f);
+}
+
+void Out(const std::wstring& line) { Write(stdout, line); }
+
+int Fail(int code, const std::wstring& msg) {
+  Write(stderr, L"probe: " + msg);
+  return code;
+}
+
+std::wstring Hex(unsigned long long v) {
+  wchar_t b[32];
+  swprintf(b, 32, L"0x%llx", v);
+  return b;
+}
+
+std::wstring Num(long long v) { return std::to_wstring(v); }
+
+// Escapes backslashes and control characters; with `spaces` also blanks, for values that
+// sit in the middle of a line.
+std::wstring Esc(const std::wstring& s, bool spaces = false) {
+  std::wstring r;
+  for (wchar_t c : s) {
+    if (c == L'\\') r += L"\\\\";
+    else if (c == L'\n') r += L"\\n";
+    else if (c == L'\r') r += L"\\r";
+    else if (c == L'\t') r += L"\\t";
+    else if (c < 0x20 || c == 0x7f || (spaces && c == L' ')) {
+      wchar_t b[8];
+      swprintf(b, 8, L"\\x%02x", (unsigned)c);
+      r += b;
+    } else r += c;
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------- arguments
+
+bool ParseNumber(const std::wstring& s, long long* v) {
+  if (s.empty()) return false;
+  wchar_t* end = nullptr;
+  const wchar_t* p = s.c_str();
+  bool neg = *p == L'-';
+  if (neg) p++;
+  unsigned long long u;
+  if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) u = wcstoull(p + 2, &end, 16);
+  else u = wcstoull(p, &end, 10);
+  if (end == p || *end) return false;
+  *v = neg ? -(long long)u : (long long)u;
+  return true;
+}
+
+// Message numbers: decimal, 0x hex, or a few names ("WM_APP+3").
+bool ParseMessage(const std::wstring& s, UINT* msg) {
+  static const struct { const wchar_t* name; UINT value; } names[] = {
+      {L"WM_CLOSE", WM_CLOSE},     {L"WM_COMMAND", WM_COMMAND}, {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
+      {L"WM_TIMER", WM_TIMER},     {L"WM_QUIT", WM_QUIT},       {L"WM_USER", WM_USER},
+      {L"WM_APP", WM_APP},         {L"WM_NULL", WM_NULL},       {L"WM_ENDSESSION", WM_ENDSESSION},
+      {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION}};
+  std::wstring base = s;
+  long long offset = 0;
+  size_t plus = s.find(L'+');
+  if (plus != std::wstring::npos) {
+    base = s.substr(0, plus);
+    if (!ParseNumber(s.substr(plus + 1), &offset)) return false;
+  }
+  for (auto& n : names)
+    if (_wcsicmp(base.c_str(), n.name) == 0) {
+      *msg = n.value + (UINT)offset;
+      return true;
+    }
+  long long v;
+  if (plus != std::wstring::npos || !ParseNumber(s, &v)) return false;
+  *msg = (UINT)v;
+  return true;
+}
+
+struct Args {
+  std::vector<std::wstring> pos;
+  long long ms = -1;
+  bool visible = false, tray = false;
+  std::wstring title;
+  bool has_title = false;
+};
+
+bool SplitArgs(int argc, wchar_t** argv, Args* a) {
+  for (int i = 2; i < argc; i++) {
+    std::wstring s = argv[i];
+    if (s == L"--ms" && i + 1 < argc) {
+      if (!ParseNumber(argv[++i], &a->ms) || a->ms < 0) return false;
+    } else if (s == L"--visible") {
+      a->visible = true;
+    } else if (s == L"--tray") {
+      a->tray = true;
+    } else if (s == L"--title" && i + 1 < argc) {
+      a->title = argv[++i];
+      a->has_title = true;
+    } else {
+      a->pos.push_back(s);
+    }
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- windows
+
+struct WindowQuery {
+  bool by_hwnd = false;
+  HWND hwnd = nullptr;
+  bool has_class = false, has_title = false;
+  std::wstring cls, title;
+};
+
+bool ParseQuery(const std::wstring& s, WindowQuery* query) {
+  if (s.rfind(L"hwnd=", 0) == 0) {
+    long long v;
+    if (!ParseNumber(s.substr(5), &v)) return false;
+    query->by_hwnd = true;
+    query->hwnd = (HWND)(INT_PTR)v;
+    return true;
+  }
+  if (s.rfind(L"class=", 0) == 0) {
+    std::wstring rest = s.substr(6);
+    size_t t = rest.find(L",title=");
+    query->has_class = true;
+    if (t == std::wstring::npos) {
+      query->cls = rest;
+    } else {
+      query->cls = rest.substr(0, t);
+      query->has_title = true;
+      query->title = rest.substr(t + 7);
+    }
+    return !query->cls.empty();
+  }
+  if (s.rfind(L"title=", 0) == 0) {
+    query->has_title = true;
+    query->title = s.substr(6);
+    return true;
+  }
+  return false;
+}
+
+std::wstring ClassOf(HWND h) {
+  wchar_t b[256] = {};
+  GetClassNameW(h, b, 256);
+  return b;
+}
+
+std::wstring TitleOf(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  std::wstring s(n + 1, L'\0');
+  n = GetWindowTextW(h, s.data(), n + 1);
+  s.resize(n > 0 ? n : 0);
+  return s;
+}
+
+unsigned long long X11Of(HWND h) {
+  return (unsigned long long)(UINT_PTR)GetPropW(h, L"__wine_x11_whole_window");
+}
+
+std::wstring RectText(const RECT& r) {
+  return Num(r.left) + L"," + Num(r.top) + L"," + Num(r.right) + L"," + Num(r.bottom);
+}
+
+// hwnd=0x.. class=.. title=.. visible=0|1 pid=N x11=0x.. rect=l,t,r,b client=l,t,r,b
+// (rectangles in screen coordinates; client is the client area)
+std::wstring WindowLine(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  RECT r = {}, c = {};
+  GetWindowRect(h, &r);
+  GetClientRect(h, &c);
+  MapWindowPoints(h, nullptr, (POINT*)&c, 2);
+  return L"hwnd=" + Hex((UINT_PTR)h) + L" class=" + Esc(ClassOf(h), true) + L" title=" + Esc(TitleOf(h)) +
+         L" visible=" + Num(IsWindowVisible(h) ? 1 : 0) + L" pid=" + Num(pid) + L" x11=" + Hex(X11Of(h)) +
+         L" rect=" + RectText(r) + L" client=" + RectText(c);
+}
+
+BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> TopWindows() {
+  std::vector<HWND> v;
+  EnumWindows(CollectTop, (LPARAM)&v);
+  return v;
+}
+
+bool Matches(HWND h, const WindowQuery& s) {
+  if (s.by_hwnd) return h == s.hwnd;
+  if (s.has_class && _wcsicmp(ClassOf(h).c_str(), s.cls.c_str()) != 0) return false;
+  if (s.has_title && TitleOf(h) != s.title) return false;
+  return true;
+}
+
+// First top-level match, a visible one if there is any (or only visible ones).
+HWND FindTop(const WindowQuery& s, bool only_visible) {
+  if (s.by_hwnd) {
+    if (!IsWindow(s.hwnd)) return nullptr;
+    if (only_visible && !IsWindowVisible(s.hwnd)) return nullptr;
+    return s.hwnd;
+  }
+  HWND hidden = nullptr;
+  for (HWND h : TopWindows()) {
+    if (!Matches(h, s)) continue;
+    if (IsWindowVisible(h)) return h;
+    if (!hidden) hidden = h;
+  }
+  return only_visible ? nullptr : hidden;
+}
+
+HWND WaitTop(const WindowQuery& s, bool only_visible, long long timeout_ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND h = FindTop(s, only_visible)) return h;
+    if ((long long)(GetTickCount() - start) >= timeout_ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+// SendMessage with a bound; false if the window did not answer in time.
+bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result, UINT timeout = kSendTimeoutMs) {
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, timeout, &r)) return false;
+  if (result) *result = (LRESULT)r;
+  return true;
+}
+
+bool ControlText(HWND h, std::wstring* text) {
+  LRESULT n = 0;
+  if (!Send(h, WM_GETTEXTLENGTH, 0, 0, &n)) return false;
+  std::wstring s(n + 1, L'\0');
+  LRESULT got = 0;
+  if (!Send(h, WM_GETTEXT, n + 1, (LPARAM)s.data(), &got)) return false;
+  s.resize(got > 0 && got <= n ? got : wcslen(s.c_str()));
+  *text = s;
+  return true;
+}
+
+// A buffer in another process, for messages whose structures Windows does not marshal
+// (TCM_GETITEM).
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND h, SIZE_T size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    proc_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (proc_) mem_ = VirtualAllocEx(proc_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (mem_) VirtualFreeEx(proc_, mem_, 0, MEM_RELEASE);
+    if (proc_) CloseHandle(proc_);
+  }
+  bool ok() const { return mem_ != nullptr; }
+  char* at(SIZE_T off) const { return (char*)mem_ + off; }
+  bool Write(SIZE_T off, const void* p, SIZE_T n) {
+    return off + n <= size_ && WriteProcessMemory(proc_, at(off), p, n, nullptr);
+  }
+  bool Read(SIZE_T off, void* p, SIZE_T n) {
+    return off + n <= size_ && ReadProcessMemory(proc_, at(off), p, n, nullptr);
+  }
+
+ private:
+  HANDLE proc_ = nullptr;
+  void* mem_ = nullptr;
+  SIZE_T size_;
+};
+
+bool TabItemText(HWND tab, int i, std::wstring* text) {
+  const int kChars = 512;
+  RemoteBuffer rb(tab, sizeof(TCITEMW) + kChars * sizeof(wchar_t));
+  if (!rb.ok()) return false;
+  TCITEMW item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = (LPWSTR)rb.at(sizeof(TCITEMW));
+  item.cchTextMax = kChars;
+  wchar_t zero = 0;
+  if (!rb.Write(0, &item, sizeof item) || !rb.Write(sizeof(TCITEMW), &zero, sizeof zero)) return false;
+  LRESULT ok = 0;
+  if (!Send(tab, TCM_GETITEMW, i, (LPARAM)rb.at(0), &ok) || !ok) return false;
+  // The control may point pszText at its own copy instead of filling ours.
+  TCITEMW back = {};
+  if (!rb.Read(0, &back, sizeof back)) return false;
+  std::vector<wchar_t> buf(kChars, 0);
+  if (back.pszText == item.pszText) {
+    if (!rb.Read(sizeof(TCITEMW), buf.data(), (kChars - 1) * sizeof(wchar_t))) return false;
+  } else {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tab, &pid);
+    HANDLE p = OpenProcess(PROCESS_VM_READ, FALSE, pid);
+    if (!p) return false;
+    SIZE_T got = 0;
+    ReadProcessMemory(p, back.pszText, buf.data(), (kChars - 1) * sizeof(wchar_t), &got);
+    CloseHandle(p);
+  }
+  *text = buf.data();
+  return true;
+}
+
+bool IsCheckable(HWND h) {
+  if (_wcsicmp(ClassOf(h).c_str(), WC_BUTTONW) != 0) return false;
+  switch (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON:
+    case BS_3STATE: case BS_AUTO3STATE: case BS_AUTORADIOBUTTON:
+      return true;
+  }
+  return false;
+}
+
+void PrintItem(const wchar_t* kind, int i, bool selected, const std::wstring& text) {
+  Out(std::wstring(L"  ") + kind + L"=" + Num(i) + L" selected=" + Num(selected ? 1 : 0) + L" text=" + Esc(text));
+}
+
+bool PrintControl(HWND c) {
+  std::wstring cls = ClassOf(c), text;
+  if (!ControlText(c, &text)) return false;
+  std::wstring checked = L"-";
+  if (IsCheckable(c)) {
+    LRESULT v = 0;
+    if (!Send(c, BM_GETCHECK, 0, 0, &v)) return false;
+    checked = Num(v);
+  }
+  RECT r = {};
+  GetWindowRect(c, &r);
+  std::wstring line = L"hwnd=" + Hex((UINT_PTR)c) + L" parent=" + Hex((UINT_PTR)GetParent(c)) +
+                      L" id=" + Num(GetDlgCtrlID(c)) + L" class=" + Esc(cls, true) +
+                      L" enabled=" + Num(IsWindowEnabled(c) ? 1 : 0) + L" visible=" + Num(IsWindowVisible(c) ? 1 : 0) +
+                      L" checked=" + checked + L" rect=" + RectText(r);
+
+  std::vector<std::pair<bool, std::wstring>> items;
+  const wchar_t* kind = nullptr;
+  LRESULT count = 0, cur = -1;
+  if (_wcsicmp(cls.c_str(), WC_LISTBOXW) == 0 || _wcsicmp(cls.c_str(), L"ComboLBox") == 0) {
+    kind = L"item";
+    if (!Send(c, LB_GETCOUNT, 0, 0, &count) || !Send(c, LB_GETCURSEL, 0, 0, &cur)) return false;
+    for (int i = 0; i < count; i++) {
+      LRESULT n = 0, sel = 0;
+      if (!Send(c, LB_GETTEXTLEN, i, 0, &n) || n < 0) return false;
+      std::wstring s(n + 1, L'\0');
+      if (!Send(c, LB_GETTEXT, i, (LPARAM)s.data(), nullptr)) return false;
+      s.resize(wcslen(s.c_str()));
+      Send(c, LB_GETSEL, i, 0, &sel);
+      items.push_back({sel > 0 || i == cur, s});
+    }
+  } else if (_wcsicmp(cls.c_str(), WC_COMBOBOXW) == 0) {
+    kind = L"item";
+    if (!Send(c, CB_GETCOUNT, 0, 0, &count) || !Send(c, CB_GETCURSEL, 0, 0, &cur)) return false;
+    for (int i = 0; i < count; i++) {
+      LRESULT n = 0;
+      if (!Send(c, CB_GETLBTEXTLEN, i, 0, &n) || n < 0) return false;
+      std::wstring s(n + 1, L'\0');
+      if (!Send(c, CB_GETLBTEXT, i, (LPARAM)s.data(), nullptr)) return false;
+      s.resize(wcslen(s.c_str()));
+      items.push_back({i == cur, s});
+    }
+  } else if (_wcsicmp(cls.c_str(), WC_TABCONTROLW) == 0) {
+    kind = L"tab";
+    if (!Send(c, TCM_GETITEMCOUNT, 0, 0, &count) || !Send(c, TCM_GETCURSEL, 0, 0, &cur)) return false;
+    for (int i = 0; i < count; i++) {
+      std::wstring s;
+      if (!TabItemText(c, i, &s)) s = L"?";
+      items.push_back({i == cur, s});
+    }
+  } else if (_wcsicmp(cls.c_str(), UPDOWN_CLASSW) == 0) {
+    BOOL err = FALSE;
+    LRESULT pos = 0;
+    if (!Send(c, UDM_GETPOS32, 0, (LPARAM)&err, &pos)) return false;
+    line += L" pos=" + Num((int)pos);
+  }
+  if (kind) line += L" count=" + Num(count) + L" cur=" + Num(cur);
+  Out(line + L" text=" + Esc(text));
+  for (size_t i = 0; i < items.size(); i++) PrintItem(kind, (int)i, items[i].first, items[i].second);
+  return true;
+}
+
+BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND top) {
+  std::vector<HWND> v;
+  EnumChildWindows(top, CollectChild, (LPARAM)&v);
+  return v;
+}
+
+// "&Open" -> "Open"; Japanese captions carry the key in brackets: "接続(&C)" -> "接続".
+std::wstring WithoutAccelKey(const std::wstring& s) {
+  size_t n = s.size();
+  if (n >= 4 && s[n - 4] == L'(' && s[n - 3] == L'&' && s[n - 1] == L')') return s.substr(0, n - 4);
+  return s;
+}
+
+std::wstring StripAccel(const std::wstring& s) {
+  std::wstring r;
+  for (size_t i = 0; i < s.size(); i++) {
+    if (s[i] == L'&') {
+      if (i + 1 < s.size() && s[i + 1] == L'&') r += L'&', i++;
+      continue;
+    }
+    r += s[i];
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------- commands
+
+HWND NeedTop(const Args& a, size_t at, long long default_ms, int* code) {
+  WindowQuery query;
+  if (a.pos.size() <= at || !ParseQuery(a.pos[at], &query)) {
+    *code = Fail(kUsage, L"expected a window: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
+    return nullptr;
+  }
+  HWND h = WaitTop(query, a.visible, default_ms);
+  if (!h) *code = Fail(kNotFound, L"no " + std::wstring(a.visible ? L"visible " : L"") + L"top-level window " + a.pos[at] +
+                                      L" within " + Num(default_ms) + L" ms");
+  return h;
+}
+
+long long TimeoutArg(const Args& a, size_t at, long long def) {
+  long long v = def;
+  if (a.pos.size() > at) ParseNumber(a.pos[at], &v);
+  if (a.ms >= 0) v = a.ms;
+  return v;
+}
+
+int CmdFind(const Args& a) {
+  int code = 0;
+  HWND h = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
+  if (!h) return code;
+  Out(WindowLine(h));
+  return kOk;
+}
+
+int CmdGone(const Args& a) {
+  WindowQuery query;
+  if (a.pos.empty() || !ParseQuery(a.pos[0], &query)) return Fail(kUsage, L"gone WINDOW [timeout_ms]");
+  long long timeout = TimeoutArg(a, 1, 5000);
+  DWORD start = GetTickCount();
+  while (HWND h = FindTop(query, a.visible)) {
+    if ((long long)(GetTickCount() - start) >= timeout)
+      return Fail(kNotFound, L"still there after " + Num(timeout) + L" ms: " + WindowLine(h));
+    Sleep(50);
+  }
+  return kOk;
+}
+
+int CmdWindows(const Args&) {
+  for (HWND h : TopWindows()) Out(WindowLine(h));
+  return kOk;
+}
+
+int CmdControls(const Args& a) {
+  int code = 0;
+  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
+  if (!top) return code;
+  for (HWND c : Children(top))
+    if (!PrintControl(c)) return Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
+  return kOk;
+}
+
+int CmdClick(const Args& a) {
+  if (a.pos.size() < 2) return Fail(kUsage, L"click WINDOW CAPTION");
+  int code = 0;
+  HWND top = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
+  if (!top) return code;
+  const std::wstring& want = a.pos[1];
+  HWND button = nullptr, other = nullptr;
+  std::wstring seen;
+  for (HWND c : Children(top)) {
+    std::wstring t;
+    if (!ControlText(c, &t)) continue;
+    bool is_button = _wcsicmp(ClassOf(c).c_str(), WC_BUTTONW) == 0;
+    if (is_button) seen += L" [" + Esc(t) + L"]";
+    if (t != want && StripAccel(t) != want && WithoutAccelKey(t) != want) continue;
+    if (is_button && !button) button = c;
+    if (!is_button && !other) other = c;
+  }
+  HWND target = button ? button : other;
+  if (!target) return Fail(kNotFound, L"no button \"" + want + L"\"; buttons:" + seen);
+  if (!IsWindowVisible(target)) return Fail(kFailed, L"\"" + want + L"\" is hidden");
+  if (!IsWindowEnabled(target)) return Fail(kFailed, L"\"" + want + L"\" is disabled");
+  // The handler may open a modal window and only return when it closes: stop waiting after
+  // a while; the click goes on in the target.
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(target, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &r)) {
+    if (GetLastError() != ERROR_TIMEOUT && GetLastError() != 0)
+      return Fail(kFailed, L"BM_CLICK failed, error " + Num(GetLastError()));
+    Out(L"clicked hwnd=" + Hex((UINT_PTR)target) + L" busy=1");
+    return kOk;
+  }
+  Out(L"clicked hwnd=" + Hex((UINT_PTR)target) + L" busy=0");
+  return kOk;
+}
+
+bool ParseMsgArgs(const Args& a, UINT* msg, long long* wp, long long* lp) {
+  return a.pos.size() >= 4 && ParseMessage(a.pos[1], msg) && ParseNumber(a.pos[2], wp) && ParseNumber(a.pos[3], lp);
+}
+
+int CmdPost(const Args& a) {
+  UINT msg;
+  long long wp, lp;
+  if (!ParseMsgArgs(a, &msg, &wp, &lp)) return Fail(kUsage, L"post WINDOW MSG WPARAM LPARAM");
+  int code = 0;
+  HWND h = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
+  if (!h) return code;
+  if (!PostMessageW(h, msg, (WPARAM)wp, (LPARAM)lp)) return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+  return kOk;
+}
+
+int CmdSend(const Args& a) {
+  UINT msg;
+  long long wp, lp;
+  if (!ParseMsgArgs(a, &msg, &wp, &lp)) return Fail(kUsage, L"send WINDOW MSG WPARAM LPARAM");
+  int code = 0;
+  HWND h = NeedTop(a, 0, 5000, &code);
+  if (!h) return code;
+  LRESULT r = 0;
+  if (!Send(h, msg, (WPARAM)wp, (LPARAM)lp, &r, a.ms >= 0 ? (UINT)a.ms : kSendTimeoutMs))
+    return Fail(kFailed, L"no answer to message " + Hex(msg));
+  Out(L"result=" + Num(r));
+  return kOk;
+}
+
+int CmdSetText(const Args& a) {
+  long long id;
+  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"settext WINDOW CONTROL_ID TEXT");
+  int code = 0;
+  HWND top = NeedTop(a, 0, 5000, &code);
+  if (!top) return code;
+  HWND target = nullptr;
+  for (HWND c : Children(top))
+    if (GetDlgCtrlID(c) == id) { target = c; break; }
+  if (!target) return Fail(kNotFound, L"no control with id " + Num(id));
+  if (!Send(target, WM_SETTEXT, 0, (LPARAM)a.pos[2].c_str(), nullptr)) return Fail(kFailed, L"WM_SETTEXT not answered");
+  return kOk;
+}
+
+// Key names for `keys`: a few named keys, or one letter or digit.
+UINT VirtualKey(const std::wstring& name) {
+  static const struct { const wchar_t* name; UINT vk; } keys[] = {
+      {L"Up", VK_UP},         {L"Down", VK_DOWN},     {L"Left", VK_LEFT},   {L"Right", VK_RIGHT},
+      {L"Return", VK_RETURN}, {L"Enter", VK_RETURN},  {L"Escape", VK_ESCAPE}, {L"Esc", VK_ESCAPE},
+      {L"Home", VK_HOME},     {L"End", VK_END},       {L"Space", VK_SPACE}, {L"Tab", VK_TAB},
+      {L"F10", VK_F10},       {L"Delete", VK_DELETE}, {L"BackSpace", VK_BACK}};
+  for (auto& k : keys)
+    if (_wcsicmp(name.c_str(), k.name) == 0) return k.vk;
+  if (name.size() == 1 && iswalnum(name[0]) && name[0] < 0x80) return towupper(name[0]);
+  return 0;
+}
+
+// Posts key presses to a window's thread: a popup menu's loop reads them from its queue
+// whichever window has the X focus (a tray program's menu belongs to a hidden window).
+int CmdKeys(const Args& a) {
+  if (a.pos.size() < 2) return Fail(kUsage, L"keys WINDOW KEY [KEY...]");
+  std::vector<UINT> vks;
+  for (size_t i = 1; i < a.pos.size(); i++) {
+    UINT vk = VirtualKey(a.pos[i]);
+    if (!vk) return Fail(kUsage, L"unknown key " + a.pos[i]);
+    vks.push_back(vk);
+  }
+  int code = 0;
+  HWND h = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
+  if (!h) return code;
+  for (UINT vk : vks) {
+    LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+    if (!PostMessageW(h, WM_KEYDOWN, vk, 1 | scan) || !PostMessageW(h, WM_KEYUP, vk, 1 | scan | (3LL << 30)))
+      return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+    Sleep(50);
+  }
+  return kOk;
+}
+
+std::wstring MenuFlags(const MENUITEMINFOW& mi) {
+  std::wstring f;
+  auto add = [&](const wchar_t* s) { if (!f.empty()) f += L','; f += s; };
+  if (mi.fType & MFT_SEPARATOR) add(L"separator");
+  if (mi.fType & MFT_RADIOCHECK) add(L"radio");
+  if (mi.fState & MFS_CHECKED) add(L"checked");
+  if (mi.fState & MFS_DISABLED) add(L"disabled");
+  if (mi.fState & MFS_DEFAULT) add(L"default");
+  if (mi.hSubMenu) add(L"popup");
+  return f.empty() ? L"-" : f;
+}
+
+int CmdMenu(const Args& a) {
+  WindowQuery query;
+  query.has_class = true;
+  query.cls = L"#32768";
+  long long timeout = TimeoutArg(a, 0, 5000);
+  HWND h = WaitTop(query, true, timeout);
+  if (!h) return Fail(kNotFound, L"no open popup menu within " + Num(timeout) + L" ms");
+  Out(WindowLine(h));
+  LRESULT m = 0;
+  if (!Send(h, MN_GETHMENU, 0, 0, &m) || !m) return Fail(kFailed, L"the menu window gave no HMENU (MN_GETHMENU)");
+  HMENU menu = (HMENU)m;
+  int n = GetMenuItemCount(menu);
+  if (n < 0) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    return Fail(kFailed, L"cannot read menu " + Hex((UINT_PTR)m) + L" of process " + Num(pid) +
+                             L": Wine keeps menu items inside the owning process (GetMenuItemCount failed, error " +
+                             Num(GetLastError()) + L")");
+  }
+  for (int i = 0; i < n; i++) {
+    wchar_t text[512] = {};
+    MENUITEMINFOW mi = {sizeof mi};
+    mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+    mi.dwTypeData = text;
+    mi.cch = 511;
+    if (!GetMenuItemInfoW(menu, i, TRUE, &mi)) return Fail(kFailed, L"GetMenuItemInfoW failed at " + Num(i));
+    Out(L"  item=" + Num(i) + L" id=" + Num((int)mi.wID) + L" flags=" + MenuFlags(mi) + L" text=" + Esc(text));
+  }
+  return kOk;
+}
+
+// ---------------------------------------------------------------- windows of our own
+
+struct IconEntry {
+  std::wstring name;
+  HICON big = nullptr, small = nullptr;
+};
+
+struct OwnWindow {
+  std::vector<IconEntry> icons;
+  std::wstring heading;
+  HFONT font = nullptr;
+};
+OwnWindow g_own;
+
+HFONT JapaneseFont(int height) {
+  return CreateFontW(-height, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
+}
+
+const int kCell = 96, kTop = 30;
+
+LRESULT CALLBACK IconsProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      HGDIOBJ old = SelectObject(dc, g_own.font);
+      SetBkMode(dc, TRANSPARENT);
+      RECT head = {8, 6, 2000, kTop};
+      DrawTextW(dc, g_own.heading.c_str(), -1, &head, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+      for (size_t i = 0; i < g_own.icons.size(); i++) {
+        int x = 8 + (int)i * kCell;
+        DrawIconEx(dc, x + 12, kTop, g_own.icons[i].big, 32, 32, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, x + 56, kTop + 8, g_own.icons[i].small, 16, 16, 0, nullptr, DI_NORMAL);
+        RECT r = {x, kTop + 38, x + kCell - 4, kTop + 58};
+        DrawTextW(dc, g_own.icons[i].name.c_str(), -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+      }
+      SelectObject(dc, old);
+      EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// Pumps messages until the window closes or `ms` pass.
+void Pump(long long ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    long long left = ms - (long long)(GetTickCount() - start);
+    if (left <= 0) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, (DWORD)left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) return;
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+}
+
+LPCWSTR ResourceName(const std::wstring& name, std::wstring* keep) {
+  std::wstring s = name[0] == L'#' ? name.substr(1) : name;
+  long long id;
+  if (ParseNumber(s, &id) && id > 0 && id < 0x10000) return MAKEINTRESOURCEW((WORD)id);
+  *keep = name;
+  return keep->c_str();
+}
+
+int CmdShowIcons(const Args& a) {
+  if (a.pos.size() < 2) return Fail(kUsage, L"show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]");
+  HMODULE mod = LoadLibraryExW(a.pos[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!mod) return Fail(kFailed, L"cannot load " + a.pos[0] + L", error " + Num(GetLastError()));
+  for (size_t i = 1; i < a.pos.size(); i++) {
+    IconEntry e;
+    e.name = a.pos[i];
+    std::wstring keep;
+    LPCWSTR res = ResourceName(e.name, &keep);
+    e.big = (HICON)LoadImageW(mod, res, IMAGE_ICON, 32, 32, 0);
+    e.small = (HICON)LoadImageW(mod, res, IMAGE_ICON, 16, 16, 0);
+    if (!e.big || !e.small) return Fail(kNotFound, L"no icon " + e.name + L" in " + a.pos[0]);
+    g_own.icons.push_back(e);
+  }
+  std::wstring title = a.has_title ? a.title : L"probe icons";
+  g_own.heading = title;
+  g_own.font = JapaneseFont(14);
+
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = IconsProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc.hbrBackground = CreateSolidBrush(RGB(224, 224, 224));
+  wc.lpszClassName = L"ProbeIcons";
+  RegisterClassW(&wc);
+  RECT r = {0, 0, std::max(16 + (int)g_own.icons.size() * kCell, 240), kTop + 64};
+  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND h = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 80, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!h) return Fail(kFailed, L"CreateWindowExW failed");
+  ShowWindow(h, SW_SHOWNORMAL);
+  UpdateWindow(h);
+  Pump(100);   // let Wine map the X window and paint
+  Out(WindowLine(h));
+  Pump(a.ms >= 0 ? a.ms : 5000);
+  if (IsWindow(h)) DestroyWindow(h);
+  return kOk;
+}
+
+// A small window with the kinds of controls the tests meet, so the harness can test the probe
+// itself; with --tray also a tray icon of a hidden window whose right click opens the menu. Prints what happens to
+// it ("COMMAND id code", "MENU id", "TRAY left|right|double") on stdout.
+enum {
+  kDemoMenuButton = 101, kDemoCheck = 102, kDemoDisabled = 103, kDemoList = 104, kDemoTab = 105,
+  kDemoCombo = 106, kDemoModal = 107, kDemoEdit = 108, kDemoOpenMenu = WM_APP + 1, kDemoTray = WM_APP + 2
+};
+
+void DemoMenu(HWND h, bool at_cursor) {
+  HMENU m = CreatePopupMenu();
+  AppendMenuW(m, MF_STRING | MF_CHECKED, 201, L"接続(&C)");
+  AppendMenuW(m, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(m, MF_STRING | MF_GRAYED, 202, L"切断(&D)");
+  AppendMenuW(m, MF_STRING, 203, L"終了(&X)");
+  MENUITEMINFOW mi = {sizeof mi};
+  mi.fMask = MIIM_FTYPE | MIIM_STATE;
+  mi.fType = MFT_STRING | MFT_RADIOCHECK;
+  mi.fState = MFS_CHECKED;
+  SetMenuItemInfoW(m, 203, FALSE, &mi);
+  POINT p = {60, 60};
+  if (at_cursor) GetCursorPos(&p);
+  else ClientToScreen(h, &p);
+  SetForegroundWindow(h);
+  int id = TrackPopupMenu(m, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, h, nullptr);
+  Out(L"MENU " + Num(id));
+  DestroyMenu(m);
+}
+
+LRESULT CALLBACK DemoProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      Out(L"COMMAND " + Num(LOWORD(wp)) + L" " + Num(HIWORD(wp)));
+      if (LOWORD(wp) == kDemoMenuButton) PostMessageW(h, kDemoOpenMenu, 0, 0);
+      if (LOWORD(wp) == kDemoModal) MessageBoxW(h, L"モーダルです", L"probe modal", MB_OK);
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) DestroyWindow(h);
+      return 0;
+    case kDemoOpenMenu:
+      DemoMenu(h, false);
+      return 0;
+    case kDemoTray:
+      if (lp == WM_LBUTTONUP) Out(L"TRAY left");
+      if (lp == WM_LBUTTONDBLCLK) Out(L"TRAY double");
+      if (lp == WM_RBUTTONUP) {
+        Out(L"TRAY right");
+        DemoMenu(h, true);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+int CmdDemo(const Args& a) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DemoProc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"ProbeDemo";
+  RegisterClassW(&wc);
+  std::wstring title = a.has_title ? a.title : L"probe demo";
+  HWND h = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 200, 120, 360, 260, nullptr,
+                           nullptr, inst, nullptr);
+  g_own.font = JapaneseFont(12);
+  auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int ht, int id) {
+    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, ht, h, (HMENU)(INT_PTR)id, inst, nullptr);
+    SendMessageW(c, WM_SETFONT, (WPARAM)g_own.font, TRUE);
+    return c;
+  };
+  HWND tab = child(WC_TABCONTROLW, L"", 0, 8, 4, 330, 24, kDemoTab);
+  TCITEMW ti = {TCIF_TEXT};
+  ti.pszText = (LPWSTR)L"一般";
+  SendMessageW(tab, TCM_INSERTITEMW, 0, (LPARAM)&ti);
+  ti.pszText = (LPWSTR)L"FTP の設定";
+  SendMessageW(tab, TCM_INSERTITEMW, 1, (LPARAM)&ti);
+  SendMessageW(tab, TCM_SETCURSEL, 1, 0);
+  child(WC_BUTTONW, L"&OK", BS_DEFPUSHBUTTON, 8, 36, 80, 24, IDOK);
+  child(WC_BUTTONW, L"メニュー(&M)", BS_PUSHBUTTON, 96, 36, 110, 24, kDemoMenuButton);
+  child(WC_BUTTONW, L"待つ(&W)", BS_PUSHBUTTON, 214, 36, 110, 24, kDemoModal);
+  HWND check = child(WC_BUTTONW, L"自動接続する", BS_AUTOCHECKBOX, 8, 68, 200, 20, kDemoCheck);
+  SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
+  HWND off = child(WC_BUTTONW, L"無効", BS_PUSHBUTTON, 214, 66, 110, 24, kDemoDisabled);
+  EnableWindow(off, FALSE);
+  HWND list = child(WC_LISTBOXW, L"", WS_BORDER | LBS_NOTIFY, 8, 96, 160, 60, kDemoList);
+  SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)L"一行目");
+  SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)L"second line");
+  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  HWND combo = child(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST, 176, 96, 150, 120, kDemoCombo);
+  SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)L"毎日");
+  SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)L"平日");
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  child(WC_EDITW, L"192.168.0.1", WS_BORDER | ES_AUTOHSCROLL, 8, 164, 160, 22, kDemoEdit);
+  // Like a tray program, the icon and its menu belong to a window that is never shown.
+  HWND hidden = CreateWindowExW(0, wc.lpszClassName, (title + L" hidden").c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
+                                nullptr, nullptr, inst, nullptr);
+  NOTIFYICONDATAW nid = {sizeof nid};
+  nid.hWnd = hidden;
+  nid.uID = 1;
+  nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  nid.uCallbackMessage = kDemoTray;
+  nid.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
+  wcscpy(nid.szTip, L"probe トレイ");
+  if (a.tray && !Shell_NotifyIconW(NIM_ADD, &nid)) return Fail(kFailed, L"Shell_NotifyIconW(NIM_ADD) failed");
+  ShowWindow(h, SW_SHOWNORMAL);
+  UpdateWindow(h);
+  Pump(100);
+  Out(WindowLine(h));
+  Pump(a.ms >= 0 ? a.ms : 60000);
+  if (a.tray) Shell_NotifyIconW(NIM_DELETE, &nid);
+  return kOk;
+}
+
+int CmdUdpRecv(const Args& a) {
+  long long port, timeout, want = 1;
+  if (a.pos.size() < 2 || !ParseNumber(a.pos[0], &port) || !ParseNumber(a.pos[1], &timeout) ||
+      (a.pos.size() > 2 && !ParseNumber(a.pos[2], &want)))
+    return Fail(kUsage, L"udp-recv PORT TIMEOUT_MS [COUNT]");
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa)) return Fail(kFailed, L"WSAStartup failed");
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in sin = {};
+  sin.sin_family = AF_INET;
+  sin.sin_port = htons((u_short)port);
+  sin.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (s == INVALID_SOCKET || bind(s, (sockaddr*)&sin, sizeof sin))
+    return Fail(kFailed, L"cannot bind UDP " + Num(port) + L", error " + Num(WSAGetLastError()));
+  Out(L"LISTENING " + Num(port));
+  DWORD start = GetTickCount();
+  long long got = 0;
+  while (got < want) {
+    long long left = timeout - (long long)(GetTickCount() - start);
+    if (left <= 0) break;
+    fd_set fds;
+    FD_ZERO(&fds);
+    FD_SET(s, &fds);
+    timeval tv = {(long)(left / 1000), (long)(left % 1000) * 1000};
+    if (select(0, &fds, nullptr, nullptr, &tv) <= 0) continue;
+    char buf[2048];
+    sockaddr_in from = {};
+    int fl = sizeof from;
+    int n = recvfrom(s, buf, sizeof buf, 0, (sockaddr*)&from, &fl);
+    if (n < 0) return Fail(kFailed, L"recvfrom failed, error " + Num(WSAGetLastError()));
+    std::wstring data;
+    for (int i = 0; i < n; i++) {
+      unsigned char c = (unsigned char)buf[i];
+      wchar_t b[8];
+      if (c == '\\') data += L"\\\\";
+      else if (c < 0x20 || c >= 0x7f) swprintf(b, 8, L"\\x%02x", c), data += b;
+      else data += (wchar_t)c;
+    }
+    const unsigned char* ip = (const unsigned char*)&from.sin_addr;
+    Out(L"FROM " + Num(ip[0]) + L"." + Num(ip[1]) + L"." + Num(ip[2]) + L"." + Num(ip[3]) + L":" +
+        Num(ntohs(from.sin_port)) + L" [" + data + L"]");
+    got++;
+  }
+  closesocket(s);
+  WSACleanup();
+  if (got < want) return Fail(kNotFound, L"got " + Num(got) + L" of " + Num(want) + L" datagrams within " + Num(timeout) + L" ms");
+  return kOk;
+}
+
+int CmdInfo(const Args&) {
+  wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
+  GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
+  Out(L"acp=" + Num(GetACP()) + L" oemcp=" + Num(GetOEMCP()) + L" locale=" + loc +
+      L" uilang=" + Hex(GetUserDefaultUILanguage()));
+  return kOk;
+}
+
+int Usage() {
+  return Fail(kUsage,
+              L"usage: probe COMMAND ...\n"
+              L"  find WINDOW [timeout_ms] [--visible]\n"
+              L"  gone WINDOW [timeout_ms]\n"
+              L"  windows\n"
+              L"  controls WINDOW\n"
+              L"  click WINDOW CAPTION\n"
+              L"  post WINDOW MSG WPARAM LPARAM\n"
+              L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"
+              L"  settext WINDOW CONTROL_ID TEXT\n"
+              L"  menu [timeout_ms]\n"
+              L"  keys WINDOW KEY [KEY...] [--visible]\n"
+              L"  show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]\n"
+              L"  demo [--ms N] [--title TEXT] [--tray]\n"
+              L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
+              L"  info\n"
+              L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  if (argc < 2) return Usage();
+  Args a;
+  if (!SplitArgs(argc, argv, &a)) return Usage();
+  std::wstring cmd = argv[1];
+  static const struct { const wchar_t* name; int (*fn)(const Args&); } cmds[] = {
+      {L"find", CmdFind},         {L"gone", CmdGone},       {L"windows", CmdWindows},
+      {L"controls", CmdControls}, {L"click", CmdClick},     {L"post", CmdPost},
+      {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
+      {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
+      {L"info", CmdInfo}};
+  for (auto& c : cmds)
+    if (cmd == c.name) return c.fn(a);
+  return Usage();
+}

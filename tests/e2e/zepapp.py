@@ -1,0 +1,78 @@
+"""zep.exe installed in a PC of the test network: start, quit, read its settings file."""
+
+import time
+from dataclasses import dataclass, field
+
+from zeptest import paths
+
+INSTALL = "zep"  # C:\zep
+EXE = r"C:\zep\zep.exe"
+CONTROLLER = "TZEPHiddenForm"
+WM_INSTANCECOMMAND = 0x465
+
+
+@dataclass
+class Ini:
+    """A settings file as zep wrote it: sections and keys in file order."""
+
+    sections: dict = field(default_factory=dict)  # name -> list of (key, value)
+    raw: bytes = b""
+
+    @classmethod
+    def parse(cls, data):
+        ini = cls(raw=data)
+        current = None
+        for line in data.decode("cp932").split("\r\n"):
+            if line.startswith("[") and line.endswith("]"):
+                current = ini.sections.setdefault(line[1:-1], [])
+            elif "=" in line and current is not None:
+                key, value = line.split("=", 1)
+                current.append((key, value))
+        return ini
+
+    def keys(self, section):
+        return [k for k, _ in self.sections[section]]
+
+    def get(self, section, key):
+        return dict(self.sections[section]).get(key)
+
+
+class Zep:
+    def __init__(self, pc):
+        self.pc = pc
+        self.folder = pc.drive_c / INSTALL
+        pc.copy_in(paths.require_exe(paths.zep_exe(), "zep"), INSTALL)
+        self.ini_path = self.folder / "zep.ini"
+
+    def write_ini(self, text):
+        self.ini_path.write_bytes(text.replace("\n", "\r\n").encode("cp932"))
+
+    def ini(self):
+        return Ini.parse(self.ini_path.read_bytes())
+
+    def start(self, *args):
+        return self.pc.run(EXE, list(args))
+
+    def controller(self, timeout_ms=15000):
+        return self.pc.find_window(cls=CONTROLLER, timeout_ms=timeout_ms, visible=False, shot=False)
+
+    def controllers(self):
+        return [w for w in self.pc.windows() if w.cls == CONTROLLER]
+
+    def dismiss_first_show_info(self):
+        """The notice of a first start without a setup utility; returns its text."""
+        box = self.pc.find_window(cls="#32770", title="情報", timeout_ms=15000, shot="first-show-info.png")
+        text = "".join(c.text for c in self.pc.controls(box) if c.cls == "Static" and c.text)
+        self.pc.click(box, "OK")
+        self.pc.gone(box, timeout_ms=5000)
+        return text
+
+    def quit(self, running, timeout=40):
+        """Starts `zep.exe -quit` and waits for both copies to end; returns the quitting copy's
+        run time in seconds."""
+        t0 = time.monotonic()
+        quitting = self.start("-quit")
+        assert quitting.wait(timeout) == 0
+        elapsed = time.monotonic() - t0
+        assert running.wait(timeout) == 0
+        return elapsed
