@@ -1,5 +1,7 @@
 #include "hidden.h"
 
+#include <mmsystem.h>
+
 #include <cstdio>
 
 #include "instance.h"
@@ -13,7 +15,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"TZEPHiddenForm";
 constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr UINT kFirstShowMessage = WM_APP + 2;
+constexpr UINT kSyslogReady = WM_APP + 3;
 constexpr UINT_PTR kTimerId = 1;
+constexpr u_short kSyslogPort = 514;
 constexpr UINT kTrayIconId = 1;
 
 std::string ModuleFolder() {
@@ -86,7 +90,40 @@ bool HiddenForm::Create() {
     tray_.uCallbackMessage = kTrayCallback;
     controller_.Create();
     SetTimer(window_, kTimerId, 1000, nullptr);
+    OpenSyslogPort();
     return true;
+}
+
+void HiddenForm::OpenSyslogPort() {
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
+    syslogSocket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(kSyslogPort);
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (syslogSocket_ == INVALID_SOCKET || bind(syslogSocket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        WSAAsyncSelect(syslogSocket_, window_, kSyslogReady, FD_READ) != 0) {
+        if (syslogSocket_ != INVALID_SOCKET) closesocket(syslogSocket_);
+        syslogSocket_ = INVALID_SOCKET;
+        // Told once, after the start-up; everything else keeps working.
+        PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
+    }
+}
+
+void HiddenForm::ReceiveSyslog() {
+    // A datagram longer than the handled size is read whole and cut by the controller.
+    static char buffer[65536];
+    for (;;) {
+        sockaddr_in from{};
+        int fromLength = sizeof from;
+        int n = recvfrom(syslogSocket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (n < 0) return;  // nothing more queued (or an error the next notice repeats)
+        char sender[16] = "";
+        lstrcpynA(sender, inet_ntoa(from.sin_addr), sizeof sender);
+        controller_.OnSyslogDatagram(sender, std::string(buffer, static_cast<size_t>(n)));
+        if (syslogSocket_ == INVALID_SOCKET) return;  // closed while the handler waited
+    }
 }
 
 int HiddenForm::Run() {
@@ -151,6 +188,12 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kTrayCallback:
             OnTrayNotify(lParam);
+            return 0;
+        case kSyslogReady:
+            if (WSAGETSELECTERROR(lParam) == WSAEADDRINUSE && syslogSocket_ == INVALID_SOCKET)
+                ShowBox(BoxKind::Error, text::kSyslogPortBusy);
+            else if (syslogSocket_ != INVALID_SOCKET)
+                ReceiveSyslog();
             return 0;
         case WM_TIMER:
             // A router datagram shows the Data picture until the next tick.
@@ -233,6 +276,10 @@ void HiddenForm::SaveSettings() {
 bool HiddenForm::CloseQuery() {
     controller_.MarkClosing();
     SaveSettings();
+    if (syslogSocket_ != INVALID_SOCKET) {
+        closesocket(syslogSocket_);
+        syslogSocket_ = INVALID_SOCKET;
+    }
     return true;
 }
 
@@ -292,7 +339,19 @@ void HiddenForm::OnCommand(int id) {
         case kTrayExit:
             TrayExitClick();
             break;
-        default:  // the address copy, the log views and the about box come with their windows
+        case kTrayIP:
+            controller_.TrayIPClick();
+            break;
+        case kTraySyslog:
+            controller_.TraySyslogClick();
+            break;
+        case kTrayEasyLog:
+            controller_.TrayEasylogClick();
+            break;
+        case kTrayAILog:
+            controller_.TrayAILogClick();
+            break;
+        default:  // the about box comes with its window
             break;
     }
 }
@@ -352,6 +411,100 @@ void HiddenForm::ShowTimePanel(bool) {}
 void HiddenForm::CloseTimePanel() {}
 void HiddenForm::SetTimePanelCopyEnabled(bool) {}
 void HiddenForm::ShowSettingsWindow() {}
+
+void HiddenForm::PlaySoundFile(const std::string& file) {
+    sndPlaySoundA(file.c_str(), SND_ASYNC | SND_NODEFAULT);
+}
+
+void HiddenForm::CopyToClipboard(const std::string& text) {
+    if (!OpenClipboard(window_)) return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        char* bytes = static_cast<char*>(GlobalLock(memory));
+        memcpy(bytes, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+namespace {
+
+std::string LocaleText(LCTYPE type, const char* fallback) {
+    char buffer[80];
+    int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    return n > 1 ? std::string(buffer, n - 1) : fallback;
+}
+
+std::u16string SystemErrorText(DWORD code) {
+    wchar_t* message = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+    std::wstring text = message ? message : L"";
+    LocalFree(message);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    if (text.empty()) text = L"error " + std::to_wstring(code);
+    return U16(text);
+}
+
+}  // namespace
+
+LocaleFormats HiddenForm::Locale() {
+    LocaleFormats f;
+    f.shortDate = LocaleText(LOCALE_SSHORTDATE, "yyyy/MM/dd");
+    f.longTime = LocaleText(LOCALE_STIMEFORMAT, "H:mm:ss");
+    f.dateSeparator = LocaleText(LOCALE_SDATE, "/");
+    f.timeSeparator = LocaleText(LOCALE_STIME, ":");
+    f.amDesignator = LocaleText(LOCALE_S1159, "AM");
+    f.pmDesignator = LocaleText(LOCALE_S2359, "PM");
+    return f;
+}
+
+std::string HiddenForm::ShortWeekdayName(int dayOfWeek) {
+    // The system counts from Monday (LOCALE_SABBREVDAYNAME1) to Sunday (7).
+    return LocaleText(LOCALE_SABBREVDAYNAME1 + (dayOfWeek + 6) % 7, "");
+}
+
+std::optional<std::u16string> HiddenForm::AppendLine(const std::string& path, const std::string& line) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+    const std::string bytes = line + "\r\n";
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) return SystemErrorText(error);
+    return std::nullopt;
+}
+
+std::optional<std::string> HiddenForm::ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char chunk[65536];
+    DWORD n = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::optional<std::u16string> HiddenForm::WriteWholeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) return SystemErrorText(error);
+    return std::nullopt;
+}
+
+void HiddenForm::SaveBeforeConTime(const LocalDateTime& t) {
+    SettingsStore(iniFile_, Environment()).SaveBeforeConTime(t, Locale());
+}
 
 void HiddenForm::ShowBox(BoxKind kind, const std::u16string& message) {
     const bool error = kind == BoxKind::Error;

@@ -1,6 +1,7 @@
 // TZEPHiddenForm: the invisible controller window. It owns the controller, the tray icon and its
 // menus, the settings file and the router maker's library, and turns window messages into calls.
 #pragma once
+#include <winsock2.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -39,6 +40,15 @@ public:
     void CloseTimePanel() override;
     void SetTimePanelCopyEnabled(bool enabled) override;
     void ShowSettingsWindow() override;
+    void PlaySoundFile(const std::string& file) override;
+    void CopyToClipboard(const std::string& text) override;
+    LocaleFormats Locale() override;
+    std::string ShortWeekdayName(int dayOfWeek) override;
+    std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) override;
+    std::string ProgramFolder() override { return programFolder_; }
+    void SaveBeforeConTime(const LocalDateTime& t) override;
     void ShowBox(BoxKind kind, const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     void OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) override;
@@ -70,6 +80,8 @@ private:
     void AddTrayIcon();
 
     SettingsEnvironment Environment() const;
+    void OpenSyslogPort();
+    void ReceiveSyslog();
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -88,6 +100,7 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     bool quitting_ = false;
     bool saveErrorShown_ = false;
+    SOCKET syslogSocket_ = INVALID_SOCKET;
 };
 
 }  // namespace zep

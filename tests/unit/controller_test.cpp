@@ -4,59 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "fake_profile.h"
+#include "fake_shell.h"
 #include "instance.h"
 
 namespace zep {
 namespace {
-
-// A shell with a virtual clock: pumping messages advances time and runs the events due.
-class FakeShell : public Shell {
-public:
-    uint32_t tick = 1000;
-    LocalDateTime now{2026, 12, 8, 12, 0, 0};
-    std::vector<std::string> log;
-    std::vector<TrayPicture> pictures;
-    bool refuseTip = false;
-    bool trayVisible = false;
-    std::vector<TopWindow> windows;
-    std::vector<uintptr_t> closed;
-    std::function<void()> onPump;  // runs once per pumped 100 ms
-
-    uint32_t TickCount() override { return tick; }
-    LocalDateTime LocalNow() override { return now; }
-    bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) override {
-        const uint32_t start = tick;
-        for (int guard = 0; guard < 100000; ++guard) {
-            if (done()) return true;
-            if (timeoutMs && ElapsedMs(tick, start) >= *timeoutMs) return false;
-            tick += 100;
-            if (onPump) onPump();
-        }
-        ADD_FAILURE() << "wait never ended";
-        return false;
-    }
-    void SetTrayPicture(TrayPicture p) override { pictures.push_back(p); }
-    bool SetTrayTip(const std::u16string&) override { return !refuseTip; }
-    void SetTrayIconVisible(bool v) override {
-        trayVisible = v;
-        log.push_back(v ? "tray+" : "tray-");
-    }
-    void ShowTimePanel(bool top) override { log.push_back(top ? "panel-top" : "panel"); }
-    void CloseTimePanel() override { log.push_back("panel-close"); }
-    void SetTimePanelCopyEnabled(bool) override {}
-    void ShowSettingsWindow() override {}
-    void ShowBox(BoxKind, const std::u16string&) override {}
-    std::u16string FromAnsi(const std::string& t) override { return std::u16string(t.begin(), t.end()); }
-    void OpenProgram(const std::string& f, const std::string& p, const std::string& d) override {
-        log.push_back("open " + f + " [" + p + "] in [" + d + "]");
-    }
-    bool FileExists(const std::string&) override { return false; }
-    std::vector<TopWindow> TopLevelWindows() override { return windows; }
-    void PostClose(uintptr_t h) override { closed.push_back(h); }
-    void LibraryConnect() override { log.push_back("lib connect"); }
-    void LibraryDisconnect() override { log.push_back("lib disconnect"); }
-    void CloseControllerWindow() override { log.push_back("close"); }
-};
 
 class ControllerTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct ControllerState {
     bool FtpAbortRequested = false;
     std::string SntpReply;
 };
+
+// Datagrams are handled up to this many bytes; the rest of a longer one is dropped.
+inline constexpr size_t kSyslogDatagramLimit = 2048;
 
 // Clock time of day as hour * 100 + minute.
 inline int HourMinute(int hour, int minute) { return hour * 100 + minute; }
@@ -93,6 +97,23 @@ public:
     // Closes the setup utility's dialogs after the router reported a connect or disconnect.
     void CloseSetupDialogs();
 
+    // A datagram on the syslog port, with its sender's address as dotted text.
+    void OnSyslogDatagram(const std::string& sender, std::string bytes);
+    // Follows the router's report that its default destination is now `tag` (1 to 4).
+    void ApplySwitchReport(int tag);
+    // Writes the IP page from the connect template; false when it could not.
+    bool MakeIPPage();
+    void UploadConnectPage();
+
+    // Tray commands of the logs and the address.
+    void TraySyslogClick();
+    void TrayEasylogClick();
+    void TrayAILogClick();
+    void TrayIPClick();
+
+    // Settings window's destination menu: captions of destinations 1 to 4, empty while unknown.
+    std::array<std::string, 4>& destinationCaptions() { return destinationCaptions_; }
+
     // The program is going down: waits that the user started must end.
     void MarkClosing() { closing_ = true; }
 
@@ -101,7 +122,14 @@ private:
     Settings& settings_;
     ControllerState state_;
     TrayMenus menus_;
+    std::array<std::string, 4> destinationCaptions_{};
+    std::set<std::string> failingLogs_;
     bool closing_ = false;
+
+    void AdjustClockFromRouter();
+    void AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix);
+    void AppendLogLine(const std::string& path, const std::string& line);
+    void OpenMonthlyLog(const char* kind, const char16_t* missingText);
 };
 
 }  // namespace zep

@@ -37,6 +37,21 @@ public:
     virtual void SetTimePanelCopyEnabled(bool enabled) = 0;
 
     virtual void ShowSettingsWindow() = 0;
+    virtual void PlaySoundFile(const std::string& file) = 0;
+    virtual void CopyToClipboard(const std::string& text) = 0;
+
+    // The system's date and time formats and its short weekday names (0 = Sunday), ANSI.
+    virtual LocaleFormats Locale() = 0;
+    virtual std::string ShortWeekdayName(int dayOfWeek) = 0;
+
+    // Files, ANSI paths. Appending creates the file; failures give the system's error text.
+    virtual std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) = 0;
+    virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+    virtual std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual std::string ProgramFolder() = 0;  // no trailing backslash
+
+    // BeforeConTime in the settings file: written (or, for a zero time, deleted) and flushed.
+    virtual void SaveBeforeConTime(const LocalDateTime& t) = 0;
     virtual void ShowBox(BoxKind kind, const std::u16string& text) = 0;
     virtual std::u16string FromAnsi(const std::string& text) = 0;
 

@@ -44,6 +44,25 @@ inline constexpr char16_t kSetupDialogPattern1[] = u"nwgset";
 inline constexpr char16_t kSetupDialogPattern2[] = u"NetGenesis セットアップ";
 inline constexpr char16_t kSetupDialogPattern3[] = u"ＮｅｔＧｅｎｅｓｉｓ セット";
 
+// Log views (tray left menu)
+inline constexpr char16_t kNoConlogThisMonth[] =
+    u"今月の簡易ログはまだありません\r\n設定の「簡易接続ログを残す」にチェックを入れてください";
+inline constexpr char16_t kNoSyslogThisMonth[] =
+    u"今月のsyslogはまだありません\r\n設定の「syslogを残す」にチェックを入れてください";
+inline constexpr char16_t kNoAccessLog[] =
+    u"Access Informationログはまだありません\r\n設定の「AIログを残す」にチェックを入れてください";
+
+// IP page
+inline constexpr char16_t kConnectTemplateMissing[] =
+    u"connect.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。";
+inline constexpr char16_t kFtpSettingsIncomplete[] = u"FTP設定を正しく行ってください";
+
+// The router's syslog cannot be received
+inline constexpr char16_t kSyslogPortBusy[] =
+    u"UDPポート514を使用できません。\r\n"
+    u"他のsyslog受信ソフトがこのポートを使っていないか確認してください。\r\n"
+    u"ZEP!を起動し直すまで、ルーターからの接続・切断の通知は受け取れません。";
+
 // Tray tip while connected: this prefix and the elapsed time
 inline constexpr char16_t kTipConnectedPrefix[] = u"ZEP! - ";
 

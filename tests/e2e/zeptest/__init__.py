@@ -15,6 +15,7 @@ from .display import Display
 from .net import ROUTER_ADDRESS, Host, Lan, WinHost, namespaces
 from .probe import Control, Item, MenuItem, ProbeError, Window, unescape, window_arg
 from .proc import Process
+from .router import RouterSim
 from .screen import menu_keys, popup_menu, screenshot, tray_click, tray_screenshot, tray_window, xdotool
 from .wine import template_prefix, wine_env
 
@@ -24,3 +25,4 @@ __all__ = [
     "screenshot", "xdotool", "tray_window", "tray_click", "tray_screenshot", "popup_menu", "menu_keys",
     "template_prefix", "wine_env",
 ]
+__all__ += ["RouterSim"]

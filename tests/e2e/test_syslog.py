@@ -1,0 +1,122 @@
+"""The router's syslog drives zep.exe: state, logs, the IP page, the quit flow, a busy port."""
+
+import re
+import shutil
+import time
+from datetime import datetime
+
+import pytest
+
+from zepapp import Zep
+from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot
+
+DIST = paths.REPO / "dist"
+C_TIME = r"\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2}"  # the system's short date and long time
+
+
+@pytest.fixture
+def zep(lan):
+    z = Zep(lan.pc)
+    shutil.copy(DIST / "connect.htm", z.folder)
+    # An existing program that ends at once stands for the setup utility: no first-start notice,
+    # and the disconnect request of a quit starts nothing that stays.
+    z.write_ini("[ZEP]\nSetupUtility=C:\\windows\\system32\\hostname.exe\n")
+    return z
+
+
+def month_file(zep, kind):
+    return zep.folder / f"{kind}_{datetime.now():%Y%m}.txt"
+
+
+def wait_for(condition, timeout=10.0, what="condition"):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if condition():
+            return
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def test_a_connection_cycle_writes_page_logs_and_start_time(zep, lan):
+    running = zep.start()
+    zep.controller()
+    sim = RouterSim(lan)
+    sim.chatter()
+    tray_screenshot(lan.pc, "tray-data-while-down.png")
+    sim.connect(line=1)
+    wait_for(lambda: b"BeforeConTime=" in zep.ini_path.read_bytes(), what="BeforeConTime")
+    tray_screenshot(lan.pc, "tray-connected.png")
+    sim.ip("198.51.100.7")
+    page = zep.folder / "myip.html"
+    wait_for(page.exists, what="the IP page")
+    html = page.read_bytes()
+    assert html.count(b"198.51.100.7") == 3 and b"<!--ip-->" not in html
+    assert html == (DIST / "connect.htm").read_bytes().replace(b"<!--ip-->", b"198.51.100.7")
+    sim.accepted()
+    time.sleep(1.5)
+    sim.disconnect()
+    wait_for(lambda: month_file(zep, "conlog").exists(), what="the connection log")
+    wait_for(lambda: b"BeforeConTime=" not in zep.ini_path.read_bytes(), what="BeforeConTime deleted")
+    time.sleep(1.2)  # the next timer tick clears the Data picture
+    tray_screenshot(lan.pc, "tray-disconnected.png")
+
+    conlog = month_file(zep, "conlog").read_bytes().decode("cp932")
+    assert re.fullmatch(rf"S01,{C_TIME},{C_TIME},00:00:0\d\r\n", conlog), conlog
+    syslog = month_file(zep, "syslog").read_bytes().decode("cp932").split("\r\n")
+    datagrams = [line.split(",", 1)[1] for line in syslog if line]
+    assert len(datagrams) >= 8  # chatter, connect, ip, accepted, line down, disconnect
+    assert "<30>PPP s01 IPCP up: my ip=198.51.100.7, peer ip=203.0.113.1" in datagrams
+    assert all(re.match(C_TIME + ",", line) for line in syslog if line)
+    zep.quit(running)
+
+
+def test_datagrams_from_other_hosts_are_ignored(zep, lan):
+    stranger = lan.add_host("stranger", "192.168.0.2")
+    running = zep.start()
+    zep.controller()
+    stranger.send_udp(lan.pc.address, 514, b"<30>PPP s01 connect <-- dial request (ISP1)")
+    time.sleep(1.5)
+    assert not month_file(zep, "syslog").exists()
+    assert b"BeforeConTime" not in zep.ini_path.read_bytes()
+    zep.quit(running)
+
+
+def test_quit_while_connected_waits_for_the_disconnection(zep, lan):
+    running = zep.start()
+    zep.controller()
+    sim = RouterSim(lan)
+    sim.connect()
+    wait_for(lambda: b"BeforeConTime=" in zep.ini_path.read_bytes(), what="the connection")
+    quitting = zep.start("-quit")
+    time.sleep(3)
+    assert running.poll() is None, "the running copy waits for the router's report"
+    assert quitting.poll() is None, "the quitting copy waits for the running copy"
+    sim.disconnect()
+    assert running.wait(20) == 0
+    assert quitting.wait(20) == 0
+
+
+def test_log_views_say_why_when_there_is_no_log(zep, lan):
+    running = zep.start()
+    zep.controller()
+    tray_click(lan.pc, button=1)
+    popup_menu(lan.pc, shot="tray-left-menu.png")
+    menu_keys(lan.pc, "Up", "Return")  # the last item: syslog閲覧
+    box = lan.pc.find_window(cls="#32770", title="情報", timeout_ms=10000, shot="no-syslog.png")
+    text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
+    assert text == "今月のsyslogはまだありません\r\n設定の「syslogを残す」にチェックを入れてください"
+    lan.pc.click(box, "OK")
+    zep.quit(running)
+
+
+def test_busy_syslog_port_is_reported_once_and_zep_keeps_running(zep, lan):
+    holder = lan.pc.run(paths.probe_exe(), ["udp-recv", "514", "60000", "1"])
+    holder.wait_for_output(r"LISTENING 514")
+    running = zep.start()
+    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=15000, shot="port-busy.png")
+    text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
+    assert "514" in text and "syslog" in text
+    lan.pc.click(box, "OK")
+    zep.controller()
+    zep.quit(running)
+    holder.kill()

@@ -1,0 +1,89 @@
+// A shell with a virtual clock and an in-memory file system, for the controller's tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "instance.h"
+#include "shell.h"
+
+namespace zep {
+
+// A shell with a virtual clock: pumping messages advances time and runs the events due.
+class FakeShell : public Shell {
+public:
+    uint32_t tick = 1000;
+    LocalDateTime now{2026, 12, 8, 12, 0, 0};
+    std::vector<std::string> log;
+    std::vector<TrayPicture> pictures;
+    bool refuseTip = false;
+    bool trayVisible = false;
+    std::vector<TopWindow> windows;
+    std::vector<uintptr_t> closed;
+    std::function<void()> onPump;  // runs once per pumped 100 ms
+    std::map<std::string, std::string> files;  // path -> content
+    std::string failingFolder;                 // appends below it fail
+    std::string clipboard;
+    std::vector<std::u16string> boxes;
+    std::vector<LocalDateTime> beforeConTimes;
+
+    uint32_t TickCount() override { return tick; }
+    LocalDateTime LocalNow() override { return now; }
+    bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) override {
+        const uint32_t start = tick;
+        for (int guard = 0; guard < 100000; ++guard) {
+            if (done()) return true;
+            if (timeoutMs && ElapsedMs(tick, start) >= *timeoutMs) return false;
+            tick += 100;
+            if (onPump) onPump();
+        }
+        ADD_FAILURE() << "wait never ended";
+        return false;
+    }
+    void SetTrayPicture(TrayPicture p) override { pictures.push_back(p); }
+    bool SetTrayTip(const std::u16string&) override { return !refuseTip; }
+    void SetTrayIconVisible(bool v) override {
+        trayVisible = v;
+        log.push_back(v ? "tray+" : "tray-");
+    }
+    void ShowTimePanel(bool top) override { log.push_back(top ? "panel-top" : "panel"); }
+    void CloseTimePanel() override { log.push_back("panel-close"); }
+    void SetTimePanelCopyEnabled(bool) override {}
+    void ShowSettingsWindow() override {}
+    void PlaySoundFile(const std::string& f) override { log.push_back("sound " + f); }
+    void CopyToClipboard(const std::string& t) override { clipboard = t; }
+    LocaleFormats Locale() override { return LocaleFormats{}; }
+    std::string ShortWeekdayName(int day) override { return "d" + std::to_string(day); }
+    std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) override {
+        if (path.rfind(failingFolder, 0) == 0 && !failingFolder.empty()) return u"cannot write";
+        files[path] += line + "\r\n";
+        return std::nullopt;
+    }
+    std::optional<std::string> ReadWholeFile(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) return std::nullopt;
+        return it->second;
+    }
+    std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) override {
+        files[path] = bytes;
+        return std::nullopt;
+    }
+    std::string ProgramFolder() override { return "C:\\zep"; }
+    void SaveBeforeConTime(const LocalDateTime& t) override { beforeConTimes.push_back(t); }
+    void ShowBox(BoxKind, const std::u16string& text) override { boxes.push_back(text); }
+    std::u16string FromAnsi(const std::string& t) override { return std::u16string(t.begin(), t.end()); }
+    void OpenProgram(const std::string& f, const std::string& p, const std::string& d) override {
+        log.push_back("open " + f + " [" + p + "] in [" + d + "]");
+    }
+    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+    std::vector<TopWindow> TopLevelWindows() override { return windows; }
+    void PostClose(uintptr_t h) override { closed.push_back(h); }
+    void LibraryConnect() override { log.push_back("lib connect"); }
+    void LibraryDisconnect() override { log.push_back("lib disconnect"); }
+    void CloseControllerWindow() override { log.push_back("close"); }
+};
+
+}  // namespace zep

@@ -1,0 +1,150 @@
+// The controller driven by the router's syslog datagrams.
+#include <gtest/gtest.h>
+
+#include "controller.h"
+#include "fake_profile.h"
+#include "fake_shell.h"
+
+namespace zep {
+namespace {
+
+class RouterEventsTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    Settings settings;
+    Controller controller{shell, settings};
+    const std::string syslogFile = "C:\\logs\\syslog_202612.txt";
+    const std::string conlogFile = "C:\\logs\\conlog_202612.txt";
+
+    void SetUp() override {
+        FakeProfile file;
+        settings = SettingsStore(file, TestEnvironment()).Defaults();
+        settings.LogFolder = "C:\\logs";
+        settings.DialogClose = false;
+        shell.now = {2026, 12, 8, 10, 0, 0};
+        controller.Create();
+    }
+    void Router(const std::string& line) { controller.OnSyslogDatagram("192.168.0.1", line); }
+    size_t LinesIn(const std::string& path) {
+        const std::string& text = shell.files[path];
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(RouterEventsTest, OnlyTheRoutersAddressIsHeard) {
+    controller.OnSyslogDatagram("192.168.0.2", "PPP connect s01 <--");
+    controller.OnSyslogDatagram("192.168.0.10", "PPP connect s01 <--");
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(controller.state().SyslogHeard);
+    EXPECT_TRUE(shell.files.empty());
+}
+
+TEST_F(RouterEventsTest, AConnectionCycleMovesStateLogsAndPage) {
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>\n<a href=\"http://<!--IP-->/\">x</a>";
+    shell.tick = 10'000;
+    Router("<30>PPP connect s01 <-- dial (ISP1)");
+    EXPECT_TRUE(controller.state().Connected);
+    EXPECT_TRUE(controller.state().SyslogHeard);
+    EXPECT_EQ(controller.state().LineNumber, 1);
+    ASSERT_EQ(shell.beforeConTimes.size(), 1u);
+    EXPECT_EQ(shell.beforeConTimes[0], shell.now);
+
+    shell.tick = 12'000;
+    Router("<30>PPP IPCP up: my ip= 203.0.113.7, peer ip=198.51.100.1");
+    EXPECT_EQ(controller.state().WanIP, " 203.0.113.7");  // everything between "=" and ","
+    EXPECT_EQ(controller.state().IPAssignedTick, 12'000u);
+    EXPECT_TRUE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_EQ(shell.files[settings.HTMLFile], "<p> 203.0.113.7</p>\r\n<a href=\"http:// 203.0.113.7/\">x</a>\r\n");
+    controller.TrayIPClick();
+    EXPECT_EQ(shell.clipboard, " 203.0.113.7");
+
+    shell.tick = 10'000 + 90'000;
+    shell.now = {2026, 12, 8, 10, 1, 30};
+    Router("<30>PPP disconnect successfully s01");
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_EQ(shell.beforeConTimes.back(), LocalDateTime{});  // deleted
+    EXPECT_EQ(shell.files[conlogFile], "S01,2026/12/08 10:01:30,2026/12/08 10:00:00,00:01:30\r\n");
+    EXPECT_EQ(LinesIn(syslogFile), 3u);
+    EXPECT_EQ(shell.files[syslogFile].substr(0, 56), "2026/12/08 10:00:00,<30>PPP connect s01 <-- dial (ISP1)\r");
+}
+
+TEST_F(RouterEventsTest, DisconnectWithoutASeenConnectionLogsNoConnection) {
+    settings.WaveDisconnect = true;
+    Router("<30>PPP disconnect successfully");
+    EXPECT_EQ(shell.files.count(conlogFile), 0u);
+    EXPECT_EQ(shell.log.back(), "tray+");
+    EXPECT_NE(std::find(shell.log.begin(), shell.log.end(), "sound " + settings.WaveDisconnectFile), shell.log.end());
+}
+
+TEST_F(RouterEventsTest, AccessLogOnlyWhileItsViewerExists) {
+    settings.AIlog = true;
+    settings.AIExeFile = "C:\\ai\\viewer.exe";
+    shell.now = {2026, 12, 8, 9, 0, 0};  // a Tuesday
+    Router("PPP connect s02 s01 <--");
+    EXPECT_EQ(controller.state().LineNumber, 2);
+    shell.tick += 65'000;
+    Router("PPP disconnect successfully");
+    EXPECT_EQ(shell.files.count("C:\\logs\\AI2000RR.log"), 0u);
+
+    shell.files[settings.AIExeFile] = "";
+    controller.destinationCaptions()[1] = "Office";
+    Router("PPP connect s02 <--");
+    Router("<30>connection switched to (ISP2)");
+    shell.tick += 65'000;
+    shell.now = {2026, 12, 8, 9, 1, 5};
+    Router("PPP disconnect successfully");
+    EXPECT_EQ(shell.files["C:\\logs\\AI2000RR.log"], "2026/12/08(d2) 09:00:00 00:01:05 > S02:Office\r\n");
+}
+
+TEST_F(RouterEventsTest, SwitchReportChecksOneTrayItem) {
+    Router("connection switched (RAS)");
+    EXPECT_TRUE(controller.menus().ConnectItem(4).checked);
+    Router("connection switched (ISP12)");
+    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
+    EXPECT_FALSE(controller.menus().ConnectItem(4).checked);
+    Router("connection switched (ISP)");
+    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
+}
+
+TEST_F(RouterEventsTest, WriteFailureIsReportedOnceAndEventsStillFire) {
+    shell.failingFolder = "C:\\logs";
+    Router("PPP connect s01 <--");
+    Router("chatter");
+    Router("PPP disconnect successfully");
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_EQ(shell.boxes.size(), 2u) << "one box for each file (syslog, conlog), none for their later lines";
+    shell.failingFolder.clear();
+    Router("chatter");
+    shell.failingFolder = "C:\\logs";
+    Router("chatter");
+    EXPECT_EQ(shell.boxes.size(), 3u) << "reported again after it had worked";
+}
+
+TEST_F(RouterEventsTest, MissingTemplateIsReportedAndNothingWritten) {
+    Router("PPP IPCP up my ip=1.2.3.4, peer");
+    EXPECT_EQ(controller.state().WanIP, "1.2.3.4");
+    EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0], u"connect.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。");
+}
+
+TEST_F(RouterEventsTest, OverlongDatagramIsCut) {
+    Router("PPP connect <--" + std::string(5000, 'x'));
+    EXPECT_TRUE(controller.state().Connected);
+    EXPECT_EQ(shell.files[syslogFile].size(), std::string("2026/12/08 10:00:00,").size() + 2048 + 2);
+}
+
+TEST_F(RouterEventsTest, LogViewsOpenThisMonthsFileOrSayWhy) {
+    controller.TraySyslogClick();
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0], u"今月のsyslogはまだありません\r\n設定の「syslogを残す」にチェックを入れてください");
+    Router("chatter");
+    controller.TraySyslogClick();
+    EXPECT_EQ(shell.log.back(), "open " + syslogFile + " [] in []");
+    controller.TrayAILogClick();
+    EXPECT_EQ(shell.boxes.back(), u"Access Informationログはまだありません\r\n設定の「AIログを残す」にチェックを入れてください");
+}
+
+}  // namespace
+}  // namespace zep

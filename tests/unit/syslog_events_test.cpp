@@ -1,0 +1,71 @@
+#include "syslog_events.h"
+
+#include <gtest/gtest.h>
+
+namespace zep {
+namespace {
+
+TEST(SyslogEvents, KeywordPairsFireIndependently) {
+    SyslogEvents e = RecogniseSyslog("[:ntp:] clock adjusted; ppp ipcp up <-- connect");
+    EXPECT_TRUE(e.ntpAdjusted);
+    EXPECT_TRUE(e.ipAssigned);
+    EXPECT_TRUE(e.connected);
+    EXPECT_FALSE(e.lineSwitched);
+    EXPECT_FALSE(e.requestAccepted);
+
+    EXPECT_TRUE(RecogniseSyslog("connection switched (isp1)").lineSwitched);
+    // One half of a pair is not enough.
+    e = RecogniseSyslog("ntp adjust, connection, ipcp up, connect -->");
+    EXPECT_FALSE(e.ntpAdjusted || e.lineSwitched || e.connected || e.ipAssigned);
+}
+
+TEST(SyslogEvents, DisconnectLineAlsoCountsAsAcceptedRequest) {
+    SyslogEvents e = RecogniseSyslog("s01 disconnect successfully");
+    EXPECT_TRUE(e.disconnected);
+    EXPECT_TRUE(e.requestAccepted);
+    e = RecogniseSyslog("s01 connect successfully");
+    EXPECT_TRUE(e.requestAccepted);
+    EXPECT_FALSE(e.disconnected);
+}
+
+TEST(SyslogEvents, WanAddressLiesBetweenEqualsAndComma) {
+    EXPECT_EQ(ExtractWanIP("ipcp up: peer=10.0.0.1, my ip= 203.0.113.7, dns=1.1.1.1"), " 203.0.113.7");
+    EXPECT_EQ(ExtractWanIP("ipcp up=198.51.100.2,x"), "198.51.100.2");  // no "my ip": whole line
+    EXPECT_EQ(ExtractWanIP("my ip 198.51.100.2, up"), "");               // no "="
+    EXPECT_EQ(ExtractWanIP("my ip=198.51.100.2"), "198.51.100.2");       // no ",": to the end
+    EXPECT_EQ(ExtractWanIP("my ip, =198.51.100.2,"), "");                // "," before "="
+}
+
+TEST(SyslogEvents, ConnectLineNumber) {
+    EXPECT_EQ(LineNumberOfConnect("s01 <-- connect", 0), 1);
+    EXPECT_EQ(LineNumberOfConnect("s02 <-- connect", 1), 2);
+    EXPECT_EQ(LineNumberOfConnect("s02 s01", 0), 2);
+    EXPECT_EQ(LineNumberOfConnect("<-- connect", 2), 2);
+}
+
+TEST(SyslogEvents, SwitchTag) {
+    const std::pair<const char*, int> cases[] = {
+        {"connection switched (isp2)", 2}, {"connection switched (ras)", 4}, {"switched (isp12)", 2},
+        {"switched (isp)", 0},             {"switched (isp3", 0},             {"(isp1) switched (isp3)", 3},
+        {"connection (isp1)", 1},          {"switched (ras isp1)", 1},
+    };
+    for (auto [line, tag] : cases) EXPECT_EQ(SwitchReportTag(line), tag) << line;
+}
+
+TEST(SyslogEvents, ElapsedTime) {
+    EXPECT_EQ(FormatElapsed(0), "00:00:00");
+    EXPECT_EQ(FormatElapsed(3 * 3600 + 4 * 60 + 5), "03:04:05");
+    EXPECT_EQ(FormatElapsed(360000), "100:00:00");
+    EXPECT_EQ(FormatElapsed(4294967295u), "1193046:28:15");
+}
+
+TEST(SyslogEvents, LowerAnsiLeavesDoubleByteCharactersAlone) {
+    // "ア" is 83 41 and "ソ" is 83 5C: their second bytes are 'A' and a backslash.
+    EXPECT_EQ(LowerAnsi("\x83\x41MY IP\x83\x5C\x88\x9F" "AbZ"), "\x83\x41my ip\x83\x5C\x88\x9F" "abz");
+    EXPECT_EQ(LowerAnsi("\xE0\x5A" "Z\xFC\x4D" "M"), "\xE0\x5A" "z\xFC\x4D" "m");
+    EXPECT_EQ(LowerAnsi("\xB1Q"), "\xB1q");  // half-width kana is a single byte
+    EXPECT_EQ(LowerAnsi("X\x83"), "x\x83");  // lead byte at the end
+}
+
+}  // namespace
+}  // namespace zep

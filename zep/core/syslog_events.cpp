@@ -1,0 +1,89 @@
+// The router's syslog lines: keyword tests on the lower-cased datagram, and the few values read
+// out of them.
+#include "syslog_events.h"
+
+namespace zep {
+namespace {
+
+// First byte of a double-byte character in code page 932.
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+bool Has(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
+// The text from the first `word` on, or all of it when `word` is not there.
+std::string_view FromFirst(std::string_view text, std::string_view word) {
+    size_t at = text.find(word);
+    return at == std::string_view::npos ? text : text.substr(at);
+}
+
+std::string TwoDigits(uint32_t value) {
+    std::string digits = std::to_string(value);
+    return digits.size() < 2 ? "0" + digits : digits;
+}
+
+}  // namespace
+
+std::string LowerAnsi(std::string_view bytes) {
+    std::string out(bytes);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (IsLeadByte(c)) {
+            ++i;  // the trail byte may look like a letter; it is not one
+        } else if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+SyslogEvents RecogniseSyslog(std::string_view lowered) {
+    SyslogEvents e;
+    e.ntpAdjusted = Has(lowered, ":ntp:") && Has(lowered, "adjust");
+    e.lineSwitched = Has(lowered, "connection") && Has(lowered, "switched");
+    e.connected = Has(lowered, "connect") && Has(lowered, "<--");
+    e.ipAssigned = Has(lowered, "ipcp up") && Has(lowered, "ppp");
+    e.requestAccepted = Has(lowered, "connect successfully");  // also true for a disconnect line
+    e.disconnected = Has(lowered, "disconnect successfully");
+    return e;
+}
+
+std::string ExtractWanIP(std::string_view lowered) {
+    const std::string_view rest = FromFirst(lowered, "my ip");
+    const size_t equals = rest.find('=');
+    if (equals == std::string_view::npos) return {};
+    const size_t comma = rest.find(',');
+    // Without a comma the address runs to the end of the line; a comma ahead of the "=" leaves
+    // nothing between them.
+    if (comma == std::string_view::npos) return std::string(rest.substr(equals + 1));
+    if (comma < equals) return {};
+    return std::string(rest.substr(equals + 1, comma - equals - 1));
+}
+
+int LineNumberOfConnect(std::string_view lowered, int previous) {
+    int line = previous;
+    if (Has(lowered, "s01")) line = 1;
+    if (Has(lowered, "s02")) line = 2;
+    return line;
+}
+
+int SwitchReportTag(std::string_view lowered) {
+    std::string_view p = FromFirst(lowered, "switch");
+    if (size_t open = p.find('('); open != std::string_view::npos) p = p.substr(open + 1);
+    const size_t close = p.find(')');
+    p = close == std::string_view::npos ? std::string_view{} : p.substr(0, close);
+
+    int tag = 0;
+    if (Has(p, "ras")) tag = 4;
+    if (Has(p, "isp")) {
+        if (Has(p, "1")) tag = 1;
+        if (Has(p, "2")) tag = 2;
+        if (Has(p, "3")) tag = 3;
+    }
+    return tag;
+}
+
+std::string FormatElapsed(uint32_t seconds) {
+    return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds % 3600 / 60) + ":" + TwoDigits(seconds % 60);
+}
+
+}  // namespace zep
