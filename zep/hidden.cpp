@@ -16,6 +16,7 @@ constexpr wchar_t kClassName[] = L"TZEPHiddenForm";
 constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr UINT kFirstShowMessage = WM_APP + 2;
 constexpr UINT kSyslogReady = WM_APP + 3;
+constexpr UINT kExitRequest = WM_APP + 4;
 constexpr UINT_PTR kTimerId = 1;
 constexpr u_short kSyslogPort = 514;
 constexpr UINT kTrayIconId = 1;
@@ -208,7 +209,10 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_INSTANCECOMMAND:
-            controller_.OnInstanceCommand(static_cast<uint32_t>(wParam), [this] { TrayExitClick(); });
+            controller_.OnInstanceCommand(static_cast<uint32_t>(wParam));
+            return 0;
+        case kExitRequest:
+            if (!controller_.closing()) TrayExitClick();
             return 0;
         case WM_DLLNOTIFY:
             lastDllNotify_ = MSG{window_, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
@@ -293,6 +297,8 @@ void HiddenForm::TrayExitClick() {
 }
 
 void HiddenForm::CloseControllerWindow() { SendMessageW(window_, WM_CLOSE, 0, 0); }
+
+void HiddenForm::PostExitRequest() { PostMessageW(window_, kExitRequest, 0, 0); }
 
 void HiddenForm::OnTrayNotify(LPARAM event) {
     if (event == WM_LBUTTONDOWN) PopupMenu(controller_.menus().left);

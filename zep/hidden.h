@@ -58,6 +58,7 @@ public:
     void LibraryConnect() override;
     void LibraryDisconnect() override;
     void CloseControllerWindow() override;
+    void PostExitRequest() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -120,3 +120,18 @@ def test_busy_syslog_port_is_reported_once_and_zep_keeps_running(zep, lan):
     zep.controller()
     zep.quit(running)
     holder.kill()
+
+
+def test_quit_during_the_handling_of_the_disconnect_report(zep, lan):
+    # The disconnect report closes the setup utility's dialogs with waits of its own; a quit
+    # request that arrives meanwhile must still end the program once the report is handled.
+    running = zep.start()
+    zep.controller()
+    sim = RouterSim(lan)
+    sim.connect()
+    wait_for(lambda: b"BeforeConTime=" in zep.ini_path.read_bytes(), what="the connection")
+    sim.disconnect()
+    quitting = zep.start("-quit")
+    assert running.wait(25) == 0
+    assert quitting.wait(25) == 0
+    assert b"BeforeConTime=" not in zep.ini_path.read_bytes()

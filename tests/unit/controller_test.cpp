@@ -134,37 +134,29 @@ TEST_F(ControllerTest, ConnectAndDisconnectGoThroughTheLibraryWhenChosen) {
     EXPECT_TRUE(controller.state().ElapsedDisconnectArmed);
 }
 
-TEST_F(ControllerTest, QuitRequestWaitsForTheDisconnectionThenExits) {
+TEST_F(ControllerTest, QuitRequestDisconnectsAndExitsOnceTheLineIsDown) {
     StartAt(12, 0);
-    int exits = 0;
-    int pumped = 0;
-    shell.onPump = [&] {
-        if (++pumped == 50) controller.DoDisconnected();  // the router reports the disconnection
-    };
-    controller.OnInstanceCommand(1, [&] { ++exits; });
-    EXPECT_EQ(exits, 1);
-    EXPECT_FALSE(controller.state().Connected);
-    EXPECT_GE(pumped, 50);
+    shell.log.clear();
+    controller.OnInstanceCommand(kInstanceQuit);
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+",
+                                                   "open C:\\Tools\\Velk.exe [-i10.0.0.254 -cut1] in [C:\\Tools\\]"}))
+        << "blink, disconnect, and no exit while the line is up";
+    controller.UpdateTrayIcon();  // other events go on meanwhile
+    controller.DoDisconnected();  // the router's report
+    EXPECT_EQ(shell.log.back(), "exit");
 }
 
-TEST_F(ControllerTest, QuitWaitEndsWhenTheProgramIsClosedOtherwise) {
-    StartAt(12, 0);
-    int exits = 0;
-    int pumped = 0;
-    shell.onPump = [&] {
-        if (++pumped == 20) controller.MarkClosing();  // "終了" chosen from the tray meanwhile
-    };
-    controller.OnInstanceCommand(1, [&] { ++exits; });
-    EXPECT_EQ(exits, 0);
-    EXPECT_TRUE(controller.state().Connected);
+TEST_F(ControllerTest, QuitRequestWithTheLineDownExitsAtOnce) {
+    controller.OnInstanceCommand(kInstanceQuit);
+    EXPECT_EQ(shell.log.back(), "exit");
 }
 
 TEST_F(ControllerTest, WakeRequestOnlyBlinks) {
-    int exits = 0;
     shell.log.clear();
-    controller.OnInstanceCommand(0, [&] { ++exits; });
+    controller.OnInstanceCommand(kInstanceWake);
     EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+"}));
-    EXPECT_EQ(exits, 0);
+    controller.DoDisconnected();
+    EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), "exit"), 0);
 }
 
 TEST(SetupDialogs, OneWindowPerPatternInEnumerationOrder) {

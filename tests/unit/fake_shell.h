@@ -84,6 +84,7 @@ public:
     void LibraryConnect() override { log.push_back("lib connect"); }
     void LibraryDisconnect() override { log.push_back("lib disconnect"); }
     void CloseControllerWindow() override { log.push_back("close"); }
+    void PostExitRequest() override { log.push_back("exit"); }
 };
 
 }  // namespace zep

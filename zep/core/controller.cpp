@@ -1,5 +1,6 @@
 #include "controller.h"
 
+#include "instance.h"
 #include "texts_ja.h"
 
 namespace zep {
@@ -91,6 +92,7 @@ void Controller::DoDisconnected() {
     state_.StartedInAutoWindow = false;
     menus_.Item(kTrayIP).enabled = false;
     shell_.SetTimePanelCopyEnabled(false);
+    if (exitWhenDisconnected_) shell_.PostExitRequest();
 }
 
 void Controller::ResetDestinationMenus() {
@@ -122,15 +124,15 @@ void Controller::TrayDisconnectClick() {
     state_.DisconnectRequested = true;
 }
 
-void Controller::OnInstanceCommand(uint32_t command, const std::function<void()>& exitAction) {
+void Controller::OnInstanceCommand(uint32_t command) {
     BlinkTrayIcon();
-    if (command != 1) return;
+    if (command != kInstanceQuit) return;
     DisconnectAction();
-    // No time limit: only the router's report of the disconnection, or the program closing by
-    // other means, ends this wait.
-    shell_.PumpMessages([this] { return !state_.Connected || closing_; }, std::nullopt);
-    if (closing_) return;
-    exitAction();
+    // The wait for the router's report is not a nested message loop: a report that is still being
+    // handled further down the stack (its dialog-closing waits) could then never finish. The exit
+    // follows the disconnected transition instead, and closing the program otherwise ends it too.
+    exitWhenDisconnected_ = true;
+    if (!state_.Connected) shell_.PostExitRequest();
 }
 
 void Controller::CloseSetupDialogs() {

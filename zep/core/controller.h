@@ -91,8 +91,8 @@ public:
     void DisconnectAction();
     void TrayDisconnectClick();
 
-    // A second copy's message.
-    void OnInstanceCommand(uint32_t command, const std::function<void()>& exitAction);
+    // A second copy's message. A quit request exits once the router has reported the line down.
+    void OnInstanceCommand(uint32_t command);
 
     // Closes the setup utility's dialogs after the router reported a connect or disconnect.
     void CloseSetupDialogs();
@@ -125,6 +125,7 @@ private:
     std::array<std::string, 4> destinationCaptions_{};
     std::set<std::string> failingLogs_;
     bool closing_ = false;
+    bool exitWhenDisconnected_ = false;
 
     void AdjustClockFromRouter();
     void AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix);

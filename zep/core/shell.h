@@ -73,6 +73,8 @@ public:
 
     // Ends the program: closes the controller window (its close query runs).
     virtual void CloseControllerWindow() = 0;
+    // Runs the tray's exit action once the current message has been handled.
+    virtual void PostExitRequest() = 0;
 };
 
 }  // namespace zep
