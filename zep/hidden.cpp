@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "countdown.h"
 #include "instance.h"
 #include "resource.h"
 #include "texts_ja.h"
@@ -74,6 +75,10 @@ bool HiddenForm::Create() {
     wc.hIcon = LoadIconW(instance_, kIconResourceNames[0]);
     if (!RegisterClassExW(&wc)) return false;
 
+    // The port is bound before the window can be found, so nothing the router sends after a
+    // second program has seen the window is lost.
+    BindSyslogPort();
+
     // No border, no task-bar button: the tray icon is the program's presence.
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, Wide(text::kAppTitle).c_str(), WS_POPUP, -1, 0, 1, 1,
                               nullptr, nullptr, instance_, this);
@@ -90,12 +95,21 @@ bool HiddenForm::Create() {
     tray_.uID = kTrayIconId;
     tray_.uCallbackMessage = kTrayCallback;
     controller_.Create();
+    timePanel_ = std::make_unique<TimePanel>(
+        instance_, TimePanelActions{[this] { controller_.TrayDisconnectClick(); },
+                                    [this] { controller_.TrayEasylogClick(); },
+                                    [this] { controller_.TraySyslogClick(); }, [this] { controller_.TrayIPClick(); },
+                                    [this] { settings_.ShowTimePanel = false; }});
+    timePanel_->Create(window_);
+    form_ = std::make_unique<SettingsForm>(
+        FormHost{instance_, settings_, controller_, *this, library_, notifyTarget_, dllBuffer_, lastDllNotify_});
+    if (!form_->Create()) form_.reset();
     SetTimer(window_, kTimerId, 1000, nullptr);
-    OpenSyslogPort();
+    ListenSyslogPort();
     return true;
 }
 
-void HiddenForm::OpenSyslogPort() {
+void HiddenForm::BindSyslogPort() {
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
     syslogSocket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
@@ -103,13 +117,20 @@ void HiddenForm::OpenSyslogPort() {
     local.sin_family = AF_INET;
     local.sin_port = htons(kSyslogPort);
     local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (syslogSocket_ == INVALID_SOCKET || bind(syslogSocket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        WSAAsyncSelect(syslogSocket_, window_, kSyslogReady, FD_READ) != 0) {
-        if (syslogSocket_ != INVALID_SOCKET) closesocket(syslogSocket_);
+    if (syslogSocket_ != INVALID_SOCKET && bind(syslogSocket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        closesocket(syslogSocket_);
         syslogSocket_ = INVALID_SOCKET;
-        // Told once, after the start-up; everything else keeps working.
-        PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
     }
+}
+
+void HiddenForm::ListenSyslogPort() {
+    // Datagrams that came between the bind and now are announced at once.
+    if (syslogSocket_ != INVALID_SOCKET && WSAAsyncSelect(syslogSocket_, window_, kSyslogReady, FD_READ) != 0) {
+        closesocket(syslogSocket_);
+        syslogSocket_ = INVALID_SOCKET;
+    }
+    // Told once, after the start-up; everything else keeps working.
+    if (syslogSocket_ == INVALID_SOCKET) PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
 }
 
 void HiddenForm::ReceiveSyslog() {
@@ -138,6 +159,8 @@ int HiddenForm::Run() {
 
 void HiddenForm::DispatchOne(const MSG& msg) {
     HookQueuedMessage(msg);
+    MSG copy = msg;
+    if (form_ && form_->PreTranslate(copy)) return;  // the settings window's keyboard
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
@@ -197,12 +220,11 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                 ReceiveSyslog();
             return 0;
         case WM_TIMER:
-            // A router datagram shows the Data picture until the next tick.
-            if (controller_.state().SyslogHeard) {
-                controller_.state().SyslogHeard = false;
-                controller_.UpdateTrayIcon();
-            }
+            if (wParam == kTimerId) controller_.TimerTimer();
             return 0;
+        case WM_ACTIVATEAPP:
+            if (!wParam && timePanel_) timePanel_->KeepOnTop();
+            break;
         case WM_STATUSREPLY: {
             MessageRecord& r = controller_.state().LastStatusReply;
             r = {msg, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), 0};
@@ -255,18 +277,23 @@ void HiddenForm::FirstShow() {
         ShowSettingsWindow();
     }
     controller_.menus().Item(kTrayAILog).enabled = !settings_.AIExeFile.empty() && FileExists(settings_.AIExeFile);
+    controller_.FirstShowStatus();
 }
 
 void HiddenForm::LoadSettings() {
     SettingsStore store(iniFile_, Environment());
     settings_ = store.Defaults();
     store.Load(settings_);
+    if (timePanel_) timePanel_->ApplySettings(settings_);
+    if (form_) form_->LoadFromModel();
     // An access log of the viewer's older name takes the new one; a failed rename is ignored.
     const std::string oldLog = settings_.LogFolder + "\\AI98RR.log";
     if (FileExists(oldLog)) MoveFileA(oldLog.c_str(), (settings_.LogFolder + "\\AI2000RR.log").c_str());
 }
 
 void HiddenForm::SaveSettings() {
+    if (timePanel_) timePanel_->StoreSettings(settings_);
+    if (form_) form_->StorePosition();
     auto failedKey = SettingsStore(iniFile_, Environment()).Save(settings_);
     if (failedKey && !saveErrorShown_) {
         // Shown once: the exit goes on, so the user can always quit.
@@ -287,9 +314,7 @@ bool HiddenForm::CloseQuery() {
     return true;
 }
 
-void HiddenForm::ResumedFromSuspend() {
-    // The status request after a resume comes with the line commands.
-}
+void HiddenForm::ResumedFromSuspend() { controller_.ResumedFromSuspend(); }
 
 void HiddenForm::TrayExitClick() {
     SaveSettings();
@@ -357,16 +382,15 @@ void HiddenForm::OnCommand(int id) {
         case kTrayAILog:
             controller_.TrayAILogClick();
             break;
-        default:  // the about box comes with its window
+        case kTrayAbout:
+            if (form_) form_->AboutButtonClick();
+            break;
+        default:
             break;
     }
 }
 
-void HiddenForm::TrayConnectClick(int tag) {
-    // While the router's destination list is unknown every item connects with the current default.
-    (void)tag;
-    controller_.ConnectAction();
-}
+void HiddenForm::TrayConnectClick(int tag) { controller_.TrayConnectClick(tag); }
 
 uint32_t HiddenForm::TickCount() { return GetTickCount(); }
 
@@ -411,12 +435,26 @@ void HiddenForm::SetTrayIconVisible(bool visible) {
     }
 }
 
-// The connection-time panel and the settings window are windows of their own; until they exist
-// these calls have nothing to show.
-void HiddenForm::ShowTimePanel(bool) {}
-void HiddenForm::CloseTimePanel() {}
-void HiddenForm::SetTimePanelCopyEnabled(bool) {}
-void HiddenForm::ShowSettingsWindow() {}
+void HiddenForm::ShowTimePanel(bool stayOnTop) {
+    if (timePanel_) timePanel_->Show(stayOnTop);
+}
+void HiddenForm::CloseTimePanel() {
+    if (timePanel_) timePanel_->Close();
+}
+void HiddenForm::SetTimePanelCopyEnabled(bool enabled) {
+    if (timePanel_) timePanel_->SetCopyEnabled(enabled);
+}
+void HiddenForm::TimeShowCheckChanged(bool ticked) {
+    if (!timePanel_ || !controller_.state().Connected) return;
+    if (ticked) timePanel_->Show(timePanel_->stayOnTop());
+    else timePanel_->Close();
+}
+void HiddenForm::SetTimePanelText(const std::string& text) {
+    if (timePanel_) timePanel_->SetText(WideFromAnsi(text));
+}
+void HiddenForm::ShowSettingsWindow() {
+    if (form_) form_->Show();
+}
 
 void HiddenForm::PlaySoundFile(const std::string& file) {
     sndPlaySoundA(file.c_str(), SND_ASYNC | SND_NODEFAULT);
@@ -525,6 +563,10 @@ void HiddenForm::OpenProgram(const std::string& file, const std::string& paramet
                   SW_SHOW);
 }
 
+void HiddenForm::PostWindowCommand(const std::string& className, uint32_t command) {
+    if (HWND target = FindWindowA(className.c_str(), nullptr)) PostMessageA(target, WM_COMMAND, command, 0);
+}
+
 bool HiddenForm::FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -554,6 +596,81 @@ void HiddenForm::LibraryConnect() {
 
 void HiddenForm::LibraryDisconnect() {
     if (library_.bound()) library_.Disconnect(&notifyTarget_, dllBuffer_.data(), 0);
+}
+
+std::optional<std::string> HiddenForm::VersionInternalName(const std::string& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+    // The string table of the first listed translation.
+    struct Translation {
+        WORD language, codePage;
+    };
+    Translation* translations = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) ||
+        length < sizeof(Translation))
+        return std::nullopt;
+    char key[64];
+    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\InternalName", translations[0].language,
+             translations[0].codePage);
+    char* value = nullptr;
+    if (!VerQueryValueA(data.data(), key, reinterpret_cast<void**>(&value), &length) || !value) return std::string();
+    return std::string(value, strnlen(value, length));
+}
+
+bool HiddenForm::TopWindowOfClassExists(const std::u16string& className) {
+    return FindWindowW(Wide(className).c_str(), nullptr) != nullptr;
+}
+
+LocalDateTime HiddenForm::ReadBeforeConTime(const LocalDateTime& now) {
+    return SettingsStore(iniFile_, Environment()).ReadBeforeConTime(now, Locale());
+}
+
+int32_t HiddenForm::LibraryGetCondition() {
+    return library_.bound() ? library_.GetCondition(dllBuffer_.data(), 0) : 0;
+}
+
+std::string HiddenForm::LibraryBuffer() {
+    return std::string(reinterpret_cast<const char*>(dllBuffer_.data()), dllBuffer_.size());
+}
+
+void HiddenForm::LibraryChangeSite(int destinationFromZero) {
+    if (library_.bound()) library_.ChangeSite(dllBuffer_.data(), 0, destinationFromZero);
+}
+
+bool HiddenForm::AskYesNo(const std::u16string& caption, const std::u16string& message) {
+    return MessageBoxW(window_, Wide(message).c_str(), Wide(caption).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void HiddenForm::ShowTaskbarButton(bool shown) {
+    // The controller window stands for the application: as a tool window it has no button.
+    ShowWindow(window_, SW_HIDE);
+    LONG_PTR ex = GetWindowLongPtrW(window_, GWL_EXSTYLE);
+    ex = shown ? (ex & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW : (ex & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW;
+    SetWindowLongPtrW(window_, GWL_EXSTYLE, ex);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+bool HiddenForm::ShowCountdown(const std::u16string& caption, const std::u16string& message,
+                               const std::u16string& acceptCaption) {
+    CountdownApplication app;
+    app.showTaskbarButton = [this](bool shown) { ShowTaskbarButton(shown); };
+    app.title = [this] {
+        wchar_t title[256];
+        const int n = GetWindowTextW(window_, title, 256);
+        return std::wstring(title, n);
+    };
+    app.setTitle = [this](const std::wstring& title) { SetWindowTextW(window_, title.c_str()); };
+    app.flash = [this](bool on) {
+        FLASHWINFO flash{sizeof flash, window_, static_cast<DWORD>(on ? FLASHW_TRAY | FLASHW_TIMERNOFG : FLASHW_STOP), 0, 0};
+        FlashWindowEx(&flash);
+    };
+    app.dispatch = [this](const MSG& msg) { DispatchOne(msg); };
+    CountdownForm form(instance_, std::move(app));
+    return form.ShowModal(Wide(caption), Wide(message), Wide(acceptCaption)) == 1;
 }
 
 }  // namespace zep

@@ -12,7 +12,9 @@
 
 #include "MRLExhibits.h"
 #include "controller.h"
+#include "main.h"
 #include "profile_file.h"
+#include "time_panel.h"
 #include "settings.h"
 
 namespace zep {
@@ -28,6 +30,9 @@ public:
 
     // The message loop of the program; returns when the controller window is gone.
     int Run();
+
+    // The settings window's "show the panel" check box changed: while connected the panel follows.
+    void TimeShowCheckChanged(bool ticked);
 
     // Shell
     uint32_t TickCount() override;
@@ -52,6 +57,7 @@ public:
     void ShowBox(BoxKind kind, const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     void OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) override;
+    void PostWindowCommand(const std::string& className, uint32_t command) override;
     bool FileExists(const std::string& path) override;
     std::vector<TopWindow> TopLevelWindows() override;
     void PostClose(uintptr_t handle) override;
@@ -59,6 +65,21 @@ public:
     void LibraryDisconnect() override;
     void CloseControllerWindow() override;
     void PostExitRequest() override;
+    std::optional<std::string> VersionInternalName(const std::string& path) override;
+    bool TopWindowOfClassExists(const std::u16string& className) override;
+    void SleepMs(uint32_t ms) override { Sleep(ms); }
+    LocalDateTime ReadBeforeConTime(const LocalDateTime& now) override;
+    int32_t LibraryGetCondition() override;
+    std::string LibraryBuffer() override;
+    void LibraryChangeSite(int destinationFromZero) override;
+    bool AskYesNo(const std::u16string& caption, const std::u16string& text) override;
+    void DestinationMenusChanged() override {
+        if (form_) form_->DestinationsChanged();
+    }
+    void SetTimePanelText(const std::string& text) override;
+    void InformationBeep() override { MessageBeep(MB_ICONINFORMATION); }
+    bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
+                       const std::u16string& acceptCaption) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -81,11 +102,16 @@ private:
     void AddTrayIcon();
 
     SettingsEnvironment Environment() const;
-    void OpenSyslogPort();
+    void BindSyslogPort();
+    void ListenSyslogPort();
     void ReceiveSyslog();
+
+    // The application's task-bar button, shown while the countdown dialog asks.
+    void ShowTaskbarButton(bool shown);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
+    std::unique_ptr<TimePanel> timePanel_;
     std::string programFolder_;
     IniFile iniFile_;
     Settings settings_;
@@ -102,6 +128,7 @@ private:
     bool quitting_ = false;
     bool saveErrorShown_ = false;
     SOCKET syslogSocket_ = INVALID_SOCKET;
+    std::unique_ptr<SettingsForm> form_;  // the settings window "ZEP!"
 };
 
 }  // namespace zep

@@ -6,8 +6,8 @@
 //   wincheck.exe gone CLASS TIMEOUT_MS   wait until no top-level window of CLASS
 //                                        is left; exit 0, else exit 1
 //
-// Polling happens in here because every process start costs most of a minute
-// under qemu; the script starts this helper once per check.
+// Polling happens in here, so the script starts this helper once per check:
+// every process start goes through qemu and costs a second or two.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>

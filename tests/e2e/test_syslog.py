@@ -7,7 +7,7 @@ from datetime import datetime
 
 import pytest
 
-from zepapp import Zep
+from zepapp import Zep, install_tool
 from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot
 
 DIST = paths.REPO / "dist"
@@ -18,9 +18,10 @@ C_TIME = r"\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2}"  # the system's short date
 def zep(lan):
     z = Zep(lan.pc)
     shutil.copy(DIST / "connect.htm", z.folder)
-    # An existing program that ends at once stands for the setup utility: no first-start notice,
-    # and the disconnect request of a quit starts nothing that stays.
-    z.write_ini("[ZEP]\nSetupUtility=C:\\windows\\system32\\hostname.exe\n")
+    # The setup utility's stand-in: no first-start notice, and the disconnect request of a quit
+    # starts nothing that stays.
+    tool, _ = install_tool(lan.pc)
+    z.write_ini(f"[ZEP]\nSetupUtility={tool}\n")
     return z
 
 

@@ -1,5 +1,6 @@
 """zep.exe installed in a PC of the test network: start, quit, read its settings file."""
 
+import shutil
 import time
 from dataclasses import dataclass, field
 
@@ -53,8 +54,13 @@ class Zep:
     def start(self, *args):
         return self.pc.run(EXE, list(args))
 
-    def controller(self, timeout_ms=15000):
-        return self.pc.find_window(cls=CONTROLLER, timeout_ms=timeout_ms, visible=False, shot=False)
+    def controller(self, timeout_ms=15000, settle=1.0):
+        """The controller window, `settle` seconds after it appeared: the window exists before its
+        first show has loaded the settings, and a router datagram that arrives before that is
+        not taken as the router's."""
+        window = self.pc.find_window(cls=CONTROLLER, timeout_ms=timeout_ms, visible=False, shot=False)
+        time.sleep(settle)
+        return window
 
     def controllers(self):
         return [w for w in self.pc.windows() if w.cls == CONTROLLER]
@@ -76,3 +82,15 @@ class Zep:
         elapsed = time.monotonic() - t0
         assert running.wait(timeout) == 0
         return elapsed
+
+
+def install_tool(pc, kind="nwgset", name=None, folder="tools"):
+    """A stand-in for the router maker's setup utility ("nwgset") or for VELK ("velk") in
+    C:\\<folder>; returns (its Windows path, its folder on this machine). It appends its parameters
+    and working folder to <name>.log beside it and answers from <name>.ini there."""
+    name = name or {"nwgset": "NWGSet.exe", "velk": "Velk.exe"}[kind]
+    exe = paths.require_exe(paths.build_w64() / "tests" / "fixtures" / f"{kind}.exe", kind)
+    target = pc.drive_c / folder
+    target.mkdir(parents=True, exist_ok=True)
+    shutil.copy(exe, target / name)
+    return f"C:\\{folder}\\{name}", target

@@ -44,7 +44,6 @@ public:
         return false;
     }
     void SetTrayPicture(TrayPicture p) override { pictures.push_back(p); }
-    bool SetTrayTip(const std::u16string&) override { return !refuseTip; }
     void SetTrayIconVisible(bool v) override {
         trayVisible = v;
         log.push_back(v ? "tray+" : "tray-");
@@ -78,6 +77,9 @@ public:
     void OpenProgram(const std::string& f, const std::string& p, const std::string& d) override {
         log.push_back("open " + f + " [" + p + "] in [" + d + "]");
     }
+    void PostWindowCommand(const std::string& c, uint32_t command) override {
+        log.push_back("command " + c + " " + std::to_string(command));
+    }
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
     std::vector<TopWindow> TopLevelWindows() override { return windows; }
     void PostClose(uintptr_t h) override { closed.push_back(h); }
@@ -85,6 +87,70 @@ public:
     void LibraryDisconnect() override { log.push_back("lib disconnect"); }
     void CloseControllerWindow() override { log.push_back("close"); }
     void PostExitRequest() override { log.push_back("exit"); }
+
+    // Line commands and the timer.
+    std::map<std::string, std::string> internalNames;  // path -> InternalName; absent: none
+    std::map<std::u16string, int> windowClasses;       // class -> windows open
+    LocalDateTime beforeConTime;                       // zero: the key is absent
+    int32_t condition = 0;
+    std::string libraryBuffer;
+    bool answerYes = true;
+    std::vector<std::u16string> questions;
+    int menusChanged = 0;
+    std::string panelText;
+    std::vector<std::u16string> tips;
+    // The countdown: each shown dialog takes the next answer (true: accepted), default accepted.
+    // It counts its ten seconds on the virtual clock, pumping as the real one does.
+    std::vector<bool> countdownAnswers;
+    struct Countdown {
+        uint32_t shownAt;
+        std::u16string caption, message, accept;
+    };
+    std::vector<Countdown> countdowns;
+
+    std::optional<std::string> VersionInternalName(const std::string& path) override {
+        auto it = internalNames.find(path);
+        if (it == internalNames.end()) return std::nullopt;
+        return it->second;
+    }
+    bool TopWindowOfClassExists(const std::u16string& c) override {
+        auto it = windowClasses.find(c);
+        return it != windowClasses.end() && it->second > 0;
+    }
+    void SleepMs(uint32_t ms) override {
+        tick += ms;
+        if (onPump) onPump();
+    }
+    LocalDateTime ReadBeforeConTime(const LocalDateTime& n) override {
+        return beforeConTime.IsZero() ? n : beforeConTime;
+    }
+    int32_t LibraryGetCondition() override {
+        log.push_back("lib condition");
+        return condition;
+    }
+    std::string LibraryBuffer() override { return libraryBuffer; }
+    void LibraryChangeSite(int d) override { log.push_back("lib site " + std::to_string(d)); }
+    bool AskYesNo(const std::u16string&, const std::u16string& text) override {
+        questions.push_back(text);
+        return answerYes;
+    }
+    void DestinationMenusChanged() override { ++menusChanged; }
+    void SetTimePanelText(const std::string& t) override { panelText = t; }
+    bool SetTrayTip(const std::u16string& tip) override {
+        tips.push_back(tip);
+        return !refuseTip;
+    }
+    void InformationBeep() override { log.push_back("beep"); }
+    bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
+                       const std::u16string& accept) override {
+        const size_t n = countdowns.size();
+        countdowns.push_back({tick, caption, message, accept});
+        log.push_back("countdown");
+        const bool accepted = n < countdownAnswers.size() ? countdownAnswers[n] : true;
+        // Cancelled at once, or accepted when the ten seconds are up.
+        if (accepted) PumpMessages([] { return false; }, 10000);
+        return accepted;
+    }
 };
 
 }  // namespace zep

@@ -101,6 +101,8 @@ void Controller::ResetDestinationMenus() {
     first.caption = text::kTrayConnect;
     first.visible = true;
     for (int tag = 2; tag <= 4; ++tag) menus_.ConnectItem(tag).visible = false;
+    destinationPanelTag_ = -1;
+    shell_.DestinationMenusChanged();
 }
 
 void Controller::ConnectAction() {
@@ -112,6 +114,10 @@ void Controller::ConnectAction() {
 }
 
 void Controller::DisconnectAction() {
+    // The disconnect page goes up first. An upload that refuses to start leaves the flag set, so
+    // only a started one is waited for, and never without end.
+    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon && UploadDisconnectPage())
+        shell_.PumpMessages([this] { return !state_.ConnectPageUploaded; }, kDisconnectPageWaitMs);
     if (settings_.UseMRLDll) shell_.LibraryDisconnect();
     else
         shell_.OpenProgram(settings_.SetupUtility, DisconnectParameters(settings_.IPAddress),

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "line_commands.h"
 #include "settings.h"
 #include "shell.h"
 #include "tray_menus.h"
@@ -114,6 +115,35 @@ public:
     // Settings window's destination menu: captions of destinations 1 to 4, empty while unknown.
     std::array<std::string, 4>& destinationCaptions() { return destinationCaptions_; }
 
+    // Line commands. IsVelkTool shows the error box when the file has no version resource.
+    bool IsVelkTool(const std::string& path);
+    // Whether the tool is VELK: nullopt (after the error box) when its version cannot be read.
+    std::optional<bool> CheckVelkTool(const std::string& path);
+    void RequestStatus();
+    void FindRouter(const std::string& chosenTool);
+    void SetDefaultDestination(int destination);
+    void BuildDestinationMenus(int current);
+    void TrayConnectClick(int tag);
+    // The settings window's destination popup: an item's click.
+    void DestinationPopupClick(int tag);
+    // First show and resume from suspend: the status request when the tool or library can answer.
+    void FirstShowStatus();
+    void ResumedFromSuspend();
+    // The settings window's destination panel and popup: the four destinations (captions and
+    // usable flags as the last list gave them) and the panel's tag (-1 while the list is unknown).
+    const DestinationList& destinations() const { return destinations_; }
+    int destinationPanelTag() const { return destinationPanelTag_; }
+
+    // The one-second tick.
+    void TimerTimer();
+    // Autorun entries due `waitedSeconds` after the WAN address arrived.
+    void RunDueAutorunEntries(uint32_t waitedSeconds);
+    void LaunchAutorunEntry(int index);
+    // The peer status query of another copy; sent after a status answer when so set.
+    void SendPeerStatusQuery();
+    // Starts the disconnect page's upload; false when it did not start.
+    bool UploadDisconnectPage();
+
     // The program is going down: waits that the user started must end.
     void MarkClosing() { closing_ = true; }
 
@@ -126,6 +156,9 @@ private:
     std::set<std::string> failingLogs_;
     bool closing_ = false;
     bool exitWhenDisconnected_ = false;
+    DestinationList destinations_{};
+    int destinationPanelTag_ = -1;
+    bool statusBusy_ = false;
 
     void AdjustClockFromRouter();
     void AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix);

@@ -90,6 +90,11 @@ void Controller::UploadConnectPage() {
     // The transfer itself comes with the FTP client.
 }
 
+bool Controller::UploadDisconnectPage() {
+    // The transfer comes with the FTP client; until then nothing starts.
+    return false;
+}
+
 void Controller::AdjustClockFromRouter() {
     // The clock request to the router comes with the SNTP client.
 }

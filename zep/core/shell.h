@@ -57,6 +57,8 @@ public:
 
     // Shell "open" with SW_SHOW; the result is not looked at.
     virtual void OpenProgram(const std::string& file, const std::string& parameters, const std::string& folder) = 0;
+    // Posts WM_COMMAND (wParam `command`, lParam 0) to the first top-level window of this class, if any.
+    virtual void PostWindowCommand(const std::string& className, uint32_t command) = 0;
     virtual bool FileExists(const std::string& path) = 0;
 
     // Top-level windows in the system's enumeration order, visible or not, with their titles.
@@ -75,6 +77,29 @@ public:
     virtual void CloseControllerWindow() = 0;
     // Runs the tray's exit action once the current message has been handled.
     virtual void PostExitRequest() = 0;
+    // Line commands and the timer.
+    // The InternalName of the file's version resource as written there; nullopt when the file
+    // has no readable version resource.
+    virtual std::optional<std::string> VersionInternalName(const std::string& path) = 0;
+    // Whether a top-level window of this class exists.
+    virtual bool TopWindowOfClassExists(const std::u16string& className) = 0;
+    // Waits without processing window messages.
+    virtual void SleepMs(uint32_t ms) = 0;
+    // BeforeConTime from the settings file; `now` when the key is absent.
+    virtual LocalDateTime ReadBeforeConTime(const LocalDateTime& now) = 0;
+    // The library's status call and its record buffer (empty while not bound), destination change.
+    virtual int32_t LibraryGetCondition() = 0;
+    virtual std::string LibraryBuffer() = 0;
+    virtual void LibraryChangeSite(int destinationFromZero) = 0;
+    // A Yes/No question (question icon); true for Yes.
+    virtual bool AskYesNo(const std::u16string& caption, const std::u16string& text) = 0;
+    // The destination list or the current destination changed: the settings window follows.
+    virtual void DestinationMenusChanged() = 0;
+    virtual void SetTimePanelText(const std::string& text) = 0;
+    virtual void InformationBeep() = 0;  // MessageBeep(MB_ICONINFORMATION)
+    // Shows the ten-second countdown dialog modally; true when it was accepted (button or time).
+    virtual bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
+                               const std::u16string& acceptCaption) = 0;
 };
 
 }  // namespace zep

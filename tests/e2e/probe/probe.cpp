@@ -16,6 +16,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <ole2.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -940,6 +942,126 @@ int CmdUdpRecv(const Args& a) {
   return kOk;
 }
 
+
+// ---------------------------------------------------------------- shortcuts and OLE drops
+
+// shortcut LNK TARGET [ARGS]: writes a shell shortcut.
+int CmdShortcut(const Args& a) {
+  if (a.pos.size() < 2) return Fail(kUsage, L"shortcut LNK TARGET [ARGS]");
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  int code = kFailed;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
+    link->SetPath(a.pos[1].c_str());
+    if (a.pos.size() > 2) link->SetArguments(a.pos[2].c_str());
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+      if (SUCCEEDED(file->Save(a.pos[0].c_str(), TRUE))) code = kOk;
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return code == kOk ? kOk : Fail(kFailed, L"could not write " + a.pos[0]);
+}
+
+// The files of a drag, as CF_HDROP.
+class FileData : public IDataObject {
+ public:
+  explicit FileData(std::vector<std::wstring> files) : files_(std::move(files)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDataObject) { *out = this; AddRef(); return S_OK; }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the stack
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
+    if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
+    size_t chars = 1;
+    for (auto& f2 : files_) chars += f2.size() + 1;
+    HGLOBAL g = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* d = (DROPFILES*)GlobalLock(g);
+    d->pFiles = sizeof(DROPFILES);
+    d->fWide = TRUE;
+    auto* p = (wchar_t*)(d + 1);
+    for (auto& f2 : files_) { wcscpy(p, f2.c_str()); p += f2.size() + 1; }
+    *p = 0;
+    GlobalUnlock(g);
+    m->tymed = TYMED_HGLOBAL;
+    m->hGlobal = g;
+    m->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
+    return f->cfFormat == CF_HDROP && (f->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD dir, IEnumFORMATETC** e) override {
+    if (dir != DATADIR_GET) return E_NOTIMPL;
+    static FORMATETC f = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return SHCreateStdEnumFmtEtc(1, &f, e);
+  }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  std::vector<std::wstring> files_;
+  ULONG refs_ = 1;
+};
+
+// Holds the drag over the target for a few timer rounds, then drops; bounded by the round count.
+class TimedDrop : public IDropSource {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDropSource) { *out = this; AddRef(); return S_OK; }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
+    return ++rounds_ < 5 ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+ private:
+  int rounds_ = 0;
+};
+
+// drop WINDOW CONTROL_ID FILE...: drags the files from the shell onto the control and drops them.
+int CmdDrop(const Args& a) {
+  long long id;
+  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"drop WINDOW CONTROL_ID FILE...");
+  int code = 0;
+  HWND top = NeedTop(a, 0, 5000, &code);
+  if (!top) return code;
+  HWND target = nullptr;
+  for (HWND c : Children(top))
+    if (GetDlgCtrlID(c) == id) { target = c; break; }
+  if (!target) return Fail(kNotFound, L"no control with id " + Num(id));
+  RECT r;
+  GetWindowRect(target, &r);
+  SetForegroundWindow(top);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  OleInitialize(nullptr);
+  FileData data(std::vector<std::wstring>(a.pos.begin() + 2, a.pos.end()));
+  TimedDrop source;
+  DWORD effect = DROPEFFECT_NONE;
+  HRESULT hr = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+  OleUninitialize();
+  if (hr != DRAGDROP_S_DROP || effect == DROPEFFECT_NONE)
+    return Fail(kFailed, L"not dropped: hr=" + Hex((unsigned long)hr) + L" effect=" + Num(effect));
+  Out(L"dropped effect=" + Num(effect));
+  return kOk;
+}
+
 int CmdInfo(const Args&) {
   wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
   GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
@@ -964,6 +1086,8 @@ int Usage() {
               L"  show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]\n"
               L"  demo [--ms N] [--title TEXT] [--tray]\n"
               L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
+              L"  shortcut LNK TARGET [ARGS]\n"
+              L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
               L"  info\n"
               L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
 }
@@ -982,7 +1106,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"controls", CmdControls}, {L"click", CmdClick},     {L"post", CmdPost},
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
-      {L"info", CmdInfo}};
+      {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
   return Usage();

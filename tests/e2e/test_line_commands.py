@@ -1,0 +1,286 @@
+"""Connecting and disconnecting through the router maker's tools: the command lines and working
+folders, the status request and its answers, the destination menus, the countdown dialog and the
+connection-time panel, with stand-ins for the setup utility, VELK and the interface library."""
+
+import re
+import shutil
+import time
+from datetime import datetime, timedelta
+
+import pytest
+
+from zepapp import Zep, install_tool
+from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot, xdotool
+
+WM_POWERBROADCAST = 0x218
+PBT_APMRESUMESUSPEND = 7
+DESTINATIONS = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n"
+STATUS = "-i10.0.0.254 -sts1 -w TZEPHiddenForm"
+
+
+def wait_for(condition, timeout=10.0, what="condition"):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class Tool:
+    """The VELK stand-in in C:\\tools with its answers and its destination file."""
+
+    def __init__(self, pc, kind="velk", **answers):
+        self.path, self.folder = install_tool(pc, kind)
+        self.stem = self.path.rsplit("\\", 1)[1].rsplit(".", 1)[0]
+        self.answer(**answers)
+        (self.folder / f"{self.stem}.txt").write_bytes(DESTINATIONS.encode("cp932"))
+
+    def answer(self, **settings):
+        text = "[standin]\r\n" + "".join(f"{k}={v}\r\n" for k, v in settings.items())
+        (self.folder / f"{self.stem}.ini").write_bytes(text.encode("cp932"))
+
+    def calls(self):
+        log = self.folder / f"{self.stem}.log"
+        if not log.exists():
+            return []
+        return re.findall(r"params=\[(.*?)\] cwd=\[(.*?)\]", log.read_bytes().decode("cp932"))
+
+    def wait_call(self, switch, count=1, timeout=15.0):
+        """The `count`th call with `switch` (params, working folder), once it is there."""
+
+        def call():
+            calls = [c for c in self.calls() if switch in c[0]]
+            return calls[count - 1] if len(calls) >= count else None
+
+        return wait_for(call, timeout, f"call {count} of the tool with {switch}")
+
+
+def start_zep(lan, tool, extra="", address="10.0.0.254"):
+    zep = Zep(lan.pc)
+    zep.write_ini(f"[ZEP]\nSetupUtility={tool.path}\nIPAddress={address}\n{extra}")
+    running = zep.start()
+    zep.controller()
+    return zep, running
+
+
+def panel(pc, visible=True, timeout_ms=15000):
+    return pc.find_window(cls="TZEPTimeForm", timeout_ms=timeout_ms, visible=visible, shot=False)
+
+
+def panel_hidden(pc, timeout=10.0):
+    wait_for(lambda: not any(w.visible for w in pc.windows() if w.cls == "TZEPTimeForm"), timeout, "the panel hidden")
+
+
+def panel_text(pc):
+    return next(c.text for c in pc.controls(panel(pc)) if c.cls == "TPanel")
+
+
+def before_con_time(t):
+    return f"{t:%Y/%m/%d} {t.hour}:{t:%M:%S}"
+
+
+def test_command_lines_and_working_folders(lan):
+    tool = Tool(lan.pc, Status=3, Default=0)
+    zep, running = start_zep(lan, tool)
+    params, status_folder = tool.wait_call("-sts1")
+    assert params == STATUS
+    assert status_folder != "C:\\tools", "no working folder for a status request"
+
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot="tray-single-connect.png")
+    menu_keys(lan.pc, "Down", "Return")  # 接続
+    assert tool.wait_call("-con1") == ("-i10.0.0.254 -con1", status_folder)
+
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot=False)
+    menu_keys(lan.pc, "Down", "Down", "Return")  # 切断
+    assert tool.wait_call("-cut1") == ("-i10.0.0.254 -cut1", "C:\\tools")
+    zep.quit(running)
+
+
+def test_status_up_with_destination_two_and_the_stored_start(lan, artifacts):
+    tool = Tool(lan.pc, Status=5, Default=2)
+    hour_ago = datetime.now() - timedelta(hours=1)
+    zep, running = start_zep(lan, tool, f"UseBeforeCon=1\nBeforeConTime={before_con_time(hour_ago)}\n")
+    window = panel(lan.pc)
+    time.sleep(1.2)
+    assert re.fullmatch(r"01:00:0\d", panel_text(lan.pc))
+    lan.pc.screenshot(window, "time-panel.png")
+
+    # The panel's own menu, at the right button.
+    left, top = window.rect[:2]
+    xdotool("mousemove", left + 10, top + 5, display=lan.pc.display.name)
+    xdotool("click", "3", display=lan.pc.display.name)
+    popup_menu(lan.pc, shot="time-panel-menu.png")
+    menu_keys(lan.pc, "Escape")
+
+    # Both tray menus: Main, Office (checked), Backup hidden, Mobile.
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot="tray-right-destinations.png")
+    menu_keys(lan.pc, "Escape")
+    tray_click(lan.pc, button=1)
+    popup_menu(lan.pc, shot="tray-left.png")
+    menu_keys(lan.pc, "Escape")
+
+    # Another destination while the line is up: the error box, and nothing is issued.
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot=False)
+    menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile
+    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=10000, shot="destination-while-up.png")
+    text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
+    assert text == "接続中は接続先の変更を行えません。\r\nこれはNetGenesisの仕様です。"
+    lan.pc.click(box, "OK")
+    time.sleep(1)
+    assert not [c for c in tool.calls() if "-def1" in c[0] or "-con1" in c[0]]
+    running.kill()  # the line is up: a quit would wait for the router's report
+
+
+def test_another_destination_asks_then_changes_and_connects(lan):
+    tool = Tool(lan.pc, Status=3, Default=2, ChangeWindowMs=1500)
+    zep, running = start_zep(lan, tool)
+    tool.wait_call("-sts1")
+    time.sleep(1)
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot=False)
+    menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile, destination 4
+    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=10000, shot="change-destination.png")
+    text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
+    assert text == "デフォルトの接続先が変更されます。\r\nよろしいですか？"
+    lan.pc.click(box, "はい")
+    change = tool.wait_call("-def1")
+    assert change == ("-i10.0.0.254 -def1 3", tool.wait_call("-sts1")[1])
+    assert tool.wait_call("-con1")[0] == "-i10.0.0.254 -con1"
+    log = (tool.folder / f"{tool.stem}.log").read_bytes().decode("cp932")
+    created = {p: int(t) for p, t in re.findall(r"params=\[(.*?)\] cwd=\[.*?\] created=(\d+)", log)}
+    assert created[change[0]] <= created["-i10.0.0.254 -con1"], "the change is issued before the connect"
+    zep.quit(running)
+
+
+def test_line_down_answer_and_no_answer(lan):
+    tool = Tool(lan.pc, Status=5, Default=1)
+    zep, running = start_zep(lan, tool)
+    panel(lan.pc)
+    controller = zep.controller()
+
+    # No answer: after ten seconds nothing has changed.
+    tool.answer(NoAnswer=1)
+    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    tool.wait_call("-sts1", count=2)
+    time.sleep(11)
+    panel(lan.pc, timeout_ms=1000)
+
+    # Line down: the panel goes; the destination menus stay.
+    tool.answer(Status=3, Default=0)
+    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    tool.wait_call("-sts1", count=3)
+    panel_hidden(lan.pc)
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot="tray-after-line-down.png")
+    menu_keys(lan.pc, "Escape")
+    zep.quit(running)
+
+
+def test_the_tools_busy_window_delays_the_status_request(lan):
+    tool = Tool(lan.pc, Status=3, Default=0)
+    busy = lan.pc.run(tool.path, ["-busy", "5000"])
+    lan.pc.find_window(cls="VELKForm", timeout_ms=10000, visible=False, shot=False)
+    t0 = time.monotonic()
+    zep, running = start_zep(lan, tool)
+    time.sleep(2)
+    assert not [c for c in tool.calls() if "-sts1" in c[0]], "not sent while the tool's window is open"
+    busy.wait(15)
+    tool.wait_call("-sts1")
+    assert time.monotonic() - t0 > 4
+    zep.quit(running)
+
+
+def test_the_library_answers_the_status_after_a_resume(lan):
+    zep = Zep(lan.pc)
+    shutil.copy(paths.build_w64() / "tests" / "fixtures" / "MRLExhibits.dll", zep.folder / "MRLExhibits.dll")
+    (zep.folder / "MRLExhibits.ini").write_text(
+        "[standin]\r\nCondition=5\r\nDefault=1\r\nUsable2=1\r\nUsable3=1\r\nName2=Office\r\n")
+    zep.write_ini("[ZEP]\nSetupUtility=C:\\zep\\zep.exe\nUseMRLDll=1\n")
+    running = zep.start()
+    controller = zep.controller()
+    time.sleep(1)
+    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    panel(lan.pc)
+    assert "GetCondition" in (zep.folder / "MRLExhibits.log").read_text().split()
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot="tray-library-destinations.png")
+    menu_keys(lan.pc, "Escape")
+    running.kill()
+
+
+def test_countdown_offers_the_disconnect_and_accepts_untouched(lan):
+    serve = RouterSim(lan).send("serve", "--address", "198.51.100.7", background=True)
+    try:
+        tool = Tool(lan.pc, Status=3, Default=0, Router="192.168.0.1:5140")
+        # A daily window away from now: connections inside it are never offered the countdown.
+        later = (datetime.now().hour + 2) % 24
+        schedule = f"AutoConnectHour={later}\nAutoDisconnectHour={(later + 1) % 24}\n"
+        # The router's own address: its syslog counts only from there.
+        zep, running = start_zep(lan, tool, "AutoTimeDisconnect=1\nAutoTimeDisconnectSecond=20\n" + schedule,
+                                 address="192.168.0.1")
+        tool.wait_call("-sts1")
+        time.sleep(0.5)
+        tray_click(lan.pc, button=3)
+        popup_menu(lan.pc, shot=False)
+        menu_keys(lan.pc, "Down", "Return")  # 接続
+        tool.wait_call("-con1")
+        panel(lan.pc)
+        dialog = lan.pc.find_window(cls="TCountdownForm", timeout_ms=20000, shot=False)
+        shown = time.monotonic()
+        assert dialog.title == "切断確認"
+        w, h = dialog.client[2] - dialog.client[0], dialog.client[3] - dialog.client[1]
+        assert (w, h) == (312, 112)
+        controls = lan.pc.controls(dialog)
+        texts = [c.text for c in controls]
+        assert "切断後20秒が経過します。\r\n切断してもよろしいですか？" in texts
+        assert "切断(&A)" in texts and "キャンセル(&C)" in texts
+        time.sleep(2.5)
+        lan.pc.screenshot(dialog, "countdown.png")
+        title = next(w.title for w in lan.pc.windows() if w.cls == "TZEPHiddenForm")
+        assert re.fullmatch(r"あと[78]秒", title), title
+        lan.pc.gone(cls="TCountdownForm", timeout_ms=12000)
+        assert 9 < time.monotonic() - shown < 12
+        assert tool.wait_call("-cut1") == ("-i192.168.0.1 -cut1", "C:\\tools")
+        panel_hidden(lan.pc)  # the router took the line down
+        assert next(w.title for w in lan.pc.windows() if w.cls == "TZEPHiddenForm") == "ZEP!"
+        zep.quit(running)
+    finally:
+        serve.kill()
+
+
+def test_panel_is_dragged_closed_and_remembered(lan):
+    tool = Tool(lan.pc, Status=5, Default=0)
+    zep, running = start_zep(lan, tool, "TimePosX=100\nTimePosY=200\nTimeFontSize=14\n")
+    window = panel(lan.pc)
+    assert window.rect[:2] == (100, 200)
+    width, height = window.rect[2] - window.rect[0], window.rect[3] - window.rect[1]
+    assert width > 80 and height > 18, "sized from the larger font"
+
+    d = lan.pc.display.name
+    xdotool("mousemove", 110, 205, display=d)
+    xdotool("mousedown", "1", display=d)
+    for step in range(1, 6):
+        xdotool("mousemove", 110 + 30 * step, 205 + 20 * step, display=d)
+        time.sleep(0.1)
+    xdotool("mouseup", "1", display=d)
+    moved = wait_for(lambda: panel(lan.pc).rect[:2] != (100, 200) and panel(lan.pc).rect, 5, "the panel moved")
+
+    xdotool("mousemove", moved[0] + 10, moved[1] + 5, display=d)
+    xdotool("click", "3", display=d)
+    popup_menu(lan.pc, shot=False)
+    menu_keys(lan.pc, "Up", "Return")  # 閉じる
+    panel_hidden(lan.pc)
+
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot=False)
+    menu_keys(lan.pc, "Up", "Return")  # 終了
+    assert running.wait(20) == 0
+    ini = zep.ini()
+    assert ini.get("ZEP", "ShowTimePanel") == "0"
+    assert (int(ini.get("ZEP", "TimePosX")), int(ini.get("ZEP", "TimePosY"))) == tuple(moved[:2])

@@ -1,0 +1,318 @@
+#include "line_commands.h"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "controller.h"
+#include "fake_profile.h"
+#include "fake_shell.h"
+
+namespace zep {
+namespace {
+
+TEST(CommandLines, AddressRightAfterTheSwitch) {
+    EXPECT_EQ(ConnectParameters("10.0.0.254"), "-i10.0.0.254 -con1");
+    EXPECT_EQ(DisconnectParameters("10.0.0.254"), "-i10.0.0.254 -cut1");
+    EXPECT_EQ(DefaultDestinationParameters("192.168.0.1", 2), "-i192.168.0.1 -def1 1");
+    EXPECT_EQ(StatusParameters("192.168.0.1"), "-i192.168.0.1 -sts1 -w TZEPHiddenForm");
+    EXPECT_EQ(DottedAddress(0xC0A80001u), "192.168.0.1");
+    EXPECT_EQ(DestinationFilePath("C:\\Tools\\Velk.exe"), "C:\\Tools\\Velk.txt");
+    EXPECT_EQ(DestinationFilePath("C:\\To.ols\\Velk"), "C:\\To.ols\\Velk.txt");
+}
+
+TEST(DestinationFile, ShortMissingAndOddLinesNeverFail) {
+    DestinationList d = DestinationsFromFile("1:Main\r\n0:Sub\n1:\r0:Backup\r\n1:Fifth\r\n");
+    EXPECT_EQ(d[0].caption, "Main");
+    EXPECT_TRUE(d[0].usable);
+    EXPECT_EQ(d[1].caption, "Sub");
+    EXPECT_FALSE(d[1].usable);
+    EXPECT_EQ(d[2].caption, "");
+    EXPECT_TRUE(d[2].usable);
+    EXPECT_EQ(d[3].caption, "Backup");
+    EXPECT_FALSE(d[3].usable);
+
+    d = DestinationsFromFile("1:Only\r\n1");
+    EXPECT_EQ(d[0].caption, "Only");
+    EXPECT_TRUE(d[1].usable);
+    EXPECT_EQ(d[1].caption, "");
+    EXPECT_FALSE(d[2].usable);
+    EXPECT_FALSE(d[3].usable);
+    for (const Destination& x : DestinationsFromFile("")) EXPECT_FALSE(x.usable);
+}
+
+TEST(LibraryBuffer, FieldsAtTheirOffsetsAndShortBuffersReadAsZero) {
+    std::string buffer(10240, '\0');
+    buffer[64] = 2;  // destination 3, counted from 0
+    buffer[68] = 1;
+    buffer[74 + 1] = 1;  // high byte of destination 4's word
+    buffer.replace(76, 4, "Home");
+    std::string forty(40, 'x');  // a name that fills its field has no end byte
+    buffer.replace(76 + 40 * 3, 40, forty);
+    EXPECT_EQ(BufferCurrentDestination(buffer), 2);
+    DestinationList d = DestinationsFromBuffer(buffer);
+    EXPECT_EQ(d[0].caption, "Home");
+    EXPECT_TRUE(d[0].usable);
+    EXPECT_FALSE(d[1].usable);
+    EXPECT_TRUE(d[3].usable);
+    EXPECT_EQ(d[3].caption, forty);
+    EXPECT_EQ(BufferCurrentDestination(""), 0);
+    EXPECT_FALSE(DestinationsFromBuffer(buffer.substr(0, 70))[0].caption.size());
+}
+
+TEST(Countdown, RemainingSecondsAndTheLateTick) {
+    EXPECT_EQ(CountdownAt(0).remaining, 10);
+    EXPECT_EQ(CountdownAt(999).remaining, 10);
+    EXPECT_EQ(CountdownAt(1000).remaining, 9);
+    EXPECT_EQ(CountdownAt(9000).remaining, 1);
+    EXPECT_FALSE(CountdownAt(9999).accept);
+    EXPECT_TRUE(CountdownAt(10000).accept);
+    const CountdownTick late = CountdownAt(10900);
+    EXPECT_EQ(late.remaining, 0);
+    EXPECT_EQ(late.gauge, 100);
+    EXPECT_TRUE(late.accept);
+    EXPECT_EQ(CountdownAt(60000).remaining, 0);
+    EXPECT_TRUE(CountdownAt(500).attention);
+    EXPECT_FALSE(CountdownAt(600).attention);
+}
+
+class LineCommandsTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    Settings settings;
+    Controller controller{shell, settings};
+    const std::string tool = "C:\\Tools\\Velk.exe";
+
+    void SetUp() override {
+        FakeProfile file;
+        settings = SettingsStore(file, TestEnvironment()).Defaults();
+        settings.SetupUtility = tool;
+        settings.IPAddress = "10.0.0.254";
+        controller.Create();
+        controller.ResetDestinationMenus();
+        shell.files[tool] = "exe";
+        shell.internalNames[tool] = " VELK ";
+        shell.files["C:\\Tools\\Velk.txt"] = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n";
+    }
+    // The tool answers a status request `afterMs` after it was started.
+    void AnswerStatus(uint32_t wParam, uint32_t lParam, uint32_t afterMs = 300) {
+        shell.onPump = [this, wParam, lParam, afterMs] {
+            auto it = std::find_if(shell.log.begin(), shell.log.end(),
+                                   [](const std::string& l) { return l.find("-sts1") != std::string::npos; });
+            if (it == shell.log.end()) return;
+            if (!started_) started_ = shell.tick;
+            if (shell.tick - started_ >= afterMs) controller.state().LastStatusReply = {0x464, wParam, lParam, 0};
+        };
+    }
+    uint32_t started_ = 0;
+    int Opens(const std::string& part) {
+        return static_cast<int>(std::count_if(shell.log.begin(), shell.log.end(), [&](const std::string& l) {
+            return l.rfind("open", 0) == 0 && l.find(part) != std::string::npos;
+        }));
+    }
+};
+
+TEST_F(LineCommandsTest, VelkIsTheTrimmedInternalNameExactly) {
+    EXPECT_TRUE(controller.IsVelkTool(tool));
+    shell.internalNames[tool] = "velk";
+    EXPECT_FALSE(controller.IsVelkTool(tool));
+    EXPECT_FALSE(controller.IsVelkTool("C:\\missing.exe"));
+    EXPECT_TRUE(shell.boxes.empty());
+    shell.internalNames.erase(tool);
+    EXPECT_FALSE(controller.IsVelkTool(tool));
+    EXPECT_EQ(shell.boxes, (std::vector<std::u16string>{u"バージョン情報が取得できません."}));
+}
+
+TEST_F(LineCommandsTest, StatusUpWithTheStoredStartAndDestinationTwo) {
+    settings.UseBeforeCon = true;
+    shell.beforeConTime = {2026, 12, 8, 11, 0, 0};  // an hour before now (12:00)
+    AnswerStatus(5, 2);
+    controller.FirstShowStatus();
+    EXPECT_EQ(Opens("[-i10.0.0.254 -sts1 -w TZEPHiddenForm] in []"), 1);
+    auto& st = controller.state();
+    EXPECT_TRUE(st.Connected);
+    EXPECT_EQ(st.LineNumber, 1);
+    EXPECT_EQ(ElapsedMs(shell.tick, st.IPAssignedTick), 3600000u);
+    shell.onPump = nullptr;
+    controller.TimerTimer();
+    EXPECT_EQ(shell.panelText, "01:00:00");
+    EXPECT_EQ(shell.tips.back(), u"ZEP! - 01:00:00");
+
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(controller.menus().ConnectItem(n).checked, n == 2) << n;
+    EXPECT_EQ(controller.destinationPanelTag(), 2);
+    EXPECT_EQ(st.DefaultLineCaption, "Office");
+    EXPECT_TRUE(st.DestinationListKnown);
+    // Line 3 "0:Backup": hidden in the tray, disabled in the settings popup.
+    const TrayMenuItem& third = controller.menus().ConnectItem(3);
+    EXPECT_EQ(third.caption, u"接続-Backup");
+    EXPECT_FALSE(third.visible);
+    EXPECT_FALSE(controller.destinations()[2].usable);
+    EXPECT_EQ(controller.destinations()[2].caption, "Backup");
+}
+
+TEST_F(LineCommandsTest, StoredStartInTheFutureCountsFromNow) {
+    settings.UseBeforeCon = true;
+    shell.beforeConTime = {2026, 12, 8, 13, 0, 0};
+    AnswerStatus(5, 0);
+    controller.RequestStatus();
+    EXPECT_EQ(controller.state().ConnectStartTick, shell.tick);
+}
+
+TEST_F(LineCommandsTest, StatusDownLeavesTheMenusAndNoAnswerChangesNothing) {
+    controller.DoConnected();
+    AnswerStatus(3, 0);
+    controller.RequestStatus();
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(controller.state().DestinationListKnown);
+    EXPECT_TRUE(controller.menus().ConnectItem(1).visible);
+    EXPECT_FALSE(controller.menus().ConnectItem(2).visible);
+
+    shell.onPump = nullptr;
+    started_ = 0;
+    shell.log.clear();
+    controller.DoConnected();
+    const uint32_t before = shell.tick;
+    controller.RequestStatus();
+    EXPECT_EQ(ElapsedMs(shell.tick, before), 10000u);
+    EXPECT_TRUE(controller.state().Connected);
+
+    // An answer that comes after the ten seconds is too late as well.
+    shell.log.clear();
+    controller.DoDisconnected();
+    AnswerStatus(5, 1, 10100);
+    controller.RequestStatus();
+    EXPECT_FALSE(controller.state().Connected);
+}
+
+TEST_F(LineCommandsTest, ToolWindowDelaysTheRequestAndABoundEndsTheWait) {
+    shell.windowClasses[u"VELKForm"] = 1;
+    int pumps = 0;
+    shell.onPump = [&] {
+        if (++pumps == 20) shell.windowClasses[u"VELKForm"] = 0;  // closes after 2 s
+        if (Opens("-sts1") && pumps > 20) controller.state().LastStatusReply = {0x464, 5, 0, 0};
+        EXPECT_TRUE(pumps > 20 || Opens("-sts1") == 0);
+    };
+    controller.RequestStatus();
+    EXPECT_EQ(Opens("-sts1"), 1);
+    EXPECT_TRUE(controller.state().Connected);
+
+    shell.windowClasses[u"VELKForm"] = 1;  // never closes
+    shell.onPump = nullptr;
+    shell.log.clear();
+    controller.RequestStatus();
+    EXPECT_EQ(Opens("-sts1"), 0);
+}
+
+TEST_F(LineCommandsTest, LibraryStatusReadsTheBufferAndNamesTheDestinations) {
+    settings.UseMRLDll = true;
+    shell.condition = 5;
+    shell.libraryBuffer.assign(10240, '\0');
+    shell.libraryBuffer[64] = 3;
+    for (int i = 0; i < 4; ++i) {
+        shell.libraryBuffer[68 + 2 * i] = 1;
+        shell.libraryBuffer.replace(76 + 40 * i, 5, "Site" + std::to_string(i + 1));
+    }
+    controller.RequestStatus();
+    EXPECT_TRUE(controller.state().Connected);
+    EXPECT_TRUE(controller.menus().ConnectItem(4).checked);
+    EXPECT_EQ(controller.menus().ConnectItem(4).caption, u"接続-Site4");
+    EXPECT_EQ(controller.state().DefaultLineCaption, "Site4");
+    EXPECT_EQ(Opens(""), 0);
+
+    controller.SetDefaultDestination(2);
+    controller.SetDefaultDestination(5);
+    EXPECT_EQ(shell.log.back(), "lib site 1");
+}
+
+TEST_F(LineCommandsTest, MissingDestinationFileGivesUnusableItems) {
+    shell.files.erase("C:\\Tools\\Velk.txt");
+    controller.BuildDestinationMenus(1);
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_FALSE(controller.menus().ConnectItem(n).visible);
+        EXPECT_EQ(controller.menus().ConnectItem(n).caption, u"接続-");
+    }
+    EXPECT_TRUE(controller.menus().ConnectItem(1).checked);
+}
+
+TEST_F(LineCommandsTest, TrayConnectWithTheDestinationList) {
+    controller.BuildDestinationMenus(1);
+    // The current destination connects at once.
+    controller.TrayConnectClick(1);
+    EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -con1] in []");
+
+    // Another one while the line is up: the error box and nothing issued.
+    controller.DoConnected();
+    shell.log.clear();
+    controller.TrayConnectClick(3);
+    EXPECT_EQ(shell.boxes.back(), u"接続中は接続先の変更を行えません。\r\nこれはNetGenesisの仕様です。");
+    EXPECT_EQ(Opens(""), 0);
+
+    // Line down: asked; No issues nothing, Yes changes the destination and then connects.
+    controller.DoDisconnected();
+    shell.answerYes = false;
+    controller.TrayConnectClick(3);
+    EXPECT_EQ(shell.questions.back(), u"デフォルトの接続先が変更されます。\r\nよろしいですか？");
+    EXPECT_EQ(Opens(""), 0);
+    shell.answerYes = true;
+    shell.windowClasses[u"TVELKForm"] = 1;  // never closes: the look ends after 5 s
+    const uint32_t before = shell.tick;
+    controller.TrayConnectClick(3);
+    EXPECT_GE(ElapsedMs(shell.tick, before), 5000u);
+    EXPECT_LE(ElapsedMs(shell.tick, before), 5100u);
+    ASSERT_GE(shell.log.size(), 2u);
+    EXPECT_EQ(shell.log[shell.log.size() - 2], "open C:\\Tools\\Velk.exe [-i10.0.0.254 -def1 2] in []");
+    EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -con1] in []");
+    // Choosing does not move the marks: the router's report does.
+    EXPECT_TRUE(controller.menus().ConnectItem(1).checked);
+}
+
+TEST_F(LineCommandsTest, SettingsPopupChoosesWithoutAskingButNotWhileUp) {
+    controller.BuildDestinationMenus(1);
+    controller.DestinationPopupClick(4);
+    EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -def1 3] in []");
+    EXPECT_TRUE(shell.questions.empty());
+    controller.DoConnected();
+    shell.log.clear();
+    controller.DestinationPopupClick(2);
+    EXPECT_EQ(Opens(""), 0);
+    EXPECT_EQ(shell.boxes.size(), 1u);
+    controller.ResetDestinationMenus();
+    EXPECT_EQ(controller.destinationPanelTag(), -1);
+    EXPECT_FALSE(controller.menus().ConnectItem(2).visible);
+}
+
+TEST_F(LineCommandsTest, ResumeAsksOnlyVelkOrTheLibrary) {
+    shell.internalNames[tool] = "NWGSet";
+    controller.ResumedFromSuspend();
+    EXPECT_EQ(Opens(""), 0);
+    settings.UseMRLDll = true;
+    controller.ResumedFromSuspend();
+    EXPECT_EQ(shell.log.back(), "lib condition");
+    shell.internalNames.erase(tool);  // no version: the error box, and the step stops
+    shell.log.clear();
+    controller.ResumedFromSuspend();
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_EQ(shell.boxes.size(), 1u);
+}
+
+TEST_F(LineCommandsTest, FindWritesTheAddressThenAsksTheStatus) {
+    shell.onPump = [this] {
+        if (Opens("-find") && !Opens("-sts1")) controller.state().LastStatusReply = {0x464, 256, 0xC0A80001u, 0};
+    };
+    controller.FindRouter(tool);
+    EXPECT_EQ(settings.IPAddress, "192.168.0.1");
+    EXPECT_EQ(Opens("[-i192.168.0.1 -sts1 -w TZEPHiddenForm]"), 1);
+}
+
+TEST_F(LineCommandsTest, DisconnectPageThatDoesNotStartDoesNotHoldTheDisconnect) {
+    controller.state().ConnectPageUploaded = true;
+    settings.FTPAutoDiscon = true;
+    const uint32_t before = shell.tick;
+    controller.DisconnectAction();
+    EXPECT_EQ(shell.tick, before);
+    EXPECT_EQ(Opens("-cut1"), 1);
+}
+
+}  // namespace
+}  // namespace zep

@@ -1,0 +1,913 @@
+#include "main.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <uxtheme.h>
+
+#include <cstring>
+
+#include "about.h"
+#include "autorun.h"
+#include "form_util.h"
+#include "ftpset.h"
+#include "setting.h"
+#include "texts_ja.h"
+#include "win_text.h"
+
+namespace zep {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TZEPForm";
+constexpr int kClientWidth = 280, kClientHeight = 231;
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER | WS_CLIPCHILDREN;
+// The wait for the library's notice after a successful find. The library answers at once when the
+// router is there; a library that never answers must not hold the program forever.
+constexpr uint32_t kDllNotifyWaitMs = 15000;
+constexpr uint32_t kMinimumFirmware = 8720;
+
+enum Page { kSettingPage, kAutorunPage, kAutoconnectPage, kIPPage, kLogPage, kEventPage };
+
+// Control identifiers, named after the window's components.
+enum ControlId {
+    IdTab = 100,
+    ConnectButton, DisconnectButton, MinimizeButton,
+    Label1, SetupUtilPanel, Label2, IPEdit, Label8, DefaultPanel, TimeShowCheck, DialogAutoCloseCheck, MRLCheck,
+    AboutButton, DocumentButton,
+    AutoRunList, AutoChangeButton, AutoEditButton, AutoAddButton, AutoDeleteButton,
+    AutoConnectCheck, AutoConHourSpin, AutoConMinuteSpin, AutoDisconnectCheck, AutoDisHourSpin, AutoDisMinuteSpin,
+    AutoTimeDisconnectCheck, AutoDisSecondSpin, AutoTimeAgainCheck, HourLabel1, MinuteLabel1, HourLabel2,
+    MinuteLabel2, SecondLabel,
+    HTMLCheck, HTMLFileEdit, HTMLSaveButton, FTPConCheck, FTPConButton, FTPConAutoCheck, FTPDisconCheck,
+    FTPDisconButton, FTPSetButton, FTPLogList, FTPAbortButton,
+    EasylogCheck, EasylogShowButton, SyslogCheck, SyslogShowButton, AILogCheck, AILogShowButton, AISetButton,
+    LogFolderSetButton, LogFolderShowButton,
+    WaveConnectCheck, WaveConnectButton, WaveConnectBitbtn, WaveDisconnectCheck, WaveDisconnectButton,
+    WaveDisconnectBitbtn, SNTPCheck, UseBeforeConCheck, Label10, NWGRequestCheck, Label9,
+};
+constexpr int kUpDownOffset = 500;  // the arrows of spin field n have the identifier n + 500
+
+struct CheckBinding {
+    int id;
+    bool Settings::*member;
+};
+constexpr CheckBinding kChecks[] = {
+    {TimeShowCheck, &Settings::ShowTimePanel},   {DialogAutoCloseCheck, &Settings::DialogClose},
+    {MRLCheck, &Settings::UseMRLDll},            {AutoConnectCheck, &Settings::AutoConnect},
+    {AutoDisconnectCheck, &Settings::AutoDisconnect}, {AutoTimeDisconnectCheck, &Settings::AutoTimeDisconnect},
+    {AutoTimeAgainCheck, &Settings::AutoTimeAgainCheck}, {HTMLCheck, &Settings::HTMLAutoCreate},
+    {FTPConCheck, &Settings::FTPAutoConnect},    {FTPConAutoCheck, &Settings::FTPAutoConnectOnly},
+    {FTPDisconCheck, &Settings::FTPAutoDiscon},  {EasylogCheck, &Settings::Easylog},
+    {SyslogCheck, &Settings::Syslog},            {AILogCheck, &Settings::AIlog},
+    {WaveConnectCheck, &Settings::WaveConnect},  {WaveDisconnectCheck, &Settings::WaveDisconnect},
+    {SNTPCheck, &Settings::UseSNTP},             {UseBeforeConCheck, &Settings::UseBeforeCon},
+    {NWGRequestCheck, &Settings::ZEPConRequest},
+};
+
+struct SpinBinding {
+    int id;
+    int32_t Settings::*member;
+    const SpinField* field;
+};
+constexpr SpinBinding kSpins[] = {
+    {AutoConHourSpin, &Settings::AutoConnectHour, &kHourSpin},
+    {AutoConMinuteSpin, &Settings::AutoConnectMinute, &kMinuteSpin},
+    {AutoDisHourSpin, &Settings::AutoDisconnectHour, &kHourSpin},
+    {AutoDisMinuteSpin, &Settings::AutoDisconnectMinute, &kMinuteSpin},
+    {AutoDisSecondSpin, &Settings::AutoTimeDisconnectSecond, &kSecondSpin},
+};
+
+const SpinBinding* FindSpin(int id) {
+    for (const SpinBinding& s : kSpins)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+struct RuledControl {
+    Ruled rule;
+    int id;
+};
+constexpr RuledControl kRuledControls[] = {
+    {Ruled::AutoConHourSpin, AutoConHourSpin},     {Ruled::AutoConMinuteSpin, AutoConMinuteSpin},
+    {Ruled::AutoDisHourSpin, AutoDisHourSpin},     {Ruled::AutoDisMinuteSpin, AutoDisMinuteSpin},
+    {Ruled::AutoDisSecondSpin, AutoDisSecondSpin}, {Ruled::AutoTimeAgainCheck, AutoTimeAgainCheck},
+    {Ruled::WaveConnectButton, WaveConnectButton}, {Ruled::WaveConnectBitbtn, WaveConnectBitbtn},
+    {Ruled::WaveDisconnectButton, WaveDisconnectButton}, {Ruled::WaveDisconnectBitbtn, WaveDisconnectBitbtn},
+    {Ruled::HTMLFileEdit, HTMLFileEdit},           {Ruled::HTMLSaveButton, HTMLSaveButton},
+    {Ruled::FTPConButton, FTPConButton},           {Ruled::FTPDisconButton, FTPDisconButton},
+    {Ruled::FTPSetButton, FTPSetButton},           {Ruled::FTPLogList, FTPLogList},
+    {Ruled::FTPConCheck, FTPConCheck},             {Ruled::FTPConAutoCheck, FTPConAutoCheck},
+    {Ruled::FTPDisconCheck, FTPDisconCheck},       {Ruled::IPEdit, IPEdit},
+    {Ruled::AILogCheck, AILogCheck},               {Ruled::AILogShowButton, AILogShowButton},
+    {Ruled::MRLCheck, MRLCheck},
+};
+
+std::wstring DialogFilter(const char16_t* parts) {
+    std::wstring f = Wide(parts);
+    for (wchar_t& c : f)
+        if (c == L'|') c = L'\0';
+    return f + L'\0';
+}
+
+std::string AnsiFromWide(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool FileExistsA(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return !path.empty() && a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExistsA(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// An open or save dialog; the chosen file, or nothing when cancelled.
+bool RunFileDialog(HWND owner, bool save, const char16_t* title, const char16_t* filter, const wchar_t* defExt,
+                   std::string& file) {
+    wchar_t buffer[MAX_PATH] = L"";
+    std::wstring current = WideFromAnsi(file);
+    lstrcpynW(buffer, current.c_str(), MAX_PATH);
+    std::wstring filterText = DialogFilter(filter);
+    std::wstring titleText = Wide(title);
+    OPENFILENAMEW ofn{sizeof ofn};
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filterText.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = titleText.c_str();
+    ofn.lpstrDefExt = defExt;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | (save ? OFN_OVERWRITEPROMPT : 0);
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    file = AnsiFromWide(buffer);
+    return true;
+}
+
+int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM lParam, LPARAM data) {
+    if (msg == BFFM_INITIALIZED) {
+        if (data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    } else if (msg == BFFM_SELCHANGED) {
+        wchar_t path[MAX_PATH] = L"";
+        SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path);
+        SendMessageW(dialog, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
+    }
+    return 0;
+}
+
+}  // namespace
+
+SettingsForm::~SettingsForm() {
+    if (window_) DestroyWindow(window_);
+    if (documentIcon_) DestroyIcon(documentIcon_);
+}
+
+bool SettingsForm::Create() {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = h_.instance;
+    wc.lpszClassName = kClassName;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.hIcon = LoadIconW(h_.instance, L"IconDisconnect");
+    if (!RegisterClassExW(&wc)) return false;
+
+    RECT r{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&r, kStyle, FALSE, WS_EX_CONTROLPARENT);
+    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, Wide(text::kAppTitle).c_str(), kStyle, h_.settings.PosX,
+                              h_.settings.PosY, r.right - r.left, r.bottom - r.top, nullptr, nullptr, h_.instance,
+                              this);
+    if (!window_) return false;
+    // Drag and drop and the folder browser want OLE on this thread.
+    OleInitialize(nullptr);
+    BuildControls();
+    return true;
+}
+
+LRESULT CALLBACK SettingsForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<SettingsForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = hwnd;
+    }
+    auto* self = reinterpret_cast<SettingsForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND SettingsForm::Add(int page, const wchar_t* cls, const char16_t* text, DWORD style, int x, int y, int w, int hgt,
+                       int id, const char16_t* hint, DWORD exStyle) {
+    const int left = page < 0 ? x : page_.left + x;
+    const int top = page < 0 ? y : page_.top + y;
+    HWND c = CreateWindowExW(exStyle, cls, text ? Wide(text).c_str() : L"", WS_CHILD | style, left, top, w, hgt,
+                             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), h_.instance, nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (page >= 0) pages_[page].push_back(c);
+    else ShowWindow(c, SW_SHOW);
+    if (hint) SetHint(c, hint);
+    return c;
+}
+
+HWND SettingsForm::AddCheck(int page, const char16_t* text, int x, int y, int w, int id, const char16_t* hint) {
+    return Add(page, WC_BUTTONW, text, BS_AUTOCHECKBOX | WS_TABSTOP, x, y, w, 16, id, hint);
+}
+
+HWND SettingsForm::AddSpin(int page, int x, int y, int w, int id, const SpinField& field) {
+    HWND edit = Add(page, WC_EDITW, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, x, y, w, 20, id, nullptr, WS_EX_CLIENTEDGE);
+    if (field.maxLength) SendMessageW(edit, EM_LIMITTEXT, field.maxLength, 0);
+    SetWindowSubclass(edit, SpinEditProc, 1, 0);
+    HWND arrows = Add(page, UPDOWN_CLASSW, nullptr, UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
+                      id + kUpDownOffset);
+    SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+    // The arrows keep no value of their own: every press is worked out from the field's text.
+    SendMessageW(arrows, UDM_SETRANGE32, static_cast<WPARAM>(-1000000), 1000000);
+    SendMessageW(arrows, UDM_SETPOS32, 0, 0);
+    return edit;
+}
+
+LRESULT CALLBACK SettingsForm::SpinEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_CHAR && !SpinField::Accepts(static_cast<char16_t>(wParam))) {
+        MessageBeep(0);
+        return 0;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+void SettingsForm::SetHint(HWND control, const std::u16string& hint) {
+    TOOLINFOW ti{sizeof ti};
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = window_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    std::wstring text = Wide(hint);
+    ti.lpszText = text.data();
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (!hint.empty()) SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void SettingsForm::BuildControls() {
+    font_ = InterfaceFont();
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                               0, 0, window_, nullptr, h_.instance, nullptr);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+    tab_ = Add(-1, WC_TABCONTROLW, nullptr, TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS | WS_TABSTOP, 4, 4, 272,
+               195, IdTab);
+    const char16_t* tabs[] = {text::kTabSetting, text::kTabAutorun, text::kTabAutoconnect,
+                              text::kTabIP,      text::kTabLog,     text::kTabEvent};
+    for (int i = 0; i < 6; ++i) {
+        std::wstring caption = Wide(tabs[i]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageW(tab_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    GetClientRect(tab_, &page_);
+    SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page_));
+    MapWindowPoints(tab_, window_, reinterpret_cast<POINT*>(&page_), 2);
+    InflateRect(&page_, -4, -3);
+    const int pw = page_.right - page_.left;
+    const int ph = page_.bottom - page_.top;
+
+    Add(-1, WC_BUTTONW, text::kConnectButton, BS_PUSHBUTTON | WS_TABSTOP, 4, 204, 88, 23, ConnectButton);
+    Add(-1, WC_BUTTONW, text::kDisconnectButton, BS_PUSHBUTTON | WS_TABSTOP, 96, 204, 88, 23, DisconnectButton);
+    Add(-1, WC_BUTTONW, text::kMinimizeButton, BS_PUSHBUTTON | WS_TABSTOP, 188, 204, 88, 23, MinimizeButton);
+
+    const DWORD label = SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+    const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
+
+    // 基本設定
+    int p = kSettingPage;
+    Add(p, WC_STATICW, text::kLabel1, label, 0, 0, pw, 13, Label1, text::kLabel1Hint);
+    Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 0, 14, pw, 20,
+        SetupUtilPanel, nullptr, WS_EX_CLIENTEDGE);
+    Add(p, WC_STATICW, text::kLabel2, label, 0, 42, 130, 13, Label2);
+    Add(p, WC_EDITW, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, 132, 39, pw - 132, 20, IPEdit, text::kIPEditHint,
+        WS_EX_CLIENTEDGE);
+    Add(p, WC_STATICW, text::kLabel8, label, 0, 66, 130, 13, Label8, text::kLabel8Hint);
+    Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 132, 63, pw - 132, 20,
+        DefaultPanel, text::kLabel8Hint, WS_EX_CLIENTEDGE);
+    AddCheck(p, text::kTimeShowCheck, 0, 88, pw - 36, TimeShowCheck);
+    AddCheck(p, text::kDialogAutoCloseCheck, 0, 106, pw - 36, DialogAutoCloseCheck, text::kDialogAutoCloseHint);
+    AddCheck(p, text::kMRLCheck, 0, 124, pw - 36, MRLCheck, text::kMRLCheckHint);
+    aboutIcon_ = static_cast<HICON>(LoadImageW(h_.instance, L"IconDisconnect", IMAGE_ICON, 16, 16, LR_SHARED));
+    ExtractIconExW(L"shell32.dll", 0, nullptr, &documentIcon_, 1);  // the shell's plain document
+    HWND about = Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 88, 28, 24, AboutButton, text::kAboutButtonHint);
+    SendMessageW(about, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutIcon_));
+    HWND doc = Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 116, 28, 24, DocumentButton,
+                   text::kDocumentButtonHint);
+    SendMessageW(doc, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(documentIcon_));
+
+    // 自動起動
+    p = kAutorunPage;
+    Add(p, WC_LISTBOXW, nullptr, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, 0, 0, pw - 78, ph,
+        AutoRunList, nullptr, WS_EX_CLIENTEDGE);
+    Add(p, WC_BUTTONW, text::kAutoChangeButton, button, pw - 72, 0, 72, 24, AutoChangeButton, text::kAutoChangeHint);
+    Add(p, WC_BUTTONW, text::kAutoEditButton, button, pw - 72, 28, 72, 24, AutoEditButton, text::kAutoEditHint);
+    Add(p, WC_BUTTONW, text::kAutoAddButton, button, pw - 72, 56, 72, 24, AutoAddButton, text::kAutoAddHint);
+    Add(p, WC_BUTTONW, text::kAutoDeleteButton, button, pw - 72, 84, 72, 24, AutoDeleteButton, text::kAutoDeleteHint);
+
+    // 自動接続
+    p = kAutoconnectPage;
+    AddCheck(p, text::kAutoConnectCheck, 0, 0, pw, AutoConnectCheck);
+    AddSpin(p, 18, 18, 44, AutoConHourSpin, kHourSpin);
+    Add(p, WC_STATICW, text::kHourUnit, SS_LEFT, 66, 21, 14, 13, HourLabel1);
+    AddSpin(p, 84, 18, 44, AutoConMinuteSpin, kMinuteSpin);
+    Add(p, WC_STATICW, text::kMinuteUnit, SS_LEFT, 132, 21, 14, 13, MinuteLabel1);
+    AddCheck(p, text::kAutoDisconnectCheck, 0, 40, pw, AutoDisconnectCheck, text::kAutoDisconnectHint);
+    AddSpin(p, 18, 58, 44, AutoDisHourSpin, kHourSpin);
+    Add(p, WC_STATICW, text::kHourUnit, SS_LEFT, 66, 61, 14, 13, HourLabel2);
+    AddSpin(p, 84, 58, 44, AutoDisMinuteSpin, kMinuteSpin);
+    Add(p, WC_STATICW, text::kMinuteUnit, SS_LEFT, 132, 61, 14, 13, MinuteLabel2);
+    AddCheck(p, text::kAutoTimeDisconnectCheck, 0, 80, pw, AutoTimeDisconnectCheck, text::kAutoTimeDisconnectHint);
+    AddSpin(p, 18, 98, 64, AutoDisSecondSpin, kSecondSpin);
+    Add(p, WC_STATICW, text::kSecondUnit, SS_LEFT, 86, 101, 14, 13, SecondLabel);
+    AddCheck(p, text::kAutoTimeAgainCheck, 18, 120, pw - 18, AutoTimeAgainCheck, text::kAutoTimeAgainHint);
+
+    // IPアドレス
+    p = kIPPage;
+    AddCheck(p, text::kHTMLCheck, 0, 0, pw, HTMLCheck, text::kHTMLCheckHint);
+    Add(p, WC_EDITW, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, 18, 18, pw - 18 - 26, 20, HTMLFileEdit, nullptr,
+        WS_EX_CLIENTEDGE);
+    Add(p, WC_BUTTONW, text::kEllipsisButton, button, pw - 24, 18, 24, 20, HTMLSaveButton);
+    AddCheck(p, text::kFTPConCheck, 0, 44, pw - 78, FTPConCheck, text::kFTPConCheckHint);
+    Add(p, WC_BUTTONW, text::kUploadNow, button, pw - 74, 41, 74, 22, FTPConButton, text::kFTPConButtonHint);
+    AddCheck(p, text::kFTPConAutoCheck, 18, 62, pw - 96, FTPConAutoCheck);
+    AddCheck(p, text::kFTPDisconCheck, 18, 80, pw - 96, FTPDisconCheck, text::kFTPDisconCheckHint);
+    Add(p, WC_BUTTONW, text::kUploadNow, button, pw - 74, 77, 74, 22, FTPDisconButton, text::kFTPDisconButtonHint);
+    Add(p, WC_LISTBOXW, nullptr, LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL, 0, 102, pw - 80, ph - 102, FTPLogList,
+        text::kFTPLogListHint, WS_EX_CLIENTEDGE);
+    Add(p, WC_BUTTONW, text::kFTPSetButton, button, pw - 74, 102, 74, 20, FTPSetButton, text::kFTPSetButtonHint);
+    HWND abort = Add(p, WC_BUTTONW, text::kFTPAbortButton, button, pw - 74, 124, 74, 20, FTPAbortButton,
+                     text::kFTPAbortButtonHint);
+    EnableWindow(abort, FALSE);
+
+    // 接続ログ
+    p = kLogPage;
+    AddCheck(p, text::kEasylogCheck, 0, 3, pw - 112, EasylogCheck);
+    Add(p, WC_BUTTONW, text::kEasylogShowButton, button, pw - 108, 0, 108, 22, EasylogShowButton);
+    AddCheck(p, text::kSyslogCheck, 0, 29, pw - 112, SyslogCheck);
+    Add(p, WC_BUTTONW, text::kSyslogShowButton, button, pw - 108, 26, 108, 22, SyslogShowButton);
+    AddCheck(p, text::kAILogCheck, 0, 55, pw - 112, AILogCheck, text::kAILogCheckHint);
+    Add(p, WC_BUTTONW, text::kAILogShowButton, button, pw - 108, 52, 108, 22, AILogShowButton,
+        text::kAILogShowButtonHint);
+    Add(p, WC_BUTTONW, text::kAISetButton, button, 0, 79, pw, 20, AISetButton, text::kAISetButtonHint);
+    Add(p, WC_BUTTONW, text::kLogFolderSetButton, button, 0, 101, pw, 20, LogFolderSetButton);
+    Add(p, WC_BUTTONW, text::kLogFolderShowButton, button, 0, 123, pw, 20, LogFolderShowButton);
+
+    // その他
+    p = kEventPage;
+    AddCheck(p, text::kWaveConnectCheck, 0, 2, pw - 60, WaveConnectCheck);
+    Add(p, WC_BUTTONW, text::kEllipsisButton, button, pw - 56, 0, 26, 20, WaveConnectButton);
+    Add(p, WC_BUTTONW, u"▶", button, pw - 28, 0, 28, 20, WaveConnectBitbtn);
+    AddCheck(p, text::kWaveDisconnectCheck, 0, 26, pw - 60, WaveDisconnectCheck);
+    Add(p, WC_BUTTONW, text::kEllipsisButton, button, pw - 56, 24, 26, 20, WaveDisconnectButton);
+    Add(p, WC_BUTTONW, u"▶", button, pw - 28, 24, 28, 20, WaveDisconnectBitbtn);
+    AddCheck(p, text::kSNTPCheck, 0, 50, pw, SNTPCheck);
+    AddCheck(p, text::kUseBeforeConCheck, 0, 72, pw, UseBeforeConCheck, text::kSideEffectHint);
+    Add(p, WC_STATICW, text::kLabel10, label, 17, 89, pw - 17, 13, Label10);
+    AddCheck(p, text::kNWGRequestCheck, 0, 108, pw, NWGRequestCheck, text::kSideEffectHint);
+    Add(p, WC_STATICW, text::kLabel9, label, 17, 125, pw - 17, 13, Label9);
+
+    SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowPage(kSettingPage);
+}
+
+void SettingsForm::ShowPage(int page) {
+    SendMessageW(tab_, TCM_SETCURSEL, page, 0);
+    for (int i = 0; i < 6; ++i)
+        for (HWND c : pages_[i]) ShowWindow(c, i == page ? SW_SHOW : SW_HIDE);
+}
+
+bool SettingsForm::IsOnPage(HWND control) const {
+    for (const std::vector<HWND>& page : pages_)
+        for (HWND c : page)
+            if (c == control) return true;
+    return false;
+}
+
+std::string SettingsForm::ControlText(int id) const {
+    HWND c = GetDlgItem(window_, id);
+    int n = GetWindowTextLengthW(c);
+    std::wstring text(n + 1, L'\0');
+    text.resize(GetWindowTextW(c, text.data(), n + 1));
+    return AnsiFromWide(text);
+}
+
+void SettingsForm::SetControlText(int id, const std::string& ansi) {
+    SetWindowTextW(GetDlgItem(window_, id), WideFromAnsi(ansi).c_str());
+}
+
+void SettingsForm::SetSpinValue(int id, int32_t value) {
+    const SpinBinding* spin = FindSpin(id);
+    SetControlText(id, std::to_string(spin->field->Clamp(value)));  // its EN_CHANGE updates the model
+}
+
+void SettingsForm::SpinKillFocus(int id) {
+    const SpinBinding* spin = FindSpin(id);
+    const std::string typed = ControlText(id);
+    const std::string clamped = std::to_string(spin->field->Clamp(spin->field->Read(typed)));
+    if (typed != clamped) SetControlText(id, clamped);
+}
+
+void SettingsForm::LoadFromModel() {
+    loading_ = true;
+    loaded_ = true;
+    Settings& s = h_.settings;
+    SetWindowPos(window_, nullptr, s.PosX, s.PosY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    s.AutoTimeAgainCheck = false;
+    SetControlText(IPEdit, s.IPAddress);
+    SetControlText(HTMLFileEdit, s.HTMLFile);
+    for (const SpinBinding& spin : kSpins) SetSpinValue(spin.id, s.*spin.member);
+    for (const CheckBinding& check : kChecks)
+        SendDlgItemMessageW(window_, check.id, BM_SETCHECK, (s.*check.member) ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdateSetupUtilPanel();
+    DestinationsChanged();
+    UpdateAIControls();
+    ApplyEnableStates();
+    if (s.UseMRLDll) MRLCheckChanged(false);
+    loading_ = false;
+}
+
+void SettingsForm::StorePosition() {
+    if (!loaded_) return;  // placed from the settings only once they are read
+    RECT r;
+    GetWindowRect(window_, &r);
+    h_.settings.PosX = r.left;
+    h_.settings.PosY = r.top;
+}
+
+void SettingsForm::Show() {
+    if (firstShow_) {
+        ShowPage(kSettingPage);
+        ApplyEnableStates();
+        RefreshAutorunList(-1);
+        // The connection-time panel sizes itself to its font when it is made.
+    }
+    ShowWindow(window_, SW_SHOW);
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    SetForegroundWindow(window_);
+    firstShow_ = false;
+}
+
+bool SettingsForm::PreTranslate(MSG& msg) {
+    if (!window_ || !IsWindowVisible(window_)) return false;
+    if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
+    return IsDialogMessageW(window_, &msg) != FALSE;
+}
+
+void SettingsForm::ApplyEnableStates() {
+    FormFacts facts;
+    facts.aiExeExists = aiExeExists_;
+    facts.libraryBound = h_.library.bound();
+    const EnableStates e = ComputeEnableStates(h_.settings, facts);
+    for (const RuledControl& rc : kRuledControls) {
+        const bool on = Enabled(e, rc.rule);
+        EnableWindow(GetDlgItem(window_, rc.id), on);
+        if (HWND arrows = GetDlgItem(window_, rc.id + kUpDownOffset)) EnableWindow(arrows, on);
+    }
+    h_.controller.menus().Item(kTrayAILog).enabled = Enabled(e, Ruled::TrayAILog);
+    EnableWindow(GetDlgItem(window_, DefaultPanel), h_.controller.state().DestinationListKnown);
+    InvalidateRect(GetDlgItem(window_, SetupUtilPanel), nullptr, TRUE);
+}
+
+void SettingsForm::UpdateAIControls() {
+    aiExeExists_ = FileExistsA(h_.settings.AIExeFile);
+    ApplyEnableStates();
+}
+
+void SettingsForm::UpdateSetupUtilPanel() {
+    HWND panel = GetDlgItem(window_, SetupUtilPanel);
+    std::wstring path = WideFromAnsi(h_.settings.SetupUtility);
+    RECT r;
+    GetClientRect(panel, &r);
+    r.right -= 2 * 2;  // the text keeps clear of the sunken edge on both sides
+    std::wstring shown = path + std::wstring(8, L'\0');
+    HDC dc = GetDC(panel);
+    HGDIOBJ old = SelectObject(dc, font_);
+    DrawTextExW(dc, shown.data(), -1, &r,
+                DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT, nullptr);
+    SelectObject(dc, old);
+    ReleaseDC(panel, dc);
+    shown.resize(wcslen(shown.c_str()));
+    SetWindowTextW(panel, (L" " + shown).c_str());
+    const bool shortened = shown.size() >= 3 && shown.compare(shown.size() - 3, 3, L"...") == 0;
+    SetHint(panel, shortened ? U16(path) : std::u16string());
+}
+
+LRESULT SettingsForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY: {
+            auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+            if (hdr->idFrom == IdTab && hdr->code == TCN_SELCHANGE) {
+                ShowPage(static_cast<int>(SendMessageW(tab_, TCM_GETCURSEL, 0, 0)));
+                return 0;
+            }
+            if (hdr->code == UDN_DELTAPOS && hdr->idFrom > kUpDownOffset) {
+                const int id = static_cast<int>(hdr->idFrom) - kUpDownOffset;
+                if (const SpinBinding* spin = FindSpin(id))
+                    SetSpinValue(id, spin->field->Stepped(ControlText(id), reinterpret_cast<NMUPDOWN*>(lParam)->iDelta));
+                return TRUE;  // the arrows' own position stays where it is
+            }
+            break;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HWND c = reinterpret_cast<HWND>(lParam);
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            const int id = GetDlgCtrlID(c);
+            if (id == SetupUtilPanel) {
+                SetTextColor(dc, GetSysColor(h_.settings.UseMRLDll ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            if (id == DefaultPanel) {
+                const int colour = h_.controller.state().DestinationListKnown ? COLOR_WINDOW : COLOR_INACTIVEBORDER;
+                SetBkColor(dc, GetSysColor(colour));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
+            }
+            if (GetParent(c) == window_ && IsOnPage(c)) {
+                // Labels and check boxes take the colour of the page they sit on.
+                const int colour = IsAppThemed() ? COLOR_WINDOW : COLOR_BTNFACE;
+                SetBkColor(dc, GetSysColor(colour));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
+            }
+            break;
+        }
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                ShowWindow(window_, SW_HIDE);  // minimising closes, which hides
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            ShowWindow(window_, SW_HIDE);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+void SettingsForm::OnCommand(int id, int code, HWND) {
+    for (const CheckBinding& check : kChecks)
+        if (check.id == id) {
+            if (code == BN_CLICKED) {
+                h_.settings.*check.member = SendDlgItemMessageW(window_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                OnCheckChanged(id);
+            }
+            return;
+        }
+    if (const SpinBinding* spin = FindSpin(id)) {
+        if (code == EN_CHANGE) h_.settings.*spin->member = spin->field->Read(ControlText(id));
+        else if (code == EN_KILLFOCUS) SpinKillFocus(id);
+        return;
+    }
+    switch (id) {
+        case IPEdit:
+            if (code == EN_CHANGE) h_.settings.IPAddress = ControlText(IPEdit);
+            break;
+        case HTMLFileEdit:
+            if (code == EN_CHANGE) h_.settings.HTMLFile = ControlText(HTMLFileEdit);
+            break;
+        case AutoRunList:
+            if (code == LBN_SELCHANGE) ApplyListSelection();
+            else if (code == LBN_DBLCLK) AutoEdit();
+            break;
+        case AutoChangeButton:
+            AutoToggle();
+            break;
+        case AutoEditButton:
+            AutoEdit();
+            break;
+        case AutoAddButton:
+            AutoAdd();
+            break;
+        case AutoDeleteButton:
+            AutoDelete();
+            break;
+        case SetupUtilPanel:
+            if (code == STN_CLICKED) ChooseSetupUtility();
+            break;
+        case DefaultPanel:
+            if (code == STN_CLICKED) DefaultPanelPressed();
+            break;
+        case ConnectButton:
+            h_.controller.ConnectAction();
+            break;
+        case DisconnectButton:
+            h_.controller.DisconnectAction();
+            break;
+        case MinimizeButton:
+            ShowWindow(window_, SW_HIDE);
+            break;
+        case AboutButton:
+            AboutButtonClick();
+            break;
+        case DocumentButton:
+            OpenReadme();
+            break;
+        case HTMLSaveButton:
+            ChooseHTMLFile();
+            break;
+        case FTPSetButton:
+            FTPSetButtonClick();
+            break;
+        case FTPConButton:
+            h_.controller.UploadConnectPage();
+            break;
+        case FTPDisconButton:
+            h_.controller.UploadDisconnectPage();
+            break;
+        case FTPAbortButton:
+            h_.controller.state().FtpAbortRequested = true;
+            break;
+        case EasylogShowButton:
+            h_.controller.TrayEasylogClick();
+            break;
+        case SyslogShowButton:
+            h_.controller.TraySyslogClick();
+            break;
+        case AILogShowButton:
+            h_.controller.TrayAILogClick();
+            break;
+        case AISetButton:
+            ChooseAIExe();
+            break;
+        case LogFolderSetButton:
+            ChooseLogFolder();
+            break;
+        case LogFolderShowButton:
+            ShellExecuteA(nullptr, "open", "explorer", h_.settings.LogFolder.c_str(), h_.settings.LogFolder.c_str(),
+                          SW_SHOW);
+            break;
+        case WaveConnectButton:
+            ChooseWave(true);
+            break;
+        case WaveDisconnectButton:
+            ChooseWave(false);
+            break;
+        case WaveConnectBitbtn:
+            sndPlaySoundA(h_.settings.WaveConnectFile.c_str(), SND_ASYNC);
+            break;
+        case WaveDisconnectBitbtn:
+            sndPlaySoundA(h_.settings.WaveDisconnectFile.c_str(), SND_ASYNC);
+            break;
+        default:
+            break;
+    }
+}
+
+void SettingsForm::OnCheckChanged(int id) {
+    if (id == MRLCheck) MRLCheckChanged(true);
+    else if (id == TimeShowCheck) TimeShowChanged();
+    ApplyEnableStates();
+    if (id == FTPConCheck || id == HTMLCheck) FTPConChanged();
+}
+
+void SettingsForm::TimeShowChanged() {
+    if (!h_.controller.state().Connected) return;  // the next connection shows it
+    if (h_.settings.ShowTimePanel) h_.shell.ShowTimePanel(h_.settings.TimeStayOnTop);
+    else h_.shell.CloseTimePanel();
+}
+
+void SettingsForm::FTPConChanged() {
+    if (h_.settings.HTMLAutoCreate && h_.settings.FTPAutoConnect && h_.settings.FTPHost.empty() && !firstShow_ &&
+        !loading_)
+        FTPSetButtonClick();
+}
+
+void SettingsForm::ChooseSetupUtility() {
+    if (h_.settings.UseMRLDll) return;
+    std::string file = setupOpenFile_;
+    if (!RunFileDialog(window_, false, text::kOpenDialogTitle, text::kOpenDialogFilter, L"exe", file)) return;
+    setupOpenFile_ = file;
+    h_.settings.SetupUtility = file;
+    UpdateSetupUtilPanel();
+    // VELK is asked for the router's address and state; any other tool has a single destination.
+    h_.controller.FindRouter(file);
+    if (!h_.controller.closing()) SetControlText(IPEdit, h_.settings.IPAddress);
+}
+
+void SettingsForm::DestinationsChanged() {
+    if (!window_) return;
+    const ControllerState& st = h_.controller.state();
+    HWND panel = GetDlgItem(window_, DefaultPanel);
+    SetWindowTextW(panel, (L" " + WideFromAnsi(st.DestinationListKnown ? st.DefaultLineCaption : std::string()))
+                              .c_str());
+    EnableWindow(panel, st.DestinationListKnown);
+    InvalidateRect(panel, nullptr, TRUE);
+}
+
+void SettingsForm::DefaultPanelPressed() {
+    const int current = h_.controller.destinationPanelTag();
+    if (current < 0) return;
+    HMENU menu = CreatePopupMenu();
+    const DestinationList& list = h_.controller.destinations();
+    for (int n = 1; n <= 4; ++n) {
+        if (!list[n - 1].usable) continue;
+        const std::wstring caption = WideFromAnsi(list[n - 1].caption);
+        AppendMenuW(menu, MF_STRING | (n == current ? MF_CHECKED : 0), static_cast<UINT_PTR>(n), caption.c_str());
+    }
+    POINT at;
+    GetCursorPos(&at);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, at.x, at.y, 0, window_,
+                                      nullptr);
+    DestroyMenu(menu);
+    if (chosen > 0) h_.controller.DestinationPopupClick(chosen);
+}
+
+void SettingsForm::MRLCheckChanged(bool) {
+    InvalidateRect(GetDlgItem(window_, SetupUtilPanel), nullptr, TRUE);
+    if (h_.settings.UseMRLDll) {
+        EnableWindow(GetDlgItem(window_, IPEdit), FALSE);
+        AttachLibrary();
+    } else {
+        DetachLibraryView();
+    }
+}
+
+void SettingsForm::DetachLibraryView() {
+    EnableWindow(GetDlgItem(window_, IPEdit), TRUE);
+    mrlRouterAddress_ = 0;
+    InvalidateRect(GetDlgItem(window_, SetupUtilPanel), nullptr, TRUE);
+}
+
+void SettingsForm::UntickMRL() {
+    h_.settings.UseMRLDll = false;
+    SendDlgItemMessageW(window_, MRLCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    DetachLibraryView();
+    ApplyEnableStates();
+}
+
+void SettingsForm::AttachLibrary() {
+    MrlLibrary& lib = h_.library;
+    if (!lib.bound()) {
+        UntickMRL();
+        return;
+    }
+    h_.lastDllNotify = MSG{};
+    if (lib.Find(&h_.notifyTarget, 1) < 0) {
+        UntickMRL();
+        return;
+    }
+    const UINT notify = h_.notifyTarget.message;
+    const bool answered = h_.shell.PumpMessages([&] { return h_.lastDllNotify.message == notify; }, kDllNotifyWaitMs);
+    if (!answered || static_cast<int32_t>(h_.lastDllNotify.wParam) < 0) {
+        // No notice within the bound counts as a router that was not found.
+        if (!h_.controller.closing()) h_.shell.ShowBox(BoxKind::Error, text::kMrlNotFound);
+        UntickMRL();
+        return;
+    }
+    uint32_t unused = 0;
+    const int32_t result = lib.GetInformation(h_.dllBuffer.data(), &unused);
+    if (result < 0) {
+        h_.shell.ShowBox(BoxKind::Error, text::kMrlInfoFailedPrefix + U16(std::to_wstring(result)) + u")");
+        UntickMRL();
+        return;
+    }
+    uint32_t address = 0, firmware = 0;
+    std::memcpy(&address, h_.dllBuffer.data(), 4);
+    std::memcpy(&firmware, h_.dllBuffer.data() + 48, 4);
+    mrlRouterAddress_ = address;
+    firmwareVersion_ = firmware;
+    const std::string dotted = std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+                               std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+    SetControlText(IPEdit, dotted);
+    if (firmware < kMinimumFirmware) {
+        h_.shell.ShowBox(BoxKind::Error, text::kMrlFirmwareTooOld);
+        UntickMRL();
+        return;
+    }
+    h_.settings.SetupUtility.clear();
+    UpdateSetupUtilPanel();
+    h_.controller.RequestStatus();
+}
+
+void SettingsForm::ChooseWave(bool connect) {
+    std::string& file = connect ? h_.settings.WaveConnectFile : h_.settings.WaveDisconnectFile;
+    std::string chosen = file;
+    if (RunFileDialog(window_, false, connect ? text::kWaveConnectTitle : text::kWaveDisconnectTitle,
+                      text::kWaveFilter, L"wav", chosen))
+        file = chosen;
+}
+
+void SettingsForm::ChooseHTMLFile() {
+    std::string file = h_.settings.HTMLFile;
+    if (RunFileDialog(window_, true, text::kHTMLSaveTitle, text::kHTMLSaveFilter, L"html", file))
+        SetControlText(HTMLFileEdit, file);
+}
+
+void SettingsForm::ChooseAIExe() {
+    std::string file = h_.settings.AIExeFile;
+    if (RunFileDialog(window_, false, text::kAIOpenTitle, text::kAIOpenFilter, L"exe", file))
+        h_.settings.AIExeFile = file;
+    UpdateAIControls();
+}
+
+void SettingsForm::ChooseLogFolder() {
+    LPITEMIDLIST root = nullptr;
+    SHGetSpecialFolderLocation(window_, CSIDL_DRIVES, &root);
+    std::wstring title = Wide(text::kLogFolderTitle);
+    std::wstring current = WideFromAnsi(h_.settings.LogFolder);
+    BROWSEINFOW bi{};
+    bi.hwndOwner = window_;
+    bi.pidlRoot = root;
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+    bi.lpfn = BrowseCallback;
+    bi.lParam = FolderExistsA(h_.settings.LogFolder) ? reinterpret_cast<LPARAM>(current.c_str()) : 0;
+    if (LPITEMIDLIST chosen = SHBrowseForFolderW(&bi)) {
+        wchar_t path[MAX_PATH] = L"";
+        if (SHGetPathFromIDListW(chosen, path)) h_.settings.LogFolder = AnsiFromWide(path);
+        CoTaskMemFree(chosen);
+    }
+    if (root) CoTaskMemFree(root);
+}
+
+void SettingsForm::OpenReadme() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program(path, n);
+    const std::string readme = WithExtension(program, ".txt");
+    const std::string folder = FolderWithSlash(program);
+    ShellExecuteA(nullptr, "open", readme.c_str(), nullptr, folder.c_str(), SW_SHOW);
+}
+
+int SettingsForm::SelectedLine() const {
+    return static_cast<int>(SendDlgItemMessageW(window_, AutoRunList, LB_GETCURSEL, 0, 0));
+}
+
+void SettingsForm::ApplyListSelection() {
+    const bool selected = SelectedLine() >= 0;
+    for (int id : {AutoChangeButton, AutoEditButton, AutoDeleteButton}) EnableWindow(GetDlgItem(window_, id), selected);
+}
+
+void SettingsForm::RefreshAutorunList(int select) {
+    HWND list = GetDlgItem(window_, AutoRunList);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    const AutorunTable& t = h_.settings.Autorun;
+    for (int i = 0; i < AutorunCount(t); ++i) {
+        const std::wstring line = Wide(AutorunLine(t[i], U16(WideFromAnsi(t[i].Name))));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    SendMessageW(list, LB_SETCURSEL, select, 0);
+    ApplyListSelection();
+}
+
+void SettingsForm::EditAutorunSlot(int slot, TAutorunType preset) {
+    const bool saved = RunAutorunEditor(h_.instance, window_, preset, h_.settings.SetPosX, h_.settings.SetPosY);
+    if (!saved || !StoreAutorunEntry(h_.settings.Autorun, slot, preset)) return;  // an empty name: nothing
+    RefreshAutorunList(slot);
+    if (IsUnpostableWindowCommand(preset))
+        MessageBoxW(window_, Wide(text::kWindowCommandNotHex).c_str(), Wide(text::kCaptionError).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+}
+
+void SettingsForm::AutoAdd() {
+    const int n = static_cast<int>(SendDlgItemMessageW(window_, AutoRunList, LB_GETCOUNT, 0, 0));
+    if (n >= kAutorunCount) {
+        MessageBoxW(window_, Wide(text::kAutorunFull).c_str(), Wide(text::kCaptionError).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    TAutorunType preset;
+    preset.Name = AnsiFromWide(Wide(DefaultEntryName(n)));
+    preset.Use = true;
+    EditAutorunSlot(n, preset);
+}
+
+void SettingsForm::AutoEdit() {
+    const int i = SelectedLine();
+    if (i < 0) return;
+    EditAutorunSlot(i, h_.settings.Autorun[i]);
+}
+
+void SettingsForm::AutoToggle() {
+    const int i = SelectedLine();
+    if (i < 0) return;
+    ToggleAutorunEntry(h_.settings.Autorun, i);
+    RefreshAutorunList(i);
+}
+
+void SettingsForm::AutoDelete() {
+    const int i = SelectedLine();
+    if (i < 0) return;
+    DeleteAutorunEntry(h_.settings.Autorun, i);
+    RefreshAutorunList(-1);
+}
+
+void SettingsForm::AboutButtonClick() {
+    RunAboutBox(h_.instance, window_, h_.settings.UseMRLDll, firmwareVersion_);
+}
+
+void SettingsForm::FTPSetButtonClick() { RunFtpSettings(h_.instance, window_, h_.settings); }
+
+}  // namespace zep
