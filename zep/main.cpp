@@ -164,7 +164,10 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM lParam, LPARAM data) {
 }  // namespace
 
 SettingsForm::~SettingsForm() {
-    if (window_) DestroyWindow(window_);
+    if (window_) {
+        DestroyWindow(window_);
+        OleUninitialize();  // paired with Create's
+    }
     if (documentIcon_) DestroyIcon(documentIcon_);
 }
 

@@ -10,7 +10,7 @@ from datetime import datetime, timedelta
 import pytest
 
 from zepapp import Zep, install_tool
-from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot, xdotool
+from zeptest import ProbeError, RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot, xdotool
 
 WM_POWERBROADCAST = 0x218
 PBT_APMRESUMESUSPEND = 7
@@ -77,6 +77,17 @@ def panel_text(pc):
     return next(c.text for c in pc.controls(panel(pc)) if c.cls == "TPanel")
 
 
+def resume(pc, controller):
+    """The system's note that it resumed from suspend, to the controller window."""
+    for attempt in range(3):
+        try:
+            return pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+        except ProbeError:  # the probe itself failed to start under load: once more
+            if attempt == 2:
+                raise
+            time.sleep(0.5)
+
+
 def before_con_time(t):
     return f"{t:%Y/%m/%d} {t.hour}:{t:%M:%S}"
 
@@ -106,14 +117,14 @@ def test_status_up_with_destination_two_and_the_stored_start(lan, artifacts):
     zep, running = start_zep(lan, tool, f"UseBeforeCon=1\nBeforeConTime={before_con_time(hour_ago)}\n")
     window = panel(lan.pc)
     time.sleep(1.2)
-    assert re.fullmatch(r"01:00:0\d", panel_text(lan.pc))
+    assert re.fullmatch(r"01:00:[0-5]\d", panel_text(lan.pc))  # counts on from the stored start
     lan.pc.screenshot(window, "time-panel.png")
 
     # The panel's own menu, at the right button.
     left, top = window.rect[:2]
     xdotool("mousemove", left + 10, top + 5, display=lan.pc.display.name)
     xdotool("click", "3", display=lan.pc.display.name)
-    popup_menu(lan.pc, shot="time-panel-menu.png")
+    popup_menu(lan.pc, timeout_ms=8000, shot="time-panel-menu.png")
     menu_keys(lan.pc, "Escape")
 
     # Both tray menus: Main, Office (checked), Backup hidden, Mobile.
@@ -166,14 +177,14 @@ def test_line_down_answer_and_no_answer(lan):
 
     # No answer: after ten seconds nothing has changed.
     tool.answer(NoAnswer=1)
-    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    resume(lan.pc, controller)
     tool.wait_call("-sts1", count=2)
     time.sleep(11)
     panel(lan.pc, timeout_ms=1000)
 
     # Line down: the panel goes; the destination menus stay.
     tool.answer(Status=3, Default=0)
-    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    resume(lan.pc, controller)
     tool.wait_call("-sts1", count=3)
     panel_hidden(lan.pc)
     tray_click(lan.pc, button=3)
@@ -205,7 +216,7 @@ def test_the_library_answers_the_status_after_a_resume(lan):
     running = zep.start()
     controller = zep.controller()
     time.sleep(1)
-    lan.pc.post(controller, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0)
+    resume(lan.pc, controller)
     panel(lan.pc)
     assert "GetCondition" in (zep.folder / "MRLExhibits.log").read_text().split()
     tray_click(lan.pc, button=3)

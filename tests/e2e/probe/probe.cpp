@@ -945,13 +945,31 @@ int CmdUdpRecv(const Args& a) {
 
 // ---------------------------------------------------------------- shortcuts and OLE drops
 
+// OLE, loaded only by the commands that need it, so that every other command starts as before.
+struct Ole {
+  HMODULE dll = LoadLibraryW(L"ole32.dll");
+  template <typename F>
+  F Get(const char* name) { return dll ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name))) : nullptr; }
+  decltype(&CoInitialize) coInitialize = Get<decltype(&CoInitialize)>("CoInitialize");
+  decltype(&CoUninitialize) coUninitialize = Get<decltype(&CoUninitialize)>("CoUninitialize");
+  decltype(&CoCreateInstance) coCreateInstance = Get<decltype(&CoCreateInstance)>("CoCreateInstance");
+  decltype(&OleInitialize) oleInitialize = Get<decltype(&OleInitialize)>("OleInitialize");
+  decltype(&OleUninitialize) oleUninitialize = Get<decltype(&OleUninitialize)>("OleUninitialize");
+  decltype(&DoDragDrop) doDragDrop = Get<decltype(&DoDragDrop)>("DoDragDrop");
+  bool ok() const {
+    return coInitialize && coUninitialize && coCreateInstance && oleInitialize && oleUninitialize && doDragDrop;
+  }
+};
+
 // shortcut LNK TARGET [ARGS]: writes a shell shortcut.
 int CmdShortcut(const Args& a) {
   if (a.pos.size() < 2) return Fail(kUsage, L"shortcut LNK TARGET [ARGS]");
-  CoInitialize(nullptr);
+  Ole ole;
+  if (!ole.ok()) return Fail(kFailed, L"no OLE");
+  ole.coInitialize(nullptr);
   IShellLinkW* link = nullptr;
   int code = kFailed;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
+  if (SUCCEEDED(ole.coCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
     link->SetPath(a.pos[1].c_str());
     if (a.pos.size() > 2) link->SetArguments(a.pos[2].c_str());
     IPersistFile* file = nullptr;
@@ -961,7 +979,7 @@ int CmdShortcut(const Args& a) {
     }
     link->Release();
   }
-  CoUninitialize();
+  ole.coUninitialize();
   return code == kOk ? kOk : Fail(kFailed, L"could not write " + a.pos[0]);
 }
 
@@ -1050,12 +1068,14 @@ int CmdDrop(const Args& a) {
   GetWindowRect(target, &r);
   SetForegroundWindow(top);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  OleInitialize(nullptr);
+  Ole ole;
+  if (!ole.ok()) return Fail(kFailed, L"no OLE");
+  ole.oleInitialize(nullptr);
   FileData data(std::vector<std::wstring>(a.pos.begin() + 2, a.pos.end()));
   TimedDrop source;
   DWORD effect = DROPEFFECT_NONE;
-  HRESULT hr = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
-  OleUninitialize();
+  HRESULT hr = ole.doDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+  ole.oleUninitialize();
   if (hr != DRAGDROP_S_DROP || effect == DROPEFFECT_NONE)
     return Fail(kFailed, L"not dropped: hr=" + Hex((unsigned long)hr) + L" effect=" + Num(effect));
   Out(L"dropped effect=" + Num(effect));
