@@ -34,6 +34,8 @@ def main():
             step("first start without a setup utility: the notice")
             zep.dismiss_first_show_info()
             zep.controller()
+            step("then the settings window opens, so that the setup utility can be chosen")
+            pc.find_window(cls="TZEPForm", timeout_ms=10000, shot="settings-window.png")
             tray_screenshot(pc, "tray.png")
             step("the tray icon's menus")
             tray_click(pc, button=1)
