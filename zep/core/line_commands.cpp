@@ -6,6 +6,7 @@
 
 #include "controller.h"
 #include "instance.h"
+#include "log_files.h"
 #include "texts_ja.h"
 
 namespace zep {
@@ -26,19 +27,6 @@ std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-int64_t SecondsOf(const LocalDateTime& t) {
-    return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
 }  // namespace
@@ -107,7 +95,7 @@ CountdownTick CountdownAt(uint32_t elapsedMs) {
 }
 
 int64_t MillisecondsBetween(const LocalDateTime& earlier, const LocalDateTime& later) {
-    return (SecondsOf(later) - SecondsOf(earlier)) * 1000;
+    return (SecondsSinceEpoch(later) - SecondsSinceEpoch(earlier)) * 1000;
 }
 
 std::optional<bool> Controller::CheckVelkTool(const std::string& path) {

@@ -64,6 +64,10 @@ std::string AccessLogLine(const LocalDateTime& start, const std::string& shortWe
 
 // `t` has whole seconds; the instant `ms` before it is cut down to its second, so 1500 ms before
 // 12:00:00 is 11:59:58 (the fraction of 11:59:58.5 dropped), the same as reading a clock then.
+int64_t SecondsSinceEpoch(const LocalDateTime& t) {
+    return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
 LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms) {
     const int64_t secondsOfDay = int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 + t.second;
     const int64_t msSinceEpoch = (DaysFromCivil(t.year, t.month, t.day) * 86400 + secondsOfDay) * 1000 - ms;

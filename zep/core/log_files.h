@@ -30,6 +30,8 @@ std::string AccessLogLine(const LocalDateTime& start, const std::string& shortWe
 
 // The local time `ms` milliseconds before `t`.
 LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms);
+// Seconds of the calendar from 1970-01-01 00:00:00 to `t` (both taken as local time).
+int64_t SecondsSinceEpoch(const LocalDateTime& t);
 // Day of the week, 0 = Sunday.
 int DayOfWeek(const LocalDateTime& t);
 
