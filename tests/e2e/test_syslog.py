@@ -49,7 +49,8 @@ def test_a_connection_cycle_writes_page_logs_and_start_time(zep, lan):
     tray_screenshot(lan.pc, "tray-connected.png")
     sim.ip("198.51.100.7")
     page = zep.folder / "myip.html"
-    wait_for(page.exists, what="the IP page")
+    # The page is created, then written: wait for its content, not only for the file.
+    wait_for(lambda: page.exists() and b"</html>" in page.read_bytes().lower(), what="the IP page")
     html = page.read_bytes()
     assert html.count(b"198.51.100.7") == 3 and b"<!--ip-->" not in html
     assert html == (DIST / "connect.htm").read_bytes().replace(b"<!--ip-->", b"198.51.100.7")
