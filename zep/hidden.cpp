@@ -6,6 +6,7 @@
 
 #include "countdown.h"
 #include "instance.h"
+#include "peer_query.h"
 #include "resource.h"
 #include "texts_ja.h"
 #include "win_text.h"
@@ -18,7 +19,10 @@ constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr UINT kFirstShowMessage = WM_APP + 2;
 constexpr UINT kSyslogReady = WM_APP + 3;
 constexpr UINT kExitRequest = WM_APP + 4;
+constexpr UINT kPeerReady = WM_APP + 5;
+constexpr UINT kTimeReady = WM_APP + 6;
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kPeerPauseTimerId = 2;
 constexpr u_short kSyslogPort = 514;
 constexpr UINT kTrayIconId = 1;
 
@@ -77,7 +81,8 @@ bool HiddenForm::Create() {
 
     // The port is bound before the window can be found, so nothing the router sends after a
     // second program has seen the window is lost.
-    BindSyslogPort();
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) == 0) syslogSocket_.Bind(kSyslogPort);
 
     // No border, no task-bar button: the tray icon is the program's presence.
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, Wide(text::kAppTitle).c_str(), WS_POPUP, -1, 0, 1, 1,
@@ -106,46 +111,43 @@ bool HiddenForm::Create() {
     if (!form_->Create()) form_.reset();
     SetTimer(window_, kTimerId, 1000, nullptr);
     ListenSyslogPort();
+    ListenOtherPorts();
     return true;
 }
 
-void HiddenForm::BindSyslogPort() {
-    WSADATA wsa;
-    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
-    syslogSocket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(kSyslogPort);
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (syslogSocket_ != INVALID_SOCKET && bind(syslogSocket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-        closesocket(syslogSocket_);
-        syslogSocket_ = INVALID_SOCKET;
-    }
-}
-
 void HiddenForm::ListenSyslogPort() {
-    // Datagrams that came between the bind and now are announced at once.
-    if (syslogSocket_ != INVALID_SOCKET && WSAAsyncSelect(syslogSocket_, window_, kSyslogReady, FD_READ) != 0) {
-        closesocket(syslogSocket_);
-        syslogSocket_ = INVALID_SOCKET;
-    }
     // Told once, after the start-up; everything else keeps working.
-    if (syslogSocket_ == INVALID_SOCKET) PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
+    if (!syslogSocket_.Listen(window_, kSyslogReady))
+        PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
 }
 
-void HiddenForm::ReceiveSyslog() {
-    // A datagram longer than the handled size is read whole and cut by the controller.
-    static char buffer[65536];
-    for (;;) {
-        sockaddr_in from{};
-        int fromLength = sizeof from;
-        int n = recvfrom(syslogSocket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (n < 0) return;  // nothing more queued (or an error the next notice repeats)
-        char sender[16] = "";
-        lstrcpynA(sender, inet_ntoa(from.sin_addr), sizeof sender);
-        controller_.OnSyslogDatagram(sender, std::string(buffer, static_cast<size_t>(n)));
-        if (syslogSocket_ == INVALID_SOCKET) return;  // closed while the handler waited
-    }
+void HiddenForm::ListenOtherPorts() {
+    // Without them the program works alone: no peers, no clock adjustment.
+    if (peerSocket_.Bind(kPeerPort)) peerSocket_.Listen(window_, kPeerReady);
+    if (timeSocket_.Bind(0)) timeSocket_.Listen(window_, kTimeReady);
+}
+
+void HiddenForm::SendPeerDatagram(const std::string& address, const std::string& payload) {
+    SendDatagram(address, kPeerPort, payload);
+}
+
+void HiddenForm::StartPeerPause(uint32_t ms) { SetTimer(window_, kPeerPauseTimerId, ms, nullptr); }
+
+void HiddenForm::SendTimeRequest(const std::string& address, const std::string& request) {
+    timeSocket_.SendTo(address, kSntpPort, request);
+}
+
+void HiddenForm::SetSystemClock(const UtcTime& utc) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(utc.year);
+    t.wMonth = static_cast<WORD>(utc.month);
+    t.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
+    t.wDay = static_cast<WORD>(utc.day);
+    t.wHour = static_cast<WORD>(utc.hour);
+    t.wMinute = static_cast<WORD>(utc.minute);
+    t.wSecond = static_cast<WORD>(utc.second);
+    t.wMilliseconds = static_cast<WORD>(utc.millisecond);
+    SetSystemTime(&t);
 }
 
 int HiddenForm::Run() {
@@ -214,13 +216,29 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnTrayNotify(lParam);
             return 0;
         case kSyslogReady:
-            if (WSAGETSELECTERROR(lParam) == WSAEADDRINUSE && syslogSocket_ == INVALID_SOCKET)
+            if (WSAGETSELECTERROR(lParam) == WSAEADDRINUSE && !syslogSocket_.open())
                 ShowBox(BoxKind::Error, text::kSyslogPortBusy);
-            else if (syslogSocket_ != INVALID_SOCKET)
-                ReceiveSyslog();
+            else
+                syslogSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+                    controller_.OnSyslogDatagram(sender, std::move(bytes));
+                });
+            return 0;
+        case kPeerReady:
+            peerSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+                controller_.OnPeerDatagram(sender, bytes);
+            });
+            return 0;
+        case kTimeReady:
+            timeSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+                controller_.OnTimeDatagram(sender, bytes);
+            });
             return 0;
         case WM_TIMER:
             if (wParam == kTimerId) controller_.TimerTimer();
+            if (wParam == kPeerPauseTimerId) {
+                KillTimer(window_, kPeerPauseTimerId);
+                controller_.PeerPauseOver();
+            }
             return 0;
         case WM_ACTIVATEAPP:
             if (!wParam && timePanel_) timePanel_->KeepOnTop();
@@ -307,10 +325,9 @@ void HiddenForm::SaveSettings() {
 bool HiddenForm::CloseQuery() {
     controller_.MarkClosing();
     SaveSettings();
-    if (syslogSocket_ != INVALID_SOCKET) {
-        closesocket(syslogSocket_);
-        syslogSocket_ = INVALID_SOCKET;
-    }
+    syslogSocket_.Close();
+    peerSocket_.Close();
+    timeSocket_.Close();
     return true;
 }
 

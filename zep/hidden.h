@@ -16,6 +16,7 @@
 #include "profile_file.h"
 #include "time_panel.h"
 #include "settings.h"
+#include "udp_socket.h"
 
 namespace zep {
 
@@ -80,6 +81,10 @@ public:
     void InformationBeep() override { MessageBeep(MB_ICONINFORMATION); }
     bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
                        const std::u16string& acceptCaption) override;
+    void SendPeerDatagram(const std::string& address, const std::string& payload) override;
+    void StartPeerPause(uint32_t ms) override;
+    void SendTimeRequest(const std::string& address, const std::string& request) override;
+    void SetSystemClock(const UtcTime& utc) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -102,9 +107,8 @@ private:
     void AddTrayIcon();
 
     SettingsEnvironment Environment() const;
-    void BindSyslogPort();
     void ListenSyslogPort();
-    void ReceiveSyslog();
+    void ListenOtherPorts();
 
     // The application's task-bar button, shown while the countdown dialog asks.
     void ShowTaskbarButton(bool shown);
@@ -127,7 +131,9 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     bool quitting_ = false;
     bool saveErrorShown_ = false;
-    SOCKET syslogSocket_ = INVALID_SOCKET;
+    UdpSocket syslogSocket_;
+    UdpSocket peerSocket_;  // NMUDPCheck: queries and answers of other copies
+    UdpSocket timeSocket_;  // NMUDPTime: the router's SNTP replies
     std::unique_ptr<SettingsForm> form_;  // the settings window "ZEP!"
 };
 

@@ -151,6 +151,24 @@ public:
         if (accepted) PumpMessages([] { return false; }, 10000);
         return accepted;
     }
+
+    // Datagrams: peers and the router's clock.
+    struct Datagram {
+        uint32_t sentAt;
+        std::string address, payload;
+        friend bool operator==(const Datagram&, const Datagram&) = default;
+    };
+    std::vector<Datagram> peerDatagrams, timeRequests;
+    std::vector<uint32_t> peerPauses;  // lengths asked for
+    std::vector<UtcTime> clockSettings;
+    void SendPeerDatagram(const std::string& address, const std::string& payload) override {
+        peerDatagrams.push_back({tick, address, payload});
+    }
+    void StartPeerPause(uint32_t ms) override { peerPauses.push_back(ms); }
+    void SendTimeRequest(const std::string& address, const std::string& request) override {
+        timeRequests.push_back({tick, address, request});
+    }
+    void SetSystemClock(const UtcTime& utc) override { clockSettings.push_back(utc); }
 };
 
 }  // namespace zep

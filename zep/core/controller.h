@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <set>
 #include <string>
@@ -139,8 +140,14 @@ public:
     // Autorun entries due `waitedSeconds` after the WAN address arrived.
     void RunDueAutorunEntries(uint32_t waitedSeconds);
     void LaunchAutorunEntry(int index);
-    // The peer status query of another copy; sent after a status answer when so set.
-    void SendPeerStatusQuery();
+    // Copies on the LAN: the broadcast query, the answer to an asker, a datagram on the peer
+    // port, and the end of the pause after each datagram sent.
+    void StatusQuery();
+    void StatusAnswer(const std::string& asker);
+    void OnPeerDatagram(const std::string& sender, const std::string& payload);
+    void PeerPauseOver();
+    // A datagram on the time socket: the router's SNTP reply.
+    void OnTimeDatagram(const std::string& sender, const std::string& payload);
     // Starts the disconnect page's upload; false when it did not start.
     bool UploadDisconnectPage();
 
@@ -160,7 +167,11 @@ private:
     int destinationPanelTag_ = -1;
     bool statusBusy_ = false;
 
+    std::deque<std::string> peerSendQueue_;  // addresses waiting for a query or an answer
+
     void AdjustClockFromRouter();
+    void QueuePeerSend(const std::string& address);
+    void SendNextPeerDatagram();
     void AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix);
     void AppendLogLine(const std::string& path, const std::string& line);
     void OpenMonthlyLog(const char* kind, const char16_t* missingText);

@@ -165,7 +165,7 @@ void Controller::RequestStatus() {
             const int64_t m = std::clamp<int64_t>(MillisecondsBetween(since, now), 0, INT32_MAX);
             state_.ConnectStartTick = state_.IPAssignedTick = shell_.TickCount() - static_cast<uint32_t>(m);
         }
-        if (settings_.ZEPConRequest) SendPeerStatusQuery();
+        if (settings_.ZEPConRequest) StatusQuery();
     }
     if (status == kStatusLineDown) DoDisconnected();
     if (destination >= 1) BuildDestinationMenus(destination);

@@ -68,19 +68,19 @@ int64_t SecondsSinceEpoch(const LocalDateTime& t) {
     return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
-LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms) {
-    const int64_t secondsOfDay = int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 + t.second;
-    const int64_t msSinceEpoch = (DaysFromCivil(t.year, t.month, t.day) * 86400 + secondsOfDay) * 1000 - ms;
-    const int64_t seconds = FloorDiv(msSinceEpoch, 1000);
+LocalDateTime DateTimeFromEpochSeconds(int64_t seconds) {
     const int64_t days = FloorDiv(seconds, 86400);
     const int64_t rest = seconds - days * 86400;
-
     LocalDateTime r;
     CivilFromDays(days, r);
     r.hour = static_cast<int>(rest / 3600);
     r.minute = static_cast<int>(rest % 3600 / 60);
     r.second = static_cast<int>(rest % 60);
     return r;
+}
+
+LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms) {
+    return DateTimeFromEpochSeconds(FloorDiv(SecondsSinceEpoch(t) * 1000 - ms, 1000));
 }
 
 int DayOfWeek(const LocalDateTime& t) {

@@ -32,6 +32,8 @@ std::string AccessLogLine(const LocalDateTime& start, const std::string& shortWe
 LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms);
 // Seconds of the calendar from 1970-01-01 00:00:00 to `t` (both taken as local time).
 int64_t SecondsSinceEpoch(const LocalDateTime& t);
+// The calendar time `seconds` after 1970-01-01 00:00:00 (before it when negative).
+LocalDateTime DateTimeFromEpochSeconds(int64_t seconds);
 // Day of the week, 0 = Sunday.
 int DayOfWeek(const LocalDateTime& t);
 

@@ -95,10 +95,6 @@ bool Controller::UploadDisconnectPage() {
     return false;
 }
 
-void Controller::AdjustClockFromRouter() {
-    // The clock request to the router comes with the SNTP client.
-}
-
 void Controller::AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix) {
     const LocalDateTime now = shell_.LocalNow();
     AppendLogLine(MonthlyLogPath(settings_.LogFolder, kind, now.year, now.month),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings.h"
+#include "sntp.h"
 
 namespace zep {
 
@@ -100,6 +101,14 @@ public:
     // Shows the ten-second countdown dialog modally; true when it was accepted (button or time).
     virtual bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
                                const std::u16string& acceptCaption) = 0;
+    // Copies on the LAN: one datagram to UDP port 4448 of `address` (255.255.255.255 broadcasts),
+    // and a call of Controller::PeerPauseOver once `ms` have passed.
+    virtual void SendPeerDatagram(const std::string& address, const std::string& payload) = 0;
+    virtual void StartPeerPause(uint32_t ms) = 0;
+    // The router's clock: one datagram to UDP port 123 from the time socket, whose replies go to
+    // Controller::OnTimeDatagram; and the system clock set to a UTC time (refusal not reported).
+    virtual void SendTimeRequest(const std::string& address, const std::string& request) = 0;
+    virtual void SetSystemClock(const UtcTime& utc) = 0;
 };
 
 }  // namespace zep

@@ -1,0 +1,37 @@
+// UDP sockets of the controller window: bound to a port, their datagrams announced to the window
+// by a message and read on the window's thread.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace zep {
+
+class UdpSocket {
+public:
+    UdpSocket() = default;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+    ~UdpSocket() { Close(); }
+
+    // Binds to the port on every address (0: a port the system chooses); false when it cannot.
+    bool Bind(u_short port);
+    // Announces arriving datagrams to `window` with `message`; false (and closed) when it cannot.
+    bool Listen(HWND window, UINT message);
+    // Reads every queued datagram, handing each over with its sender's dotted address. Stops when
+    // the socket was closed meanwhile (a handler may process messages).
+    void ReadAll(const std::function<void(const std::string& sender, std::string bytes)>& handle);
+    void SendTo(const std::string& address, u_short port, const std::string& bytes);
+    bool open() const { return socket_ != INVALID_SOCKET; }
+    void Close();
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+};
+
+// One datagram from a socket of its own, closed after sending; a broadcast address is allowed.
+void SendDatagram(const std::string& address, u_short port, const std::string& bytes);
+
+}  // namespace zep
