@@ -7,54 +7,12 @@ import shutil
 import time
 from datetime import datetime, timedelta
 
-import pytest
-
-from zepapp import Zep, install_tool
-from zeptest import ProbeError, RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot, xdotool
+from zepapp import Tool, Zep
+from zeptest import ProbeError, RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for, xdotool
 
 WM_POWERBROADCAST = 0x218
 PBT_APMRESUMESUSPEND = 7
-DESTINATIONS = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n"
 STATUS = "-i10.0.0.254 -sts1 -w TZEPHiddenForm"
-
-
-def wait_for(condition, timeout=10.0, what="condition"):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what}")
-
-
-class Tool:
-    """The VELK stand-in in C:\\tools with its answers and its destination file."""
-
-    def __init__(self, pc, kind="velk", **answers):
-        self.path, self.folder = install_tool(pc, kind)
-        self.stem = self.path.rsplit("\\", 1)[1].rsplit(".", 1)[0]
-        self.answer(**answers)
-        (self.folder / f"{self.stem}.txt").write_bytes(DESTINATIONS.encode("cp932"))
-
-    def answer(self, **settings):
-        text = "[standin]\r\n" + "".join(f"{k}={v}\r\n" for k, v in settings.items())
-        (self.folder / f"{self.stem}.ini").write_bytes(text.encode("cp932"))
-
-    def calls(self):
-        log = self.folder / f"{self.stem}.log"
-        if not log.exists():
-            return []
-        return re.findall(r"params=\[(.*?)\] cwd=\[(.*?)\]", log.read_bytes().decode("cp932"))
-
-    def wait_call(self, switch, count=1, timeout=15.0):
-        """The `count`th call with `switch` (params, working folder), once it is there."""
-
-        def call():
-            calls = [c for c in self.calls() if switch in c[0]]
-            return calls[count - 1] if len(calls) >= count else None
-
-        return wait_for(call, timeout, f"call {count} of the tool with {switch}")
 
 
 def start_zep(lan, tool, extra="", address="10.0.0.254"):

@@ -8,7 +8,7 @@ from datetime import datetime
 import pytest
 
 from zepapp import Zep, install_tool
-from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot
+from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, tray_screenshot, wait_for
 
 DIST = paths.REPO / "dist"
 C_TIME = r"\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2}"  # the system's short date and long time
@@ -27,15 +27,6 @@ def zep(lan):
 
 def month_file(zep, kind):
     return zep.folder / f"{kind}_{datetime.now():%Y%m}.txt"
-
-
-def wait_for(condition, timeout=10.0, what="condition"):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        if condition():
-            return
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 def test_a_connection_cycle_writes_page_logs_and_start_time(zep, lan):

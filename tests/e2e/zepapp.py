@@ -1,14 +1,16 @@
 """zep.exe installed in a PC of the test network: start, quit, read its settings file."""
 
+import re
 import shutil
 import time
 from dataclasses import dataclass, field
 
-from zeptest import paths
+from zeptest import paths, wait_for
 
 INSTALL = "zep"  # C:\zep
 EXE = r"C:\zep\zep.exe"
 CONTROLLER = "TZEPHiddenForm"
+DESTINATIONS = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n"
 WM_INSTANCECOMMAND = 0x465
 
 
@@ -51,8 +53,8 @@ class Zep:
     def ini(self):
         return Ini.parse(self.ini_path.read_bytes())
 
-    def start(self, *args):
-        return self.pc.run(EXE, list(args))
+    def start(self, *args, env=None):
+        return self.pc.run(EXE, list(args), env=env)
 
     def controller(self, timeout_ms=15000, settle=1.0):
         """The controller window, `settle` seconds after it appeared: the window exists before its
@@ -94,3 +96,32 @@ def install_tool(pc, kind="nwgset", name=None, folder="tools"):
     target.mkdir(parents=True, exist_ok=True)
     shutil.copy(exe, target / name)
     return f"C:\\{folder}\\{name}", target
+
+
+class Tool:
+    """The VELK stand-in in C:\\tools with its answers and its destination file."""
+
+    def __init__(self, pc, kind="velk", **answers):
+        self.path, self.folder = install_tool(pc, kind)
+        self.stem = self.path.rsplit("\\", 1)[1].rsplit(".", 1)[0]
+        self.answer(**answers)
+        (self.folder / f"{self.stem}.txt").write_bytes(DESTINATIONS.encode("cp932"))
+
+    def answer(self, **settings):
+        text = "[standin]\r\n" + "".join(f"{k}={v}\r\n" for k, v in settings.items())
+        (self.folder / f"{self.stem}.ini").write_bytes(text.encode("cp932"))
+
+    def calls(self):
+        log = self.folder / f"{self.stem}.log"
+        if not log.exists():
+            return []
+        return re.findall(r"params=\[(.*?)\] cwd=\[(.*?)\]", log.read_bytes().decode("cp932"))
+
+    def wait_call(self, switch, count=1, timeout=15.0):
+        """The `count`th call with `switch` (params, working folder), once it is there."""
+
+        def call():
+            calls = [c for c in self.calls() if switch in c[0]]
+            return calls[count - 1] if len(calls) >= count else None
+
+        return wait_for(call, timeout, f"call {count} of the tool with {switch}")

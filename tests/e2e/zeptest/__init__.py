@@ -17,6 +17,7 @@ from .probe import Control, Item, MenuItem, ProbeError, Window, unescape, window
 from .proc import Process
 from .router import RouterSim
 from .screen import menu_keys, popup_menu, screenshot, tray_click, tray_screenshot, tray_window, xdotool
+from .waiting import wait_for
 from .wine import template_prefix, wine_env
 
 __all__ = [
@@ -25,4 +26,4 @@ __all__ = [
     "screenshot", "xdotool", "tray_window", "tray_click", "tray_screenshot", "popup_menu", "menu_keys",
     "template_prefix", "wine_env",
 ]
-__all__ += ["RouterSim"]
+__all__ += ["RouterSim", "wait_for"]

@@ -97,6 +97,29 @@ class Host:
         )
         self.python(code, address, port, int(broadcast), source_port, data.hex())
 
+    def listen_udp(self, port):
+        """Starts a receiver on UDP `port` of every address of this host; read what it got with
+        received(p)."""
+        code = (
+            "import socket, sys\n"
+            "s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
+            "s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)\n"
+            "s.bind(('', int(sys.argv[1])))\n"
+            "print('LISTENING', flush=True)\n"
+            "while True:\n"
+            "    data, sender = s.recvfrom(65536)\n"
+            "    print(f'FROM {sender[0]}:{sender[1]} {data.hex()}', flush=True)\n"
+        )
+        p = self.popen(["/usr/bin/python3", "-c", code, port], log=self.lan.log_path(f"{self.name}-udp{port}"))
+        p.wait_for_output("LISTENING")
+        return p
+
+    @staticmethod
+    def received(p):
+        """[(sender address, sender port, bytes)] that a listen_udp receiver got so far."""
+        return [(m[0], int(m[1]), bytes.fromhex(m[2]))
+                for m in re.findall(r"^FROM ([\d.]+):(\d+) ([0-9a-f]*)$", p.output(), re.M)]
+
     def stop(self):
         for p in self._procs:
             if p.poll() is None:
