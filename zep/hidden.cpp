@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "countdown.h"
+#include "ftp_transport.h"
 #include "instance.h"
 #include "peer_query.h"
 #include "resource.h"
@@ -21,6 +22,7 @@ constexpr UINT kSyslogReady = WM_APP + 3;
 constexpr UINT kExitRequest = WM_APP + 4;
 constexpr UINT kPeerReady = WM_APP + 5;
 constexpr UINT kTimeReady = WM_APP + 6;
+constexpr UINT kFtpSocketEvent = WM_APP + 7;  // only wakes the FTP client's waits
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kPeerPauseTimerId = 2;
 constexpr u_short kSyslogPort = 514;
@@ -135,6 +137,13 @@ void HiddenForm::StartPeerPause(uint32_t ms) { SetTimer(window_, kPeerPauseTimer
 
 void HiddenForm::SendTimeRequest(const std::string& address, const std::string& request) {
     timeSocket_.SendTo(address, kSntpPort, request);
+}
+
+std::unique_ptr<FtpTransport> HiddenForm::OpenFtpTransport() {
+    return std::make_unique<WinFtpTransport>(
+        window_, kFtpSocketEvent,
+        [this](const std::function<bool()>& done, uint32_t timeoutMs) { return PumpMessages(done, timeoutMs); },
+        [this] { return controller_.state().FtpAbortRequested; });
 }
 
 void HiddenForm::SetSystemClock(const UtcTime& utc) {
@@ -325,6 +334,8 @@ void HiddenForm::SaveSettings() {
 bool HiddenForm::CloseQuery() {
     controller_.MarkClosing();
     SaveSettings();
+    // A running upload ends: its waits see the abort and the closing.
+    controller_.AbortUpload();
     syslogSocket_.Close();
     peerSocket_.Close();
     timeSocket_.Close();

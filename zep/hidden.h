@@ -85,6 +85,10 @@ public:
     void StartPeerPause(uint32_t ms) override;
     void SendTimeRequest(const std::string& address, const std::string& request) override;
     void SetSystemClock(const UtcTime& utc) override;
+    std::unique_ptr<FtpTransport> OpenFtpTransport() override;
+    void FtpUploadChanged() override {
+        if (form_) form_->FtpUploadChanged();
+    }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -98,7 +98,8 @@ constexpr RuledControl kRuledControls[] = {
     {Ruled::FTPConButton, FTPConButton},           {Ruled::FTPDisconButton, FTPDisconButton},
     {Ruled::FTPSetButton, FTPSetButton},           {Ruled::FTPLogList, FTPLogList},
     {Ruled::FTPConCheck, FTPConCheck},             {Ruled::FTPConAutoCheck, FTPConAutoCheck},
-    {Ruled::FTPDisconCheck, FTPDisconCheck},       {Ruled::IPEdit, IPEdit},
+    {Ruled::FTPDisconCheck, FTPDisconCheck},       {Ruled::FTPAbortButton, FTPAbortButton},
+    {Ruled::IPEdit, IPEdit},
     {Ruled::AILogCheck, AILogCheck},               {Ruled::AILogShowButton, AILogShowButton},
     {Ruled::MRLCheck, MRLCheck},
 };
@@ -343,12 +344,12 @@ void SettingsForm::BuildControls() {
     AddCheck(p, text::kFTPConAutoCheck, 18, 62, pw - 96, FTPConAutoCheck);
     AddCheck(p, text::kFTPDisconCheck, 18, 80, pw - 96, FTPDisconCheck, text::kFTPDisconCheckHint);
     Add(p, WC_BUTTONW, text::kUploadNow, button, pw - 74, 77, 74, 22, FTPDisconButton, text::kFTPDisconButtonHint);
-    Add(p, WC_LISTBOXW, nullptr, LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL, 0, 102, pw - 80, ph - 102, FTPLogList,
+    Add(p, WC_LISTBOXW, nullptr, LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL, 0, 102, pw - 80, ph - 102, FTPLogList,
         text::kFTPLogListHint, WS_EX_CLIENTEDGE);
     Add(p, WC_BUTTONW, text::kFTPSetButton, button, pw - 74, 102, 74, 20, FTPSetButton, text::kFTPSetButtonHint);
     HWND abort = Add(p, WC_BUTTONW, text::kFTPAbortButton, button, pw - 74, 124, 74, 20, FTPAbortButton,
                      text::kFTPAbortButtonHint);
-    EnableWindow(abort, FALSE);
+    EnableWindow(abort, FALSE);  // only while an upload runs
 
     // 接続ログ
     p = kLogPage;
@@ -468,6 +469,7 @@ void SettingsForm::ApplyEnableStates() {
     FormFacts facts;
     facts.aiExeExists = aiExeExists_;
     facts.libraryBound = h_.library.bound();
+    facts.ftpUploading = h_.controller.ftpUploading();
     const EnableStates e = ComputeEnableStates(h_.settings, facts);
     for (const RuledControl& rc : kRuledControls) {
         const bool on = Enabled(e, rc.rule);
@@ -580,6 +582,9 @@ void SettingsForm::OnCommand(int id, int code, HWND) {
         case HTMLFileEdit:
             if (code == EN_CHANGE) h_.settings.HTMLFile = ControlText(HTMLFileEdit);
             break;
+        case FTPLogList:
+            if (code == LBN_SELCHANGE) ShowSelectedFtpLogLine();
+            break;
         case AutoRunList:
             if (code == LBN_SELCHANGE) ApplyListSelection();
             else if (code == LBN_DBLCLK) AutoEdit();
@@ -630,7 +635,7 @@ void SettingsForm::OnCommand(int id, int code, HWND) {
             h_.controller.UploadDisconnectPage();
             break;
         case FTPAbortButton:
-            h_.controller.state().FtpAbortRequested = true;
+            h_.controller.AbortUpload();
             break;
         case EasylogShowButton:
             h_.controller.TrayEasylogClick();
@@ -685,6 +690,22 @@ void SettingsForm::FTPConChanged() {
     if (h_.settings.HTMLAutoCreate && h_.settings.FTPAutoConnect && h_.settings.FTPHost.empty() && !firstShow_ &&
         !loading_)
         FTPSetButtonClick();
+}
+
+void SettingsForm::FtpUploadChanged() {
+    ApplyEnableStates();
+    HWND list = GetDlgItem(window_, FTPLogList);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::u16string& line : h_.controller.ftpLog())
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str()));
+}
+
+void SettingsForm::ShowSelectedFtpLogLine() {
+    // A line too long for the narrow list can be read in full as the list's tip.
+    HWND list = GetDlgItem(window_, FTPLogList);
+    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= h_.controller.ftpLog().size()) return;
+    SetHint(list, h_.controller.ftpLog()[static_cast<size_t>(index)]);
 }
 
 void SettingsForm::ChooseSetupUtility() {

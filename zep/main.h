@@ -52,6 +52,8 @@ public:
     void UpdateAIControls();
     // The router's destination list or current destination changed.
     void DestinationsChanged();
+    // An FTP upload started or ended: the page's buttons and the log list follow.
+    void FtpUploadChanged();
     uint32_t firmwareVersion() const { return firmwareVersion_; }
 
 private:
@@ -66,6 +68,7 @@ private:
     HWND AddSpin(int page, int x, int y, int w, int id, const SpinField& field);
     void BuildControls();
     void SetHint(HWND control, const std::u16string& hint);
+    void ShowSelectedFtpLogLine();
     void ShowPage(int page);
     bool IsOnPage(HWND control) const;
 

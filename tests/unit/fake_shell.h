@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,49 @@
 #include "shell.h"
 
 namespace zep {
+
+// An FTP server that agrees to everything except the command that begins with `refuse`. What the
+// client sends goes to `log` as "ftp <command>" and "ftp [data <bytes>]".
+class AgreeableFtpServer : public FtpTransport {
+public:
+    AgreeableFtpServer(std::vector<std::string>& log, const std::string& refuse, std::function<bool()> dataArrives)
+        : log_(log), refuse_(refuse), dataArrives_(std::move(dataArrives)) {}
+
+    bool Connect(const std::string&) override {
+        pending_ = "220 ready\r\n";
+        return true;
+    }
+    std::optional<std::string> Receive(uint32_t) override {
+        if (pending_.empty()) return std::nullopt;
+        return std::exchange(pending_, std::string());
+    }
+    bool Send(const std::string& bytes) override {
+        const std::string command = bytes.substr(0, bytes.size() - 2);
+        log_.push_back("ftp " + command);
+        pending_ = !refuse_.empty() && command.rfind(refuse_, 0) == 0 ? "550 no\r\n" : ReplyTo(command);
+        return true;
+    }
+    std::optional<std::string> ListenForData() override { return "127,0,0,1,4,1"; }
+    bool SendData(const std::string& bytes) override {
+        log_.push_back("ftp [data " + bytes + "]");
+        if (!dataArrives_()) return false;
+        pending_ = "226 stored\r\n";
+        return true;
+    }
+    void Close() override { log_.push_back("ftp [close]"); }
+
+private:
+    static std::string ReplyTo(const std::string& command) {
+        for (auto [verb, reply] : {std::pair{"USER", "331 password"}, {"PASS", "230 in"}, {"PWD", "257 \"/\" here"},
+                                   {"STOR", "150 go"}, {"QUIT", "221 bye"}})
+            if (command.rfind(verb, 0) == 0) return std::string(reply) + "\r\n";
+        return "200 ok\r\n";
+    }
+    std::vector<std::string>& log_;
+    std::string refuse_;
+    std::function<bool()> dataArrives_;
+    std::string pending_;
+};
 
 // A shell with a virtual clock: pumping messages advances time and runs the events due.
 class FakeShell : public Shell {
@@ -169,6 +214,16 @@ public:
         timeRequests.push_back({tick, address, request});
     }
     void SetSystemClock(const UtcTime& utc) override { clockSettings.push_back(utc); }
+
+    // FTP: the server refuses the command that begins with `ftpRefuse`; `whileUploading` runs when
+    // the page's bytes are on their way (other events arrive then) and says whether they arrive.
+    std::string ftpRefuse;
+    std::function<bool()> whileUploading = [] { return true; };
+    int ftpChanges = 0;
+    std::unique_ptr<FtpTransport> OpenFtpTransport() override {
+        return std::make_unique<AgreeableFtpServer>(log, ftpRefuse, [this] { return whileUploading(); });
+    }
+    void FtpUploadChanged() override { ++ftpChanges; }
 };
 
 }  // namespace zep

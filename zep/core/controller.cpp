@@ -114,10 +114,10 @@ void Controller::ConnectAction() {
 }
 
 void Controller::DisconnectAction() {
-    // The disconnect page goes up first. An upload that refuses to start leaves the flag set, so
-    // only a started one is waited for, and never without end.
-    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon && UploadDisconnectPage())
-        shell_.PumpMessages([this] { return !state_.ConnectPageUploaded; }, kDisconnectPageWaitMs);
+    // The disconnect page goes up first; the upload returns when it is over. While another
+    // upload runs (this request may come from inside its wait) it does not start, and the
+    // disconnection is requested at once.
+    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon) UploadDisconnectPage();
     if (settings_.UseMRLDll) shell_.LibraryDisconnect();
     else
         shell_.OpenProgram(settings_.SetupUtility, DisconnectParameters(settings_.IPAddress),

@@ -43,6 +43,9 @@ struct ControllerState {
     std::string SntpReply;
 };
 
+// The settings window's FTP log list keeps this many results.
+inline constexpr size_t kFtpLogLines = 3;
+
 // Datagrams are handled up to this many bytes; the rest of a longer one is dropped.
 inline constexpr size_t kSyslogDatagramLimit = 2048;
 
@@ -105,7 +108,14 @@ public:
     void ApplySwitchReport(int tag);
     // Writes the IP page from the connect template; false when it could not.
     bool MakeIPPage();
+    // Uploads by FTP (the settings window's buttons, the automatic uploads): the IP page, and the
+    // disconnect page (false when it did not start: settings incomplete or another upload
+    // running). The abort ends a running upload; the log keeps the last three results.
     void UploadConnectPage();
+    bool UploadDisconnectPage();
+    void AbortUpload();
+    bool ftpUploading() const { return ftpUploading_; }
+    const std::vector<std::u16string>& ftpLog() const { return ftpLog_; }
 
     // Tray commands of the logs and the address.
     void TraySyslogClick();
@@ -148,8 +158,6 @@ public:
     void PeerPauseOver();
     // A datagram on the time socket: the router's SNTP reply.
     void OnTimeDatagram(const std::string& sender, const std::string& payload);
-    // Starts the disconnect page's upload; false when it did not start.
-    bool UploadDisconnectPage();
 
     // The program is going down: waits that the user started must end.
     void MarkClosing() { closing_ = true; }
@@ -169,7 +177,14 @@ private:
 
     std::deque<std::string> peerSendQueue_;  // addresses waiting for a query or an answer
 
+    bool ftpUploading_ = false;
+    std::vector<std::u16string> ftpLog_;
+
     void AdjustClockFromRouter();
+    bool FtpSettingsComplete() const;
+    bool BeginUpload();
+    void EndUpload();
+    int UploadFile(const std::string& localPath);
     void QueuePeerSend(const std::string& address);
     void SendNextPeerDatagram();
     void AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix);

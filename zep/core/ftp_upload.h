@@ -22,7 +22,7 @@ inline constexpr int kFtpAborted = -5;        // the user's abort, also during t
 const char16_t* FtpResultText(int result);
 
 // One reply of the server: its three-digit code and its whole text (all lines of a multi-line
-// reply, joined by "\n", without the line ends).
+// reply as they came, codes included, joined by "\n", without the line ends).
 struct FtpReply {
     int code = 0;
     std::string text;
@@ -30,7 +30,8 @@ struct FtpReply {
 
 // Collects the bytes of the control connection into replies: single lines "ddd text", multi-line
 // replies "ddd-..." up to the line that starts with the same "ddd ". Lines end with LF (a CR
-// before it is dropped). A line that cannot start a reply makes the stream garbage.
+// before it is dropped). A line that cannot start a reply, a line longer than 4096 bytes or a reply
+// longer than 64 KiB makes the stream garbage.
 class FtpReplyReader {
 public:
     void Feed(std::string_view bytes);

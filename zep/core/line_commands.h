@@ -23,8 +23,6 @@ inline constexpr uint32_t kDestinationChangeWaitMs = 5000;
 // The tool's own window delays a status request; a window that stays open longer than this
 // abandons the request, as an unanswered one is.
 inline constexpr uint32_t kToolWindowWaitMs = 30000;
-// The disconnect-page upload ahead of a disconnect request.
-inline constexpr uint32_t kDisconnectPageWaitMs = 60000;
 
 std::string DefaultDestinationParameters(const std::string& address, int destination);
 std::string StatusParameters(const std::string& address);

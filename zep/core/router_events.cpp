@@ -81,20 +81,6 @@ bool Controller::MakeIPPage() {
     return true;
 }
 
-void Controller::UploadConnectPage() {
-    if (settings_.FTPHost.empty() || settings_.FTPUserName.empty() || settings_.FTPDestination.empty() ||
-        settings_.FTPPassword().empty()) {
-        shell_.ShowBox(BoxKind::Error, text::kFtpSettingsIncomplete);
-        return;
-    }
-    // The transfer itself comes with the FTP client.
-}
-
-bool Controller::UploadDisconnectPage() {
-    // The transfer comes with the FTP client; until then nothing starts.
-    return false;
-}
-
 void Controller::AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix) {
     const LocalDateTime now = shell_.LocalNow();
     AppendLogLine(MonthlyLogPath(settings_.LogFolder, kind, now.year, now.month),

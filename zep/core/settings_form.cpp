@@ -19,9 +19,12 @@ EnableStates ComputeEnableStates(const Settings& s, const FormFacts& facts) {
     set(Ruled::WaveConnectBitbtn, s.WaveConnect);
     set(Ruled::WaveDisconnectButton, s.WaveDisconnect);
     set(Ruled::WaveDisconnectBitbtn, s.WaveDisconnect);
-    for (Ruled r : {Ruled::HTMLFileEdit, Ruled::HTMLSaveButton, Ruled::FTPConButton, Ruled::FTPDisconButton,
-                    Ruled::FTPSetButton, Ruled::FTPLogList, Ruled::FTPConCheck})
+    for (Ruled r : {Ruled::HTMLFileEdit, Ruled::HTMLSaveButton, Ruled::FTPSetButton, Ruled::FTPLogList,
+                    Ruled::FTPConCheck})
         set(r, s.HTMLAutoCreate);
+    set(Ruled::FTPConButton, s.HTMLAutoCreate && !facts.ftpUploading);
+    set(Ruled::FTPDisconButton, s.HTMLAutoCreate && !facts.ftpUploading);
+    set(Ruled::FTPAbortButton, facts.ftpUploading);
     set(Ruled::FTPConAutoCheck, s.HTMLAutoCreate && s.FTPAutoConnect);
     set(Ruled::FTPDisconCheck, s.HTMLAutoCreate && s.FTPAutoConnect);
     set(Ruled::IPEdit, !s.UseMRLDll);

@@ -18,7 +18,7 @@ enum class Ruled {
     WaveConnectButton, WaveConnectBitbtn,
     WaveDisconnectButton, WaveDisconnectBitbtn,
     HTMLFileEdit, HTMLSaveButton, FTPConButton, FTPDisconButton, FTPSetButton, FTPLogList, FTPConCheck,
-    FTPConAutoCheck, FTPDisconCheck,
+    FTPConAutoCheck, FTPDisconCheck, FTPAbortButton,
     IPEdit, SetupUtilPanelClicks,
     AILogCheck, AILogShowButton, TrayAILog,
     MRLCheck,
@@ -30,6 +30,7 @@ inline constexpr size_t kRuledCount = static_cast<size_t>(Ruled::Count);
 struct FormFacts {
     bool aiExeExists = false;     // tested at start-up and after choosing the file
     bool libraryBound = false;    // the router maker's library was bound at start
+    bool ftpUploading = false;    // an upload runs: only its abort button works
 };
 
 using EnableStates = std::array<bool, kRuledCount>;

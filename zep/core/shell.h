@@ -2,10 +2,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ftp_upload.h"
 #include "settings.h"
 #include "sntp.h"
 
@@ -109,6 +111,10 @@ public:
     // Controller::OnTimeDatagram; and the system clock set to a UTC time (refusal not reported).
     virtual void SendTimeRequest(const std::string& address, const std::string& request) = 0;
     virtual void SetSystemClock(const UtcTime& utc) = 0;
+    // The FTP client's connections; their waits process window messages and end on the abort.
+    virtual std::unique_ptr<FtpTransport> OpenFtpTransport() = 0;
+    // An upload started or ended, or its log changed: the settings window follows.
+    virtual void FtpUploadChanged() = 0;
 };
 
 }  // namespace zep

@@ -56,6 +56,10 @@ inline constexpr char16_t kNoAccessLog[] =
 inline constexpr char16_t kConnectTemplateMissing[] =
     u"connect.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。";
 inline constexpr char16_t kFtpSettingsIncomplete[] = u"FTP設定を正しく行ってください";
+inline constexpr char16_t kIPPageNotMadeYet[] = u"まだHTMLが作成されていません";
+inline constexpr char16_t kDisconnectPageMissing[] =
+    u"discon.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。";
+inline constexpr char16_t kDisconnectPageFailed[] = u"discon.htmの転送に失敗しました";
 
 // The router's syslog cannot be received
 inline constexpr char16_t kSyslogPortBusy[] =
@@ -235,6 +239,14 @@ inline constexpr char16_t kFtpPassLabel[] = u"パスワード";
 inline constexpr char16_t kFtpDestLabel[] = u"転送先";
 inline constexpr char16_t kFtpDestHint[] = u"例) /public_html/myip.html";
 inline constexpr char16_t kFtpDestNote[] = u"↑注意！ 転送先のファイル名まで入れてください";
+
+// FTP upload results, shown in the FTP log list
+inline constexpr char16_t kFtpResultUploaded[] = u"正常に転送できました";
+inline constexpr char16_t kFtpResultNoConnection[] = u"サーバに接続できませんでした";
+inline constexpr char16_t kFtpResultNoAsciiMode[] = u"ASCIIモードにできませんでした";
+inline constexpr char16_t kFtpResultNoDirectory[] = u"転送先ディレクトリに移動できませんでした";
+inline constexpr char16_t kFtpResultTransferFailed[] = u"ファイルの転送に失敗しました";
+inline constexpr char16_t kFtpResultAborted[] = u"中止されました";
 
 // Autorun list lines and the editor
 inline constexpr char16_t kAutorunUsed[] = u"○：";

@@ -1,0 +1,160 @@
+"""The IP page published by FTP, against a real server on the test LAN: the automatic upload when
+the address arrives, the disconnect page ahead of a disconnection from the window, the upload
+buttons, the abort and the three-line log list."""
+
+import base64
+import hashlib
+import re
+import shutil
+import time
+
+from Cryptodome.Cipher import Blowfish
+
+from zepapp import Tool, Zep
+from zeptest import ROUTER_ADDRESS, RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for
+from zeptest.ftp_server import FtpServer
+
+DIST = paths.REPO / "dist"
+FTP_ADDRESS = "192.168.0.2"
+USER, PASSWORD = "zepuser", "zep-secret"
+LOGIN_DIR = "/home/zepuser"
+DESTINATION = "/home/zepuser/www/ip.html"
+FORM = "TZEPForm"
+IP_PAGE = 3
+# Control identifiers of the settings window (fixed in zep/main.cpp).
+DISCONNECT_BUTTON, FTP_CON_BUTTON, FTP_DISCON_BUTTON, FTP_LOG_LIST, FTP_ABORT_BUTTON = 102, 138, 141, 143, 144
+WM_COMMAND, TCM_SETCURFOCUS = 0x111, 0x1330
+
+
+def protect(password):
+    """The settings file's form of the FTP password, computed here with another implementation."""
+    key = hashlib.sha1(b"KLT by pavomire").digest()
+    iv = Blowfish.new(key, Blowfish.MODE_ECB).encrypt(b"\xff" * 8)
+    return base64.b64encode(Blowfish.new(key, Blowfish.MODE_CFB, iv=iv, segment_size=8).encrypt(password)).decode()
+
+
+def serve_ftp(lan, **options):
+    server = FtpServer(lan.add_host("ftp", FTP_ADDRESS), lan.workdir / "ftp-root", user=USER, password=PASSWORD,
+                       login_dir=LOGIN_DIR, **options).start()
+    server.local_path(LOGIN_DIR + "/www").mkdir(parents=True)
+    return server
+
+
+def start_zep(lan, extra=""):
+    zep = Zep(lan.pc)
+    for page in ("connect.htm", "discon.htm"):
+        shutil.copy(DIST / page, zep.folder)
+    tool = Tool(lan.pc, Status=3, Default=0)
+    zep.write_ini(f"[ZEP]\nSetupUtility={tool.path}\nIPAddress={ROUTER_ADDRESS}\nHTMLAutoCreate=1\n{extra}"
+                  f"FTPHost={FTP_ADDRESS}\nFTPUserName={USER}\nFTPPassword={protect(PASSWORD.encode())}\n"
+                  f"FTPDestination={DESTINATION}\n")
+    running = zep.start()
+    zep.controller()
+    return zep, tool, running
+
+
+def open_ip_page(pc):
+    """The settings window from the tray's left menu, on its IP address page."""
+    tray_click(pc, button=1)
+    popup_menu(pc, shot=False)
+    menu_keys(pc, "Down", "Return")  # 設定
+    form = pc.find_window(cls=FORM, timeout_ms=15000, shot=False)
+    tab = next(c for c in pc.controls(form) if c.cls == "SysTabControl32")
+    pc.send(tab, TCM_SETCURFOCUS, IP_PAGE)
+    return form
+
+
+def control(pc, form, ident):
+    return next(c for c in pc.controls(form) if c.id == ident)
+
+
+def press(pc, form, ident):
+    """A button's click as the window gets it (posted, so a running upload does not hold us)."""
+    pc.post(form, WM_COMMAND, ident, control(pc, form, ident).hwnd)
+
+
+def log_lines(pc, form):
+    return [item.text for item in control(pc, form, FTP_LOG_LIST).items]
+
+
+def wait_log(pc, form, count, timeout=30.0):
+    return wait_for(lambda: (lines := log_lines(pc, form)) and len(lines) >= count and lines, timeout,
+                    f"{count} lines in the FTP log list")
+
+
+def test_the_page_goes_up_on_connection_and_discon_before_a_disconnect_from_the_window(lan):
+    ftp = serve_ftp(lan)
+    zep, tool, running = start_zep(lan, "FTPAutoConnect=1\nFTPAutoConnectOnly=0\nFTPAutoDiscon=1\n")
+    sim = RouterSim(lan)
+    sim.connect()
+    sim.ip("198.51.100.7")
+
+    stored = wait_for(lambda: [s for s in ftp.stores() if s.complete], 30, "the page on the server")
+    assert stored[0].path == DESTINATION and stored[0].type == "A" and stored[0].mode == "active"
+    page = (zep.folder / "myip.html").read_bytes()
+    assert b"198.51.100.7" in page and ftp.local_path(DESTINATION).read_bytes() == page
+    commands = ftp.commands()
+    assert commands[:5] == [f"USER {USER}", f"PASS {PASSWORD}", "TYPE A", "PWD", "CWD www"]
+    assert re.fullmatch(r"PORT 192,168,0,10,\d+,\d+", commands[5])
+    assert commands[6:] == ["STOR ip.html", "QUIT"]
+
+    form = open_ip_page(lan.pc)
+    assert re.fullmatch(r"\d\d:\d\d:正常に転送できました", wait_log(lan.pc, form, 1)[0])
+
+    # The window's disconnect: discon.htm replaces the page first, then the tool is started.
+    press(lan.pc, form, DISCONNECT_BUTTON)
+    tool.wait_call("-cut1")
+    assert len(ftp.stores()) == 2
+    assert ftp.local_path(DESTINATION).read_bytes() == (DIST / "discon.htm").read_bytes()
+    assert ftp.local_path(DESTINATION).stat().st_mtime <= (tool.folder / f"{tool.stem}.log").stat().st_mtime
+    assert len(wait_log(lan.pc, form, 2)) == 2
+
+    # Once is enough: the next disconnect uploads nothing.
+    press(lan.pc, form, DISCONNECT_BUTTON)
+    tool.wait_call("-cut1", count=2)
+    time.sleep(1)
+    assert len(ftp.stores()) == 2
+    lan.pc.find_window(cls=FORM, shot="ip-page-after-uploads.png")
+
+    sim.disconnect()
+    zep.quit(running)
+
+
+def test_upload_now_is_refused_while_one_runs_and_the_abort_stops_it(lan):
+    ftp = serve_ftp(lan, slow=2000)
+    zep, _, running = start_zep(lan)
+    big = b"<html><body>\r\n" + b"<p>203.0.113.45</p>\r\n" * 4000 + b"</body></html>\r\n"  # 40 s at the server's pace
+    (zep.folder / "myip.html").write_bytes(big)
+    form = open_ip_page(lan.pc)
+    assert not control(lan.pc, form, FTP_ABORT_BUTTON).enabled
+
+    press(lan.pc, form, FTP_CON_BUTTON)
+    ftp.wait_for(r"^> STOR ip\.html$", 30)
+    wait_for(lambda: control(lan.pc, form, FTP_ABORT_BUTTON).enabled, what="the abort button enabled")
+    assert not control(lan.pc, form, FTP_CON_BUTTON).enabled
+    assert not control(lan.pc, form, FTP_DISCON_BUTTON).enabled
+    lan.pc.find_window(cls=FORM, shot="ip-page-while-uploading.png")
+
+    # A second request while the upload runs does nothing.
+    lan.pc.post(form, WM_COMMAND, FTP_CON_BUTTON, control(lan.pc, form, FTP_CON_BUTTON).hwnd)
+    time.sleep(2)
+    assert ftp.commands().count("STOR ip.html") == 1
+
+    press(lan.pc, form, FTP_ABORT_BUTTON)
+    lines = wait_log(lan.pc, form, 1, timeout=15)
+    assert re.fullmatch(r"\d\d:\d\d:中止されました", lines[0])
+    wait_for(lambda: not control(lan.pc, form, FTP_ABORT_BUTTON).enabled, what="the abort button disabled")
+    assert control(lan.pc, form, FTP_CON_BUTTON).enabled
+    assert [s.complete for s in wait_for(ftp.stores, 15, "the broken-off store")] == [False]
+    assert "QUIT" in ftp.commands()
+
+    # Three more results: the oldest line leaves the list.
+    (zep.folder / "myip.html").write_bytes(b"<p>203.0.113.45</p>\r\n")
+    for uploads in (1, 2, 3):
+        press(lan.pc, form, FTP_CON_BUTTON)
+        wait_for(lambda: sum(line.endswith("正常に転送できました") for line in log_lines(lan.pc, form)) == uploads,
+                 30, f"upload {uploads} listed")
+    lines = log_lines(lan.pc, form)
+    assert len(lines) == 3 and not any(line.endswith("中止されました") for line in lines)
+    lan.pc.find_window(cls=FORM, shot="ip-page-three-results.png")
+    zep.quit(running)

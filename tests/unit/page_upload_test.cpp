@@ -1,0 +1,178 @@
+// Uploading the IP page and the disconnect page: the busy rule, the log list, ConnectPageUploaded
+// and the disconnect page ahead of a disconnection.
+#include <gtest/gtest.h>
+
+#include "controller.h"
+#include "fake_profile.h"
+#include "fake_shell.h"
+#include "texts_ja.h"
+
+namespace zep {
+namespace {
+
+class PageUploadTest : public ::testing::Test {
+protected:
+    FakeShell shell;
+    Settings settings;
+    Controller controller{shell, settings};
+    const std::string page = "C:\\zep\\myip.html";
+
+    void SetUp() override {
+        FakeProfile file;
+        settings = SettingsStore(file, TestEnvironment()).Defaults();
+        settings.HTMLFile = page;
+        settings.FTPHost = "192.168.0.2";
+        settings.FTPUserName = "ann";
+        settings.SetFTPPassword("secret");
+        settings.FTPDestination = "/www/ip.html";
+        settings.SetupUtility = "C:\\tools\\NWGSet.exe";
+        shell.files[page] = "<p>203.0.113.7</p>\r\n";
+        shell.files["C:\\zep\\discon.htm"] = "<p>down</p>\r\n";
+        controller.Create();
+        shell.log.clear();
+    }
+    std::vector<std::string> Stored() {
+        std::vector<std::string> stored;
+        for (const std::string& line : shell.log)
+            if (line.rfind("ftp STOR", 0) == 0 || line.rfind("ftp [data", 0) == 0) stored.push_back(line);
+        return stored;
+    }
+    size_t Count(const std::string& line) { return static_cast<size_t>(std::count(shell.log.begin(), shell.log.end(), line)); }
+};
+
+TEST_F(PageUploadTest, ThePageGoesUpAndTheLogListSaysSo) {
+    shell.now = {2026, 12, 8, 9, 5, 0};
+    controller.UploadConnectPage();
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.7</p>\r\n]"}));
+    EXPECT_EQ(Count("ftp CWD www"), 1u);
+    EXPECT_EQ(Count("ftp PASS secret"), 1u);
+    EXPECT_TRUE(controller.state().ConnectPageUploaded);
+    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"09:05:正常に転送できました"});
+    EXPECT_FALSE(controller.ftpUploading());
+    EXPECT_EQ(shell.ftpChanges, 2);  // busy, then idle again
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(PageUploadTest, AFailureIsOnlyListedAndTheListKeepsTheLastThree) {
+    shell.ftpRefuse = "CWD";
+    for (int minute = 1; minute <= 4; ++minute) {
+        shell.now.minute = minute;
+        controller.UploadConnectPage();
+    }
+    EXPECT_EQ(controller.ftpLog(), (std::vector<std::u16string>{u"12:02:転送先ディレクトリに移動できませんでした",
+                                                                 u"12:03:転送先ディレクトリに移動できませんでした",
+                                                                 u"12:04:転送先ディレクトリに移動できませんでした"}));
+    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(PageUploadTest, NothingStartsWithoutCompleteSettingsOrWithoutThePage) {
+    settings.SetFTPPassword("");
+    controller.UploadConnectPage();
+    EXPECT_EQ(controller.UploadDisconnectPage(), false);
+    EXPECT_EQ(shell.boxes, (std::vector<std::u16string>{text::kFtpSettingsIncomplete, text::kFtpSettingsIncomplete}));
+    EXPECT_EQ(shell.ftpChanges, 0);
+
+    settings.SetFTPPassword("secret");
+    shell.boxes.clear();
+    shell.files.erase(page);
+    shell.files.erase("C:\\zep\\discon.htm");
+    controller.state().ConnectPageUploaded = true;
+    controller.UploadConnectPage();
+    EXPECT_TRUE(controller.UploadDisconnectPage());
+    EXPECT_EQ(shell.boxes, (std::vector<std::u16string>{text::kIPPageNotMadeYet, text::kDisconnectPageMissing}));
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_TRUE(controller.ftpLog().empty());
+    EXPECT_FALSE(controller.state().ConnectPageUploaded);  // cleared once the disconnect page's upload began
+    EXPECT_FALSE(controller.ftpUploading());
+}
+
+TEST_F(PageUploadTest, ASecondRequestDuringAnUploadIsTurnedAway) {
+    shell.whileUploading = [this] {
+        controller.UploadConnectPage();
+        EXPECT_FALSE(controller.UploadDisconnectPage());
+        return true;
+    };
+    controller.UploadConnectPage();
+    EXPECT_EQ(Count("ftp STOR ip.html"), 1u);
+    EXPECT_EQ(controller.ftpLog().size(), 1u);
+}
+
+TEST_F(PageUploadTest, TheAbortEndsTheTransferWithItsOwnResult) {
+    shell.whileUploading = [this] {
+        controller.AbortUpload();
+        return false;  // the transfer breaks off
+    };
+    controller.UploadConnectPage();
+    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"12:00:中止されました"});
+    EXPECT_EQ(Count("ftp QUIT"), 1u);
+    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+    // The next upload starts without the old abort.
+    shell.whileUploading = [] { return true; };
+    controller.UploadConnectPage();
+    EXPECT_EQ(controller.ftpLog().back(), u"12:00:正常に転送できました");
+}
+
+TEST_F(PageUploadTest, TheDisconnectPageGoesUpBeforeTheDisconnectionAndOnlyOnce) {
+    settings.FTPAutoDiscon = true;
+    controller.UploadConnectPage();
+    shell.log.clear();
+    controller.DisconnectAction();
+    ASSERT_GE(shell.log.size(), 2u);
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>down</p>\r\n]"}));
+    EXPECT_EQ(shell.log.back().rfind("open C:\\tools\\NWGSet.exe", 0), 0u);  // the request comes last
+    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+
+    shell.log.clear();
+    controller.DisconnectAction();
+    EXPECT_TRUE(Stored().empty());
+    EXPECT_EQ(shell.log.size(), 1u);
+}
+
+TEST_F(PageUploadTest, AFailedDisconnectPageIsShownAndTheDisconnectionGoesOn) {
+    settings.FTPAutoDiscon = true;
+    controller.state().ConnectPageUploaded = true;
+    shell.ftpRefuse = "STOR";
+    controller.DisconnectAction();
+    EXPECT_EQ(shell.boxes, std::vector<std::u16string>{text::kDisconnectPageFailed});
+    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"12:00:ファイルの転送に失敗しました"});
+    EXPECT_EQ(shell.log.back().rfind("open C:\\tools\\NWGSet.exe", 0), 0u);
+}
+
+TEST_F(PageUploadTest, ADisconnectionDuringTheConnectPagesUploadIsRequestedAtOnce) {
+    settings.FTPAutoDiscon = true;
+    controller.state().ConnectPageUploaded = true;  // from an earlier upload
+    shell.whileUploading = [this] {
+        controller.TrayDisconnectClick();
+        return true;
+    };
+    controller.UploadConnectPage();
+    EXPECT_EQ(Count("ftp STOR ip.html"), 1u);  // no second upload inside the first
+    EXPECT_EQ(std::count_if(shell.log.begin(), shell.log.end(),
+                            [](const std::string& l) { return l.rfind("open C:\\tools\\NWGSet.exe", 0) == 0; }),
+              1);
+}
+
+TEST_F(PageUploadTest, TheRoutersAddressUploadsThePageOnlyAsSet) {
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
+    settings.HTMLAutoCreate = true;
+    settings.FTPAutoConnect = true;
+    settings.FTPAutoConnectOnly = true;
+    controller.OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.7, peer");
+    EXPECT_EQ(shell.files[page], "<p>203.0.113.7</p>\r\n");
+    EXPECT_TRUE(Stored().empty());  // the connection did not begin inside the daily window
+
+    controller.state().StartedInAutoWindow = true;
+    controller.OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.8, peer");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.8</p>\r\n]"}));
+
+    // A peer's answer makes the page but uploads nothing.
+    controller.state().WanIP.clear();
+    shell.log.clear();
+    controller.OnPeerDatagram("192.168.0.11", "Answer,203.0.113.9:5@5");
+    EXPECT_EQ(shell.files[page], "<p>203.0.113.9</p>\r\n");
+    EXPECT_TRUE(Stored().empty());
+}
+
+}  // namespace
+}  // namespace zep

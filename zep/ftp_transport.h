@@ -1,0 +1,57 @@
+// The FTP upload's network on Windows: non-blocking sockets whose events wake the program's
+// message pump, so the one UI thread keeps handling messages while the upload waits.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+
+#include "ftp_upload.h"
+
+namespace zep {
+
+class WinFtpTransport : public FtpTransport {
+public:
+    // Processes window messages, sleeping between them: true as soon as done() holds, false after
+    // timeoutMs or when the program is closing.
+    using PumpUntil = std::function<bool(const std::function<bool()>& done, uint32_t timeoutMs)>;
+
+    // The sockets' events and the answer of a name lookup are posted to `window` as
+    // `socketMessage`; they only wake the pump, the window need not handle them.
+    WinFtpTransport(HWND window, UINT socketMessage, PumpUntil pump, std::function<bool()> abortRequested);
+    ~WinFtpTransport() override;
+    WinFtpTransport(const WinFtpTransport&) = delete;
+    WinFtpTransport& operator=(const WinFtpTransport&) = delete;
+
+    bool Connect(const std::string& host) override;
+    std::optional<std::string> Receive(uint32_t timeoutMs) override;
+    bool Send(const std::string& bytes) override;
+    std::optional<std::string> ListenForData() override;
+    bool SendData(const std::string& bytes) override;
+    void Close() override;
+
+private:
+    // What one look at a socket found.
+    enum class Step { kWaiting, kDone, kFailed };
+
+    // Pumps messages until `step` gives kDone (true), or kFailed, the time-out, the user's abort or
+    // the program's end (false). `step` is looked at first, so what is ready needs no pumping.
+    bool WaitFor(const std::function<Step()>& step, uint32_t timeoutMs);
+    std::optional<in_addr> Resolve(const std::string& host, uint32_t timeoutMs);
+    bool ConnectControl(in_addr address, uint32_t timeoutMs);
+    // A new TCP socket, non-blocking, whose `events` are posted to the window.
+    SOCKET WatchedSocket(long events);
+    bool SendAll(SOCKET socket, std::string_view bytes, uint32_t stallMs);
+    bool AcceptData();
+
+    HWND window_;
+    UINT socketMessage_;
+    PumpUntil pump_;
+    std::function<bool()> abortRequested_;
+    SOCKET control_ = INVALID_SOCKET;
+    SOCKET listener_ = INVALID_SOCKET;
+    SOCKET data_ = INVALID_SOCKET;
+};
+
+}  // namespace zep
