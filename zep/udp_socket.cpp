@@ -2,15 +2,23 @@
 
 #include <ws2tcpip.h>
 
+#include <optional>
+
 namespace zep {
 namespace {
 
-sockaddr_in Endpoint(const std::string& address, u_short port) {
+// Nothing for a text that is not a dotted address: it is never sent anywhere.
+std::optional<sockaddr_in> Endpoint(const std::string& address, u_short port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
-    if (inet_pton(AF_INET, address.c_str(), &to.sin_addr) != 1) to.sin_addr.s_addr = INADDR_NONE;
+    if (inet_pton(AF_INET, address.c_str(), &to.sin_addr) != 1) return std::nullopt;
     return to;
+}
+
+void SendFrom(SOCKET s, const std::string& address, u_short port, const std::string& bytes) {
+    if (const std::optional<sockaddr_in> to = Endpoint(address, port))
+        sendto(s, bytes.data(), static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
 }
 
 }  // namespace
@@ -48,9 +56,7 @@ void UdpSocket::ReadAll(const std::function<void(const std::string& sender, std:
 }
 
 void UdpSocket::SendTo(const std::string& address, u_short port, const std::string& bytes) {
-    if (!open()) return;
-    const sockaddr_in to = Endpoint(address, port);
-    sendto(socket_, bytes.data(), static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    if (open()) SendFrom(socket_, address, port, bytes);
 }
 
 void UdpSocket::Close() {
@@ -63,8 +69,7 @@ void SendDatagram(const std::string& address, u_short port, const std::string& b
     if (s == INVALID_SOCKET) return;
     BOOL allowed = TRUE;
     setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&allowed), sizeof allowed);
-    const sockaddr_in to = Endpoint(address, port);
-    sendto(s, bytes.data(), static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    SendFrom(s, address, port, bytes);
     closesocket(s);
 }
 

@@ -3,23 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 #include "instance.h"
 
 namespace zep {
 namespace {
 
-class ControllerTest : public ::testing::Test {
+class ControllerTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
-
     void SetUp() override {
-        FakeProfile file;
-        SettingsStore store(file, TestEnvironment());
-        settings = store.Defaults();
         settings.SetupUtility = "C:\\Tools\\Velk.exe";
         settings.IPAddress = "10.0.0.254";
         controller.Create();

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "controller.h"
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 
 namespace zep {
 namespace {
@@ -76,16 +75,11 @@ TEST(Countdown, RemainingSecondsAndTheLateTick) {
     EXPECT_FALSE(CountdownAt(600).attention);
 }
 
-class LineCommandsTest : public ::testing::Test {
+class LineCommandsTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
     const std::string tool = "C:\\Tools\\Velk.exe";
 
     void SetUp() override {
-        FakeProfile file;
-        settings = SettingsStore(file, TestEnvironment()).Defaults();
         settings.SetupUtility = tool;
         settings.IPAddress = "10.0.0.254";
         controller.Create();

@@ -3,23 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "controller.h"
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 #include "texts_ja.h"
 
 namespace zep {
 namespace {
 
-class PageUploadTest : public ::testing::Test {
+class PageUploadTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
     const std::string page = "C:\\zep\\myip.html";
 
     void SetUp() override {
-        FakeProfile file;
-        settings = SettingsStore(file, TestEnvironment()).Defaults();
         settings.HTMLFile = page;
         settings.FTPHost = "192.168.0.2";
         settings.FTPUserName = "ann";

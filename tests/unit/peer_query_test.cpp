@@ -2,8 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "controller.h"
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 #include "peer_query.h"
 #include "sntp.h"
 
@@ -32,15 +31,9 @@ TEST(PeerDatagramsTest, PayloadsThatAreNotUsableAnswers) {
     EXPECT_FALSE(odd);  // "80:1" is not a number
 }
 
-class PeerQueryTest : public ::testing::Test {
+class PeerQueryTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
-
     void SetUp() override {
-        FakeProfile file;
-        settings = SettingsStore(file, TestEnvironment()).Defaults();
         shell.files["C:\\zep\\connect.htm"] = "<!--ip-->";
         controller.Create();
     }

@@ -2,23 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "controller.h"
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 
 namespace zep {
 namespace {
 
-class RouterEventsTest : public ::testing::Test {
+class RouterEventsTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
     const std::string syslogFile = "C:\\logs\\syslog_202612.txt";
     const std::string conlogFile = "C:\\logs\\conlog_202612.txt";
 
     void SetUp() override {
-        FakeProfile file;
-        settings = SettingsStore(file, TestEnvironment()).Defaults();
         settings.LogFolder = "C:\\logs";
         settings.DialogClose = false;
         shell.now = {2026, 12, 8, 10, 0, 0};

@@ -63,6 +63,26 @@ TEST(EnableRules, FollowTheirBoxes) {
     EXPECT_TRUE(Enabled(e, Ruled::MRLCheck));
 }
 
+TEST(EnableRules, AnUploadLeavesOnlyItsAbortButton) {
+    Settings s;
+    s.HTMLAutoCreate = true;
+    FormFacts f;
+    EnableStates e = ComputeEnableStates(s, f);
+    EXPECT_TRUE(Enabled(e, Ruled::FTPConButton));
+    EXPECT_FALSE(Enabled(e, Ruled::FTPAbortButton));
+    f.ftpUploading = true;
+    e = ComputeEnableStates(s, f);
+    EXPECT_FALSE(Enabled(e, Ruled::FTPConButton));
+    EXPECT_FALSE(Enabled(e, Ruled::FTPDisconButton));
+    EXPECT_TRUE(Enabled(e, Ruled::FTPAbortButton));
+    EXPECT_TRUE(Enabled(e, Ruled::FTPSetButton));
+    // The page's own rule still holds once the upload has ended.
+    s.HTMLAutoCreate = false;
+    f.ftpUploading = false;
+    e = ComputeEnableStates(s, f);
+    EXPECT_FALSE(Enabled(e, Ruled::FTPConButton));
+}
+
 TEST(AboutBox, FirmwareVersionText) {
     EXPECT_EQ(FirmwareVersionText(0x0002001A), "2.001A");
     EXPECT_EQ(FirmwareVersionText(0x00002210), "0.2210");

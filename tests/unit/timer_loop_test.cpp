@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "controller.h"
-#include "fake_profile.h"
-#include "fake_shell.h"
+#include "controller_fixture.h"
 #include "syslog_events.h"
 
 namespace zep {
 namespace {
 
-class TimerLoopTest : public ::testing::Test {
+class TimerLoopTest : public ControllerFixture {
 protected:
-    FakeShell shell;
-    Settings settings;
-    Controller controller{shell, settings};
-
     void SetUp() override {
-        FakeProfile file;
-        settings = SettingsStore(file, TestEnvironment()).Defaults();
         settings.SetupUtility = "C:\\Tools\\Velk.exe";
         settings.IPAddress = "10.0.0.254";
         controller.Create();
