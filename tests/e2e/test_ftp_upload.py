@@ -158,3 +158,36 @@ def test_upload_now_is_refused_while_one_runs_and_the_abort_stops_it(lan):
     assert len(lines) == 3 and not any(line.endswith("中止されました") for line in lines)
     lan.pc.find_window(cls=FORM, shot="ip-page-three-results.png")
     zep.quit(running)
+
+
+def test_ticking_the_upload_without_a_server_opens_the_ftp_settings_but_loading_does_not(lan):
+    zep = Zep(lan.pc)
+    zep.write_ini("[ZEP]\nHTMLAutoCreate=1\nFTPAutoConnect=1\n")
+    running = zep.start()
+    zep.dismiss_first_show_info()
+    form = lan.pc.find_window(cls=FORM, timeout_ms=15000, shot=False)
+    time.sleep(1)
+    assert not [w for w in lan.pc.windows() if w.title == "ZEP! FTP設定"]  # loaded ticked: no dialog
+
+    tab = next(c for c in lan.pc.controls(form) if c.cls == "SysTabControl32")
+    lan.pc.send(tab, TCM_SETCURFOCUS, IP_PAGE)
+    lan.pc.click(form, "接続時にFTP自動転送する")  # unticked
+    time.sleep(0.5)
+    assert not [w for w in lan.pc.windows() if w.title == "ZEP! FTP設定"]
+    lan.pc.click(form, "接続時にFTP自動転送する")  # ticked again, still no server
+    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=5000, shot="ftp-settings-on-tick.png")
+    lan.pc.click(dialog, "Cancel")
+    lan.pc.gone(dialog)
+    zep.quit(running)
+    assert zep.ini().get("ZEP", "FTPHost") == ""
+
+
+def test_quitting_during_an_upload_breaks_it_off_and_exits(lan):
+    ftp = serve_ftp(lan, slow=500)
+    zep, _, running = start_zep(lan)
+    (zep.folder / "myip.html").write_bytes(b"<p>203.0.113.45</p>\r\n" * 4000)  # minutes at the server's pace
+    form = open_ip_page(lan.pc)
+    press(lan.pc, form, FTP_CON_BUTTON)
+    ftp.wait_for(r"^> STOR ip\.html$", 30)
+    zep.quit(running)
+    assert [s.complete for s in wait_for(ftp.stores, 15, "the broken-off store")] == [False]
