@@ -24,11 +24,15 @@ TEST(PeerDatagramsTest, PayloadsThatAreNotUsableAnswers) {
     for (const char* p : {"Answer,1.2.3.4:100", "Answer1.2.3.4:100@5", "answer,1.2.3.4:1@2", " Answer,1.2.3.4:1@2",
                           "Answer,1.2.3.4:1x@2", "Answer,1.2.3.4:@2", "Answer,1.2.3.4:1@", "Answer,1.2.3.4:1@2\r\n",
                           "Answer,1.2.3.4:-1@2", "Answer,1.2.3.4:4294967296@2", "Answer,1.2.3.4:99999999999@2",
-                          "Answer,:1@2", "Answer@1,2:3", "RequestNWGCondition"})
+                          "Answer,:1@2", "Answer@1,2:3", "RequestNWGCondition",
+                          "Answer,<script>x</script>:1@2", "Answer,1.2.3.4\r\n:1@2"})
         EXPECT_FALSE(ParseStatusAnswer(p)) << p;
     // The times are read from the first ":" on, the address up to the first ":" after the comma.
     auto odd = ParseStatusAnswer("Answer,host:80:1@2");
     EXPECT_FALSE(odd);  // "80:1" is not a number
+    // The address as the other copy stored it, a leading blank included; not an essay.
+    EXPECT_EQ(ParseStatusAnswer("Answer, 203.0.113.7:1@2")->wanIP, " 203.0.113.7");
+    EXPECT_FALSE(ParseStatusAnswer("Answer," + std::string(65, '1') + ":1@2"));
 }
 
 class PeerQueryTest : public ControllerFixture {
