@@ -1,0 +1,33 @@
+// Fuzzes the datagrams other hosts of the LAN send: a peer's status answer and the router's SNTP
+// reply. Nothing may crash; what is taken must be what was sent.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "peer_query.h"
+#include "sntp.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+    if (auto answer = zep::ParseStatusAnswer(bytes)) {
+        if (answer->wanIP.empty() || answer->wanIP.size() > zep::kPeerAddressLimit) std::abort();
+        if (answer->wanIP.find_first_of("<>&\"\r\n") != std::string::npos) std::abort();
+        // What we would answer with those values reads back the same.
+        auto again = zep::ParseStatusAnswer(zep::StatusAnswerText(*answer));
+        if (!again || again->wanIP != answer->wanIP || again->connectedMs != answer->connectedMs ||
+            again->ipAssignedMs != answer->ipAssignedMs)
+            std::abort();
+    }
+
+    if (auto t = zep::SntpTransmitTime(bytes)) {
+        if (size < zep::kSntpPacketSize) std::abort();
+        if (t->year < 1900 || t->year > 2037 || t->month < 1 || t->month > 12 || t->day < 1 || t->day > 31 ||
+            t->hour > 23 || t->minute > 59 || t->second > 59 || t->millisecond > 999 || t->dayOfWeek > 6)
+            std::abort();
+    } else if (size >= zep::kSntpPacketSize) {
+        std::abort();
+    }
+    return 0;
+}
