@@ -191,7 +191,9 @@ def _serve(config):
             return super().ftp_EPSV(line)
 
         def ftp_STOR(self, file, mode="w"):
-            self._stor_as = (self._current_type.upper(), self._data_mode)
+            # Noted now: when the control connection ends first, its file system is gone by the
+            # time the data connection reports the end of the transfer.
+            self._stor_as = (self._current_type.upper(), self._data_mode, self.fs.fs2ftp(file))
             return super().ftp_STOR(file, mode)
 
         def on_file_received(self, file):
@@ -201,9 +203,11 @@ def _serve(config):
             self._note_store(file, False)
 
         def _note_store(self, file, complete):
-            type_, mode = self._stor_as
-            size = self.data_channel.tot_bytes_received
-            note("*", f"STOR {self.fs.fs2ftp(file)} type={type_} mode={mode} bytes={size} "
+            type_, mode, path = self._stor_as
+            # The file holds exactly what came (stored as received); the data channel may be gone
+            # already when the control connection ended first.
+            size = os.path.getsize(file) if os.path.exists(file) else 0
+            note("*", f"STOR {path} type={type_} mode={mode} bytes={size} "
                       f"complete={'yes' if complete else 'no'}")
 
     authorizer = DummyAuthorizer()
