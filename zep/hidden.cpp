@@ -537,17 +537,23 @@ std::string HiddenForm::ShortWeekdayName(int dayOfWeek) {
     return LocaleText(LOCALE_SABBREVDAYNAME1 + (dayOfWeek + 6) % 7, "");
 }
 
-std::optional<std::u16string> HiddenForm::AppendLine(const std::string& path, const std::string& line) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+// Writes all bytes to an opened file and closes it; the system's error text when that failed.
+std::optional<std::u16string> WriteAndClose(HANDLE file, const std::string& bytes) {
     if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
-    const std::string bytes = line + "\r\n";
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD error = GetLastError();
     CloseHandle(file);
     if (!ok || written != bytes.size()) return SystemErrorText(error);
     return std::nullopt;
+}
+}  // namespace
+
+std::optional<std::u16string> HiddenForm::AppendLine(const std::string& path, const std::string& line) {
+    return WriteAndClose(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+                         line + "\r\n");
 }
 
 std::optional<std::string> HiddenForm::ReadWholeFile(const std::string& path) {
@@ -557,21 +563,17 @@ std::optional<std::string> HiddenForm::ReadWholeFile(const std::string& path) {
     std::string bytes;
     char chunk[65536];
     DWORD n = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+    BOOL ok;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &n, nullptr)) && n > 0) bytes.append(chunk, n);
     CloseHandle(file);
+    if (!ok) return std::nullopt;  // a file read in part is not passed on as whole
     return bytes;
 }
 
 std::optional<std::u16string> HiddenForm::WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!ok || written != bytes.size()) return SystemErrorText(error);
-    return std::nullopt;
+    return WriteAndClose(
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+        bytes);
 }
 
 void HiddenForm::SaveBeforeConTime(const LocalDateTime& t) {
