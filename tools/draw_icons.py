@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draw zep's tray icons and write them as .ico files into zep/res/.
+"""Draw zep's tray icons and setup's application icon and write them as .ico files
+into zep/res/ and setup/res/.
 
 Run from the repository root:
 
@@ -139,6 +140,68 @@ VARIANTS = {
     "IconConnectData": (GLOBE_BRIGHT, BOX_RED, LAMPS_BOTH),
 }
 
+# setup's icon: a blue arrow going down into an open cardboard box.
+#
+#   a  arrow outline   A  arrow   w  arrow highlight
+#   X  box outline     x  box front   l  lit edge   d  shaded edge
+#   f  flaps           T  tape
+SETUP_ART_32 = [
+    "............aaaaaaaa............",  # 0
+    "............aAAAAAAa............",  # 1
+    "............aAwAAAAa............",  # 2
+    "............aAwAAAAa............",  # 3
+    "............aAwAAAAa............",  # 4
+    "............aAwAAAAa............",  # 5
+    "............aAAAAAAa............",  # 6
+    "........aaaaaAAAAAAaaaaa........",  # 7
+    "........aAAAAAAAAAAAAAAa........",  # 8
+    ".........aAAAAAAAAAAAAa.........",  # 9
+    "..........aAAAAAAAAAAa..........",  # 10
+    "...........aAAAAAAAAa...........",  # 11
+    "XXXXX.......aAAAAAAa.......XXXXX",  # 12
+    "XfffXX.......aAAAAa.......XXfffX",  # 13
+    ".XfffXX.......aAAa.......XXfffX.",  # 14
+    "..XfffXXXXXXXXXaaXXXXXXXXXfffX..",  # 15
+    "...XXXXXXXXXXXXXXXXXXXXXXXXXX...",  # 16
+    "...XlxxxxxxxxxTTTTxxxxxxxxddX...",  # 17
+    "...XlxxxxxxxxxTTTTxxxxxxxxddX...",  # 18
+    "...XlxxxxxxxxxTTTTxxxxxxxxddX...",  # 19
+    "...XlxxxxxxxxxTTTTxxxxxxxxddX...",  # 20
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 21
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 22
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 23
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 24
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 25
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 26
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 27
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 28
+    "...XlxxxxxxxxxxxxxxxxxxxxxddX...",  # 29
+    "...XddddddddddddddddddddddddX...",  # 30
+    "...XXXXXXXXXXXXXXXXXXXXXXXXXX...",  # 31
+]
+
+SETUP_ART_16 = [
+    "......aaaa......",  # 0
+    "......aAAa......",  # 1
+    "......aAAa......",  # 2
+    "....aaaAAaaa....",  # 3
+    ".....aAAAAa.....",  # 4
+    "XX....aAAa....XX",  # 5
+    "XfX....aa....XfX",  # 6
+    ".XfXXXXXXXXXXfX.",  # 7
+    "..XXXXXXXXXXXX..",  # 8
+    "..XlxxTTxxxddX..",  # 9
+    "..XlxxTTxxxddX..",  # 10
+    "..XlxxxxxxxddX..",  # 11
+    "..XlxxxxxxxddX..",  # 12
+    "..XlxxxxxxxddX..",  # 13
+    "..XddddddddddX..",  # 14
+    "..XXXXXXXXXXXX..",  # 15
+]
+
+SETUP_COLOURS = {"a": NAVY, "A": BLUE, "w": WHITE, "X": BLACK, "x": YELLOW,
+                 "l": WHITE, "d": OLIVE, "f": OLIVE, "T": SILVER}
+
 
 def check_art(art, size):
     if len(art) != size:
@@ -232,20 +295,27 @@ def main():
     check_art(ART_32, 32)
     check_art(ART_16, 16)
 
+    check_art(SETUP_ART_32, 32)
+    check_art(SETUP_ART_16, 16)
+
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    outdir = os.path.join(root, "zep", "res")
-    os.makedirs(outdir, exist_ok=True)
+
+    def write(folder, name, art32, art16, colours):
+        outdir = os.path.join(root, folder, "res")
+        os.makedirs(outdir, exist_ok=True)
+        images = [(32, dib(render(art32, colours))),
+                  (16, dib(render(art16, colours)))]
+        path = os.path.join(outdir, name + ".ico")
+        with open(path, "wb") as f:
+            f.write(ico(images))
+        print("wrote", os.path.relpath(path, root))
 
     for name, parts in VARIANTS.items():
         colours = dict(COMMON)
         for part in parts:
             colours.update(part)
-        images = [(32, dib(render(ART_32, colours))),
-                  (16, dib(render(ART_16, colours)))]
-        path = os.path.join(outdir, name + ".ico")
-        with open(path, "wb") as f:
-            f.write(ico(images))
-        print("wrote", os.path.relpath(path, root))
+        write("zep", name, ART_32, ART_16, colours)
+    write("setup", "setup", SETUP_ART_32, SETUP_ART_16, SETUP_COLOURS)
     return 0
 
 

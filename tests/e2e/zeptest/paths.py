@@ -40,6 +40,11 @@ def zep_exe():
     return _path("ZEP_EXE", build_w64() / "zep/zep.exe")
 
 
+def setup_exe():
+    """ZEP_SETUP_EXE, default <build>/setup/setup.exe."""
+    return _path("ZEP_SETUP_EXE", build_w64() / "setup/setup.exe")
+
+
 def build_hint(target):
     return (
         f"build it: cmake -S . -B {build_w64()} -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake "

@@ -1,0 +1,51 @@
+// The copying step of an installation: folders made and recorded, files copied by the overwrite
+// rules, files in use replaced at the next restart, the install record written.
+#pragma once
+#include <string>
+
+#include "file_system.h"
+#include "profile.h"
+#include "system.h"
+#include "texts.h"
+
+namespace setup {
+
+// One CopyFile entry: prefix characters (in this order) and the path.
+struct CopyEntry {
+    bool unrecorded = false;      // "!": removal leaves the target
+    bool keepNewer = false;       // "&": a target as new or newer is skipped silently
+    bool replaceNewer = false;    // "?": a target as new or newer is replaced without asking
+    bool ignoreFailure = false;   // "*": a failure is not listed
+    std::wstring path;
+};
+CopyEntry ParseCopyEntry(const std::wstring& text);
+
+// Creates `path` (and its missing parents, recorded first) and records it in MakedDirectory under
+// `index` and up; returns the next free index.
+int MakeFolder(Profile& ini, FileSystem& files, const std::wstring& path, int index);
+
+// A copy of `source` that replaces `target` at the next restart: an "RBT" file beside the target
+// holds it until then.
+bool ReplaceAtRestart(FileSystem& files, const std::wstring& source, const std::wstring& target);
+
+// The questions and reports of the copying step.
+class CopyDialogs {
+public:
+    virtual ~CopyDialogs() = default;
+    virtual bool AskOverwrite(const std::wstring& text, bool defaultNo) = 0;  // true: Yes
+    virtual void ReportNotCopied(const std::wstring& text) = 0;
+    virtual void RepaintBackground() = 0;
+};
+
+struct CopyJob {
+    std::wstring installFolder;  // the folder field
+    std::wstring sourceFolder;   // the current folder: the distribution
+    bool copyChecked = false;    // the package boxes
+    bool deleteAfterChecked = false;
+};
+
+// Runs the whole step; true when a file is to be replaced at the next restart.
+bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, const Texts& texts,
+               const CopyJob& job);
+
+}  // namespace setup

@@ -1,0 +1,27 @@
+// The file operations of installation and removal. The window layer does them with the system's
+// file functions; tests keep a file tree in memory.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace setup {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool CreateFolder(const std::wstring& path) = 0;  // false when it fails or already exists
+    virtual bool Exists(const std::wstring& path) = 0;        // a file or a folder
+    // The last-write time of a file opened for (shared) reading; none when it cannot be opened.
+    virtual std::optional<uint64_t> LastWriteTime(const std::wstring& path) = 0;
+    virtual bool CopyOver(const std::wstring& source, const std::wstring& target) = 0;  // overwriting
+    virtual void SetNormalAttributes(const std::wstring& path) = 0;
+    // A new empty file with a unique name in `folder` whose name starts with `prefix`.
+    virtual std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) = 0;
+    virtual bool Remove(const std::wstring& path) = 0;
+    // Rename `existing` to `replacement` at the next restart, or delete it when `replacement` is
+    // empty. False when the system could not note it.
+    virtual bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) = 0;
+};
+
+}  // namespace setup

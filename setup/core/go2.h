@@ -1,0 +1,43 @@
+// The programs and library entry points a distribution runs after installation ("Make") and at the
+// start of removal ("Erase"): Go2 entries "target;entry;option".
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "profile.h"
+#include "system.h"
+#include "texts.h"
+
+namespace setup {
+
+struct Go2Entry {
+    std::wstring target, entry, option;
+};
+Go2Entry SplitGo2Entry(const std::wstring& text);
+
+// A command line as the file to start and its parameters; a quoted file keeps its quotes.
+struct CommandLine {
+    std::wstring file, parameters;
+};
+CommandLine SplitCommandLine(const std::wstring& text);
+
+enum class ShowState { Normal, Hidden, Minimized, Maximized };
+ShowState ShowStateFor(const std::wstring& option);
+
+// What running the entries needs of the system.
+class Go2Host {
+public:
+    using Library = uintptr_t;  // 0: did not load
+    virtual ~Go2Host() = default;
+    virtual Library Load(const std::wstring& path) = 0;
+    virtual bool CallEntry(Library library, const std::wstring& name) = 0;  // false: no such entry
+    virtual void Release(Library library) = 0;
+    virtual bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) = 0;
+    virtual void ReportLaunchFailure(const std::wstring& file) = 0;
+    virtual void ReportList(const std::wstring& text) = 0;
+};
+
+// Runs the entries `kind` + 0, 1, ... of Go2 ("Make" or "Erase"), then reports what failed.
+void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, const std::wstring& kind);
+
+}  // namespace setup

@@ -1,0 +1,41 @@
+// The installer's settings file as the system's private-profile functions see it.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace setup {
+
+// Sections and keys compare without regard to case. A value longer than the reader's buffer is
+// cut to the buffer (less its terminating zero). Writes that fail are not reported: setup carries
+// on with what it holds.
+class Profile {
+public:
+    virtual ~Profile() = default;
+    virtual std::wstring Read(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
+                              size_t bufferChars) = 0;
+    // As the system reads integers: absent or empty gives the fallback.
+    virtual int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) = 0;
+    virtual void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
+    virtual void Flush() = 0;
+};
+
+constexpr size_t kPathChars = 260;        // the settings' usual value buffer
+constexpr size_t kLongValueChars = 4096;  // for values that must not be cut
+
+inline std::wstring ReadString(Profile& ini, const std::wstring& section, const std::wstring& key,
+                               size_t bufferChars = kPathChars) {
+    return ini.Read(section, key, L"", bufferChars);
+}
+
+void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key, int value);
+
+// A numbered list: keys first, first + 1, ... (each named prefix + index) up to the first absent or
+// empty one.
+std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first = 0,
+                                   const std::wstring& prefix = L"", size_t bufferChars = kPathChars);
+
+// A recorded list (MakedDirectory, CopiedFile): keys "0" ... Count - 1, or further while keys are
+// present, skipping empty ones. Tolerates the gap a Count of 1 leaves when nothing was recorded.
+std::vector<std::wstring> ReadRecord(Profile& ini, const std::wstring& section);
+
+}  // namespace setup

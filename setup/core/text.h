@@ -1,0 +1,17 @@
+// Small text rules shared by the installer's core: comparisons without regard to case, numbers.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace setup {
+
+wchar_t FoldCase(wchar_t c);
+bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
+// The index of the first occurrence of `needle`, compared without regard to case, or npos.
+size_t FindNoCase(std::wstring_view text, std::wstring_view needle);
+
+// Decimal integer at the start of `text` (optional sign), as far as digits go; 0 without digits.
+long long LeadingInt(std::wstring_view text);
+
+}  // namespace setup

@@ -1,0 +1,103 @@
+#include "texts.h"
+
+namespace setup {
+
+Language LanguageForOemCodePage(unsigned codePage) {
+    return codePage == 932 ? Language::Japanese : Language::English;
+}
+
+namespace {
+
+const Texts kJapanese = {
+    .folderLabel = L"(&F)インストール先",
+    .menuBox = L"(&M)メニューに登録",
+    .shortcutBox = L"(&C)ショートカットを作成",
+    .startupBox = L"(&S)スタートアップに登録",
+    .associateBox = L"(&E)関連付けを行う",
+    .sendToBox = L"(&T)「送る」に登録する",
+    .copyBox = L"(&P)コピー",
+    .deleteAfterBox = L"(&D)終了後に削除",
+    .okButton = L"実行",
+    .cancelButton = L"中止",
+    .readmeButton = L"説明を読む",
+    .installerGroup = L"インストーラー",
+    .uninstallBox = L"アンインストール",
+    .installed = L"インストール済です．",
+    .versionUpLabel = L"(&F)バージョンアップ先",
+    .copying = L"ファイルをコピーしています．",
+    .systemSetup = L"システムの設定をしています．",
+    .completed = L"終了しました．",
+    .unsetupSystem = L"システムの設定を削除しています．",
+    .deletingFiles = L"ファイルを削除しています．",
+    .uninstallCompleted = L"アンインストールは終了しました",
+    .browseTitle = L"ｲﾝｽﾄｰﾙ先の指定",
+    .menuPickerBefore = L"ﾒﾆｭｰ ",
+    .menuPickerAfter = L" の作成位置",
+    .menuNotMade = L"メニューを作成できませんでした",
+    .agree = L"(&A) 同意します",
+    .refuse = L"(&C) 中止",
+    .endReadme = L"説明終了(&E)",
+    .newerExist = L"以下のファイルは新しいものが存在します．\r\n\r\n",
+    .overwrite = L"\r\n上書きしますか？",
+    .notCopied = L"以下のファイルはコピーできませんでした\r\n\r\n",
+    .continuing = L"処理は継続します",
+    .executeFailed = L"実行を失敗しました",
+    .loadFailed = L"ライブラリをロードできませんでした\n\n",
+    .notLibrary = L"ライブラリがありません\n\n",
+    .entryMissing = L"エントリポイントを見つけられませんでした\n\n",
+    .restartAfterInstall = L"いくつかのファイルは\n再起動後に有効になります\n\n今すぐ再起動しますか？",
+    .restartAfterRemoval = L"いくつかのファイルは\n再起動後に削除されます\n\n今すぐ再起動しますか？",
+    .notDeleted = L"次のものは削除されませんでした．\n\n",
+    .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
+    .deleteCaption = L"ファイル・フォルダの削除",
+};
+
+const Texts kEnglish = {
+    .folderLabel = L"&Folder to install...",
+    .menuBox = L"&Menu",
+    .shortcutBox = L"Short&Cut",
+    .startupBox = L"&Startup",
+    .associateBox = L"&Associate ext.",
+    .sendToBox = L"Send &To",
+    .copyBox = L"Co&py",
+    .deleteAfterBox = L"&Delete after...",
+    .okButton = L"OK",
+    .cancelButton = L"Cancel",
+    .readmeButton = L"Readme",
+    .installerGroup = L"Installer",
+    .uninstallBox = L"Uninstall",
+    .installed = L"Installed",
+    .versionUpLabel = L"&Folder to version up",
+    .copying = L"Copying files...",
+    .systemSetup = L"System setup...",
+    .completed = L"Completed.",
+    .unsetupSystem = L"Unsetup system...",
+    .deletingFiles = L"Deleting files...",
+    .uninstallCompleted = L"Uninstall completed.",
+    .browseTitle = L"Install to...",
+    .menuPickerBefore = L"Where ",
+    .menuPickerAfter = L" is ?",
+    .menuNotMade = L"Could not make menu.",
+    .agree = L"I &agree.",
+    .refuse = L"&Cancel",
+    .endReadme = L"&End readme",
+    .newerExist = L"New file exist...\r\n\r\n",
+    .overwrite = L"\r\nOverwrite?",
+    .notCopied = L"Could not copy these...\r\n\r\n",
+    .continuing = L"Continue...",
+    .executeFailed = L"Could not execute.",
+    .loadFailed = L"Could not load library.\n\n",
+    .notLibrary = L"Here is not library.\n\n",
+    .entryMissing = L"Could not find entry.\n\n",
+    .restartAfterInstall = L"Some files will be enabled\nafter reboot.\n\nReboot now?",
+    .restartAfterRemoval = L"Some files will delete\nafter reboot.\n\nReboot now?",
+    .notDeleted = L"Could not delete these...\n\n",
+    .deleteAfterRestart = L"These will delete after reboot.\n\n",
+    .deleteCaption = L"Delete files and folders",
+};
+
+}  // namespace
+
+const Texts& TextsFor(Language language) { return language == Language::Japanese ? kJapanese : kEnglish; }
+
+}  // namespace setup

@@ -1,0 +1,64 @@
+// Every text of setup that a user sees, in Japanese and in English.
+#pragma once
+
+namespace setup {
+
+enum class Language { Japanese, English };
+
+// Japanese when the OEM code page is 932, English otherwise.
+Language LanguageForOemCodePage(unsigned codePage);
+
+struct Texts {
+    // Main window captions.
+    const wchar_t* folderLabel;
+    const wchar_t* menuBox;
+    const wchar_t* shortcutBox;
+    const wchar_t* startupBox;
+    const wchar_t* associateBox;
+    const wchar_t* sendToBox;
+    const wchar_t* copyBox;
+    const wchar_t* deleteAfterBox;
+    const wchar_t* okButton;
+    const wchar_t* cancelButton;
+    const wchar_t* readmeButton;
+    const wchar_t* installerGroup;  // the package group box without a package
+    const wchar_t* uninstallBox;    // the Copy box in the installed state
+    // Folder label during a run.
+    const wchar_t* installed;
+    const wchar_t* versionUpLabel;
+    const wchar_t* copying;
+    const wchar_t* systemSetup;
+    const wchar_t* completed;
+    const wchar_t* unsetupSystem;
+    const wchar_t* deletingFiles;
+    const wchar_t* uninstallCompleted;
+    // Pickers.
+    const wchar_t* browseTitle;
+    const wchar_t* menuPickerBefore;  // + '"' + Menu Name + '"' + menuPickerAfter
+    const wchar_t* menuPickerAfter;
+    const wchar_t* menuNotMade;
+    // Readme window.
+    const wchar_t* agree;
+    const wchar_t* refuse;
+    const wchar_t* endReadme;
+    // Copying.
+    const wchar_t* newerExist;
+    const wchar_t* overwrite;
+    const wchar_t* notCopied;
+    const wchar_t* continuing;
+    // After installation.
+    const wchar_t* executeFailed;
+    const wchar_t* loadFailed;
+    const wchar_t* notLibrary;
+    const wchar_t* entryMissing;
+    const wchar_t* restartAfterInstall;
+    const wchar_t* restartAfterRemoval;
+    // Removal.
+    const wchar_t* notDeleted;
+    const wchar_t* deleteAfterRestart;
+    const wchar_t* deleteCaption;
+};
+
+const Texts& TextsFor(Language language);
+
+}  // namespace setup

@@ -1,0 +1,163 @@
+#include "install_run.h"
+
+#include <shellapi.h>
+
+#include "file_copy.h"
+#include "go2.h"
+#include "install_record.h"
+#include "paths.h"
+#include "resource.h"
+#include "text.h"
+#include "win_util.h"
+
+namespace setup {
+
+namespace {
+
+class CopyQuestions : public CopyDialogs {
+public:
+    explicit CopyQuestions(MainWindow& window) : window_(window) {}
+    bool AskOverwrite(const std::wstring& text, bool defaultNo) override {
+        return window_.Box(text, MB_YESNO | MB_ICONQUESTION | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
+    }
+    void ReportNotCopied(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
+    void RepaintBackground() override { window_.RepaintBackground(); }
+
+private:
+    MainWindow& window_;
+};
+
+class WindowsGo2Host : public Go2Host {
+public:
+    explicit WindowsGo2Host(MainWindow& window) : window_(window) {}
+
+    Library Load(const std::wstring& path) override {
+        return reinterpret_cast<Library>(LoadLibraryW(path.c_str()));
+    }
+    bool CallEntry(Library library, const std::wstring& name) override {
+        const FARPROC entry = GetProcAddress(reinterpret_cast<HMODULE>(library), AnsiFromWide(name).c_str());
+        if (!entry) return false;
+        reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void*>(entry))();
+        return true;
+    }
+    void Release(Library library) override { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
+    bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) override {
+        static const int kShow[] = {SW_SHOW, SW_HIDE, SW_MINIMIZE, SW_MAXIMIZE};
+        SHELLEXECUTEINFOW info{sizeof info};
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_CONNECTNETDRV | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_DOENVSUBST |
+                     SEE_MASK_FLAG_NO_UI;
+        info.hwnd = window_.hwnd();
+        info.lpFile = file.c_str();
+        info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+        info.nShow = kShow[static_cast<int>(show)];
+        if (!ShellExecuteExW(&info)) return false;
+        if (info.hProcess) CloseHandle(info.hProcess);  // not waited for
+        return true;
+    }
+    void ReportLaunchFailure(const std::wstring& file) override {
+        MessageBoxW(window_.hwnd(), window_.app().texts->executeFailed, file.c_str(), MB_OK | MB_ICONWARNING);
+    }
+    void ReportList(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
+
+private:
+    MainWindow& window_;
+};
+
+void OpenShortcut(const std::wstring& link) {
+    ShellExecuteW(GetDesktopWindow(), nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+// The shortcuts named in LastGo, opened as the user would open them; "$" ones only once.
+void OpenLastGo(SetupApp& app) {
+    IniFile& ini = app.ini();
+    std::wstring menu = ReadString(ini, L"Menu", L"Named");
+    if (menu.empty()) {
+        const std::wstring programs = ShellFolder(L"Programs");
+        const std::wstring name = ReadString(ini, L"Menu", L"Name");
+        if (!programs.empty() && !name.empty()) menu = JoinPath(programs, name);
+    }
+    if (!menu.empty()) {
+        const std::vector<std::wstring> entries = ReadList(ini, L"LastGo");
+        bool allOneShot = !entries.empty();
+        for (const std::wstring& entry : entries) {
+            const std::wstring link = JoinPath(menu, entry) + L".lnk";
+            OpenShortcut(link);
+            if (entry[0] == L'$') RecycleFile(link);
+            else allOneShot = false;
+        }
+        if (allOneShot) RemoveDirectoryW(menu.c_str());
+    }
+    for (const wchar_t* place : {L"Startup", L"Desktop"}) {
+        const std::wstring link = ReadString(ini, L"LastGo", place);
+        if (ini.ReadInt(L"LastGo", std::wstring(place) + L"AndGo", 0) == 0 || link.empty()) continue;
+        OpenShortcut(link);
+        if (LeafName(link)[0] == L'$') RecycleFile(link);
+    }
+}
+
+// Setup.exe and the record into the install folder: removal starts from there.
+void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
+    const std::wstring installedSetup = JoinPath(root, L"Setup.exe");
+    const std::wstring self = ModulePath();
+    if (!EqualNoCase(self, installedSetup)) CopyFileW(self.c_str(), installedSetup.c_str(), FALSE);
+    if (app.restartNeeded) StartFollowUp(Quoted(installedSetup) + L" reboot", SW_SHOW);
+
+    IniFile& ini = app.ini();
+    const std::wstring installedIni = JoinPath(root, L"Setup.ini");
+    if (EqualNoCase(ini.path(), installedIni)) return;  // the installed copy renewing itself
+    IniFile earlier(installedIni);
+    MergeInstallRecord(ini, earlier);
+    ini.Flush();
+    CopyFileW(ini.path().c_str(), installedIni.c_str(), FALSE);
+}
+
+}  // namespace
+
+void RunInstallation(MainWindow& window) {
+    SetupApp& app = window.app();
+    IniFile& ini = app.ini();
+    const Texts& t = *app.texts;
+
+    for (int id : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) window.Hide(id);
+    ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
+    ini.Write(L"Menu", L"Change", L"");
+    for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
+                   IDC_FOLDER, IDC_PACKAGE})
+        window.Disable(id);
+
+    if (ini.ReadInt(L"CopiedFile", L"Count", 0) == 0) {
+        window.SetLabel(t.copying);
+        CopyQuestions questions(window);
+        const CopyJob job{ControlText(window.hwnd(), IDC_FOLDER), CurrentFolder(), window.Checked(IDC_COPY),
+                          window.Checked(IDC_DELETE_AFTER)};
+        if (CopyFiles(ini, app.files, app.system, questions, t, job)) app.restartNeeded = true;
+        RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+    window.Hide(IDC_FOLDER);
+    Pause(500);
+    window.SetLabel(t.systemSetup);
+
+    for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO}) {
+        window.Hide(id);
+        Pause(500);
+    }
+
+    LeaveSetupBehind(app, ReadString(ini, L"Root", L"Named"));
+    for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
+    Pause(500);
+
+    OpenLastGo(app);
+    WindowsGo2Host host(window);
+    RunGo2(ini, app.system, host, t, L"Make");
+
+    window.SetLabel(t.completed);
+    Pause(1000);
+    ini.Flush();
+    window.Close();
+}
+
+void RunRemoval(MainWindow& window) {
+    window.Close();
+}
+
+}  // namespace setup

@@ -1,0 +1,345 @@
+#include "main_window.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "install_run.h"
+#include "paths.h"
+#include "readme_window.h"
+#include "resource.h"
+#include "text.h"
+#include "win_util.h"
+
+namespace setup {
+
+namespace {
+
+constexpr UINT kStartRun = WM_APP + 1;  // posted: the run starts once the window shows
+
+const wchar_t* const kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+struct OptionBox {
+    int id;
+    const wchar_t* checkKey;
+};
+constexpr OptionBox kLeftBoxes[kLeftOptions] = {
+    {IDC_MENU, L"Menu"}, {IDC_SHORTCUT, L"Desktop"}, {IDC_STARTUP, L"Startup"},
+    {IDC_ASSOCIATE, L"Ext"}, {IDC_SENDTO, L"Send"},
+};
+
+RECT ClientRect(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void MoveBy(HWND dialog, HWND control, int dx, int dy, int dHeight = 0) {
+    const RECT r = ClientRect(dialog, control);
+    MoveWindow(control, r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top + dHeight, FALSE);
+}
+
+void SetBox(HWND dialog, int id, int check) {
+    ShowWindow(GetDlgItem(dialog, id), OptionShown(check) ? SW_SHOW : SW_HIDE);
+    CheckDlgButton(dialog, id, OptionChecked(check) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// `name` appended to `chosen` unless the chosen folder already ends with it.
+std::wstring WithName(const std::wstring& chosen, const std::wstring& name) {
+    if (name.empty()) return chosen;
+    const size_t at = FindNoCase(chosen, name);
+    if (at != std::wstring::npos && at + name.size() == chosen.size()) return chosen;
+    return JoinPath(chosen, name);
+}
+
+int CALLBACK StartAtFolder(HWND hwnd, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+// A folder picker of file-system folders; empty when cancelled.
+std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstring& start, int rootFolderId) {
+    CoInitialize(nullptr);
+    PIDLIST_ABSOLUTE root = nullptr;
+    if (rootFolderId >= 0) SHGetSpecialFolderLocation(owner, rootFolderId, &root);
+    wchar_t display[MAX_PATH] = L"";
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pidlRoot = root;
+    info.pszDisplayName = display;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = StartAtFolder;
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    std::wstring chosen;
+    if (PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&info)) {
+        wchar_t path[MAX_PATH];
+        if (SHGetPathFromIDListW(picked, path)) chosen = path;
+        CoTaskMemFree(picked);
+    }
+    if (root) CoTaskMemFree(root);
+    CoUninitialize();
+    return chosen;
+}
+
+}  // namespace
+
+void MainWindow::Run(HWND owner, SetupApp& app) {
+    MainWindow window(app);
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), owner, Procedure,
+                    reinterpret_cast<LPARAM>(&window));
+}
+
+INT_PTR CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        self = reinterpret_cast<MainWindow*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->hwnd_ = hwnd;
+        self->Initialise();
+        return FALSE;  // the focus is set
+    case WM_COMMAND:
+        if (self && HIWORD(wParam) == BN_CLICKED) self->Command(LOWORD(wParam));
+        return TRUE;
+    case kStartRun:
+        if (self) self->Command(IDOK);
+        return TRUE;
+    case WM_PAINT:
+        if (self) self->Paint();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void MainWindow::SetLabel(const wchar_t* text) {
+    SetDlgItemTextW(hwnd_, IDC_FOLDER_LABEL, text);
+    UpdateWindow(hwnd_);
+}
+
+void MainWindow::RepaintBackground() {
+    if (app_.backgroundWindow) RedrawWindow(app_.backgroundWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+int MainWindow::Box(const std::wstring& text, UINT flags) {
+    return MessageBoxW(hwnd_, text.c_str(), app_.ProductName().c_str(), flags);
+}
+
+void MainWindow::Initialise() {
+    const Texts& t = *app_.texts;
+    IniFile& ini = app_.ini();
+    if (app_.language == Language::English) SetEnglishCaptions();
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const std::wstring name = app_.ProductName();
+    SetWindowTextW(hwnd_, name.empty() ? L"Install" : name.c_str());
+    SetIcons();
+
+    // An earlier installation registered under the same folder name.
+    const std::wstring leaf = LeafName(ReadString(ini, L"Root", L"Name"));
+    std::wstring folder;
+    if (const auto previous = PreviousInstallFolder(
+            RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + leaf, L"UninstallString")))
+        folder = *previous;
+    const std::wstring previousFolder = folder;
+    if (folder.empty()) folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), app_.system);
+    ini.Write(L"Root", L"Name", LeafName(folder));
+    SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
+
+    if (ini.ReadInt(L"CopiedFile", L"Count", 0) != 0) {
+        app_.mode = InstallMode::Installed;
+        app_.readmePage = L"uninstall";
+        ini.Write(L"Check", L"Copy", L"1");
+        ini.Write(L"Check", L"Del", L"0");
+        Hide(IDC_BROWSE);
+        SetLabel(t.installed);
+        const RECT menuRow = ClientRect(hwnd_, Item(IDC_MENU));
+        const RECT copy = ClientRect(hwnd_, Item(IDC_COPY));
+        MoveBy(hwnd_, Item(IDC_COPY), 0, menuRow.top - copy.top);
+        Hide(IDC_PACKAGE);
+        SetDlgItemTextW(hwnd_, IDC_COPY, t.uninstallBox);
+        SendDlgItemMessageW(hwnd_, IDC_FOLDER, EM_SETREADONLY, TRUE, 0);
+        ini.Write(L"Setup", L"Auto", L"0");
+    } else {
+        const std::wstring package = LeafName(ReadString(ini, L"CopyFile", L"Self"));
+        SetDlgItemTextW(hwnd_, IDC_PACKAGE, package.empty() ? t.installerGroup : package.c_str());
+        if (!previousFolder.empty()) {
+            app_.mode = InstallMode::VersionUp;
+            app_.readmePage = L"versionup";
+            SetLabel(t.versionUpLabel);
+        }
+    }
+
+    const int readme = ini.ReadInt(L"Readme", L"Done", 0);
+    if (readme == 0) Hide(IDC_README);
+    const bool agreed = readme != 2 || ini.ReadInt(L"Setup", L"Auto", 0) != 0 || app_.uninstallWord || OpenReadme();
+    if (ini.ReadInt(L"Go", L"Agree", 0) != 0) {
+        ini.Write(L"Readme", L"Done", L"1");  // each copy of the file asks once
+        Hide(IDC_README);
+    }
+    if (!agreed) {
+        Close();
+        return;
+    }
+
+    ShowOptions(app_.mode == InstallMode::Fresh ? L"" : previousFolder);
+
+    if (ini.ReadInt(L"Setup", L"Auto", 0) != 0) {
+        for (int id : {IDOK, IDCANCEL, IDC_README, IDC_BROWSE}) Hide(id);
+        drawIcon_ = false;
+        PostMessageW(hwnd_, kStartRun, 0, 0);
+    }
+    SetFocus(Item(IDOK));
+}
+
+void MainWindow::SetEnglishCaptions() {
+    const Texts& t = *app_.texts;
+    const std::pair<int, const wchar_t*> captions[] = {
+        {IDC_FOLDER_LABEL, t.folderLabel}, {IDC_MENU, t.menuBox},       {IDC_SHORTCUT, t.shortcutBox},
+        {IDC_STARTUP, t.startupBox},       {IDC_ASSOCIATE, t.associateBox}, {IDC_SENDTO, t.sendToBox},
+        {IDC_COPY, t.copyBox},             {IDC_DELETE_AFTER, t.deleteAfterBox}, {IDOK, t.okButton},
+        {IDCANCEL, t.cancelButton},        {IDC_README, t.readmeButton},
+    };
+    for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text);
+}
+
+void MainWindow::SetIcons() {
+    IniFile& ini = app_.ini();
+    const std::wstring iconFile = ReadString(ini, L"Desktop", L"Icon");
+    if (!iconFile.empty())
+        ExtractIconExW(iconFile.c_str(), ini.ReadInt(L"Check", L"IconNo", 0), &app_.largeIcon, &app_.smallIcon, 1);
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    if (!app_.largeIcon)
+        app_.largeIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, 32, 32, 0));
+    if (!app_.smallIcon)
+        app_.smallIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, 16, 16, 0));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.largeIcon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
+}
+
+void MainWindow::ShowOptions(const std::wstring& previousFolder) {
+    IniFile& ini = app_.ini();
+    IniFile previous(JoinPath(previousFolder, L"Setup.ini"));
+    std::array<int, kLeftOptions> left{};
+    for (int i = 0; i < kLeftOptions; ++i) {
+        left[i] = ini.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0);
+        // An earlier installation's choice is kept.
+        if (!previousFolder.empty() && OptionShown(left[i]))
+            left[i] = previous.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0) < 2 ? 1 : 2;
+        SetBox(hwnd_, kLeftBoxes[i].id, left[i]);
+    }
+    if (!previousFolder.empty()) {
+        const std::wstring menu = ReadString(previous, L"Menu", L"Named");
+        if (!menu.empty()) ini.Write(L"Menu", L"Change", menu);
+    }
+    const bool menuPicker = left[kMenu] == 2 && !ReadString(ini, L"Menu", L"Name").empty();
+    ShowWindow(Item(IDC_MENU_FOLDER), menuPicker ? SW_SHOW : SW_HIDE);
+
+    const int copy = ini.ReadInt(L"Check", L"Copy", 0);
+    const int deleteAfter = ini.ReadInt(L"Check", L"Del", 0);
+    SetBox(hwnd_, IDC_COPY, copy);
+    SetBox(hwnd_, IDC_DELETE_AFTER, deleteAfter);
+    if (!OptionShown(copy) && !OptionShown(deleteAfter)) Hide(IDC_PACKAGE);
+    if (app_.mode == InstallMode::Installed && ini.ReadInt(L"Del", L"Auto", 0) == 0 &&
+        ini.ReadInt(L"Del", L"Checked", 0) != 0) {
+        CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
+        RemovalBoxClicked();
+    }
+    if (app_.uninstallWord) {
+        CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
+        if (app_.mode == InstallMode::Installed) RemovalBoxClicked();
+    }
+    LayOut(left, copy, deleteAfter, ini.ReadInt(L"Setup", L"Auto", 0) != 0);
+}
+
+void MainWindow::LayOut(const std::array<int, kLeftOptions>& left, int copy, int deleteAfter, bool unattended) {
+    const OptionLayout layout =
+        LayOutOptions(left, copy, deleteAfter, app_.mode == InstallMode::Installed, unattended);
+    const int pitch = ClientRect(hwnd_, Item(IDC_SHORTCUT)).top - ClientRect(hwnd_, Item(IDC_MENU)).top;
+    for (int i = 1; i < kLeftOptions; ++i) MoveBy(hwnd_, Item(kLeftBoxes[i].id), 0, -layout.leftUp[i] * pitch);
+    if (app_.mode != InstallMode::Installed) {
+        MoveBy(hwnd_, Item(IDC_DELETE_AFTER), 0, -layout.deleteAfterUp * pitch);
+        MoveBy(hwnd_, Item(IDC_PACKAGE), 0, 0, -layout.groupShorter * pitch);
+    }
+    for (int id : {IDOK, IDCANCEL, IDC_README, IDC_ICON_PLACE}) MoveBy(hwnd_, Item(id), 0, -layout.buttonsUp * pitch);
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    const int height = window.bottom - window.top - layout.windowShorter * pitch;
+    // Shrunk about its centre, so a centred window stays centred.
+    SetWindowPos(hwnd_, nullptr, window.left, window.top + layout.windowShorter * pitch / 2, window.right - window.left,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::Command(int id) {
+    switch (id) {
+    case IDOK:
+        if (running_) return;
+        running_ = true;
+        if (app_.mode == InstallMode::Installed && Checked(IDC_COPY)) RunRemoval(*this);
+        else RunInstallation(*this);
+        return;
+    case IDCANCEL:
+        if (running_) return;  // Esc during a run
+        app_.ini().Write(L"Menu", L"Change", L"");
+        Close();
+        return;
+    case IDC_BROWSE:
+        Browse();
+        return;
+    case IDC_MENU:
+        if (!ReadString(app_.ini(), L"Menu", L"Name").empty())
+            ShowWindow(Item(IDC_MENU_FOLDER), Checked(IDC_MENU) ? SW_SHOW : SW_HIDE);
+        return;
+    case IDC_MENU_FOLDER:
+        PickMenuFolder();
+        return;
+    case IDC_COPY:
+        if (app_.mode == InstallMode::Installed) RemovalBoxClicked();
+        return;
+    case IDC_README:
+        if (!running_ && !OpenReadme()) Close();
+        return;
+    }
+}
+
+void MainWindow::Browse() {
+    const std::wstring chosen = PickFolder(hwnd_, app_.texts->browseTitle, ControlText(hwnd_, IDC_FOLDER), -1);
+    if (chosen.empty()) return;
+    const std::wstring folder = WithName(chosen, ReadString(app_.ini(), L"Root", L"Name"));
+    SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
+}
+
+void MainWindow::PickMenuFolder() {
+    IniFile& ini = app_.ini();
+    const std::wstring name = ReadString(ini, L"Menu", L"Name");
+    if (name.empty()) return;
+    IniFile chosenFolderIni(JoinPath(ControlText(hwnd_, IDC_FOLDER), L"Setup.ini"));
+    std::wstring start = ReadString(chosenFolderIni, L"Menu", L"Named");
+    if (start.empty()) start = ReadString(ini, L"Menu", L"Named");
+    const Texts& t = *app_.texts;
+    const std::wstring title = std::wstring(t.menuPickerBefore) + L"\"" + name + L"\"" + t.menuPickerAfter;
+    const std::wstring chosen = PickFolder(hwnd_, title, start, CSIDL_PROGRAMS);
+    if (!chosen.empty()) ini.Write(L"Menu", L"Change", WithName(chosen, name));
+}
+
+void MainWindow::RemovalBoxClicked() {
+    const BOOL enable = !Checked(IDC_COPY);
+    for (const OptionBox& box : kLeftBoxes) EnableWindow(Item(box.id), enable);
+    EnableWindow(Item(IDC_MENU_FOLDER), enable);
+    if (!enable && app_.uninstallWord) PostMessageW(hwnd_, kStartRun, 0, 0);
+}
+
+bool MainWindow::OpenReadme() {
+    return ShowReadme(hwnd_, app_) != 0;
+}
+
+void MainWindow::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    if (app_.largeIcon && drawIcon_) {
+        const RECT place = ClientRect(hwnd_, Item(IDC_ICON_PLACE));
+        DrawIcon(dc, place.left, place.top, app_.largeIcon);
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+}  // namespace setup

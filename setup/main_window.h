@@ -1,0 +1,50 @@
+// The installer window (dialog 101): the install folder, the option boxes and their layout, the
+// readme, and the run started by OK.
+#pragma once
+#include <windows.h>
+
+#include "option_layout.h"
+#include "setup_app.h"
+
+namespace setup {
+
+class MainWindow {
+public:
+    // Shows the window modally over `owner`; returns when it has closed.
+    static void Run(HWND owner, SetupApp& app);
+
+    SetupApp& app() { return app_; }
+    HWND hwnd() const { return hwnd_; }
+    void SetLabel(const wchar_t* text);
+    void Hide(int id) { ShowWindow(Item(id), SW_HIDE); }
+    void Disable(int id) { EnableWindow(Item(id), FALSE); }
+    bool Checked(int id) { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+    HWND Item(int id) { return GetDlgItem(hwnd_, id); }
+    void RepaintBackground();
+    void Close() { EndDialog(hwnd_, 0); }
+    // A message box owned by this window with the product name as caption.
+    int Box(const std::wstring& text, UINT flags);
+
+private:
+    explicit MainWindow(SetupApp& app) : app_(app) {}
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Initialise();
+    void SetEnglishCaptions();
+    void SetIcons();
+    void ShowOptions(const std::wstring& previousFolder);
+    void LayOut(const std::array<int, kLeftOptions>& left, int copy, int deleteAfter, bool unattended);
+    void Command(int id);
+    void Browse();
+    void PickMenuFolder();
+    void RemovalBoxClicked();
+    bool OpenReadme();  // false: the agreement was refused
+    void Paint();
+
+    SetupApp& app_;
+    HWND hwnd_ = nullptr;
+    bool running_ = false;
+    bool drawIcon_ = true;  // the icon place is hidden in an unattended run
+};
+
+}  // namespace setup

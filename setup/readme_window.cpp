@@ -1,0 +1,116 @@
+#include "readme_window.h"
+
+#include "paths.h"
+#include "resource.h"
+#include "text.h"
+#include "win_util.h"
+
+namespace setup {
+
+namespace {
+
+class ReadmeWindow {
+public:
+    explicit ReadmeWindow(SetupApp& app) : app_(app) {}
+
+    int Show(HWND owner) {
+        return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_README), owner,
+                                                Procedure, reinterpret_cast<LPARAM>(this)));
+    }
+
+private:
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ReadmeWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+        switch (message) {
+        case WM_INITDIALOG:
+            self = reinterpret_cast<ReadmeWindow*>(lParam);
+            SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+            self->hwnd_ = hwnd;
+            self->Initialise();
+            return FALSE;
+        case WM_COMMAND:
+            if (self) self->Command(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    void Initialise() {
+        IniFile& ini = app_.ini();
+        const std::wstring name = app_.ProductName();
+        if (!name.empty()) SetWindowTextW(hwnd_, name.c_str());
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
+        FitScreen();
+        if (app_.language == Language::English) SetDlgItemTextW(hwnd_, IDC_END_README, app_.texts->endReadme);
+        agreement_ = ini.ReadInt(L"Go", L"Agree", 0) != 0;
+
+        const auto text = ReadText(ReadString(ini, L"Readme", L"File"));
+        HWND edit = GetDlgItem(hwnd_, IDC_README_TEXT);
+        const int tabStop = 16;
+        SendMessageW(edit, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+        settingText_ = true;
+        SetWindowTextW(edit, text ? text->c_str() : L"");
+        settingText_ = false;
+        SendMessageW(edit, EM_SETSEL, 0, 0);
+        if (agreement_ && text) {
+            ShowButton(IDC_PAGE1, app_.texts->agree);
+            ShowButton(IDC_PAGE2, app_.texts->refuse);
+        } else if (!agreement_) {
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            MoveWindow(edit, 0, 0, client.right, client.bottom, FALSE);
+        }
+        SetFocus(edit);
+    }
+
+    // No larger than the screen.
+    void FitScreen() {
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+        if (r.right - r.left > width) r.left = 0, r.right = width;
+        if (r.bottom - r.top > height) r.top = 0, r.bottom = height;
+        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    }
+
+    // The readme file's text (ANSI code page); tried beside the program when not in the install folder.
+    std::optional<std::wstring> ReadText(const std::wstring& file) {
+        if (file.empty()) return std::nullopt;
+        const std::wstring root = ReadString(app_.ini(), L"Root", L"Named");
+        const auto resolved = ResolvePath(file, root, PathMode::Plain, app_.system);
+        for (const std::wstring& path : {resolved.value_or(L""), LeafName(file)}) {
+            if (path.empty()) continue;
+            if (const auto bytes = ReadWholeFile(path)) return WideFromAnsi(*bytes);
+        }
+        return std::nullopt;
+    }
+
+    void ShowButton(int id, const wchar_t* caption) {
+        SetDlgItemTextW(hwnd_, id, caption);
+        ShowWindow(GetDlgItem(hwnd_, id), SW_SHOW);
+    }
+
+    void Command(int id, int code) {
+        if (id == IDC_README_TEXT) {
+            if (code == EN_CHANGE && !settingText_ && !agreement_) EndDialog(hwnd_, 1);
+            return;
+        }
+        if (agreement_) {
+            if (id == IDC_PAGE1) EndDialog(hwnd_, 1);
+            else if (id == IDC_PAGE2 || id == IDCANCEL) EndDialog(hwnd_, 0);
+            return;
+        }
+        if (id == IDOK || id == IDCANCEL || id == IDC_END_README) EndDialog(hwnd_, 1);
+    }
+
+    SetupApp& app_;
+    HWND hwnd_ = nullptr;
+    bool agreement_ = false;
+    bool settingText_ = false;
+};
+
+}  // namespace
+
+int ShowReadme(HWND owner, SetupApp& app) { return ReadmeWindow(app).Show(owner); }
+
+}  // namespace setup

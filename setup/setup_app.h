@@ -1,0 +1,40 @@
+// The program-wide state of one setup run.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "ini_file.h"
+#include "texts.h"
+#include "windows_system.h"
+
+namespace setup {
+
+enum class InstallMode { Fresh, VersionUp, Installed };
+
+struct SetupApp {
+    explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
+
+    IniFile& ini() { return workingIni.file(); }
+    std::wstring ProductName() { return ReadString(ini(), L"Setup", L"Name"); }
+
+    WorkingIni workingIni;
+    Language language = Language::Japanese;
+    const Texts* texts = &TextsFor(Language::Japanese);
+    WindowsSystem system;
+    WindowsFiles files;
+
+    InstallMode mode = InstallMode::Fresh;
+    std::wstring readmePage = L"install";  // the first painted readme page
+    bool restartNeeded = false;
+    bool pendingAtRestart = false;
+    bool uninstallWord = false;
+    bool removalCompleted = false;
+
+    HWND backgroundWindow = nullptr;
+    HBITMAP backgroundPicture = nullptr;
+    HICON largeIcon = nullptr;
+    HICON smallIcon = nullptr;
+};
+
+}  // namespace setup

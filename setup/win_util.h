@@ -1,0 +1,33 @@
+// Text conversions and small system helpers of setup's window layer.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace setup {
+
+std::wstring WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const std::wstring& text);
+
+std::wstring ModulePath();                 // this executable
+std::wstring CurrentFolder();
+bool PathExists(const std::wstring& path);  // a file or a folder
+bool IsFolder(const std::wstring& path);
+// The whole file as bytes; none when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+
+// A string value of the registry; empty when the key or the value is missing.
+std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value);
+// One of the user's shell folders ("Programs", "SendTo", "Desktop", "Startup") as Explorer records it.
+std::wstring ShellFolder(const std::wstring& name);
+
+std::wstring WindowText(HWND window);
+std::wstring ControlText(HWND dialog, int id);
+
+// Processes window messages for `ms` milliseconds, sleeping while there are none.
+void Pause(DWORD ms);
+
+bool IsNtPlatform();
+
+}  // namespace setup

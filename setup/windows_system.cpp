@@ -1,0 +1,176 @@
+#include "windows_system.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "paths.h"
+#include "win_util.h"
+#include "wininit.h"
+
+namespace setup {
+
+std::wstring WindowsSystem::SystemFolder() {
+    wchar_t buffer[MAX_PATH];
+    return std::wstring(buffer, GetSystemDirectoryW(buffer, MAX_PATH));
+}
+
+std::wstring WindowsSystem::WindowsFolder() {
+    wchar_t buffer[MAX_PATH];
+    return std::wstring(buffer, GetWindowsDirectoryW(buffer, MAX_PATH));
+}
+
+std::wstring WindowsSystem::DesktopFolder() {
+    PIDLIST_ABSOLUTE list = nullptr;
+    wchar_t buffer[MAX_PATH] = L"";
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &list))) {
+        SHGetPathFromIDListW(list, buffer);
+        CoTaskMemFree(list);
+    }
+    return buffer;
+}
+
+std::wstring WindowsSystem::ProgramFilesDir() {
+    return RegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
+}
+
+std::wstring WindowsSystem::FindProgram(const std::wstring& file, const std::wstring& folder) {
+    wchar_t result[MAX_PATH] = L"";
+    const auto code = reinterpret_cast<INT_PTR>(
+        FindExecutableW(file.c_str(), folder.empty() ? nullptr : folder.c_str(), result));
+    return code > 32 ? result : L"";
+}
+
+bool WindowsSystem::FileExists(const std::wstring& path) { return !path.empty() && PathExists(path); }
+
+bool WindowsSystem::ClassKeyExists(const std::wstring& subkey) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring& subkey) {
+    wchar_t buffer[1024];
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                     nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+bool WindowsFiles::CreateFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr); }
+
+bool WindowsFiles::Exists(const std::wstring& path) { return PathExists(path); }
+
+std::optional<uint64_t> WindowsFiles::LastWriteTime(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    FILETIME written;
+    const BOOL ok = GetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+bool WindowsFiles::CopyOver(const std::wstring& source, const std::wstring& target) {
+    return CopyFileW(source.c_str(), target.c_str(), FALSE);
+}
+
+void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+std::optional<std::wstring> WindowsFiles::MakeTempFile(const std::wstring& folder, const std::wstring& prefix) {
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name)) return std::nullopt;
+    return std::wstring(name);
+}
+
+bool WindowsFiles::Remove(const std::wstring& path) { return DeleteFileW(path.c_str()); }
+
+namespace {
+
+std::string ShortAnsiPath(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH];
+    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return AnsiFromWide(n > 0 && n < MAX_PATH ? std::wstring(shortPath, n) : path);
+}
+
+// The 9x family reads its rename list from WinInit.Ini at its next start.
+bool AddToWinInit(const std::wstring& existing, const std::wstring& replacement) {
+    const std::string entry =
+        WinInitEntry(replacement.empty() ? "" : ShortAnsiPath(replacement), ShortAnsiPath(existing), IsFolder(existing));
+    const std::wstring path = JoinPath(WindowsSystem().WindowsFolder(), L"WinInit.Ini");
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::string old(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    bool ok = ReadFile(h, old.data(), static_cast<DWORD>(old.size()), &got, nullptr) && got == old.size();
+    if (ok) {
+        const std::string text = AddWinInitEntry(old, entry);
+        DWORD put = 0;
+        ok = SetFilePointer(h, 0, nullptr, FILE_BEGIN) == 0 &&
+             WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr) && put == text.size() &&
+             SetEndOfFile(h);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+}  // namespace
+
+bool WindowsFiles::ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) {
+    if (MoveFileExW(existing.c_str(), replacement.empty() ? nullptr : replacement.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
+        return true;
+    // The NT family never reads WinInit.Ini: there a refusal is a failure.
+    return !IsNtPlatform() && AddToWinInit(existing, replacement);
+}
+
+bool RecycleFile(const std::wstring& path) {
+    std::wstring from = path;
+    from.push_back(L'\0');  // a double-zero-terminated list of one
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+void StartFollowUp(const std::wstring& commandLine, int show) {
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;  // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
+                        nullptr, L"\\", &startup, &process))
+        return;
+    SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    CloseHandle(process.hProcess);
+    ResumeThread(process.hThread);
+    CloseHandle(process.hThread);
+}
+
+void RestartComputer() {
+    if (IsNtPlatform()) {
+        HANDLE token;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+            TOKEN_PRIVILEGES privileges{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+            if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+                AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+            CloseHandle(token);
+        }
+    }
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+}  // namespace setup

@@ -1,0 +1,49 @@
+// The machine as the installer core sees it, and the system operations of a run.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "file_system.h"
+#include "system.h"
+
+namespace setup {
+
+class WindowsSystem : public System {
+public:
+    std::wstring SystemFolder() override;
+    std::wstring WindowsFolder() override;
+    std::wstring DesktopFolder() override;
+    std::wstring ProgramFilesDir() override;
+    std::wstring FindProgram(const std::wstring& file, const std::wstring& folder) override;
+    bool FileExists(const std::wstring& path) override;
+    bool ClassKeyExists(const std::wstring& subkey) override;
+    std::optional<std::wstring> ClassDefaultValue(const std::wstring& subkey) override;
+};
+
+class WindowsFiles : public FileSystem {
+public:
+    bool CreateFolder(const std::wstring& path) override;
+    bool Exists(const std::wstring& path) override;
+    std::optional<uint64_t> LastWriteTime(const std::wstring& path) override;
+    bool CopyOver(const std::wstring& source, const std::wstring& target) override;
+    void SetNormalAttributes(const std::wstring& path) override;
+    std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override;
+    bool Remove(const std::wstring& path) override;
+    bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) override;
+};
+
+// Moves a file to the recycle bin, silently.
+bool RecycleFile(const std::wstring& path);
+
+// Starts `commandLine` to run after this process has gone: suspended at idle priority from the root
+// of the current drive, while this process runs at high priority until it exits.
+void StartFollowUp(const std::wstring& commandLine, int show);
+
+// Restarts the computer (with the shutdown privilege on the NT family).
+void RestartComputer();
+
+// `path` quoted for a command line.
+std::wstring Quoted(const std::wstring& path);
+
+}  // namespace setup

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "file_copy.h"
+#include "install_record.h"
+#include "wininit.h"
+
+namespace setup::testing {
+namespace {
+
+class Dialogs : public CopyDialogs {
+public:
+    bool AskOverwrite(const std::wstring& text, bool defaultNo) override {
+        questions.push_back(text);
+        askedDefaultNo = defaultNo;
+        return answer;
+    }
+    void ReportNotCopied(const std::wstring& text) override { reports.push_back(text); }
+    void RepaintBackground() override { ++repaints; }
+
+    bool answer = true;
+    bool askedDefaultNo = false;
+    std::vector<std::wstring> questions, reports;
+    int repaints = 0;
+};
+
+class CopyStep : public ::testing::Test {
+protected:
+    CopyStep() {
+        files.AddFolder(L"D:\\dist");
+        for (const wchar_t* name : {L"app.exe", L"app.dll", L"readme.txt", L"help.txt", L"opt.dat", L"pkg.zip"})
+            files.AddFile(JoinPath(L"D:\\dist", name), 100, name);
+    }
+    bool Run(bool copyChecked = false) {
+        return CopyFiles(ini, files, sys, dialogs, TextsFor(Language::Japanese),
+                         {L"C:\\Tools\\App", L"D:\\dist", copyChecked, false});
+    }
+
+    FakeProfile ini;
+    FakeSystem sys;
+    FakeFiles files;
+    Dialogs dialogs;
+};
+
+TEST_F(CopyStep, FreshInstallRecordsFoldersParentsFirstAndFilesInOrder) {
+    ini.Write(L"MakeDirectory", L"1", L"data\\logs");
+    ini.Write(L"MakeDirectory", L"2", L"data");
+    ini.Write(L"CopyFile", L"0", L"app.exe");
+    ini.Write(L"CopyFile", L"1", L"!readme.txt");
+    ini.Write(L"CopyFile", L"2", L"data\\help.txt");
+    files.AddFile(L"D:\\dist\\data\\help.txt", 100);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(ini.Keys(L"MakedDirectory"),
+              (std::vector<std::wstring>{L"C:\\Tools", L"C:\\Tools\\App", L"C:\\Tools\\App\\data",
+                                         L"C:\\Tools\\App\\data\\logs", L"C:\\Tools\\App\\data"}));
+    EXPECT_EQ(ini.Get(L"MakedDirectory", L"Count"), L"5");
+    EXPECT_EQ(ini.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\data\\help.txt"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\readme.txt"), L"readme.txt");  // copied, not recorded
+    EXPECT_EQ(ini.Get(L"Root", L"Named"), L"C:\\Tools\\App");
+    EXPECT_EQ(ini.Get(L"Check", L"Copy"), L"0");
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(dialogs.reports.empty());
+}
+
+TEST_F(CopyStep, AFolderThatWasThereIsRecordedOnlyWhenAsked) {
+    files.AddFolder(L"C:\\Tools");
+    files.AddFolder(L"C:\\Tools\\App");
+    files.refusedFolders.insert(Fold(L"C:\\Tools\\App\\locked\\sub"));
+    files.refusedFolders.insert(Fold(L"C:\\Tools\\App\\refused"));
+    ini.Write(L"MakeDirectory", L"1", L"locked\\sub");  // refused: its missing parent is made, it is not
+    ini.Write(L"MakeDirectory", L"2", L"refused");      // refused: its parent was there and is not recorded
+    Run();
+    EXPECT_EQ(ini.Keys(L"MakedDirectory"), (std::vector<std::wstring>{L"C:\\Tools\\App", L"C:\\Tools\\App\\locked"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"1");  // nothing copied, still marked installed
+    EXPECT_FALSE(ini.Has(L"CopiedFile", L"0"));
+}
+
+TEST_F(CopyStep, TargetsAsNewAsTheSourceAskOnceUnlessPrefixed) {
+    files.AddFolder(L"C:\\Tools");
+    files.AddFolder(L"C:\\Tools\\App");
+    for (const wchar_t* name : {L"app.exe", L"app.dll", L"help.txt", L"opt.dat"})
+        files.AddFile(JoinPath(L"C:\\Tools\\App", name), 100, L"old");
+    files.AddFile(L"C:\\Tools\\App\\readme.txt", 99, L"older");
+    ini.Write(L"CopyFile", L"0", L"app.exe");      // equal time: asked
+    ini.Write(L"CopyFile", L"1", L"&app.dll");     // kept silently, not recorded
+    ini.Write(L"CopyFile", L"2", L"?help.txt");    // replaced without asking
+    ini.Write(L"CopyFile", L"3", L"readme.txt");   // older target: copied
+    ini.Write(L"CopyFile", L"4", L"!opt.dat");     // asked, and copied unrecorded
+    ini.Write(L"CopyFile", L"DefaultNo", L"1");
+    Run();
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0],
+              L"以下のファイルは新しいものが存在します．\r\n\r\nC:\\Tools\\App\\app.exe\r\nC:\\Tools\\App\\opt.dat\r\n"
+              L"\r\n上書きしますか？");
+    EXPECT_TRUE(dialogs.askedDefaultNo);
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.dll"), L"old");
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.exe"), L"app.exe");
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\opt.dat"), L"opt.dat");
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\help.txt",
+                                                                  L"C:\\Tools\\App\\readme.txt",
+                                                                  L"C:\\Tools\\App\\app.exe"}));
+    EXPECT_EQ(dialogs.repaints, 1);
+
+    dialogs.questions.clear();
+    dialogs.answer = false;
+    files.AddFile(L"C:\\Tools\\App\\app.exe", 200, L"newer");
+    Run();
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.exe"), L"newer");  // No leaves it
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"1");                  // only "?help.txt"
+}
+
+TEST_F(CopyStep, FailuresAreListedOnceUnlessStarred) {
+    ini.Write(L"CopyFile", L"0", L"missing.exe");
+    ini.Write(L"CopyFile", L"1", L"*gone.dll");
+    ini.Write(L"CopyFile", L"2", L"app.exe");
+    ini.Write(L"CopyFile", L"3", L"sub" + std::wstring(250, L'x') + L"\\app.dll");  // too long to be a path
+    Run();
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_EQ(dialogs.reports[0], L"以下のファイルはコピーできませんでした\r\n\r\nC:\\Tools\\App\\missing.exe\r\nsub" +
+                                      std::wstring(250, L'x') + L"\\app.dll\r\n\r\n処理は継続します");
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe"}));
+}
+
+TEST_F(CopyStep, ATargetInUseIsReplacedAtRestartWithReboot) {
+    files.AddFolder(L"C:\\Tools");
+    files.AddFolder(L"C:\\Tools\\App");
+    files.AddFile(L"C:\\Tools\\App\\app.exe", 1, L"running");
+    files.AddFile(L"C:\\Tools\\App\\app.dll", 1, L"read-only");
+    files.locked.insert(Fold(L"C:\\Tools\\App\\app.exe"));
+    files.readOnly.insert(Fold(L"C:\\Tools\\App\\app.dll"));
+    ini.Write(L"CopyFile", L"0", L"app.exe");
+    ini.Write(L"CopyFile", L"1", L"app.dll");
+    ini.Write(L"CopyFile", L"Reboot", L"1");
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.dll"), L"app.dll");  // made writable, then copied
+    ASSERT_EQ(files.scheduled.size(), 1u);
+    EXPECT_EQ(files.scheduled[0].first, L"C:\\Tools\\App\\RBT1.tmp");
+    EXPECT_EQ(files.scheduled[0].second, L"C:\\Tools\\App\\app.exe");
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\RBT1.tmp"), L"app.exe");
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.dll"}));
+    EXPECT_TRUE(dialogs.reports.empty());
+}
+
+TEST_F(CopyStep, AReplacementTheSystemRefusesIsListedNotReportedAsDone) {
+    files.AddFolder(L"C:\\Tools");
+    files.AddFolder(L"C:\\Tools\\App");
+    files.AddFile(L"C:\\Tools\\App\\app.exe", 1, L"running");
+    files.locked.insert(Fold(L"C:\\Tools\\App\\app.exe"));
+    files.canSchedule = false;
+    ini.Write(L"CopyFile", L"0", L"app.exe");
+    ini.Write(L"CopyFile", L"Reboot", L"1");
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_NE(dialogs.reports[0].find(L"C:\\Tools\\App\\app.exe\r\n"), std::wstring::npos);
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\RBT1.tmp"));  // the stand-in is not left behind
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"1");
+    EXPECT_FALSE(ini.Has(L"CopiedFile", L"0"));
+}
+
+TEST_F(CopyStep, ThePackageItselfIsCopiedWhenChosenAndRecordedWhatever) {
+    ini.Write(L"CopyFile", L"Self", L"pkg.zip");
+    Run(true);
+    EXPECT_EQ(ini.Get(L"Check", L"Copy"), L"2");
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\pkg.zip"), L"pkg.zip");
+    ini.Write(L"CopyFile", L"Self", L"lost.zip");
+    Run(true);
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"0"), L"C:\\Tools\\App\\lost.zip");
+}
+
+TEST(InstallRecord, AVersionUpKeepsTheEarlierEntries) {
+    FakeProfile now{{L"MakedDirectory", L"0", L"C:\\App"}, {L"MakedDirectory", L"Count", L"1"},
+                    {L"CopiedFile", L"0", L"C:\\App\\app.exe"}, {L"CopiedFile", L"Count", L"1"}};
+    FakeProfile earlier{{L"MakedDirectory", L"0", L"C:\\APP"}, {L"MakedDirectory", L"1", L"C:\\App\\old"},
+                        {L"MakedDirectory", L"Count", L"2"}, {L"CopiedFile", L"0", L"c:\\app\\APP.exe"},
+                        {L"CopiedFile", L"1", L"C:\\App\\old\\gone.dll"}, {L"CopiedFile", L"2", L"C:\\App\\x.txt"},
+                        {L"CopiedFile", L"Count", L"3"}};
+    MergeInstallRecord(now, earlier);
+    EXPECT_EQ(now.Keys(L"MakedDirectory"), (std::vector<std::wstring>{L"C:\\App", L"C:\\App\\old"}));
+    EXPECT_EQ(now.Get(L"MakedDirectory", L"Count"), L"2");
+    EXPECT_EQ(now.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\App\\app.exe", L"C:\\App\\old\\gone.dll", L"C:\\App\\x.txt"}));
+    EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"3");
+    EXPECT_EQ(now.flushes, 3);
+}
+
+TEST(InstallRecord, NothingCopiedThisTimeLeavesNoGapBeforeTheEarlierEntries) {
+    FakeProfile now{{L"CopiedFile", L"Count", L"1"}};
+    FakeProfile earlier{{L"CopiedFile", L"Count", L"2"}, {L"CopiedFile", L"1", L"C:\\App\\a.exe"}};
+    MergeInstallRecord(now, earlier);
+    EXPECT_EQ(now.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe"}));
+    EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"1");
+}
+
+TEST(WinInit, TheEntryEndsTheRenameSectionOrStartsANewOne) {
+    const std::string entry = WinInitEntry("C:\\APP\\APP.EXE", "C:\\APP\\RBT1.TMP", false);
+    EXPECT_EQ(entry, "C:\\APP\\APP.EXE=C:\\APP\\RBT1.TMP\r\n");
+    EXPECT_EQ(WinInitEntry("", "C:\\APP\\DATA", true), "DIRNUL=C:\\APP\\DATA\r\n");
+    EXPECT_EQ(WinInitEntry("", "C:\\APP\\X.TXT", false), "NUL=C:\\APP\\X.TXT\r\n");
+
+    const struct {
+        std::string old, expected;
+    } cases[] = {
+        {"", "[Rename]\r\n" + entry},
+        {"[rename]\r\nNUL=C:\\A\r\n\r\n[Other]\r\nx=1\r\n",
+         "[rename]\r\nNUL=C:\\A\r\n\r\n" + entry + "[Other]\r\nx=1\r\n"},
+        {"[Other]\r\nx=1\r\n[Rename]\r\nNUL=C:\\A\r\n", "[Other]\r\nx=1\r\n[Rename]\r\nNUL=C:\\A\r\n" + entry},
+        {"[Rename]\nNUL=C:\\A\n\n[Other]\n", "[Rename]\nNUL=C:\\A\n[Other]\n[Rename]\r\n" + entry},
+        {"[Rename]\r\nNUL=C:\\A", "[Rename]\r\nNUL=C:\\A\n" + entry},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AddWinInitEntry(c.old, entry), c.expected) << c.old;
+}
+
+}  // namespace
+}  // namespace setup::testing
