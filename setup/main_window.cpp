@@ -7,7 +7,6 @@
 #include "paths.h"
 #include "readme_window.h"
 #include "resource.h"
-#include "text.h"
 #include "win_util.h"
 
 namespace setup {
@@ -42,14 +41,6 @@ void MoveBy(HWND dialog, HWND control, int dx, int dy, int dHeight = 0) {
 void SetBox(HWND dialog, int id, int check) {
     ShowWindow(GetDlgItem(dialog, id), OptionShown(check) ? SW_SHOW : SW_HIDE);
     CheckDlgButton(dialog, id, OptionChecked(check) ? BST_CHECKED : BST_UNCHECKED);
-}
-
-// `name` appended to `chosen` unless the chosen folder already ends with it.
-std::wstring WithName(const std::wstring& chosen, const std::wstring& name) {
-    if (name.empty()) return chosen;
-    const size_t at = FindNoCase(chosen, name);
-    if (at != std::wstring::npos && at + name.size() == chosen.size()) return chosen;
-    return JoinPath(chosen, name);
 }
 
 int CALLBACK StartAtFolder(HWND hwnd, UINT message, LPARAM, LPARAM data) {
@@ -103,6 +94,9 @@ INT_PTR CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
         if (self && HIWORD(wParam) == BN_CLICKED) self->Command(LOWORD(wParam));
         return TRUE;
     case kStartRun:
+        // Posted from the initialisation: the dialog shows only once its loop is idle.
+        ShowWindow(hwnd, SW_SHOW);
+        UpdateWindow(hwnd);
         if (self) self->Command(IDOK);
         return TRUE;
     case WM_PAINT:
@@ -304,7 +298,7 @@ void MainWindow::Command(int id) {
 void MainWindow::Browse() {
     const std::wstring chosen = PickFolder(hwnd_, app_.texts->browseTitle, ControlText(hwnd_, IDC_FOLDER), -1);
     if (chosen.empty()) return;
-    const std::wstring folder = WithName(chosen, ReadString(app_.ini(), L"Root", L"Name"));
+    const std::wstring folder = WithFolderName(chosen, ReadString(app_.ini(), L"Root", L"Name"));
     SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
 }
 
@@ -318,7 +312,7 @@ void MainWindow::PickMenuFolder() {
     const Texts& t = *app_.texts;
     const std::wstring title = std::wstring(t.menuPickerBefore) + L"\"" + name + L"\"" + t.menuPickerAfter;
     const std::wstring chosen = PickFolder(hwnd_, title, start, CSIDL_PROGRAMS);
-    if (!chosen.empty()) ini.Write(L"Menu", L"Change", WithName(chosen, name));
+    if (!chosen.empty()) ini.Write(L"Menu", L"Change", WithFolderName(chosen, name));
 }
 
 void MainWindow::RemovalBoxClicked() {

@@ -140,6 +140,13 @@ std::wstring DefaultInstallFolder(const std::wstring& rootName, System& system) 
     return drive + name;
 }
 
+std::wstring WithFolderName(const std::wstring& picked, const std::wstring& name) {
+    if (name.empty()) return picked;
+    const size_t at = FindNoCase(picked, name);
+    if (at != std::wstring::npos && at + name.size() == picked.size()) return picked;
+    return JoinPath(picked, name);
+}
+
 std::optional<std::wstring> PreviousInstallFolder(const std::wstring& uninstallString) {
     std::wstring program = uninstallString;
     if (!program.empty() && program[0] == L'"') {

@@ -30,6 +30,10 @@ std::wstring ExpandMacros(const std::wstring& text, const std::wstring& rootName
 // The install folder proposed for Root Name when no earlier installation is registered.
 std::wstring DefaultInstallFolder(const std::wstring& rootName, System& system);
 
+// A folder picked by the user with the product's folder `name` appended, unless the picked folder
+// already ends with it.
+std::wstring WithFolderName(const std::wstring& picked, const std::wstring& name);
+
 // The folder of an earlier installation from its uninstall command ("C:\App\Setup.exe uninstall"
 // or the same with the path in double quotes); none when the command names no folder.
 std::optional<std::wstring> PreviousInstallFolder(const std::wstring& uninstallString);

@@ -1082,6 +1082,20 @@ int CmdDrop(const Args& a) {
   return kOk;
 }
 
+// Keeps FILE open without sharing for MS milliseconds (a program using it), then closes it.
+int CmdHold(const Args& a) {
+  if (a.pos.size() < 2) return Fail(kUsage, L"hold FILE MS");
+  long long ms = 0;
+  if (!ParseNumber(a.pos[1], &ms) || ms < 0) return Fail(kUsage, L"hold FILE MS");
+  HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail(kFailed, L"cannot open " + a.pos[0]);
+  Out(L"HOLDING " + a.pos[0]);
+  fflush(stdout);
+  Sleep(static_cast<DWORD>(ms));
+  CloseHandle(h);
+  return kOk;
+}
+
 int CmdInfo(const Args&) {
   wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
   GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
@@ -1108,6 +1122,7 @@ int Usage() {
               L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
               L"  shortcut LNK TARGET [ARGS]\n"
               L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
+              L"  hold FILE MS\n"
               L"  info\n"
               L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
 }
@@ -1126,7 +1141,8 @@ int wmain(int argc, wchar_t** argv) {
       {L"controls", CmdControls}, {L"click", CmdClick},     {L"post", CmdPost},
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
-      {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"info", CmdInfo}};
+      {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
+      {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
   return Usage();

@@ -105,6 +105,15 @@ TEST(DefaultInstallFolder, MacroWordOrSystemDrive) {
     EXPECT_EQ(DefaultInstallFolder(L"%programs%\\App", sys), L"D:\\App");
 }
 
+TEST(WithFolderName, AppendedUnlessThePickedFolderEndsWithIt) {
+    EXPECT_EQ(WithFolderName(L"D:\\Tools", L"App"), L"D:\\Tools\\App");
+    EXPECT_EQ(WithFolderName(L"D:\\", L"App"), L"D:\\App");
+    EXPECT_EQ(WithFolderName(L"D:\\Tools\\app", L"App"), L"D:\\Tools\\app");
+    EXPECT_EQ(WithFolderName(L"D:\\App\\Old", L"App"), L"D:\\App\\Old\\App");  // only at the very end
+    EXPECT_EQ(WithFolderName(L"D:\\MyApp", L"App"), L"D:\\MyApp");                  // the first place found
+    EXPECT_EQ(WithFolderName(L"D:\\Tools", L""), L"D:\\Tools");
+}
+
 TEST(PreviousInstallFolder, QuotedOrNot) {
     EXPECT_EQ(PreviousInstallFolder(L"C:\\App\\Setup.exe"), L"C:\\App");
     EXPECT_EQ(PreviousInstallFolder(L"C:\\App\\Setup.exe uninstall"), L"C:\\App");
