@@ -18,7 +18,7 @@ cmake -S . -B build/w32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BU
 cmake --build build/w32 -j"$jobs"
 
 # Each program must need nothing but system DLLs.
-for exe in build/w64/zep/zep.exe build/w32/zep/zep.exe; do
+for exe in build/w64/zep/zep.exe build/w32/zep/zep.exe build/w64/setup/setup.exe build/w32/setup/setup.exe; do
   objdump=x86_64-w64-mingw32-objdump
   extra=$($objdump -p "$exe" | awk '/DLL Name/ {print tolower($3)}' |
     grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|shell32.dll|comctl32.dll|ole32.dll|advapi32.dll|version.dll|winmm.dll|ws2_32.dll|msvcrt.dll|comdlg32.dll|oleaut32.dll|shlwapi.dll|uxtheme.dll|api-ms-win-.*' || true)
