@@ -2,13 +2,18 @@
 
 #include <shellapi.h>
 
+#include "associations.h"
 #include "file_copy.h"
 #include "go2.h"
 #include "install_record.h"
 #include "paths.h"
+#include "reg_entries.h"
 #include "resource.h"
 #include "text.h"
+#include "uninstall_registration.h"
 #include "win_util.h"
+#include "windows_registry.h"
+#include "windows_shell.h"
 
 namespace setup {
 
@@ -113,12 +118,22 @@ void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
 
 }  // namespace
 
+void RunGo2Entries(MainWindow& window, const std::wstring& kind) {
+    WindowsGo2Host host(window);
+    RunGo2(window.app().ini(), window.app().system, host, *window.app().texts, kind);
+}
+
 void RunInstallation(MainWindow& window) {
     SetupApp& app = window.app();
     IniFile& ini = app.ini();
     const Texts& t = *app.texts;
+    WindowsShell shell(window.hwnd(), t);
+    WindowsRegistry registry;
 
     for (int id : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) window.Hide(id);
+    // An earlier version's menu goes; the menu is made anew below.
+    IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
+    if (PathExists(earlier.path())) CleanUpMenu(earlier, app.files, shell);
     ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
     ini.Write(L"Menu", L"Change", L"");
     for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
@@ -137,26 +152,41 @@ void RunInstallation(MainWindow& window) {
     Pause(500);
     window.SetLabel(t.systemSetup);
 
-    for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO}) {
-        window.Hide(id);
+    ShellJob job{ini, app.system, app.files, shell};
+    const std::pair<int, void (*)(ShellJob&, bool, Registry&)> options[] = {
+        {IDC_MENU, [](ShellJob& j, bool on, Registry&) { on ? MakeMenuShortcuts(j) : RemoveMenuShortcuts(j); }},
+        {IDC_SHORTCUT, [](ShellJob& j, bool on, Registry&) {
+             on ? MakePlaceShortcut(j, L"Desktop") : RemovePlaceShortcut(j, L"Desktop");
+         }},
+        {IDC_STARTUP, [](ShellJob& j, bool on, Registry&) {
+             on ? MakePlaceShortcut(j, L"Startup") : RemovePlaceShortcut(j, L"Startup");
+         }},
+        {IDC_ASSOCIATE, [](ShellJob& j, bool on, Registry& r) {
+             on ? MakeAssociations(j.ini, r, j.system) : RemoveAssociations(j.ini, r, j.system);
+         }},
+        {IDC_SENDTO, [](ShellJob& j, bool on, Registry&) { on ? MakeSendToShortcuts(j) : RemoveSendToShortcuts(j); }},
+    };
+    for (const auto& [box, carryOut] : options) {
+        carryOut(job, window.Checked(box), registry);
+        window.Hide(box);
         Pause(500);
     }
+
+    RegisterUninstall(ini, registry);
+    WindowsFileReader reader;
+    for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
+        MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));
 
     LeaveSetupBehind(app, ReadString(ini, L"Root", L"Named"));
     for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
     Pause(500);
 
     OpenLastGo(app);
-    WindowsGo2Host host(window);
-    RunGo2(ini, app.system, host, t, L"Make");
+    RunGo2Entries(window, L"Make");
 
     window.SetLabel(t.completed);
     Pause(1000);
     ini.Flush();
-    window.Close();
-}
-
-void RunRemoval(MainWindow& window) {
     window.Close();
 }
 

@@ -6,7 +6,9 @@
 #include "install_run.h"
 #include "paths.h"
 #include "readme_window.h"
+#include "removal_run.h"
 #include "resource.h"
+#include "uninstall_registration.h"
 #include "win_util.h"
 
 namespace setup {
@@ -14,8 +16,6 @@ namespace setup {
 namespace {
 
 constexpr UINT kStartRun = WM_APP + 1;  // posted: the run starts once the window shows
-
-const wchar_t* const kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 struct OptionBox {
     int id;
@@ -132,7 +132,7 @@ void MainWindow::Initialise() {
     const std::wstring leaf = LeafName(ReadString(ini, L"Root", L"Name"));
     std::wstring folder;
     if (const auto previous = PreviousInstallFolder(
-            RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + leaf, L"UninstallString")))
+            RegistryString(HKEY_LOCAL_MACHINE, JoinPath(kUninstallKey, leaf), L"UninstallString")))
         folder = *previous;
     const std::wstring previousFolder = folder;
     if (folder.empty()) folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), app_.system);

@@ -3,6 +3,7 @@
 
 #include "background_window.h"
 #include "paths.h"
+#include "removal_run.h"
 #include "setup_app.h"
 #include "win_util.h"
 
@@ -39,6 +40,10 @@ void AskRestartAfterInstallation(const std::wstring& iniPath) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring word = ArgumentText();
+    if (word == L"remove") {
+        RemoveSelf();
+        return 0;
+    }
     const std::wstring program = ModulePath();
     const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
     if (word == L"reboot") {
@@ -64,5 +69,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     app.ini().Flush();
     if (app.backgroundPicture) DeleteObject(app.backgroundPicture);
+    if (app.removalCompleted) FinishRemoval(app);
     return 0;
 }

@@ -12,14 +12,22 @@ std::wstring WideFromAnsi(const std::string& text) {
     return out;
 }
 
-std::string AnsiFromWide(const std::wstring& text) {
+namespace {
+
+std::string Narrow(UINT codePage, const std::wstring& text) {
     if (text.empty()) return {};
     const int n =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
+
+}  // namespace
+
+std::string AnsiFromWide(const std::wstring& text) { return Narrow(CP_ACP, text); }
+
+std::string OemFromWide(const std::wstring& text) { return Narrow(CP_OEMCP, text); }
 
 std::wstring ModulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);

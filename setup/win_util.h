@@ -9,6 +9,7 @@ namespace setup {
 
 std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const std::wstring& text);
+std::string OemFromWide(const std::wstring& text);  // the console's code page
 
 std::wstring ModulePath();                 // this executable
 std::wstring CurrentFolder();

@@ -91,6 +91,22 @@ std::optional<std::wstring> WindowsFiles::MakeTempFile(const std::wstring& folde
 
 bool WindowsFiles::Remove(const std::wstring& path) { return DeleteFileW(path.c_str()); }
 
+bool WindowsFiles::RemoveFolder(const std::wstring& path) { return RemoveDirectoryW(path.c_str()); }
+
+bool WindowsFiles::Recycle(const std::wstring& path) { return RecycleFile(path); }
+
+std::vector<FoundFile> WindowsFiles::Find(const std::wstring& pattern) {
+    std::vector<FoundFile> found;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        found.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    return found;
+}
+
 namespace {
 
 std::string ShortAnsiPath(const std::wstring& path) {

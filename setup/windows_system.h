@@ -30,6 +30,9 @@ public:
     void SetNormalAttributes(const std::wstring& path) override;
     std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override;
     bool Remove(const std::wstring& path) override;
+    bool RemoveFolder(const std::wstring& path) override;
+    bool Recycle(const std::wstring& path) override;
+    std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) override;
 };
 

@@ -4,8 +4,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace setup {
+
+struct FoundFile {
+    std::wstring name;  // without its folder
+    bool folder = false;
+};
 
 class FileSystem {
 public:
@@ -19,6 +25,11 @@ public:
     // A new empty file with a unique name in `folder` whose name starts with `prefix`.
     virtual std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) = 0;
     virtual bool Remove(const std::wstring& path) = 0;
+    virtual bool RemoveFolder(const std::wstring& path) = 0;  // only an empty one goes
+    // Moves a file or folder to the recycle bin, silently.
+    virtual bool Recycle(const std::wstring& path) = 0;
+    // The matches of a pattern with wildcards ("C:\App\*.log"), "." and ".." included for "*".
+    virtual std::vector<FoundFile> Find(const std::wstring& pattern) = 0;
     // Rename `existing` to `replacement` at the next restart, or delete it when `replacement` is
     // empty. False when the system could not note it.
     virtual bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) = 0;

@@ -983,6 +983,109 @@ int CmdShortcut(const Args& a) {
   return code == kOk ? kOk : Fail(kFailed, L"could not write " + a.pos[0]);
 }
 
+// link LNK: what a shell shortcut holds. The show command is read from the file's header, since
+// Wine's IShellLink::GetShowCmd does not return the stored one.
+int CmdLink(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"link LNK");
+  Ole ole;
+  if (!ole.ok()) return Fail(kFailed, L"no OLE");
+  ole.coInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  int code = kFailed;
+  if (SUCCEEDED(ole.coCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+      if (SUCCEEDED(file->Load(a.pos[0].c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = L"", args[1024] = L"", work[MAX_PATH] = L"", icon[MAX_PATH] = L"";
+        int iconIndex = 0;
+        WORD hotkey = 0;
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetArguments(args, 1024);
+        link->GetWorkingDirectory(work, MAX_PATH);
+        link->GetIconLocation(icon, MAX_PATH, &iconIndex);
+        link->GetHotkey(&hotkey);
+        DWORD show = 0, got = 0;
+        HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+          SetFilePointer(h, 0x3C, nullptr, FILE_BEGIN);
+          ReadFile(h, &show, sizeof show, &got, nullptr);
+          CloseHandle(h);
+        }
+        Out(L"target=" + Esc(target));
+        Out(L"arguments=" + Esc(args));
+        Out(L"work=" + Esc(work));
+        Out(L"icon=" + Esc(icon) + L"," + Num(iconIndex));
+        Out(L"show=" + Num(show));
+        Out(L"hotkey=" + Hex(hotkey));
+        code = kOk;
+      }
+      file->Release();
+    }
+    link->Release();
+  }
+  ole.coUninitialize();
+  return code == kOk ? kOk : Fail(kFailed, L"could not read " + a.pos[0]);
+}
+
+// reg ROOT\KEY: the key and its sub-keys, depth first: "key=PATH" lines, then
+// "  NAME=TYPE:DATA" (sz text, dword decimal, binary hex; the default value's name is empty).
+void DumpKey(HKEY root, const std::wstring& path) {
+  HKEY key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  Out(L"key=" + Esc(path));
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD nameLength = 16384, type = 0, size = 0;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    std::vector<BYTE> data(size + 2);
+    nameLength = 16384;
+    RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+    std::wstring text;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      text = L"sz:" + Esc(std::wstring(reinterpret_cast<wchar_t*>(data.data()), size / sizeof(wchar_t)).c_str());
+    } else if (type == REG_DWORD) {
+      text = L"dword:" + Num(*reinterpret_cast<DWORD*>(data.data()));
+    } else {
+      text = L"binary:";
+      for (DWORD b = 0; b < size; ++b) {
+        wchar_t hex[3];
+        swprintf(hex, 3, L"%02x", data[b]);
+        text += hex;
+      }
+    }
+    Out(L"  " + Esc(name) + L"=" + text);
+  }
+  std::vector<std::wstring> subkeys;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subkeys.push_back(name);
+  }
+  RegCloseKey(key);
+  for (const auto& sub : subkeys) DumpKey(root, path + L"\\" + sub);
+}
+
+int CmdReg(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"reg ROOT\\KEY");
+  static const struct { const wchar_t* name; HKEY key; } roots[] = {
+      {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+      {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {L"HKEY_USERS", HKEY_USERS}};
+  const std::wstring& full = a.pos[0];
+  const size_t cut = full.find(L'\\');
+  const std::wstring rootName = full.substr(0, cut);
+  for (const auto& r : roots) {
+    if (_wcsicmp(rootName.c_str(), r.name) != 0) continue;
+    HKEY key;
+    const std::wstring path = cut == std::wstring::npos ? L"" : full.substr(cut + 1);
+    if (RegOpenKeyExW(r.key, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return Fail(kNotFound, L"no key " + full);
+    RegCloseKey(key);
+    DumpKey(r.key, path);
+    return kOk;
+  }
+  return Fail(kUsage, L"unknown root " + rootName);
+}
+
 // The files of a drag, as CF_HDROP.
 class FileData : public IDataObject {
  public:
@@ -1123,6 +1226,8 @@ int Usage() {
               L"  shortcut LNK TARGET [ARGS]\n"
               L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
               L"  hold FILE MS\n"
+              L"  link LNK\n"
+              L"  reg ROOT\\KEY\n"
               L"  info\n"
               L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
 }
@@ -1142,6 +1247,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
+      {L"link", CmdLink},         {L"reg", CmdReg},
       {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);

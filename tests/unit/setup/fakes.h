@@ -9,6 +9,8 @@
 #include "file_system.h"
 #include "paths.h"
 #include "profile.h"
+#include "registry.h"
+#include "shortcuts.h"
 #include "system.h"
 #include "text.h"
 
@@ -128,6 +130,35 @@ public:
         return name;
     }
     bool Remove(const std::wstring& path) override { return files.erase(Fold(path)) != 0; }
+    bool RemoveFolder(const std::wstring& path) override {
+        if (!folders.count(Fold(path)) || !Find(JoinPath(path, L"*")).empty()) return false;
+        folders.erase(Fold(path));
+        return true;
+    }
+    bool Recycle(const std::wstring& path) override {
+        if (locked.count(Fold(path)) || !files.count(Fold(path))) return false;
+        recycled.push_back(path);
+        return Remove(path);
+    }
+    // Patterns: a folder and a name with at most one "*" (enough for "*" and "*.log").
+    std::vector<FoundFile> Find(const std::wstring& pattern) override {
+        const std::wstring folder = Fold(FolderOf(pattern)) + L"\\", name = Fold(LeafName(pattern));
+        const size_t star = name.find(L'*');
+        auto matches = [&](const std::wstring& leaf) {
+            if (star == std::wstring::npos) return leaf == name;
+            return leaf.size() >= name.size() - 1 && leaf.compare(0, star, name, 0, star) == 0 &&
+                   leaf.compare(leaf.size() - (name.size() - star - 1), std::wstring::npos, name, star + 1) == 0;
+        };
+        std::vector<FoundFile> found;
+        auto scan = [&](const std::wstring& path, bool folder_) {
+            if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return;
+            const std::wstring leaf = path.substr(folder.size());
+            if (leaf.find(L'\\') == std::wstring::npos && matches(leaf)) found.push_back({leaf, folder_});
+        };
+        for (const auto& [path, file] : files) scan(path, false);
+        for (const auto& path : folders) scan(path, true);
+        return found;
+    }
     bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) override {
         if (!canSchedule) return false;
         scheduled.emplace_back(existing, replacement);
@@ -145,8 +176,131 @@ public:
     std::set<std::wstring> locked, readOnly, refusedFolders;
     bool canSchedule = true;
     int temporaries = 0;
-    std::vector<std::wstring> copies;
+    std::vector<std::wstring> copies, recycled;
     std::vector<std::pair<std::wstring, std::wstring>> scheduled;
+};
+
+// A registry: keys by root and folded path, values by folded name. Keys listed in `undeletable`
+// cannot be deleted (no rights).
+class FakeRegistry : public Registry {
+public:
+    struct Value {
+        std::wstring type, data;  // "sz" text, "dword" decimal, "binary" hex
+    };
+    using Key = std::pair<RegRoot, std::wstring>;
+
+    bool KeyExists(RegRoot root, const std::wstring& key) override { return keys.count({root, Fold(key)}) != 0; }
+    bool CreateKey(RegRoot root, const std::wstring& key) override {
+        if (refused.count(Fold(key))) return false;
+        for (std::wstring k = Fold(key); !k.empty(); k = FolderOf(k)) keys[{root, k}];
+        return true;
+    }
+    std::optional<std::wstring> FirstSubkey(RegRoot root, const std::wstring& key) override {
+        for (const auto& [k, values] : keys)
+            if (k.first == root && FolderOf(k.second) == Fold(key)) return LeafName(k.second);
+        return std::nullopt;
+    }
+    bool HasSubkeyOrValue(RegRoot root, const std::wstring& key) override {
+        auto it = keys.find({root, Fold(key)});
+        return it != keys.end() && (!it->second.empty() || FirstSubkey(root, key));
+    }
+    bool DeleteKey(RegRoot root, const std::wstring& key) override {
+        ++deleteAttempts;
+        if (!KeyExists(root, key) || FirstSubkey(root, key) || undeletable.count(Fold(key))) return false;
+        keys.erase({root, Fold(key)});
+        deleted.push_back(key);
+        return true;
+    }
+    std::optional<std::wstring> ReadString(RegRoot root, const std::wstring& key, const std::wstring& name) override {
+        auto v = Get(root, key, name);
+        if (!v || v->type != L"sz") return std::nullopt;
+        return v->data;
+    }
+    bool ValueExists(RegRoot root, const std::wstring& key, const std::wstring& name) override {
+        return Get(root, key, name).has_value();
+    }
+    bool DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) override {
+        auto it = keys.find({root, Fold(key)});
+        return it != keys.end() && it->second.erase(Fold(name)) != 0;
+    }
+    bool WriteString(RegRoot root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& value) override {
+        return Put(root, key, name, {L"sz", value});
+    }
+    bool WriteDword(RegRoot root, const std::wstring& key, const std::wstring& name, uint32_t value) override {
+        return Put(root, key, name, {L"dword", std::to_wstring(value)});
+    }
+    bool WriteBinary(RegRoot root, const std::wstring& key, const std::wstring& name,
+                     const std::vector<uint8_t>& value) override {
+        std::wstring hex;
+        for (uint8_t b : value) {
+            const wchar_t digits[] = L"0123456789abcdef";
+            hex += digits[b >> 4];
+            hex += digits[b & 15];
+        }
+        return Put(root, key, name, {L"binary", hex});
+    }
+
+    std::optional<Value> Get(RegRoot root, const std::wstring& key, const std::wstring& name) {
+        auto it = keys.find({root, Fold(key)});
+        if (it == keys.end()) return std::nullopt;
+        auto v = it->second.find(Fold(name));
+        if (v == it->second.end()) return std::nullopt;
+        return v->second;
+    }
+    std::wstring Text(RegRoot root, const std::wstring& key, const std::wstring& name) {
+        auto v = Get(root, key, name);
+        return v ? v->type + L":" + v->data : L"(none)";
+    }
+
+    std::map<Key, std::map<std::wstring, Value>> keys;
+    std::set<std::wstring> undeletable, refused;
+    std::vector<std::wstring> deleted;
+    int deleteAttempts = 0;
+
+private:
+    bool Put(RegRoot root, const std::wstring& key, const std::wstring& name, Value value) {
+        auto it = keys.find({root, Fold(key)});
+        if (it == keys.end()) return false;
+        it->second[Fold(name)] = std::move(value);
+        return true;
+    }
+};
+
+// The user's shell: folders of a Japanese Windows, shortcuts kept in a map.
+class FakeShell : public Shell {
+public:
+    std::wstring ShellFolder(const std::wstring& name) override {
+        auto it = folders.find(Fold(name));
+        return it == folders.end() ? L"" : it->second;
+    }
+    bool MakeShortcut(const std::wstring& link, const Shortcut& shortcut) override {
+        if (!files.Exists(FolderOf(link))) return false;
+        shortcuts[Fold(link)] = shortcut;
+        files.AddFile(link, 1);
+        return true;
+    }
+    void DeleteShortcut(const std::wstring& link) override {
+        shortcuts.erase(Fold(link));
+        files.Remove(link);
+    }
+    void OpenFolder(const std::wstring& folder) override { opened.push_back(folder); }
+    void Pause(unsigned ms) override { paused += ms; }
+    void ReportMenuNotMade(const std::wstring& folder) override { reports.push_back(folder); }
+
+    explicit FakeShell(FakeFiles& f) : files(f) {
+        for (const auto& [name, path] : folders) files.AddFolder(path);
+    }
+    FakeFiles& files;
+    std::map<std::wstring, std::wstring> folders{
+        {L"programs", L"C:\\Users\\taro\\Start Menu\\Programs"},
+        {L"sendto", L"C:\\Users\\taro\\SendTo"},
+        {L"desktop", L"C:\\Users\\taro\\Desktop"},
+        {L"startup", L"C:\\Users\\taro\\Start Menu\\Programs\\Startup"},
+    };
+    std::map<std::wstring, Shortcut> shortcuts;
+    std::vector<std::wstring> opened, reports;
+    unsigned paused = 0;
 };
 
 }  // namespace setup::testing

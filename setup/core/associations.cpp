@@ -1,0 +1,119 @@
+#include "associations.h"
+
+#include "paths.h"
+#include "text.h"
+
+namespace setup {
+
+std::wstring AssociationCommand(const std::wstring& command, const std::wstring& installFolder, System& system) {
+    std::wstring program, rest;
+    const bool quoted = !command.empty() && command[0] == L'"';
+    if (quoted) {
+        const size_t close = command.find(L'"', 1);
+        program = command.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+        rest = close == std::wstring::npos ? L"" : command.substr(close + 1);
+    } else {
+        const size_t separator = command.find_first_of(L" \t");
+        program = command.substr(0, separator);
+        rest = separator == std::wstring::npos ? L"" : command.substr(separator + 1);
+    }
+    const auto resolved = ResolvePath(program, installFolder, PathMode::Program, system);
+    if (!resolved) return {};
+    return quoted ? L"\"" + *resolved + L"\"" + rest : *resolved + L" " + rest;
+}
+
+namespace {
+
+struct Association {
+    std::wstring ext, kind, icon, iconNo, verb, verb2, command;
+    bool force = false;
+    bool foreign = false;  // the extension belongs to another class: only Verb2 is ours
+};
+
+// The association of one section, with the extension's current owner taken into account.
+Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring& section, bool making) {
+    Association a;
+    a.ext = ReadString(ini, section, L"Ext", 256);
+    a.kind = ReadString(ini, section, L"Kind");
+    a.icon = ReadString(ini, section, L"Icon");
+    a.iconNo = ReadString(ini, section, L"IconNo");
+    a.verb = ReadString(ini, section, L"Verb", 256);
+    a.verb2 = ReadString(ini, section, L"Verb2", 256);
+    a.command = ReadString(ini, section, L"Command");
+    a.force = ini.ReadInt(section, L"Force", 0) != 0;
+    const auto owner = registry.ReadString(RegRoot::ClassesRoot, a.ext, L"");
+    if (owner && !EqualNoCase(*owner, a.kind)) {
+        if (a.force) {
+            if (making) registry.WriteString(RegRoot::ClassesRoot, a.ext, L"Old Name", *owner);
+        } else {
+            a.foreign = true;
+            a.kind = *owner;
+            a.verb = a.verb2;
+        }
+    }
+    return a;
+}
+
+template <typename Action>
+void ForEachAssociation(Profile& ini, Action action) {
+    for (int i = 0;; ++i) {
+        const std::wstring section = L"Ext" + std::to_wstring(i);
+        if (ReadString(ini, section, L"Ext", 256).empty()) return;
+        action(section);
+    }
+}
+
+std::wstring VerbCommandPath(const Association& a) {
+    return JoinPath(JoinPath(a.kind, L"shell\\") + a.verb, L"command") + L"\\";
+}
+
+}  // namespace
+
+void MakeAssociations(Profile& ini, Registry& registry, System& system) {
+    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    ForEachAssociation(ini, [&](const std::wstring& section) {
+        const Association a = ReadAssociation(ini, registry, section, true);
+        if (!a.foreign) {
+            if (ini.ReadInt(L"Check", L"Ext", 3) < 2) ini.Write(L"Check", L"Ext", L"2");
+            SetClassValue(registry, a.ext + L"\\", a.kind);
+            SetClassValue(registry, a.kind + L"\\", a.kind);
+            if (!a.icon.empty()) {
+                if (const auto icon = ResolvePath(a.icon, root, PathMode::Program, system))
+                    SetClassValue(registry, JoinPath(a.kind, L"DefaultIcon\\"),
+                                  a.iconNo.empty() ? *icon : *icon + L"," + a.iconNo);
+            }
+        }
+        if (!a.verb.empty()) {
+            const std::wstring command = AssociationCommand(a.command, root, system);
+            if (!command.empty()) SetClassValue(registry, VerbCommandPath(a), command);
+        }
+    });
+}
+
+void RemoveAssociations(Profile& ini, Registry& registry, System&) {
+    ForEachAssociation(ini, [&](const std::wstring& section) {
+        const Association a = ReadAssociation(ini, registry, section, false);
+        const RegRoot classes = RegRoot::ClassesRoot;
+        if (!a.foreign) {
+            if (ini.ReadInt(L"Check", L"Ext", 0) != 0) ini.Write(L"Check", L"Ext", L"1");
+            if (const auto old = registry.ReadString(classes, a.ext, L"Old Name")) {
+                registry.WriteString(classes, a.ext, L"", *old);
+                registry.DeleteValue(classes, a.ext, L"Old Name");
+            } else {
+                registry.DeleteValue(classes, a.ext, L"");
+                registry.DeleteKey(classes, a.ext);
+            }
+            if (!a.icon.empty()) {
+                const std::wstring icon = JoinPath(a.kind, L"DefaultIcon");
+                registry.DeleteValue(classes, icon, L"");
+                registry.DeleteKey(classes, icon);
+                registry.DeleteKey(classes, a.kind);
+            }
+        }
+        if (a.verb.empty()) return;
+        if (a.foreign) DeleteKeyTree(registry, classes, JoinPath(JoinPath(a.kind, L"shell"), a.verb2));
+        else DeleteKeyTree(registry, classes, a.kind);
+    });
+}
+
+}  // namespace setup

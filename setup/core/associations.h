@@ -1,0 +1,18 @@
+// File associations ("Ext%d" sections): the extension's class, its icon and its verb; a class that
+// another program owns is respected unless Force takes it over (and gives it back at removal).
+#pragma once
+#include <string>
+
+#include "profile.h"
+#include "registry.h"
+#include "system.h"
+
+namespace setup {
+
+// A Command as the program (resolved in program mode) and the rest, put together again.
+std::wstring AssociationCommand(const std::wstring& command, const std::wstring& installFolder, System& system);
+
+void MakeAssociations(Profile& ini, Registry& registry, System& system);
+void RemoveAssociations(Profile& ini, Registry& registry, System& system);
+
+}  // namespace setup

@@ -1,0 +1,37 @@
+#include "registry.h"
+
+#include "paths.h"
+#include "text.h"
+
+namespace setup {
+
+RegRoot RegRootNamed(const std::wstring& name) {
+    static const std::pair<const wchar_t*, RegRoot> kRoots[] = {
+        {L"HKEY_CLASSES_ROOT", RegRoot::ClassesRoot},         {L"HKEY_CURRENT_CONFIG", RegRoot::CurrentConfig},
+        {L"HKEY_CURRENT_USER", RegRoot::CurrentUser},         {L"HKEY_USERS", RegRoot::Users},
+        {L"HKEY_PERFORMANCE_DATA", RegRoot::PerformanceData}, {L"HKEY_DYN_DATA", RegRoot::DynData},
+    };
+    for (const auto& [text, root] : kRoots)
+        if (EqualNoCase(name, text)) return root;
+    return RegRoot::LocalMachine;
+}
+
+bool DeleteKeyTree(Registry& registry, RegRoot root, const std::wstring& key) {
+    if (!registry.KeyExists(root, key)) return false;
+    while (const auto sub = registry.FirstSubkey(root, key)) {
+        if (!DeleteKeyTree(registry, root, JoinPath(key, *sub))) return false;  // it stays: no second try
+    }
+    return registry.DeleteKey(root, key);
+}
+
+void DeleteKeyIfEmpty(Registry& registry, RegRoot root, const std::wstring& key) {
+    if (!registry.HasSubkeyOrValue(root, key)) registry.DeleteKey(root, key);
+}
+
+void SetClassValue(Registry& registry, const std::wstring& path, const std::wstring& text) {
+    const std::wstring key = FolderOf(path);
+    if (!registry.CreateKey(RegRoot::ClassesRoot, key)) return;
+    registry.WriteString(RegRoot::ClassesRoot, key, LeafName(path), text);
+}
+
+}  // namespace setup

@@ -1,0 +1,137 @@
+#include "removal.h"
+
+#include <algorithm>
+
+#include "paths.h"
+#include "text.h"
+
+namespace setup {
+
+namespace {
+
+// Entries Count - 1 down to `last` of a record section (empty ones skipped).
+std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& section, int last) {
+    std::vector<std::wstring> entries;
+    for (int i = ini.ReadInt(section, L"Count", 0) - 1; i >= last; --i) {
+        std::wstring entry = ReadString(ini, section, std::to_wstring(i));
+        if (!entry.empty()) entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::wstring InstallFolder(Profile& ini) {
+    std::wstring root = ReadString(ini, L"Root", L"Named");
+    return root.empty() ? ReadString(ini, L"MakedDirectory", L"0") : root;
+}
+
+bool IsInstallFolderOrAbove(const std::wstring& folder, const std::wstring& installFolder) {
+    return EqualNoCase(folder, installFolder) || StartsWithNoCase(installFolder, JoinPath(folder, L""));
+}
+
+// The folders made, the deepest first, but for the install folder and the folders made for it.
+std::vector<std::wstring> MadeFolders(Profile& ini) {
+    std::vector<std::wstring> folders = RecordLatestFirst(ini, L"MakedDirectory", 1);
+    const std::wstring installFolder = InstallFolder(ini);
+    folders.erase(std::remove_if(folders.begin(), folders.end(),
+                                 [&](const std::wstring& f) { return IsInstallFolderOrAbove(f, installFolder); }),
+                  folders.end());
+    return folders;
+}
+
+// Del and DirRemove entries resolved against the install folder; none without one (they would
+// name files wherever removal happens to run).
+std::vector<std::wstring> ResolvedList(Profile& ini, System& system, const std::wstring& section, int first) {
+    std::vector<std::wstring> paths;
+    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    if (root.empty()) return paths;
+    for (const std::wstring& entry : ReadList(ini, section, first))
+        if (const auto path = ResolvePath(entry, root, PathMode::Plain, system)) paths.push_back(*path);
+    return paths;
+}
+
+// The files that match the Del patterns.
+std::vector<std::wstring> DelMatches(Profile& ini, FileSystem& files, System& system) {
+    std::vector<std::wstring> matches;
+    for (const std::wstring& pattern : ResolvedList(ini, system, L"Del", 0))
+        for (const FoundFile& found : files.Find(pattern))
+            if (!found.folder) matches.push_back(JoinPath(FolderOf(pattern), found.name));
+    return matches;
+}
+
+bool HoldsMoreThanSetup(FileSystem& files, const std::wstring& folder) {
+    for (const FoundFile& found : files.Find(JoinPath(folder, L"*"))) {
+        if (found.name.empty() || found.name[0] == L'.') continue;
+        if (EqualNoCase(found.name, L"setup.exe") || EqualNoCase(found.name, L"setup.ini")) continue;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system) {
+    const bool force = ini.ReadInt(L"Del", L"Force", 0) != 0;
+    auto remove = [&](const std::wstring& path) {
+        if (force) files.SetNormalAttributes(path);
+        files.Recycle(path);
+    };
+    for (const std::wstring& path : DelMatches(ini, files, system)) remove(path);
+    for (const std::wstring& path : RecordLatestFirst(ini, L"CopiedFile", 0)) remove(path);
+    for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1)) files.RemoveFolder(folder);
+    for (const std::wstring& folder : MadeFolders(ini)) files.RemoveFolder(folder);
+}
+
+std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& system) {
+    std::vector<std::wstring> left;
+    for (const std::wstring& path : DelMatches(ini, files, system)) left.push_back(path);
+    for (const std::wstring& path : RecordLatestFirst(ini, L"CopiedFile", 0))
+        if (files.Exists(path)) left.push_back(path);
+    for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1))
+        if (files.Exists(folder)) left.push_back(folder);
+    for (const std::wstring& folder : MadeFolders(ini))
+        if (files.Exists(folder)) left.push_back(folder);
+    const std::wstring installFolder = InstallFolder(ini);
+    if (!installFolder.empty() && HoldsMoreThanSetup(files, installFolder)) left.push_back(installFolder);
+    return left;
+}
+
+std::wstring MadeParentsOfInstallFolder(Profile& ini) {
+    const std::wstring installFolder = InstallFolder(ini);
+    std::wstring text;
+    for (const std::wstring& folder : RecordLatestFirst(ini, L"MakedDirectory", 0)) {
+        if (EqualNoCase(folder, installFolder) || !IsInstallFolderOrAbove(folder, installFolder)) continue;
+        text += (text.empty() ? L"" : L"|") + folder;
+    }
+    return text;
+}
+
+std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::wstring& folder) {
+    std::vector<std::wstring> parents;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(L'|', at);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring parent = text.substr(at, end - at);
+        if (!parent.empty() && !EqualNoCase(parent, folder) && IsInstallFolderOrAbove(parent, folder))
+            parents.push_back(std::move(parent));
+        at = end + 1;
+    }
+    std::stable_sort(parents.begin(), parents.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    return parents;
+}
+
+std::wstring SelfRemovalBatch(const std::wstring& program, const std::vector<std::wstring>& folders,
+                              const std::wstring& batch) {
+    // A "%" in a path would be taken for a variable.
+    auto quoted = [](const std::wstring& path) {
+        std::wstring out = L"\"";
+        for (wchar_t c : path) out += c == L'%' ? std::wstring(L"%%") : std::wstring(1, c);
+        return out + L"\"";
+    };
+    std::wstring text = L":Repeat\r\ndel " + quoted(program) + L"\r\nif exist " + quoted(program) + L" goto Repeat\r\n";
+    for (const std::wstring& folder : folders) text += L"rmdir " + quoted(folder) + L"\r\n";
+    return text + L"del " + quoted(batch) + L"\r\n";
+}
+
+}  // namespace setup

@@ -1,0 +1,34 @@
+// Removal of what an installation recorded: the files to the recycle bin, the folders, and what is
+// left afterwards.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "file_system.h"
+#include "profile.h"
+#include "system.h"
+
+namespace setup {
+
+// Del patterns and CopiedFile entries to the recycle bin (the latest copied first), then the
+// DirRemove folders and the folders made (the deepest first). The install folder and the folders
+// made for it stay for the self-removal, which runs after setup has ended.
+void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system);
+
+// What removal should have removed and is still there, files before folders. The install folder is
+// one only while it holds more than setup's own Setup.exe and Setup.ini.
+std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& system);
+
+// The folders made for the install folder (its parents that were not there), the deepest first:
+// they go with it once setup.exe has ended, each only when empty. Handed to the self-removal as
+// one text ("|" between folders, a character no path holds).
+std::wstring MadeParentsOfInstallFolder(Profile& ini);
+// The folders of such a text that are above `folder`, the deepest first; nothing else is taken.
+std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::wstring& folder);
+
+// The batch file that deletes `program` once its process has ended, then removes `folders` (each
+// only when empty) and itself.
+std::wstring SelfRemovalBatch(const std::wstring& program, const std::vector<std::wstring>& folders,
+                              const std::wstring& batch);
+
+}  // namespace setup

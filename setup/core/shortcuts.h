@@ -1,0 +1,67 @@
+// The shortcuts setup places in the user's shell: the Start-menu folder with its shortcuts, Send To,
+// the Desktop and the Startup folder.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+#include "profile.h"
+#include "system.h"
+
+namespace setup {
+
+// Window states of a shortcut, as the system numbers them.
+constexpr int kShowNormal = 1, kShowMaximized = 3, kShowMinimizedNoActive = 7;
+
+struct Shortcut {
+    std::wstring target, arguments, icon, workFolder;
+    int iconIndex = 0;
+    int show = kShowNormal;
+    uint16_t hotKey = 0;  // low byte the key, high byte the modifiers; 0: none
+};
+
+// Show 0 normal, 1 maximised, 2 minimised without activation, anything else normal.
+int ShowCommand(int show);
+// Short: "\" + a decimal number, or the key of the first character; always with Ctrl and Alt.
+uint16_t HotKey(const std::wstring& text);
+
+// What the shortcut operations need of the shell, beyond files and folders.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // "Programs", "SendTo", "Desktop", "Startup" of the user's shell folders; empty when unknown.
+    virtual std::wstring ShellFolder(const std::wstring& name) = 0;
+    virtual bool MakeShortcut(const std::wstring& link, const Shortcut& shortcut) = 0;
+    virtual void DeleteShortcut(const std::wstring& link) = 0;
+    virtual void OpenFolder(const std::wstring& folder) = 0;
+    virtual void Pause(unsigned ms) = 0;
+    virtual void ReportMenuNotMade(const std::wstring& folder) = 0;
+};
+
+// The settings file, the machine and its shell: what every operation below reads and acts on.
+struct ShellJob {
+    Profile& ini;
+    System& system;
+    FileSystem& files;
+    Shell& shell;
+};
+
+// The shortcut of a "Menu%d", "Send%d", Desktop or Startup section (none without Name or Path).
+std::optional<Shortcut> ReadShortcut(ShellJob& job, const std::wstring& section, bool withHotKey);
+
+// The Start-menu folder of a Setup.ini: Menu Named, else the Programs folder joined with Menu Name.
+std::wstring MenuFolder(Profile& ini, Shell& shell);
+
+void MakeMenuShortcuts(ShellJob& job);
+void RemoveMenuShortcuts(ShellJob& job);
+// The shortcuts another Setup.ini (an earlier version's) listed, and its menu folder when empty.
+void CleanUpMenu(Profile& other, FileSystem& files, Shell& shell);
+
+void MakeSendToShortcuts(ShellJob& job);
+void RemoveSendToShortcuts(ShellJob& job);
+
+// "Desktop" or "Startup".
+void MakePlaceShortcut(ShellJob& job, const std::wstring& place);
+void RemovePlaceShortcut(ShellJob& job, const std::wstring& place);
+
+}  // namespace setup

@@ -1,0 +1,18 @@
+// The entry in the system's list of installed programs, and the product's own registry keys.
+#pragma once
+#include "profile.h"
+#include "registry.h"
+
+namespace setup {
+
+inline constexpr const wchar_t* kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The uninstall command of an installation in `installFolder`: its Setup.exe, quoted (a path with
+// blanks must not be taken for a shorter one), with " uninstall" for an automatic removal.
+std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic);
+
+void RegisterUninstall(Profile& ini, Registry& registry);
+// The registration and the product's keys under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+void UnregisterUninstall(Profile& ini, Registry& registry);
+
+}  // namespace setup

@@ -1,0 +1,139 @@
+#include "removal_run.h"
+
+#include "associations.h"
+#include "install_run.h"
+#include "paths.h"
+#include "reg_entries.h"
+#include "removal.h"
+#include "resource.h"
+#include "uninstall_registration.h"
+#include "win_util.h"
+#include "windows_registry.h"
+#include "windows_shell.h"
+
+namespace setup {
+
+namespace {
+
+// The folders made above the install folder, handed from the removal to the "remove" instance.
+constexpr const wchar_t* kMadeFolders = L"SETUP_MADE_FOLDERS";
+
+// What could not be removed: listed (with Del ShowError), or, with Del Reboot, removed at restart.
+void ReportLeftovers(MainWindow& window) {
+    SetupApp& app = window.app();
+    IniFile& ini = app.ini();
+    const std::vector<std::wstring> left = Leftovers(ini, app.files, app.system);
+    const bool reboot = ini.ReadInt(L"Del", L"Reboot", 0) != 0;
+    app.pendingAtRestart = !left.empty() && reboot;
+    if (left.empty() || (ini.ReadInt(L"Del", L"ShowError", 0) == 0 && !app.pendingAtRestart)) return;
+    std::wstring text;
+    if (app.pendingAtRestart) {
+        app.files.ScheduleAtRestart(ModulePath(), L"");
+        app.files.ScheduleAtRestart(ini.path(), L"");
+        text = app.texts->deleteAfterRestart;
+    } else {
+        text = app.texts->notDeleted;
+    }
+    for (const std::wstring& path : left) {
+        text += path + L"\n";
+        if (reboot) app.files.ScheduleAtRestart(path, L"");
+    }
+    if (app.pendingAtRestart) {
+        // No "remove" instance follows: the install folder and the folders made for it go then too.
+        const std::wstring root = ReadString(ini, L"Root", L"Named");
+        const std::wstring parents = MadeParentsOfInstallFolder(ini);
+        if (!root.empty()) app.files.ScheduleAtRestart(root, L"");
+        for (const std::wstring& parent : ParentsToRemove(parents, root)) app.files.ScheduleAtRestart(parent, L"");
+    }
+    MessageBoxW(window.hwnd(), text.c_str(), app.texts->deleteCaption, MB_OK | MB_ICONWARNING);
+    window.RepaintBackground();
+}
+
+}  // namespace
+
+void RunRemoval(MainWindow& window) {
+    SetupApp& app = window.app();
+    IniFile& ini = app.ini();
+    const Texts& t = *app.texts;
+    WindowsShell shell(window.hwnd(), t);
+    WindowsRegistry registry;
+    ShellJob job{ini, app.system, app.files, shell};
+
+    for (int id : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) window.Hide(id);
+    window.SetLabel(t.unsetupSystem);
+    RunGo2Entries(window, L"Erase");
+    IniFile folderIni(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
+    CleanUpMenu(folderIni, app.files, shell);
+    window.Hide(IDC_MENU);
+    Pause(500);
+    RemovePlaceShortcut(job, L"Desktop");
+    window.Hide(IDC_STARTUP);
+    Pause(500);
+    RemovePlaceShortcut(job, L"Startup");
+    window.Hide(IDC_SHORTCUT);
+    RemoveAssociations(ini, registry, app.system);
+    UnregisterUninstall(ini, registry);
+    window.Hide(IDC_ASSOCIATE);
+    Pause(500);
+    RemoveSendToShortcuts(job);
+    window.Hide(IDC_SENDTO);
+    Pause(500);
+    for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Erase", 4096)) EraseRegEntry(registry, line);
+
+    window.SetLabel(t.deletingFiles);
+    DeleteInstalledFiles(ini, app.files, app.system);
+    window.Hide(IDC_FOLDER);
+    Pause(500);
+    ReportLeftovers(window);
+
+    ini.Flush();
+    window.SetLabel(t.uninstallCompleted);
+    Pause(1000);
+    app.removalCompleted = true;
+    ini.Flush();
+    window.Close();
+}
+
+void FinishRemoval(SetupApp& app) {
+    if (app.pendingAtRestart) {
+        if (MessageBoxW(GetDesktopWindow(), app.texts->restartAfterRemoval, app.ProductName().c_str(),
+                        MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES)
+            RestartComputer();
+        return;
+    }
+    SetEnvironmentVariableW(kMadeFolders, MadeParentsOfInstallFolder(app.ini()).c_str());
+    RecycleFile(app.ini().path());
+    StartFollowUp(Quoted(ModulePath()) + L" remove", SW_SHOWNORMAL);
+}
+
+void RemoveSelf() {
+    Sleep(5000);
+    const std::wstring program = ModulePath();
+    const std::wstring folder = FolderOf(program);
+    std::vector<std::wstring> folders{folder};
+    wchar_t made[4096] = L"";
+    const DWORD n = GetEnvironmentVariableW(kMadeFolders, made, 4096);
+    if (n > 0 && n < 4096)
+        for (const std::wstring& parent : ParentsToRemove(made, folder)) folders.push_back(parent);
+
+    // A file of this user's own, under a name nobody else chose: it runs with this user's rights.
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring batch = JoinPath(temp, L"delus-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                                      std::to_wstring(attempt) + L".bat");
+        HANDLE h = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        const std::string text = OemFromWide(SelfRemovalBatch(program, folders, batch));  // as cmd reads it
+        DWORD written = 0;
+        const bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                        written == text.size();
+        CloseHandle(h);
+        if (ok) StartFollowUp(Quoted(JoinPath(WindowsSystem().SystemFolder(), L"cmd.exe")) + L" /c " + Quoted(batch),
+                              SW_HIDE);
+        return;
+    }
+}
+
+}  // namespace setup

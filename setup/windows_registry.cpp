@@ -1,0 +1,135 @@
+#include "windows_registry.h"
+
+#include <windows.h>
+
+#include "paths.h"
+
+namespace setup {
+
+namespace {
+
+HKEY Handle(RegRoot root) {
+    switch (root) {
+    case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegRoot::Users: return HKEY_USERS;
+    case RegRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RegRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
+    case RegRoot::DynData: return HKEY_DYN_DATA;
+    case RegRoot::LocalMachine: break;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+// An open key, closed (and, when changed, flushed) at the end of its scope.
+class Key {
+public:
+    Key(RegRoot root, const std::wstring& path, REGSAM access) : changes_((access & KEY_SET_VALUE) != 0) {
+        if (RegOpenKeyExW(Handle(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    }
+    ~Key() {
+        if (!key_) return;
+        if (changes_) RegFlushKey(key_);
+        RegCloseKey(key_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    explicit operator bool() const { return key_ != nullptr; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+    bool changes_;
+};
+
+const wchar_t* ValueName(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
+
+bool Write(RegRoot root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, size_t size) {
+    Key k(root, key, KEY_SET_VALUE);
+    return k && RegSetValueExW(k.get(), ValueName(name), 0, type, static_cast<const BYTE*>(data),
+                               static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool WindowsRegistry::KeyExists(RegRoot root, const std::wstring& key) {
+    return static_cast<bool>(Key(root, key, KEY_READ));
+}
+
+bool WindowsRegistry::CreateKey(RegRoot root, const std::wstring& key) {
+    HKEY created;
+    if (RegCreateKeyExW(Handle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
+        return false;
+    RegFlushKey(created);
+    RegCloseKey(created);
+    return true;
+}
+
+std::optional<std::wstring> WindowsRegistry::FirstSubkey(RegRoot root, const std::wstring& key) {
+    Key k(root, key, KEY_READ);
+    wchar_t name[256];
+    DWORD length = 256;
+    if (!k || RegEnumKeyExW(k.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(name, length);
+}
+
+bool WindowsRegistry::HasSubkeyOrValue(RegRoot root, const std::wstring& key) {
+    Key k(root, key, KEY_READ);
+    if (!k) return false;
+    wchar_t name[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(k.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) return true;
+    length = 256;
+    const LONG value = RegEnumValueW(k.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+    return value == ERROR_SUCCESS || value == ERROR_MORE_DATA;
+}
+
+bool WindowsRegistry::DeleteKey(RegRoot root, const std::wstring& key) {
+    const std::wstring parent = FolderOf(key);
+    if (parent.empty()) return RegDeleteKeyW(Handle(root), key.c_str()) == ERROR_SUCCESS;
+    Key k(root, parent, KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS);
+    return k && RegDeleteKeyW(k.get(), LeafName(key).c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> WindowsRegistry::ReadString(RegRoot root, const std::wstring& key,
+                                                        const std::wstring& name) {
+    DWORD size = 0;
+    const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    if (RegGetValueW(Handle(root), key.c_str(), ValueName(name), flags, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(Handle(root), key.c_str(), ValueName(name), flags, nullptr, value.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(wcslen(value.c_str()));
+    return value;
+}
+
+bool WindowsRegistry::ValueExists(RegRoot root, const std::wstring& key, const std::wstring& name) {
+    Key k(root, key, KEY_READ);
+    return k && RegQueryValueExW(k.get(), ValueName(name), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool WindowsRegistry::DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) {
+    Key k(root, key, KEY_SET_VALUE);
+    return k && RegDeleteValueW(k.get(), ValueName(name)) == ERROR_SUCCESS;
+}
+
+bool WindowsRegistry::WriteString(RegRoot root, const std::wstring& key, const std::wstring& name,
+                                  const std::wstring& value) {
+    return Write(root, key, name, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
+}
+
+bool WindowsRegistry::WriteDword(RegRoot root, const std::wstring& key, const std::wstring& name, uint32_t value) {
+    const DWORD data = value;
+    return Write(root, key, name, REG_DWORD, &data, sizeof data);
+}
+
+bool WindowsRegistry::WriteBinary(RegRoot root, const std::wstring& key, const std::wstring& name,
+                                  const std::vector<uint8_t>& value) {
+    return Write(root, key, name, REG_BINARY, value.data(), value.size());
+}
+
+}  // namespace setup

@@ -1,0 +1,61 @@
+#include "windows_shell.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "win_util.h"
+
+namespace setup {
+
+std::wstring WindowsShell::ShellFolder(const std::wstring& name) { return setup::ShellFolder(name); }
+
+bool WindowsShell::MakeShortcut(const std::wstring& link, const Shortcut& shortcut) {
+    // One COM session per shortcut.
+    if (FAILED(CoInitialize(nullptr))) return false;
+    bool saved = false;
+    IShellLinkW* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)))) {
+        shellLink->SetShowCmd(shortcut.show);
+        shellLink->SetArguments(shortcut.arguments.c_str());
+        if (shortcut.hotKey) shellLink->SetHotkey(shortcut.hotKey);
+        shellLink->SetPath(shortcut.target.c_str());
+        shellLink->SetIconLocation(shortcut.icon.c_str(), shortcut.iconIndex);
+        shellLink->SetWorkingDirectory(shortcut.workFolder.c_str());
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    CoUninitialize();
+    return saved;
+}
+
+void WindowsShell::DeleteShortcut(const std::wstring& link) {
+    SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(link.c_str());
+}
+
+void WindowsShell::OpenFolder(const std::wstring& folder) {
+    ShellExecuteW(owner_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void WindowsShell::Pause(unsigned ms) { setup::Pause(ms); }
+
+void WindowsShell::ReportMenuNotMade(const std::wstring& folder) {
+    MessageBoxW(owner_, folder.c_str(), texts_.menuNotMade, MB_OK | MB_ICONWARNING);
+}
+
+std::vector<uint8_t> WindowsFileReader::ReadBytes(const std::wstring& path) {
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? std::vector<uint8_t>(bytes->begin(), bytes->end()) : std::vector<uint8_t>();
+}
+
+std::wstring WindowsFileReader::ReadText(const std::wstring& path) {
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? WideFromAnsi(*bytes) : L"";
+}
+
+}  // namespace setup

@@ -1,0 +1,159 @@
+"""What setup places in the shell and the registry under Wine, and removal undoing it."""
+
+import re
+import time
+
+from setupapp import (MAIN, Distribution, answer_box, control, finish, installed_ini, linux_path, main_window,
+                      record, wait_file)
+from zeptest import ProbeError, unescape, wait_for
+
+APP = r"C:\Program Files\Shell Test"
+PROGRAMS = r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs"
+UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Shell Test"
+IDC_COPY = 1011
+
+
+def link(pc, path):
+    return {k: unescape(v) for k, v in (line.split("=", 1) for line in pc.probe("link", path).splitlines())}
+
+
+def reg(pc, key):
+    """{key: {name: "type:data"}} of a registry tree; {} when the key is missing."""
+    try:
+        out = pc.probe("reg", key)
+    except ProbeError:
+        return {}
+    tree, current = {}, None
+    for line in out.splitlines():
+        if line.startswith("key="):
+            current = tree.setdefault(unescape(line[4:]), {})
+        else:
+            name, value = line.strip().split("=", 1)
+            current[unescape(name)] = unescape(value)
+    return tree
+
+
+SHELL_INI = f"""
+[Setup]
+Name=Shell Test
+[Root]
+Name=%programs%\\Shell Test
+[Menu]
+Name=Shell Test
+[Menu0]
+Name=Shell Test
+Path=app.exe
+Arg=-x "y z"
+Icon=app.exe
+IconNo=1
+Show=1
+[Menu1]
+Name=Tools\\Editor
+Path=!C:\\windows\\notepad.exe
+Work=!C:\\
+[Desktop]
+Name=Shell Test
+Path=app.exe
+Short=z
+Show=2
+Work=data
+[Startup]
+Name=Shell Test
+Path=app.exe
+Short=\\112
+[Send0]
+Name=Shell Test
+Path=app.exe
+[Check]
+Menu=2
+Desktop=2
+Startup=2
+Send=2
+Ext=2
+[Ext0]
+Ext=.zt1
+Kind=ZtFile
+Icon=app.exe
+IconNo=0
+Verb=open
+Command="app.exe" /open %1
+[Ext1]
+Ext=.zt2
+Kind=ZtFile2
+Verb=open
+Verb2=ShellTestで開く
+Command=app.exe %1
+[Ext2]
+Ext=.zt3
+Kind=ZtFile3
+Verb=open
+Command=app.exe %1
+Force=1
+[Reg]
+Make0=HKEY_CURRENT_USER\\Software\\Acme\\Tool\\\\Size\\#D10
+Make1=HKEY_CURRENT_USER\\Software\\Acme\\Tool\\\\\\!on
+Make2=HKEY_CURRENT_USER\\Software\\Acme\\Tool\\\\Home\\%root%
+Make3=HKEY_CURRENT_USER\\Software\\Acme\\Tool\\\\Bytes\\#B0aFfz
+Make4=HKEY_CURRENT_USER\\Software\\Acme\\Empty\\
+Erase0=HKEY_CURRENT_USER\\Software\\Acme\\Tool
+Erase1=HKEY_CURRENT_USER\\Software\\Acme\\Empty
+[Registry]
+Company=Acme
+Name=Tool
+[MakeDirectory]
+1=data
+[CopyFile]
+0=app.exe
+1=lib.dll
+"""
+
+
+def install(pc, ini=SHELL_INI, files=None):
+    dist = Distribution(pc, ini, files or {"app.exe": b"MZ", "lib.dll": b"dll"})
+    for cls, owner in ((".zt2", "OtherFile"), (".zt3", "ForeignFile")):
+        pc.wine("reg", "add", rf"HKCR\{cls}", "/ve", "/d", owner, "/f")
+        pc.wine("reg", "add", rf"HKCR\{owner}\shell\open\command", "/ve", "/d", "other.exe %1", "/f")
+    setup = dist.start()
+    pc.click(main_window(pc, "Shell Test"), "実行")
+    finish(setup)
+    return dist
+
+
+def uninstall_command(pc):
+    return reg(pc, UNINSTALL)[UNINSTALL.split("\\", 1)[1]]["UninstallString"].split(":", 1)[1]
+
+
+def test_shortcuts_associations_and_registry_entries_are_where_they_belong(lan):
+    pc = lan.pc
+    install(pc)
+    menu = link(pc, PROGRAMS + r"\Shell Test\Shell Test.lnk")
+    assert menu["target"] == APP + r"\app.exe" and menu["arguments"] == '-x "y z"'
+    assert menu["work"] == APP and menu["icon"] == APP + r"\app.exe,1" and menu["show"] == "3"
+    editor = link(pc, PROGRAMS + r"\Shell Test\Tools\Editor.lnk")
+    assert editor["target"].lower() == r"c:\windows\notepad.exe" and editor["work"] == "C:\\"
+    desktop = link(pc, r"C:\users\root\Desktop\Shell Test.lnk")
+    assert (desktop["hotkey"], desktop["show"], desktop["work"]) == ("0x65a", "7", APP + r"\data")
+    startup = link(pc, PROGRAMS + r"\StartUp\Shell Test.lnk")
+    assert (startup["hotkey"], startup["show"]) == ("0x670", "1")
+    assert link(pc, r"C:\users\root\AppData\Roaming\Microsoft\Windows\SendTo\Shell Test.lnk")["target"] == APP + r"\app.exe"
+
+    classes = reg(pc, "HKEY_CLASSES_ROOT\\.zt1") | reg(pc, "HKEY_CLASSES_ROOT\\ZtFile")
+    assert classes[".zt1"][""] == "sz:ZtFile"
+    assert classes["ZtFile\\DefaultIcon"][""] == f"sz:{APP}\\app.exe,0"
+    assert classes["ZtFile\\shell\\open\\command"][""] == f'sz:"{APP}\\app.exe" /open %1'
+    foreign = reg(pc, "HKEY_CLASSES_ROOT\\.zt2") | reg(pc, "HKEY_CLASSES_ROOT\\OtherFile")
+    assert foreign[".zt2"][""] == "sz:OtherFile" and not reg(pc, "HKEY_CLASSES_ROOT\\ZtFile2")
+    assert foreign["OtherFile\\shell\\ShellTestで開く\\command"][""] == f"sz:{APP}\\app.exe %1"
+    forced = reg(pc, "HKEY_CLASSES_ROOT\\.zt3")[".zt3"]
+    assert (forced[""], forced["Old Name"]) == ("sz:ZtFile3", "sz:ForeignFile")
+
+    tool = reg(pc, r"HKEY_CURRENT_USER\Software\Acme")
+    assert tool[r"Software\Acme\Tool"] == {"Size": "dword:10", "": "sz:on", "Home": f"sz:{APP}\\",
+                                           "Bytes": "binary:0aff"}
+    assert r"Software\Acme\Empty" in tool
+    registration = reg(pc, UNINSTALL)[UNINSTALL.split("\\", 1)[1]]
+    assert registration == {"DisplayName": "sz:Shell Test", "UninstallString": f'sz:"{APP}\\Setup.exe"',
+                            "DisplayIcon": f"sz:{APP}\\Setup.exe", "InstallLocation": f"sz:{APP}"}
+    ini = installed_ini(pc, APP)
+    assert ini.get("LastGo", "Desktop") == r"C:\users\root\Desktop\Shell Test.lnk"
+    assert [ini.get("Check", k) for k in ("Menu", "Desktop", "Startup", "Send", "Ext")] == ["2"] * 5

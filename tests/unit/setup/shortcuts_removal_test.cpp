@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "removal.h"
+#include "shortcuts.h"
+
+namespace setup::testing {
+namespace {
+
+TEST(ShortcutKeys, ShowStatesAndHotKeys) {
+    EXPECT_EQ(ShowCommand(0), kShowNormal);
+    EXPECT_EQ(ShowCommand(1), kShowMaximized);
+    EXPECT_EQ(ShowCommand(2), kShowMinimizedNoActive);
+    EXPECT_EQ(ShowCommand(5), kShowNormal);
+    EXPECT_EQ(HotKey(L"Z"), 0x065A);       // Ctrl+Alt+Z
+    EXPECT_EQ(HotKey(L"z"), 0x065A);       // the letter's key, not numpad 9 (0x7A is F11)
+    EXPECT_EQ(HotKey(L"5"), 0x0635);
+    EXPECT_EQ(HotKey(L"\\112"), 0x0670);   // F1 by its key code
+    EXPECT_EQ(HotKey(L"\\368"), 0x0770);   // Shift (1) in the high byte stays
+    EXPECT_EQ(HotKey(L""), 0);
+    EXPECT_EQ(HotKey(L"あ"), 0);
+}
+
+class Places : public ::testing::Test {
+protected:
+    Places() {
+        sys.executables[Fold(L"C:\\App\\app.exe")] = L"C:\\App\\app.exe";
+        sys.files.insert(Fold(L"C:\\App\\app.exe"));
+        ini.Write(L"Root", L"Named", L"C:\\App");
+        ini.Write(L"Menu", L"Name", L"ZEP!");
+    }
+    void Section(const std::wstring& section, std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> keys) {
+        for (auto [k, v] : keys) ini.Write(section, k, v);
+    }
+    const Shortcut& At(const std::wstring& link) { return shell.shortcuts.at(Fold(link)); }
+
+    FakeProfile ini;
+    FakeSystem sys;
+    FakeFiles files;
+    FakeShell shell{files};
+    ShellJob job{ini, sys, files, shell};
+    const std::wstring programs = L"C:\\Users\\taro\\Start Menu\\Programs";
+};
+
+TEST_F(Places, MenuShortcutsWithSubFoldersAndTheirRemoval) {
+    Section(L"Menu0", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}, {L"Arg", L"-x"}, {L"Show", L"1"}});
+    Section(L"Menu1", {{L"Name", L"Tools\\Editor"}, {L"Path", L"!C:\\Windows\\notepad.exe"}, {L"Work", L"!C:\\"},
+                       {L"Icon", L"app.exe"}, {L"IconNo", L"2"}});
+    Section(L"Menu2", {{L"Name", L"\\Outside"}, {L"Path", L"app.exe"}, {L"Work", L"logs"}});
+    Section(L"Menu4", {{L"Name", L"after a gap"}, {L"Path", L"app.exe"}});
+    ini.Write(L"Check", L"Menu", L"1");
+    MakeMenuShortcuts(job);
+    const std::wstring menu = programs + L"\\ZEP!";
+    const Shortcut& main = At(menu + L"\\ZEP!.lnk");
+    EXPECT_EQ(main.target, L"C:\\App\\app.exe");
+    EXPECT_EQ(main.arguments, L"-x");
+    EXPECT_EQ(main.workFolder, L"C:\\App");
+    EXPECT_EQ(main.show, kShowMaximized);
+    EXPECT_EQ(main.hotKey, 0);
+    const Shortcut& editor = At(menu + L"\\Tools\\Editor.lnk");
+    EXPECT_EQ(editor.target, L"C:\\Windows\\notepad.exe");
+    EXPECT_EQ(editor.workFolder, L"C:\\");
+    EXPECT_EQ(editor.icon, L"C:\\App\\app.exe");
+    EXPECT_EQ(editor.iconIndex, 2);
+    EXPECT_EQ(At(programs + L"\\Outside.lnk").workFolder, L"C:\\App\\logs");
+    EXPECT_EQ(shell.shortcuts.size(), 3u);
+    EXPECT_EQ(ini.Get(L"Check", L"Menu"), L"2");
+
+    RemoveMenuShortcuts(job);
+    EXPECT_TRUE(shell.shortcuts.empty());
+    EXPECT_FALSE(files.Exists(menu + L"\\Tools"));
+    EXPECT_FALSE(files.Exists(menu));
+    EXPECT_EQ(ini.Get(L"Check", L"Menu"), L"1");
+}
+
+TEST_F(Places, ANestedMenuNameIsMadeAndRemovedWholeAndAFolderNotMadeIsReported) {
+    ini.Write(L"Menu", L"Name", L"Vendor\\ZEP!");
+    Section(L"Menu0", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}});
+    ini.Write(L"Menu", L"Open", L"1");
+    MakeMenuShortcuts(job);
+    EXPECT_TRUE(files.Exists(programs + L"\\Vendor\\ZEP!\\ZEP!.lnk"));
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{programs + L"\\Vendor\\ZEP!"}));  // not empty: shown
+    RemoveMenuShortcuts(job);
+    EXPECT_FALSE(files.Exists(programs + L"\\Vendor"));
+    EXPECT_TRUE(files.Exists(programs));
+
+    files.refusedFolders.insert(Fold(programs + L"\\Vendor\\ZEP!"));
+    MakeMenuShortcuts(job);
+    EXPECT_EQ(shell.reports, (std::vector<std::wstring>{programs + L"\\Vendor\\ZEP!"}));
+    EXPECT_EQ(shell.paused, 6u * 500u);  // seven attempts
+}
+
+TEST_F(Places, SendToDesktopAndStartupWithTheirHotKeysAndLastGo) {
+    Section(L"Send0", {{L"Name", L"Tools\\ZEP!"}, {L"Path", L"app.exe"}});
+    Section(L"Desktop", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}, {L"Short", L"z"}, {L"Show", L"2"}});
+    Section(L"Startup", {{L"Name", L"$Once"}, {L"Path", L"app.exe"}, {L"Short", L"\\112"}});
+    ini.Write(L"Check", L"Desktop", L"1");
+    MakeSendToShortcuts(job);
+    MakePlaceShortcut(job, L"Desktop");
+    MakePlaceShortcut(job, L"Startup");
+    EXPECT_TRUE(files.Exists(L"C:\\Users\\taro\\SendTo\\Tools\\ZEP!.lnk"));
+    EXPECT_EQ(At(L"C:\\Users\\taro\\Desktop\\ZEP!.lnk").hotKey, 0x065A);
+    EXPECT_EQ(At(L"C:\\Users\\taro\\Desktop\\ZEP!.lnk").show, kShowMinimizedNoActive);
+    EXPECT_EQ(At(programs + L"\\Startup\\$Once.lnk").hotKey, 0x0670);
+    EXPECT_EQ(ini.Get(L"LastGo", L"Desktop"), L"C:\\Users\\taro\\Desktop\\ZEP!.lnk");
+    EXPECT_EQ(ini.Get(L"Check", L"Desktop"), L"2");
+    EXPECT_FALSE(ini.Has(L"Check", L"Startup") && ini.Get(L"Check", L"Startup") != L"2");
+
+    RemoveSendToShortcuts(job);
+    RemovePlaceShortcut(job, L"Desktop");
+    RemovePlaceShortcut(job, L"Startup");
+    EXPECT_FALSE(files.Exists(L"C:\\Users\\taro\\SendTo\\Tools"));
+    EXPECT_TRUE(files.Exists(L"C:\\Users\\taro\\SendTo"));
+    EXPECT_EQ(shell.shortcuts.size(), 0u);
+    EXPECT_EQ(ini.Get(L"LastGo", L"Desktop"), L"");
+    EXPECT_EQ(ini.Get(L"Check", L"Desktop"), L"1");
+}
+
+class Removal : public ::testing::Test {
+protected:
+    Removal() {
+        for (const wchar_t* f : {L"C:\\Tools", L"C:\\Tools\\App", L"C:\\Tools\\App\\data", L"C:\\Tools\\App\\extra"})
+            files.AddFolder(f);
+        for (const wchar_t* f : {L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\data\\a.dat", L"C:\\Tools\\App\\Setup.exe",
+                                 L"C:\\Tools\\App\\Setup.ini", L"C:\\Tools\\App\\x.log", L"C:\\Tools\\App\\y.log"})
+            files.AddFile(f, 1);
+        // The install folder's parent was made for it, and recorded first.
+        for (auto [k, v] : std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>{
+                 {L"0", L"C:\\Tools"}, {L"1", L"C:\\Tools\\App"}, {L"2", L"C:\\Tools\\App\\data"}, {L"Count", L"3"}})
+            ini.Write(L"MakedDirectory", k, v);
+        ini.Write(L"CopiedFile", L"0", L"C:\\Tools\\App\\app.exe");
+        ini.Write(L"CopiedFile", L"1", L"C:\\Tools\\App\\data\\a.dat");
+        ini.Write(L"CopiedFile", L"Count", L"2");
+        ini.Write(L"Root", L"Named", L"C:\\Tools\\App");
+        ini.Write(L"Del", L"0", L"*.log");
+        ini.Write(L"DirRemove", L"1", L"extra");
+    }
+    FakeProfile ini;
+    FakeSystem sys;
+    FakeFiles files;
+};
+
+TEST_F(Removal, FilesGoToTheBinLatestFirstAndOnlySetupIsLeftForTheSelfRemoval) {
+    DeleteInstalledFiles(ini, files, sys);
+    EXPECT_EQ(files.recycled, (std::vector<std::wstring>{L"C:\\Tools\\App\\x.log", L"C:\\Tools\\App\\y.log",
+                                                         L"C:\\Tools\\App\\data\\a.dat", L"C:\\Tools\\App\\app.exe"}));
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\data"));
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\extra"));
+    EXPECT_TRUE(files.Exists(L"C:\\Tools\\App"));
+    EXPECT_TRUE(Leftovers(ini, files, sys).empty());  // Setup.exe and Setup.ini do not count
+    EXPECT_EQ(MadeParentsOfInstallFolder(ini), L"C:\\Tools");
+}
+
+TEST_F(Removal, WhatStaysIsListedFilesFirst) {
+    files.AddFile(L"C:\\Tools\\App\\data\\mine.txt", 1);
+    files.AddFile(L"C:\\Tools\\App\\notes.txt", 1);
+    files.locked.insert(Fold(L"C:\\Tools\\App\\app.exe"));
+    DeleteInstalledFiles(ini, files, sys);
+    EXPECT_EQ(Leftovers(ini, files, sys), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe",
+                                                                      L"C:\\Tools\\App\\data", L"C:\\Tools\\App"}));
+}
+
+TEST_F(Removal, WithoutAnInstallFolderDelAndDirRemoveTouchNothing) {
+    ini.Write(L"Root", L"Named", L"");
+    files.AddFile(L"x.log", 1);  // relative: wherever removal runs
+    DeleteInstalledFiles(ini, files, sys);
+    EXPECT_TRUE(files.Exists(L"C:\\Tools\\App\\x.log"));
+    EXPECT_TRUE(files.Exists(L"C:\\Tools\\App\\extra"));
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\app.exe"));  // the record itself is whole paths
+}
+
+TEST(SelfRemoval, TheBatchDeletesTheProgramThenItsFoldersThenItself) {
+    EXPECT_EQ(SelfRemovalBatch(L"C:\\Tools\\100%\\Setup.exe", {L"C:\\Tools\\100%", L"C:\\Tools"},
+                               L"C:\\Temp\\delus-1.bat"),
+              L":Repeat\r\ndel \"C:\\Tools\\100%%\\Setup.exe\"\r\nif exist \"C:\\Tools\\100%%\\Setup.exe\" goto Repeat\r\n"
+              L"rmdir \"C:\\Tools\\100%%\"\r\nrmdir \"C:\\Tools\"\r\ndel \"C:\\Temp\\delus-1.bat\"\r\n");
+    EXPECT_EQ(ParentsToRemove(L"C:\\Tools|C:\\Tools\\Vendor|C:\\Windows|C:\\Tools\\App|", L"C:\\Tools\\Vendor\\App"),
+              (std::vector<std::wstring>{L"C:\\Tools\\Vendor", L"C:\\Tools"}));
+}
+
+}  // namespace
+}  // namespace setup::testing
