@@ -1,5 +1,7 @@
 #include "removal_run.h"
 
+#include <algorithm>
+
 #include "associations.h"
 #include "install_run.h"
 #include "paths.h"
@@ -42,7 +44,8 @@ void ReportLeftovers(MainWindow& window) {
         // No "remove" instance follows: the install folder and the folders made for it go then too.
         const std::wstring root = ReadString(ini, L"Root", L"Named");
         const std::wstring parents = MadeParentsOfInstallFolder(ini);
-        if (!root.empty()) app.files.ScheduleAtRestart(root, L"");
+        if (!root.empty() && std::find(left.begin(), left.end(), root) == left.end())
+            app.files.ScheduleAtRestart(root, L"");
         for (const std::wstring& parent : ParentsToRemove(parents, root)) app.files.ScheduleAtRestart(parent, L"");
     }
     MessageBoxW(window.hwnd(), text.c_str(), app.texts->deleteCaption, MB_OK | MB_ICONWARNING);

@@ -157,3 +157,98 @@ def test_shortcuts_associations_and_registry_entries_are_where_they_belong(lan):
     ini = installed_ini(pc, APP)
     assert ini.get("LastGo", "Desktop") == r"C:\users\root\Desktop\Shell Test.lnk"
     assert [ini.get("Check", k) for k in ("Menu", "Desktop", "Startup", "Send", "Ext")] == ["2"] * 5
+
+
+def start_uninstall(pc, dist, extra=""):
+    """Starts the registered uninstall command as the system's list of programs would."""
+    command = uninstall_command(pc) + extra
+    m = re.match(r'"([^"]+)"\s*(.*)$', command)
+    return pc.run(m[1], [m[2]] if m[2] else [], env=dist.env)
+
+
+def trash(dist):
+    folder = __import__("pathlib").Path(dist.env["XDG_DATA_HOME"]) / "Trash" / "files"
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+def snapshot(pc):
+    """The prefix as a user could see it: files under drive_c and the software registry."""
+    skip = ("users/root/Temp/", "windows/", "users/root/AppData/Local/Microsoft/Windows/")
+    files = sorted(str(p.relative_to(pc.drive_c)) for p in pc.drive_c.rglob("*")
+                   if not str(p.relative_to(pc.drive_c)).startswith(skip) and not p.name.startswith("delus-"))
+    keys = {}
+    for root in (r"HKEY_LOCAL_MACHINE\SOFTWARE", r"HKEY_CURRENT_USER\Software"):
+        for key, values in reg(pc, root).items():
+            if not key.startswith("Software\\Wine\\"):  # Wine's own state
+                keys[root.split("\\")[0] + "\\" + key] = values
+    return files, keys
+
+
+def test_removal_from_the_registration_leaves_the_prefix_as_it_was(lan):
+    pc = lan.pc
+    dist = Distribution(pc, "[Setup]\nName=Nothing\n")  # the isolation and the foreign classes first
+    for cls, owner in ((".zt2", "OtherFile"), (".zt3", "ForeignFile")):
+        pc.wine("reg", "add", rf"HKCR\{cls}", "/ve", "/d", owner, "/f")
+        pc.wine("reg", "add", rf"HKCR\{owner}\shell\open\command", "/ve", "/d", "other.exe %1", "/f")
+    before_files, before_keys = snapshot(pc)
+    before_files = [f for f in before_files if not f.startswith("dist")]
+
+    install(pc, SHELL_INI.replace("[Check]", "[Del]\nAuto=1\n[Check]"))
+    assert uninstall_command(pc) == f'"{APP}\\Setup.exe" uninstall'
+    removal = start_uninstall(pc, dist)
+    window = main_window(pc, "Shell Test", shot=False)
+    wait_for(lambda: "削除" in control(pc, window, 1001).text, 10, "the removal label")
+    pc.screenshot(window, "removal.png")
+    finish(removal)
+    t0 = time.monotonic()
+    wait_for(lambda: not linux_path(pc, APP).exists(), 10, "the install folder gone")
+    print(f"install folder gone {time.monotonic() - t0:.1f} s after setup ended")
+    assert trash(dist) == ["Setup.ini", "app.exe", "lib.dll"]
+
+    after_files, after_keys = snapshot(pc)
+    after_files = [f for f in after_files if not f.startswith("dist")]
+    assert after_files == before_files
+    changed = {k: (before_keys.get(k), after_keys.get(k)) for k in before_keys.keys() | after_keys.keys()
+               if before_keys.get(k) != after_keys.get(k)}
+    assert changed == {}
+
+
+def test_removal_keeps_and_lists_what_the_user_made(lan):
+    pc = lan.pc
+    ini = SHELL_INI.replace("1=lib.dll", "1=lib.dll\n2=!readme.txt\n[Del]\nShowError=1\n0=*.log")
+    dist = install(pc, ini, {"app.exe": b"MZ", "lib.dll": b"dll", "readme.txt": b"read me"})
+    folder = linux_path(pc, APP)
+    (folder / "app.log").write_bytes(b"log")
+    (folder / "data" / "mine.txt").write_bytes(b"mine")
+    removal = start_uninstall(pc, dist)
+    window = main_window(pc, "Shell Test", shot="removal-ready.png")
+    assert control(pc, window, IDC_COPY).text == "アンインストール"
+    pc.click(window, "アンインストール")
+    pc.click(window, "実行")
+    listed = answer_box(pc, "ファイル・フォルダの削除", "OK", shot="leftovers.png", timeout_ms=30000)
+    assert listed == f"次のものは削除されませんでした．\n\n{APP}\\data\n{APP}\n"
+    finish(removal)
+    wait_for(lambda: not (folder / "Setup.exe").exists(), 15, "Setup.exe gone")
+    assert sorted(p.name for p in folder.iterdir()) == ["data", "readme.txt"]
+    assert trash(dist) == ["Setup.ini", "app.exe", "app.log", "lib.dll"]
+    assert not reg(pc, UNINSTALL)
+
+
+def test_with_del_reboot_what_is_left_goes_at_the_restart(lan):
+    pc = lan.pc
+    ini = SHELL_INI.replace("1=lib.dll", "1=lib.dll\n[Del]\nReboot=1\nAuto=1")
+    dist = install(pc, ini)
+    folder = linux_path(pc, APP)
+    (folder / "mine.txt").write_bytes(b"mine")
+    removal = start_uninstall(pc, dist)
+    window = main_window(pc, "Shell Test", shot=False)
+    listed = answer_box(pc, "ファイル・フォルダの削除", "OK", timeout_ms=30000)
+    assert listed == f"次のものは再起動後に削除されます．\n\n{APP}\n"
+    pc.gone(window, timeout_ms=10000)
+    question = answer_box(pc, "Shell Test", "いいえ", shot="restart-after-removal.png")
+    assert question == "いくつかのファイルは\n再起動後に削除されます\n\n今すぐ再起動しますか？"
+    finish(removal)
+    time.sleep(6)  # no "remove" instance follows: everything waits for the restart
+    assert sorted(p.name for p in folder.iterdir()) == ["Setup.exe", "Setup.ini", "mine.txt"]
+    pc.wine("wineboot", "-r", timeout=120)
+    assert sorted(p.name for p in folder.iterdir()) == ["mine.txt"]  # the user's file keeps its folder
