@@ -130,7 +130,6 @@ void RunInstallation(MainWindow& window) {
     WindowsShell shell(window.hwnd(), t);
     WindowsRegistry registry;
 
-    for (int id : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) window.Hide(id);
     // An earlier version's menu goes; the menu is made anew below.
     IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
     if (PathExists(earlier.path())) CleanUpMenu(earlier, app.files, shell);

@@ -268,6 +268,7 @@ void MainWindow::Command(int id) {
     case IDOK:
         if (running_) return;
         running_ = true;
+        for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);
         if (app_.mode == InstallMode::Installed && Checked(IDC_COPY)) RunRemoval(*this);
         else RunInstallation(*this);
         return;

@@ -62,7 +62,6 @@ void RunRemoval(MainWindow& window) {
     WindowsRegistry registry;
     ShellJob job{ini, app.system, app.files, shell};
 
-    for (int id : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) window.Hide(id);
     window.SetLabel(t.unsetupSystem);
     RunGo2Entries(window, L"Erase");
     IniFile folderIni(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
