@@ -24,4 +24,7 @@ for exe in build/w64/zep/zep.exe build/w32/zep/zep.exe build/w64/setup/setup.exe
     grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|shell32.dll|comctl32.dll|ole32.dll|advapi32.dll|version.dll|winmm.dll|ws2_32.dll|msvcrt.dll|comdlg32.dll|oleaut32.dll|shlwapi.dll|uxtheme.dll|api-ms-win-.*' || true)
   if [ -n "$extra" ]; then echo "build: $exe needs non-system DLLs: $extra" >&2; exit 1; fi
 done
-echo "build: done (build/native, build/fuzz, build/w64, build/w32)"
+# The packages a Windows user installs from: build/w32/zep-VERSION-x86.zip (shipped first) and
+# build/w64/zep-VERSION-x64.zip.
+for build in build/w32 build/w64; do (cd "$build" && cpack -G ZIP >/dev/null); done
+echo "build: done (build/native, build/fuzz, build/w64, build/w32; packages $(ls build/w32/zep-*.zip build/w64/zep-*.zip | tr '\n' ' '))"
