@@ -82,7 +82,8 @@ public:
         std::vector<DWORD> info((bitmap.info.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
         std::memcpy(info.data(), bitmap.info.data(), bitmap.info.size());
         const auto* header = reinterpret_cast<const BITMAPINFO*>(info.data());
-        HBITMAP device = CreateDIBitmap(dc_, &header->bmiHeader, CBM_INIT, bitmap.pixels.data(), header, DIB_RGB_COLORS);
+        HBITMAP device =
+            CreateDIBitmap(dc_, &header->bmiHeader, CBM_INIT, bitmap.pixels.data(), header, DIB_RGB_COLORS);
         if (!device) return;
         HDC source = CreateCompatibleDC(dc_);
         if (source) {
@@ -124,7 +125,8 @@ private:
         const Rect& r = placement.first;
         POINT oldOrigin;
         SetBrushOrgEx(dc_, r.left, r.top, &oldOrigin);
-        const RECT all{r.left, r.top, static_cast<int>(std::min<long long>(r.left + 1LL * placement.columns * width, INT_MAX)),
+        const RECT all{r.left, r.top,
+                       static_cast<int>(std::min<long long>(r.left + 1LL * placement.columns * width, INT_MAX)),
                        static_cast<int>(std::min<long long>(r.top + 1LL * placement.rows * height, INT_MAX))};
         FillRect(dc_, &all, brush);
         SetBrushOrgEx(dc_, oldOrigin.x, oldOrigin.y, nullptr);
@@ -180,7 +182,8 @@ void CopyPicture(HDC dc, HBITMAP picture, const RECT& part) {
     HDC source = CreateCompatibleDC(dc);
     if (!source) return;
     HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source, part.left, part.top, SRCCOPY);
+    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source, part.left, part.top,
+           SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
 }

@@ -32,7 +32,7 @@ void PutU32(std::string& b, size_t at, uint32_t value) {
 
 std::optional<BitmapFile> ReadBitmapFile(std::string_view bytes) {
     if (bytes.size() < kFileHeaderBytes + kInfoHeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') return std::nullopt;
-    const uint64_t fileSize = U32(bytes, 2);  // bfSize
+    const uint64_t fileSize = U32(bytes, 2);      // bfSize
     const uint64_t pixelOffset = U32(bytes, 10);  // bfOffBits
     const uint64_t infoSize = U32(bytes, 14);
     if (infoSize < kInfoHeaderBytes || infoSize > kLargestInfoHeaderBytes) return std::nullopt;
@@ -66,14 +66,17 @@ std::optional<BitmapFile> ReadBitmapFile(std::string_view bytes) {
         break;
     case 16:
     case 32:
-        if (compression == kBitFields) tableBytes = kMaskBytes;
-        else if (compression != kUncompressed) return std::nullopt;
+        if (compression == kBitFields)
+            tableBytes = kMaskBytes;
+        else if (compression != kUncompressed)
+            return std::nullopt;
         break;
     default:
         return std::nullopt;
     }
     // The masks of the longer headers sit where they follow a 40-byte one: always right after it.
-    const uint64_t tableAt = compression == kBitFields ? kFileHeaderBytes + kInfoHeaderBytes : kFileHeaderBytes + infoSize;
+    const uint64_t tableAt =
+        compression == kBitFields ? kFileHeaderBytes + kInfoHeaderBytes : kFileHeaderBytes + infoSize;
     if (tableAt + tableBytes > bytes.size()) return std::nullopt;
 
     const uint64_t stride = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;

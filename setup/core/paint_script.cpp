@@ -9,9 +9,7 @@ namespace setup {
 
 namespace {
 
-int Clamped(long long value) {
-    return static_cast<int>(std::clamp<long long>(value, -0x7fffffffLL - 1, 0x7fffffffLL));
-}
+int Clamped(long long value) { return static_cast<int>(std::clamp<long long>(value, -0x7fffffffLL - 1, 0x7fffffffLL)); }
 
 std::wstring_view WithoutLeadingBlanks(std::wstring_view text) {
     while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
@@ -24,12 +22,13 @@ uint8_t LowByte(long long value) { return static_cast<uint8_t>(value & 0xff); }
 int Percentage(std::wstring_view text, int whole) {
     constexpr long long kMaxPercent = 10'000'000;  // far beyond any useful value; keeps the product exact
     constexpr int kFractionDigits = 4;
-    constexpr long long kScale = 10'000;           // 10 ^ kFractionDigits
+    constexpr long long kScale = 10'000;  // 10 ^ kFractionDigits
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     long long units = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) units = std::min(units * 10 + (text[i] - L'0'), kMaxPercent);
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
+        units = std::min(units * 10 + (text[i] - L'0'), kMaxPercent);
     long long fraction = 0;
     int digits = 0;
     if (i < text.size() && text[i] == L'.') {
@@ -122,8 +121,11 @@ Colour GradientColour(const int (&from)[3], const int (&to)[3], int k, int steps
 
 BitmapPlacement PlaceBitmap(PaintMode mode, Size size, const Rect& current, const Rect& area) {
     const int w = size.width, h = size.height;
-    const long long W = static_cast<long long>(area.right) - area.left, H = static_cast<long long>(area.bottom) - area.top;
-    const auto at = [&](long long x, long long y) { return Rect{Clamped(x), Clamped(y), Clamped(x + w), Clamped(y + h)}; };
+    const long long W = static_cast<long long>(area.right) - area.left,
+                    H = static_cast<long long>(area.bottom) - area.top;
+    const auto at = [&](long long x, long long y) {
+        return Rect{Clamped(x), Clamped(y), Clamped(x + w), Clamped(y + h)};
+    };
     // Copies one bitmap apart from the start while they begin inside the area's extent.
     const auto count = [](long long extent, int step) { return Clamped(extent > 0 ? (extent + step - 1) / step : 0); };
     const int x0 = area.left, y0 = area.top;
@@ -243,18 +245,23 @@ void PaintScript::Fill(std::wstring_view args) {
     uint8_t* const channels[] = {&colour_.red, &colour_.green, &colour_.blue};
     for (size_t i = 0; i < 3 && i < f.size(); ++i)
         if (const auto v = NumberField(f[i])) *channels[i] = LowByte(*v);
-    if (mode_ == PaintMode::Rect) canvas_.Fill(current_, colour_);
-    else if (mode_ == PaintMode::Area) canvas_.Fill(area_, colour_);
+    if (mode_ == PaintMode::Rect)
+        canvas_.Fill(current_, colour_);
+    else if (mode_ == PaintMode::Area)
+        canvas_.Fill(area_, colour_);
 }
 
 void PaintScript::Gradation(std::wstring_view args) {
     const auto f = Fields(args, 8);
-    const auto value = [&](size_t i, int fallback) { return i < f.size() ? NumberField(f[i]).value_or(fallback) : fallback; };
+    const auto value = [&](size_t i, int fallback) {
+        return i < f.size() ? NumberField(f[i]).value_or(fallback) : fallback;
+    };
     const int from[3] = {value(0, 0), value(1, 0), value(2, 0)};
     const int to[3] = {value(3, 0), value(4, 0), value(5, 0)};
     const int steps = std::clamp(value(6, kDefaultGradientSteps), 2, kMaxGradientSteps);
     if (GradientBand(mode_, current_, 0, steps)) {
-        for (int k = 0; k < steps; ++k) canvas_.Fill(*GradientBand(mode_, current_, k, steps), GradientColour(from, to, k, steps));
+        for (int k = 0; k < steps; ++k)
+            canvas_.Fill(*GradientBand(mode_, current_, k, steps), GradientColour(from, to, k, steps));
     }
     colour_ = Colour{LowByte(to[0]), LowByte(to[1]), LowByte(to[2])};
 }
@@ -272,7 +279,7 @@ void PaintScript::SetFont(std::wstring_view args) {
     int* const numbers[] = {&font_.width, &font_.escapement, &font_.orientation, &font_.weight};
     for (size_t i = 0; i < 4; ++i)
         if (const auto v = given(4 + i)) *numbers[i] = *v;
-    uint8_t* const bytes[] = {&font_.italic,        &font_.underline,     &font_.strikeOut, &font_.charSet,
+    uint8_t* const bytes[] = {&font_.italic,       &font_.underline,     &font_.strikeOut, &font_.charSet,
                               &font_.outPrecision, &font_.clipPrecision, &font_.quality,   &font_.pitchAndFamily};
     for (size_t i = 0; i < 8; ++i)
         if (const auto v = given(8 + i)) *bytes[i] = LowByte(*v);

@@ -97,7 +97,8 @@ Do=1
 """ + lines(
     "rect,%2,%2,%32,%32", "mode,center", "gradation,0,0,128,0,0,255",
     "mode,rect", "rect,600,40,700,100", "fill,200,30,40",
-    "mode,point", "rect,760,560,0,0", "bitmap,hostile-bits.bmp", "bitmap,hostile-offset.bmp", "bitmap,logo.bmp",
+    "mode,point", "rect,860,560,0,0", "bitmap,hostile-bits.bmp", "bitmap,hostile-offset.bmp",
+    "rect,760,560,0,0", "bitmap,logo.bmp",
     "mode,rect", "rect,%80,%5,%95,%20", "meta,box.emf",
     "mode,bottom", "bitmap,tile.bmp",
     "rect,40,600,0,0", "font,255,255,0,24,0,0,0,700,0,0,0,128,0,0,0,0,ＭＳ ゴシック", "|背景のテスト Setup", "|2",
@@ -130,7 +131,10 @@ def test_the_background_is_painted_from_its_lines_behind_the_installer(lan):
     assert screen.count((200, 30, 40), (600, 40, 700, 100)) == 100 * 60
     assert screen[599, 70] == BLACK and screen[700, 70] == BLACK and screen[650, 100] == BLACK
 
-    # The logo at the current rectangle's corner, the right way up; the damaged files drew nothing.
+    # The damaged files drew nothing (neither at 860,560 nor, had one of them left the current rectangle
+    # at its size, at 0,0); the lines after them ran: the logo at the current rectangle's corner, the
+    # right way up.
+    assert screen.count(BLACK, (860, 560, 900, 590)) == 40 * 30 and screen.count(BLACK, (0, 0, 20, 15)) == 20 * 15
     for (x, y), colour in {(0, 0): RED, (39, 0): GREEN, (0, 29): BLUE, (39, 29): WHITE, (19, 14): RED,
                            (20, 15): WHITE}.items():
         assert screen[760 + x, 560 + y] == colour, (x, y)

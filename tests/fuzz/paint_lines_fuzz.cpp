@@ -1,8 +1,10 @@
 // Fuzzes setup's drawing lines, readme page lines and bitmap reader. Nothing may crash, read or
 // allocate past what the input holds, and what comes out must keep its guaranteed properties.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +39,8 @@ void CheckBitmap(std::string_view bytes) {
     if (!bitmap) return;
     Check(bitmap->width > 0 && bitmap->height > 0);
     Check(static_cast<long long>(bitmap->width) * bitmap->height <= kMaxBitmapPixels);
-    Check(bitmap->pixels.data() >= bytes.data() && bitmap->pixels.data() + bitmap->pixels.size() <= bytes.data() + bytes.size());
+    Check(bitmap->pixels.data() >= bytes.data() &&
+          bitmap->pixels.data() + bitmap->pixels.size() <= bytes.data() + bytes.size());
     const unsigned bits = static_cast<uint8_t>(bitmap->info[14]) | static_cast<uint8_t>(bitmap->info[15]) << 8;
     const uint64_t stride = (static_cast<uint64_t>(bitmap->width) * bits + 31) / 32 * 4;
     Check(bitmap->pixels.size() == stride * static_cast<uint64_t>(bitmap->height));
@@ -68,7 +71,8 @@ public:
         if (p.stretch) return;
         const long long W = area_.right - area_.left, H = area_.bottom - area_.top;
         Check(p.columns >= 0 && p.rows >= 0);
-        Check(1LL * (p.columns - 1) * bitmap.width < std::max(W, 1LL) && 1LL * (p.rows - 1) * bitmap.height < std::max(H, 1LL));
+        Check(1LL * (p.columns - 1) * bitmap.width < std::max(W, 1LL) &&
+              1LL * (p.rows - 1) * bitmap.height < std::max(H, 1LL));
     }
     Size MeasureText(const std::wstring& text, bool) override { return Size{static_cast<int>(text.size()), 16}; }
     void PutText(const std::wstring&, const Rect&, bool, bool) override {}
@@ -87,15 +91,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The input as lines of text, one character a byte; a line's first byte 1 ... 15 stands for a
     // keyword and its comma, so that every keyword is a byte away.
-    static const wchar_t* const kKeywords[] = {L"mode,",   L"page,",   L"rect,", L"fill,",   L"gradation,",
-                                               L"height,", L"font,",   L"meta,", L"bitmap,", L"text,",
+    static const wchar_t* const kKeywords[] = {L"mode,",   L"page,",    L"rect,",    L"fill,",    L"gradation,",
+                                               L"height,", L"font,",    L"meta,",    L"bitmap,",  L"text,",
                                                L"string,", L"button1,", L"button2,", L"button3,", L"mode,center,"};
     std::vector<std::wstring> lines(1);
     for (char c : bytes) {
         const auto byte = static_cast<uint8_t>(c);
-        if (c == '\n') lines.emplace_back();
-        else if (lines.back().empty() && byte >= 1 && byte <= 15) lines.back() = kKeywords[byte - 1];
-        else lines.back() += static_cast<wchar_t>(byte);
+        if (c == '\n')
+            lines.emplace_back();
+        else if (lines.back().empty() && byte >= 1 && byte <= 15)
+            lines.back() = kKeywords[byte - 1];
+        else
+            lines.back() += static_cast<wchar_t>(byte);
     }
     const Rect area{0, 0, 1024, 768};
     NoSystem system;

@@ -85,7 +85,7 @@ TEST(BitmapFile, DamagedAndHostileFilesAreRefused) {
         EXPECT_TRUE(damaged([&](std::string& b) { Put16(b, 28, bits); })) << bits;
     // As many colours used as a 32-bit count can say: the table is still at most 256 entries.
     EXPECT_FALSE(damaged([](std::string& b) { Put32(b, 46, 0xffffffff); }));
-    EXPECT_TRUE(damaged([](std::string& b) { Put16(b, 28, 32); }));  // the rows need more than there is
+    EXPECT_TRUE(damaged([](std::string& b) { Put16(b, 28, 32); }));          // the rows need more than there is
     EXPECT_TRUE(damaged([](std::string& b) { Put32(b, 10, 0xfffffff0); }));  // pixels past the file
     EXPECT_TRUE(damaged([](std::string& b) { Put32(b, 10, 20); }));          // pixels inside the header
     EXPECT_TRUE(damaged([&](std::string& b) { Put32(b, 2, static_cast<uint32_t>(good.size() + 1)); }));

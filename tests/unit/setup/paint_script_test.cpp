@@ -83,8 +83,8 @@ TEST(Fill, DrawsOnlyInTheRectAndAreaModes) {
     EXPECT_TRUE(p.canvas.fills.empty());
     EXPECT_EQ(p.script.colour(), (Colour{200, 100, 50}));
     p({L"mode,left", L"fill,1,2,3", L"mode,RECT", L"FILL,300", L"mode,whatever", L"fill,7,8"});
-    EXPECT_EQ(p.canvas.fills, (std::vector<FakeCanvas::Filled>{{{10, 20, 30, 40}, {44, 2, 3}},
-                                                                {{0, 0, 1000, 800}, {7, 8, 3}}}));
+    EXPECT_EQ(p.canvas.fills,
+              (std::vector<FakeCanvas::Filled>{{{10, 20, 30, 40}, {44, 2, 3}}, {{0, 0, 1000, 800}, {7, 8, 3}}}));
     EXPECT_EQ(p.script.mode(), PaintMode::Area);
 }
 
@@ -181,8 +181,8 @@ TEST(Metafiles, PlayedIntoTheRectangleOrTheAreaOnly) {
     p.canvas.metafiles = {L"c:\\app\\logo.emf", L"d:\\art.emf"};
     p({L"meta,logo.emf", L"rect,1,2,3,4", L"mode,rect", L"meta,logo.emf", L"mode,area", L"meta,!D:\\art.emf",
        L"meta,missing.emf"});
-    EXPECT_EQ(p.canvas.played, (std::vector<std::pair<std::wstring, Rect>>{
-                                   {L"C:\\App\\logo.emf", {1, 2, 3, 4}}, {L"D:\\art.emf", {0, 0, 1000, 800}}}));
+    EXPECT_EQ(p.canvas.played, (std::vector<std::pair<std::wstring, Rect>>{{L"C:\\App\\logo.emf", {1, 2, 3, 4}},
+                                                                           {L"D:\\art.emf", {0, 0, 1000, 800}}}));
     EXPECT_EQ(p.canvas.tried.size(), 4u);  // the point mode tried nothing; missing.emf both ways
 }
 

@@ -35,10 +35,15 @@ TEST(ReadmePages, TheFirstMarkerNamingThePageWholeAndWithoutRegardToCase) {
 
 TEST(ReadmePages, ACaptionStaysUntilAPageGivesAnother) {
     const std::vector<std::wstring> lines{
-        L"page,install", L"button2,versionup,Version-up", L"button3,3,Three,with a comma",
-        L"page,versionup", L"Button2,Install",  // a target alone
-        L"page,3", L"mode,area",
-        L"page,4", L"button1,4,",  // an empty caption is a caption
+        L"page,install",
+        L"button2,versionup,Version-up",
+        L"button3,3,Three,with a comma",
+        L"page,versionup",
+        L"Button2,Install",  // a target alone
+        L"page,3",
+        L"mode,area",
+        L"page,4",
+        L"button1,4,",  // an empty caption is a caption
     };
     PageButtons buttons;
     SetPageButtons(lines, PageStart(lines, L"install"), buttons);
@@ -64,7 +69,9 @@ TEST(ReadmePages, TargetsByTheirBeginningOrANumber) {
 }
 
 TEST(ReadmePages, TheLinesUpToNoWithGapsAsEmptyLines) {
-    FakeProfile ini{{L"Readme", L"No", L"3"}, {L"Readme", L"0", L"page,1"}, {L"Readme", L"2", L"fill,1"},
+    FakeProfile ini{{L"Readme", L"No", L"3"},
+                    {L"Readme", L"0", L"page,1"},
+                    {L"Readme", L"2", L"fill,1"},
                     {L"Readme", L"3", L"beyond"}};
     EXPECT_EQ(ReadReadmeLines(ini), (std::vector<std::wstring>{L"page,1", L"", L"fill,1"}));
     ini.Write(L"Readme", L"No", L"-5");
