@@ -1,6 +1,7 @@
 #include "background_window.h"
 
 #include "main_window.h"
+#include "painting.h"
 #include "resource.h"
 
 namespace setup {
@@ -29,14 +30,7 @@ INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        if (app && app->backgroundPicture) {
-            HDC picture = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(picture, app->backgroundPicture);
-            const RECT& r = ps.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, picture, r.left, r.top, SRCCOPY);
-            SelectObject(picture, old);
-            DeleteDC(picture);
-        }
+        if (app && app->backgroundPicture) CopyPicture(dc, app->backgroundPicture, ps.rcPaint);
         EndPaint(hwnd, &ps);
         return TRUE;
     }
@@ -56,20 +50,11 @@ INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-HBITMAP MakeBackgroundPicture(SetupApp&) {
+HBITMAP MakeBackgroundPicture(SetupApp& app) {
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
-    HDC screenDc = GetDC(nullptr);
-    HBITMAP picture = CreateCompatibleBitmap(screenDc, screen.right - screen.left, screen.bottom - screen.top);
-    if (picture) {
-        HDC dc = CreateCompatibleDC(screenDc);
-        HGDIOBJ old = SelectObject(dc, picture);
-        const RECT area{0, 0, screen.right - screen.left, screen.bottom - screen.top};
-        FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        SelectObject(dc, old);
-        DeleteDC(dc);
-    }
-    ReleaseDC(nullptr, screenDc);
+    HBITMAP picture = MakeBlackPicture(screen.right - screen.left, screen.bottom - screen.top);
+    PaintPicture(picture, ReadString(app.ini(), L"Root", L"Named"), app.system, ReadList(app.ini(), L"Back"));
     return picture;
 }
 

@@ -1,6 +1,8 @@
 #include "readme_window.h"
 
+#include "painting.h"
 #include "paths.h"
+#include "readme_pages.h"
 #include "resource.h"
 #include "text.h"
 #include "win_util.h"
@@ -12,6 +14,11 @@ namespace {
 class ReadmeWindow {
 public:
     explicit ReadmeWindow(SetupApp& app) : app_(app) {}
+    ~ReadmeWindow() {
+        if (picture_) DeleteObject(picture_);
+    }
+    ReadmeWindow(const ReadmeWindow&) = delete;
+    ReadmeWindow& operator=(const ReadmeWindow&) = delete;
 
     int Show(HWND owner) {
         return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_README), owner,
@@ -31,6 +38,14 @@ private:
         case WM_COMMAND:
             if (self) self->Command(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
+        case WM_ERASEBKGND:
+            return self && self->picture_;  // the picture covers it all
+        case WM_PAINT:
+            if (!self || !self->picture_) return FALSE;
+            PAINTSTRUCT ps;
+            CopyPicture(BeginPaint(hwnd, &ps), self->picture_, ps.rcPaint);
+            EndPaint(hwnd, &ps);
+            return TRUE;
         }
         return FALSE;
     }
@@ -44,7 +59,12 @@ private:
         if (app_.language == Language::English) SetDlgItemTextW(hwnd_, IDC_END_README, app_.texts->endReadme);
         agreement_ = ini.ReadInt(L"Go", L"Agree", 0) != 0;
 
-        const auto text = ReadText(ReadString(ini, L"Readme", L"File"));
+        const std::wstring file = ReadString(ini, L"Readme", L"File");
+        if (EqualNoCase(file, kSpecialReadme)) {
+            InitialisePages();
+            return;
+        }
+        const auto text = ReadText(file);
         HWND edit = GetDlgItem(hwnd_, IDC_README_TEXT);
         const int tabStop = 16;
         SendMessageW(edit, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
@@ -61,6 +81,38 @@ private:
             MoveWindow(edit, 0, 0, client.right, client.bottom, FALSE);
         }
         SetFocus(edit);
+    }
+
+    // Painted pages instead of the text: a black picture of the client area's size, painted page by
+    // page; the first page is the installer state's.
+    void InitialisePages() {
+        ShowWindow(GetDlgItem(hwnd_, IDC_README_TEXT), SW_HIDE);
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        picture_ = MakeBlackPicture(client.right, client.bottom);
+        lines_ = ReadReadmeLines(app_.ini());
+        if (agreement_) {
+            ShowButton(IDC_PAGE1, app_.texts->agree);
+            ShowButton(IDC_PAGE2, app_.texts->refuse);
+        } else {
+            ShowWindow(GetDlgItem(hwnd_, IDC_END_README), SW_SHOW);
+        }
+        ShowPage(app_.readmePage);
+        SetFocus(GetDlgItem(hwnd_, agreement_ ? IDC_PAGE2 : IDC_END_README));
+    }
+
+    void ShowPage(const std::wstring& id) {
+        const size_t start = PageStart(lines_, id);
+        SetPageButtons(lines_, start, buttons_);
+        // In agreement mode the left and middle buttons agree and refuse; only the right one pages.
+        for (size_t i = agreement_ ? 2 : 0; i < buttons_.size(); ++i) {
+            HWND button = GetDlgItem(hwnd_, kPageButtons[i]);
+            SetWindowTextW(button, buttons_[i].caption.c_str());
+            ShowWindow(button, IsNoPage(buttons_[i].target) ? SW_HIDE : SW_SHOW);
+        }
+        if (!IsWindowVisible(GetFocus())) SetFocus(GetDlgItem(hwnd_, agreement_ ? IDC_PAGE2 : IDC_END_README));
+        PaintPicture(picture_, ReadString(app_.ini(), L"Root", L"Named"), app_.system, lines_, start);
+        InvalidateRect(hwnd_, nullptr, FALSE);
     }
 
     // No larger than the screen.
@@ -95,6 +147,12 @@ private:
             if (code == EN_CHANGE && !settingText_ && !agreement_) EndDialog(hwnd_, 1);
             return;
         }
+        for (size_t i = agreement_ ? 2 : 0; i < buttons_.size(); ++i) {
+            if (id == kPageButtons[i] && picture_) {
+                ShowPage(buttons_[i].target);
+                return;
+            }
+        }
         if (agreement_) {
             if (id == IDC_PAGE1) EndDialog(hwnd_, 1);
             else if (id == IDC_PAGE2 || id == IDCANCEL) EndDialog(hwnd_, 0);
@@ -103,10 +161,16 @@ private:
         if (id == IDOK || id == IDCANCEL || id == IDC_END_README) EndDialog(hwnd_, 1);
     }
 
+    static constexpr int kPageButtons[] = {IDC_PAGE1, IDC_PAGE2, IDC_PAGE3};
+
     SetupApp& app_;
     HWND hwnd_ = nullptr;
     bool agreement_ = false;
     bool settingText_ = false;
+    // Painted pages.
+    HBITMAP picture_ = nullptr;
+    std::vector<std::wstring> lines_;
+    PageButtons buttons_;
 };
 
 }  // namespace

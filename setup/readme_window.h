@@ -1,4 +1,5 @@
-// The readme window (dialog 102): the readme text, or an agreement with agree and cancel buttons.
+// The readme window (dialog 102): the readme text, or an agreement with agree and cancel buttons, or
+// painted pages ("ReadMe.Special") with page buttons that move between them.
 #pragma once
 #include <windows.h>
 

@@ -52,13 +52,13 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     std::optional<std::string> bytes;
     LARGE_INTEGER size;
-    if (GetFileSizeEx(h, &size) && size.QuadPart < (1 << 30)) {
+    if (GetFileSizeEx(h, &size) && static_cast<unsigned long long>(size.QuadPart) <= limit) {
         std::string data(static_cast<size_t>(size.QuadPart), '\0');
         DWORD got = 0;
         if (ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size())

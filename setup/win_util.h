@@ -15,8 +15,8 @@ std::wstring ModulePath();                 // this executable
 std::wstring CurrentFolder();
 bool PathExists(const std::wstring& path);  // a file or a folder
 bool IsFolder(const std::wstring& path);
-// The whole file as bytes; none when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::wstring& path);
+// The whole file as bytes; none when it cannot be read or is larger than `limit`.
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit = size_t{1} << 30);
 
 // A string value of the registry; empty when the key or the value is missing.
 std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value);

@@ -16,14 +16,14 @@ from .net import ROUTER_ADDRESS, Host, Lan, WinHost, namespaces
 from .probe import Control, Item, MenuItem, ProbeError, Window, unescape, window_arg
 from .proc import Process
 from .router import RouterSim
-from .screen import menu_keys, popup_menu, screenshot, tray_click, tray_screenshot, tray_window, xdotool
+from .screen import Picture, menu_keys, popup_menu, screenshot, tray_click, tray_screenshot, tray_window, xdotool
 from .waiting import wait_for
 from .wine import template_prefix, wine_env
 
 __all__ = [
     "paths", "Display", "Lan", "Host", "WinHost", "ROUTER_ADDRESS", "namespaces",
     "Window", "Control", "Item", "MenuItem", "ProbeError", "unescape", "window_arg", "Process",
-    "screenshot", "xdotool", "tray_window", "tray_click", "tray_screenshot", "popup_menu", "menu_keys",
+    "Picture", "screenshot", "xdotool", "tray_window", "tray_click", "tray_screenshot", "popup_menu", "menu_keys",
     "template_prefix", "wine_env",
 ]
 __all__ += ["RouterSim", "wait_for"]

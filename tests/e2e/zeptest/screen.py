@@ -57,6 +57,30 @@ def screenshot(x11, path, display=None, raise_window=False):
     return path
 
 
+class Picture:
+    """The RGB pixels of a screenshot (read through ImageMagick): picture[x, y] -> (r, g, b)."""
+
+    def __init__(self, path):
+        data = subprocess.run(["convert", str(path), "-depth", "8", "ppm:-"], capture_output=True, check=True,
+                              timeout=30).stdout
+        fields = data.split(maxsplit=4)  # P6, width, height, maxval, pixels
+        assert fields[0] == b"P6" and fields[3] == b"255", fields[:4]
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = fields[4][: 3 * self.width * self.height]
+
+    def __getitem__(self, xy):
+        x, y = xy
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise IndexError(f"{xy} outside {self.width}x{self.height}")
+        i = 3 * (y * self.width + x)
+        return tuple(self.pixels[i : i + 3])
+
+    def count(self, colour, box):
+        """How many pixels of the box (left, top, right, bottom) have the colour."""
+        left, top, right, bottom = box
+        return sum(self[x, y] == tuple(colour) for y in range(top, bottom) for x in range(left, right))
+
+
 def xdotool(*args, display=None):
     return proc.run(["xdotool", *map(str, args)], env=_env(display), timeout=30).stdout
 
