@@ -4,10 +4,11 @@ it, drive its windows, read what it recorded."""
 import os
 import shutil
 import time
+import zipfile
 from pathlib import Path
 
 from zepapp import Ini
-from zeptest import paths, wait_for
+from zeptest import ProbeError, paths, unescape, wait_for
 
 DIST = "dist"  # C:\dist
 MAIN = "#32770"
@@ -107,6 +108,53 @@ def finish(process, timeout=60):
 def wait_file(path, timeout=15):
     return wait_for(lambda: Path(path).exists(), timeout, f"{path}")
 
+def link(pc, path):
+    return {k: unescape(v) for k, v in (line.split("=", 1) for line in pc.probe("link", path).splitlines())}
+
+def reg(pc, key):
+    """{key: {name: "type:data"}} of a registry tree; {} when the key is missing."""
+    try:
+        out = pc.probe("reg", key)
+    except ProbeError:
+        return {}
+    tree, current = {}, None
+    for line in out.splitlines():
+        if line.startswith("key="):
+            current = tree.setdefault(unescape(line[4:]), {})
+        else:
+            name, value = line.strip().split("=", 1)
+            current[unescape(name)] = unescape(value)
+    return tree
+
+def snapshot(pc):
+    """The prefix as a user could see it: files under drive_c and the software registry."""
+    skip = ("users/root/Temp/", "windows/", "users/root/AppData/Local/Microsoft/Windows/")
+    files = sorted(str(p.relative_to(pc.drive_c)) for p in pc.drive_c.rglob("*")
+                   if not str(p.relative_to(pc.drive_c)).startswith(skip) and not p.name.startswith("delus-"))
+    keys = {}
+    for root in (r"HKEY_LOCAL_MACHINE\SOFTWARE", r"HKEY_CURRENT_USER\Software"):
+        for key, values in reg(pc, root).items():
+            if not key.startswith("Software\\Wine\\"):  # Wine's own state
+                keys[root.split("\\")[0] + "\\" + key] = values
+    return files, keys
+
+def trash(env):
+    """The names in the recycle bin of the installer runs with environment `env` (see isolate)."""
+    folder = Path(env["XDG_DATA_HOME"]) / "Trash" / "files"
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+def unpack(pc, package, name="Downloads"):
+    """A package unpacked as Explorer would (the files keep their times) into the user's folder
+    `name`; returns the package's folder (Linux path)."""
+    target = pc.drive_c / "users" / "root" / name
+    with zipfile.ZipFile(package) as z:
+        z.extractall(target)
+        for info in z.infolist():
+            stamp = time.mktime(info.date_time + (0, 0, -1))
+            os.utime(target / info.filename, (stamp, stamp))
+        return target / z.namelist()[0].split("/")[0]
+
 
 __all__ = ["Distribution", "isolate", "installed_ini", "linux_path", "record", "main_window", "control",
-           "box_text", "answer_box", "finish", "wait_file", "time"]
+           "box_text", "answer_box", "finish", "wait_file", "link", "reg", "snapshot", "trash", "unpack"]

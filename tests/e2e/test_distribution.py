@@ -2,75 +2,15 @@
 what setup made, a version-up while zep runs, and removal from the system's list of programs."""
 
 import os
-import re
 import shutil
 import time
-import zipfile
 
 import pytest
 
-from setupapp import MAIN, answer_box, control, finish, isolate, linux_path, main_window
-from test_setup_shell import link, reg, snapshot, trash
-from zeptest import Display, Lan, paths, wait_for
-
-ROOT = r"C:\ZEP!"
-PROGRAMS = r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs"
-UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZEP!"
-FILES = ["Setup.ini", "connect.htm", "discon.htm", "setup.exe", "zep.exe", "zep.txt"]
-IDC_FOLDER_LABEL, IDC_COPY = 1001, 1011
-CONTROLLER = "TZEPHiddenForm"
-
-
-def package():
-    found = sorted(paths.build_w64().glob("zep-*-*.zip"))
-    if not found:
-        pytest.skip("no package: scripts/build.sh makes it (cpack)")
-    return found[-1]
-
-
-def unpack(pc, name="Downloads"):
-    """The package unpacked into the user's Downloads; returns the folder (Linux path)."""
-    target = pc.drive_c / "users" / "root" / name
-    with zipfile.ZipFile(package()) as z:
-        z.extractall(target)
-        for info in z.infolist():  # as Explorer unpacks: the files keep their times
-            stamp = time.mktime(info.date_time + (0, 0, -1))
-            os.utime(target / info.filename, (stamp, stamp))
-        folder = target / z.namelist()[0].split("/")[0]
-    return folder
-
-
-def windows_path(pc, path):
-    return pc.windows_path(path)
-
-
-def close_readme(pc, shot):
-    """The painted readme opens first; closes it with its end button."""
-    readme = pc.find_window(cls=MAIN, title="ZEP!", timeout_ms=20000, shot=False)
-    time.sleep(0.3)
-    pc.screenshot(None, shot)  # the background behind the readme page
-    pc.click(readme, "説明終了(&E)")
-    pc.gone(readme)
-
-
-def dismiss_first_start(pc):
-    box = pc.find_window(cls=MAIN, title="情報", timeout_ms=20000, shot=False)
-    pc.click(box, "OK")
-    pc.gone(box)
-
-
-def quit_zep(pc, env):
-    assert pc.wine(ROOT + r"\zep.exe", "-quit", env=env, timeout=60).returncode == 0
-    wait_for(lambda: not [w for w in pc.windows() if w.cls == CONTROLLER], 20, "zep ended")
-
-
-def install(pc, env, folder, shot_prefix):
-    setup = pc.run(windows_path(pc, folder / "setup.exe"), env=env)
-    close_readme(pc, f"{shot_prefix}-readme.png")
-    window = main_window(pc, "ZEP!", shot=False)
-    pc.screenshot(None, f"{shot_prefix}-main.png")
-    return setup, window
-
+from setupapp import answer_box, control, finish, isolate, link, linux_path, main_window, reg, snapshot, trash
+from zepdist import (CONTROLLER, FILES, IDC_COPY, IDC_FOLDER_LABEL, PROGRAMS, ROOT, UNINSTALL, close_readme,
+                     dismiss_first_start, install, quit_zep, unpack)
+from zeptest import Display, Lan, wait_for
 
 def test_install_start_and_remove_leave_the_prefix_as_it_was(lan):
     pc = lan.pc
@@ -116,21 +56,13 @@ def test_install_start_and_remove_leave_the_prefix_as_it_was(lan):
     assert not [w for w in pc.windows() if w.cls == CONTROLLER]
     wait_for(lambda: not (installed / "Setup.exe").exists(), 10, "Setup.exe gone")
     assert sorted(p.name for p in installed.iterdir()) == ["syslog_202612.txt"]
-    assert trash(env_dist(env)) == ["Setup.ini", "connect.htm", "discon.htm", "zep.exe", "zep.ini", "zep.txt"]
+    assert trash(env) == ["Setup.ini", "connect.htm", "discon.htm", "zep.exe", "zep.ini", "zep.txt"]
 
     shutil.rmtree(installed)  # the kept log aside, the prefix is as it was
     after_files, after_keys = snapshot(pc)
     assert after_files == before_files
     assert {k for k in before_keys.keys() | after_keys.keys() if before_keys.get(k) != after_keys.get(k)} == set()
 
-
-def env_dist(env):
-    class Dist:
-        pass
-
-    d = Dist()
-    d.env = env
-    return d
 
 
 def test_a_version_up_while_zep_runs_replaces_it_at_the_restart(lan):

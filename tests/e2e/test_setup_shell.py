@@ -3,9 +3,9 @@
 import re
 import time
 
-from setupapp import (MAIN, Distribution, answer_box, control, finish, installed_ini, linux_path, main_window,
-                      record, wait_file)
-from zeptest import ProbeError, unescape, wait_for
+from setupapp import (Distribution, answer_box, control, finish, installed_ini, link, linux_path, main_window, reg,
+                      snapshot, trash)
+from zeptest import wait_for
 
 APP = r"C:\Program Files\Shell Test"
 PROGRAMS = r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs"
@@ -13,24 +13,6 @@ UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Unins
 IDC_COPY = 1011
 
 
-def link(pc, path):
-    return {k: unescape(v) for k, v in (line.split("=", 1) for line in pc.probe("link", path).splitlines())}
-
-
-def reg(pc, key):
-    """{key: {name: "type:data"}} of a registry tree; {} when the key is missing."""
-    try:
-        out = pc.probe("reg", key)
-    except ProbeError:
-        return {}
-    tree, current = {}, None
-    for line in out.splitlines():
-        if line.startswith("key="):
-            current = tree.setdefault(unescape(line[4:]), {})
-        else:
-            name, value = line.strip().split("=", 1)
-            current[unescape(name)] = unescape(value)
-    return tree
 
 
 SHELL_INI = f"""
@@ -166,22 +148,6 @@ def start_uninstall(pc, dist, extra=""):
     return pc.run(m[1], [m[2]] if m[2] else [], env=dist.env)
 
 
-def trash(dist):
-    folder = __import__("pathlib").Path(dist.env["XDG_DATA_HOME"]) / "Trash" / "files"
-    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
-
-
-def snapshot(pc):
-    """The prefix as a user could see it: files under drive_c and the software registry."""
-    skip = ("users/root/Temp/", "windows/", "users/root/AppData/Local/Microsoft/Windows/")
-    files = sorted(str(p.relative_to(pc.drive_c)) for p in pc.drive_c.rglob("*")
-                   if not str(p.relative_to(pc.drive_c)).startswith(skip) and not p.name.startswith("delus-"))
-    keys = {}
-    for root in (r"HKEY_LOCAL_MACHINE\SOFTWARE", r"HKEY_CURRENT_USER\Software"):
-        for key, values in reg(pc, root).items():
-            if not key.startswith("Software\\Wine\\"):  # Wine's own state
-                keys[root.split("\\")[0] + "\\" + key] = values
-    return files, keys
 
 
 def test_removal_from_the_registration_leaves_the_prefix_as_it_was(lan):
@@ -203,7 +169,7 @@ def test_removal_from_the_registration_leaves_the_prefix_as_it_was(lan):
     t0 = time.monotonic()
     wait_for(lambda: not linux_path(pc, APP).exists(), 10, "the install folder gone")
     print(f"install folder gone {time.monotonic() - t0:.1f} s after setup ended")
-    assert trash(dist) == ["Setup.ini", "app.exe", "lib.dll"]
+    assert trash(dist.env) == ["Setup.ini", "app.exe", "lib.dll"]
 
     after_files, after_keys = snapshot(pc)
     after_files = [f for f in after_files if not f.startswith("dist")]
@@ -230,7 +196,7 @@ def test_removal_keeps_and_lists_what_the_user_made(lan):
     finish(removal)
     wait_for(lambda: not (folder / "Setup.exe").exists(), 15, "Setup.exe gone")
     assert sorted(p.name for p in folder.iterdir()) == ["data", "readme.txt"]
-    assert trash(dist) == ["Setup.ini", "app.exe", "app.log", "lib.dll"]
+    assert trash(dist.env) == ["Setup.ini", "app.exe", "app.log", "lib.dll"]
     assert not reg(pc, UNINSTALL)
 
 
