@@ -1,8 +1,11 @@
-"""The main job: zep.exe under Wine and Xvfb on a PC of a test network (router 192.168.0.1,
-PC 192.168.0.10, an FTP server at 192.168.0.2), shown as a user meets it: its first start, its
-menus, the FTP settings for publishing the WAN address, then a whole connection reported by the
-simulated router's syslog, with the IP page uploaded, and a screenshot of every step."""
+"""The main job: the whole life of zep as a user lives it, under Wine and Xvfb on a PC of a test
+network (router 192.168.0.1, PC 192.168.0.10, an FTP server at 192.168.0.2). The package is
+unpacked and installed with its setup.exe through its windows; zep starts from what setup made and
+is set up to publish the WAN address; the simulated router brings the line up and down; a new
+version is installed while zep runs and replaces it at the restart; zep is removed from the system's
+list of programs. A screenshot of every step, and the prefix's state before and after."""
 
+import os
 import shutil
 import sys
 import time
@@ -12,9 +15,11 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests/e2e"))
 
-from zepapp import Zep  # noqa: E402
+from setupapp import answer_box, finish, isolate, linux_path, main_window, reg, snapshot, trash  # noqa: E402
+from zepdist import (CONTROLLER, PROGRAMS, ROOT, UNINSTALL, close_readme, install, quit_zep,  # noqa: E402
+                     unpack)
 from zeptest import (  # noqa: E402
-    Display, Lan, RouterSim, menu_keys, paths, popup_menu, proc, tray_click, tray_screenshot)
+    Display, Lan, RouterSim, menu_keys, paths, popup_menu, proc, tray_click, tray_screenshot, wait_for)
 from zeptest.ftp_server import FtpServer  # noqa: E402
 from zeptest.wine import template_prefix  # noqa: E402
 
@@ -24,6 +29,14 @@ TCM_SETCURFOCUS = 0x1330
 
 def step(text):
     print(f"demo: {text}", flush=True)
+
+
+def save_snapshot(pc, path):
+    files, keys = snapshot(pc)
+    lines = [f"file {f}" for f in files]
+    lines += [f"key {k} {sorted(v.items())}" for k, v in sorted(keys.items())]
+    path.write_text("\n".join(lines) + "\n", encoding="utf-8")
+    return set(lines)
 
 
 def publish_by_ftp(pc, form, ftp):
@@ -37,12 +50,120 @@ def publish_by_ftp(pc, form, ftp):
     edits = [c for c in pc.controls(dialog) if c.cls == "Edit"]
     for edit, value in zip(edits, (ftp.address, ftp.user, ftp.password, "/public_html/myip.html")):
         pc.set_text(dialog, edit.id, value)
-    pc.find_window(title="ZEP! FTP設定", shot="ftp-settings.png")
+    pc.find_window(title="ZEP! FTP設定", shot="05-ftp-settings.png")
     pc.click(dialog, "OK")
     pc.gone(dialog)
     pc.click(form, "自動接続時間中のみ")
     pc.click(form, "切断時にも自動転送する")
-    pc.find_window(cls="TZEPForm", shot="settings-ip-page.png")
+    pc.find_window(cls="TZEPForm", shot="06-settings-ip-page.png")
+
+
+def install_package(pc, env):
+    folder = unpack(pc)
+    step(f"the package unpacked into Downloads: {', '.join(sorted(p.name for p in folder.iterdir()))}")
+    step("setup.exe: the background and the readme page for a new installation, then the installer window")
+    setup, window = install(pc, env, folder, "01-install")
+    pc.click(window, "実行")
+    time.sleep(1.5)
+    pc.screenshot(None, "02-installing.png")
+    finish(setup)
+    installed = linux_path(pc, ROOT)
+    step(f"installed into {ROOT}: {', '.join(sorted(p.name for p in installed.iterdir()))}; Start menu "
+         f"{PROGRAMS}\\ZEP! and the Startup shortcut; registered as {UNINSTALL}")
+
+
+def first_start(pc, lan):
+    step("setup's last step opened ZEP! from the Start menu: its first start asks for the setup utility")
+    box = pc.find_window(cls="#32770", title="情報", timeout_ms=20000, shot="03-first-start-notice.png")
+    pc.click(box, "OK")
+    pc.gone(box)
+    form = pc.find_window(cls="TZEPForm", timeout_ms=10000, shot="04-settings-window.png")
+    ftp = FtpServer(lan.add_host("ftp", FTP_ADDRESS), lan.workdir / "ftp-root", login_dir="/home/zepuser")
+    ftp.start()
+    ftp.local_path("/home/zepuser/public_html").mkdir()
+    publish_by_ftp(pc, form, ftp)
+    tray_screenshot(pc, "07-tray.png")
+    step("the tray icon's menus")
+    tray_click(pc, button=1)
+    popup_menu(pc, shot="08-tray-left-menu.png")
+    menu_keys(pc, "Escape")
+    time.sleep(0.5)
+    tray_click(pc, button=3)
+    popup_menu(pc, shot="09-tray-right-menu.png")
+    menu_keys(pc, "Escape")
+    time.sleep(0.5)
+    return ftp
+
+
+def connection_cycle(lan, pc, ftp, shots):
+    installed = linux_path(pc, ROOT)
+    sim = RouterSim(lan)
+    step("the router brings its line up: connect line, then the WAN address")
+    sim.connect(line=1)
+    time.sleep(0.3)
+    tray_screenshot(pc, "10-tray-connected-data.png")
+    sim.ip("198.51.100.7")
+    sim.accepted()
+    time.sleep(1.5)
+    tray_screenshot(pc, "11-tray-connected.png")
+    page = installed / "myip.html"
+    step(f"the IP page: {page.read_text(encoding='cp932').count('198.51.100.7')} occurrences of the address "
+         "in myip.html")
+    time.sleep(2)
+    step("the router takes the line down")
+    sim.disconnect()
+    time.sleep(0.3)
+    tray_screenshot(pc, "12-tray-disconnected-data.png")
+    month = f"{datetime.now():%Y%m}"
+    for kind in ("syslog", "conlog"):
+        log = installed / f"{kind}_{month}.txt"
+        wait_for(log.exists, 10, log.name)
+        shutil.copy(log, shots)
+        step(f"{log.name}:\n    " + log.read_text(encoding="cp932").strip().replace("\r\n", "\n    "))
+    uploaded = ftp.local_path("/home/zepuser/public_html/myip.html")
+    step(f"the FTP server got {uploaded.stat().st_size} bytes at /home/zepuser/public_html/myip.html")
+    pc.find_window(cls="TZEPForm", shot="13-settings-ip-page-uploaded.png")
+
+
+def version_up(pc, env):
+    step("a new version, installed while ZEP! runs: its zep.exe is newer")
+    folder = unpack(pc, "Desktop")
+    newer = (folder / "zep.exe").read_bytes() + b"\0next version"
+    (folder / "zep.exe").write_bytes(newer)
+    later = time.time() + 86400
+    os.utime(folder / "zep.exe", (later, later))
+    setup, window = install(pc, env, folder, "14-versionup")
+    pc.click(window, "実行")
+    finish(setup)
+    answer_box(pc, "ZEP!", "いいえ", shot="15-versionup-restart-question.png", timeout_ms=20000)
+    step("the running zep.exe is replaced at the restart: the restart question was answered No, so now "
+         "zep.exe -quit (it uploads discon.htm, disconnects, saves its settings) and Wine's restart")
+    quit_zep(pc, env)
+    pc.wine("wineboot", "-r", timeout=120)
+    replaced = (linux_path(pc, ROOT) / "zep.exe").read_bytes() == newer
+    step(f"after the restart zep.exe is the new one: {replaced}; ZEP! starts from the Startup shortcut")
+    pc.run("start", [PROGRAMS + r"\StartUp\ZEP!.lnk"], env=env)
+    pc.find_window(cls=CONTROLLER, visible=False, shot=False, timeout_ms=20000)
+    time.sleep(1)
+    tray_screenshot(pc, "16-tray-after-restart.png")
+
+
+def removal(pc, env):
+    command = reg(pc, UNINSTALL)[UNINSTALL.split("\\", 1)[1]]["UninstallString"].split(":", 1)[1]
+    step(f"removal from the system's list of programs: {command}")
+    process = pc.run(command.strip('"'), env=env)
+    close_readme(pc, "17-removal-readme.png")
+    window = main_window(pc, "ZEP!", shot="18-removal-window.png")
+    pc.click(window, "実行")
+    time.sleep(1.0)
+    pc.screenshot(None, "19-removing.png")
+    listed = answer_box(pc, "ファイル・フォルダの削除", "OK", shot="20-removal-kept.png", timeout_ms=30000)
+    step("the running ZEP! was told to quit; what the user keeps is listed:\n    " + listed.replace("\n", "\n    "))
+    finish(process)
+    installed = linux_path(pc, ROOT)
+    wait_for(lambda: not (installed / "Setup.exe").exists(), 15, "Setup.exe gone")
+    step(f"left in {ROOT}: {', '.join(sorted(p.name for p in installed.iterdir()))}; in the recycle bin: "
+         f"{', '.join(trash(env))}")
 
 
 def main():
@@ -53,70 +174,21 @@ def main():
         template, _ = template_prefix()
         with Lan(display, template, pcs=1, artifacts=shots) as lan:
             pc = lan.pc
-            zep = Zep(pc)
-            step(f"router at {lan.router.address}, PC at {pc.address}: starting zep.exe for the first time")
-            running = zep.start()
-            step("first start without a setup utility: the notice")
-            zep.dismiss_first_show_info()
-            zep.controller()
-            step("then the settings window opens, so that the setup utility can be chosen")
-            form = pc.find_window(cls="TZEPForm", timeout_ms=10000, shot="settings-window.png")
-            ftp = FtpServer(lan.add_host("ftp", FTP_ADDRESS), lan.workdir / "ftp-root", login_dir="/home/zepuser")
-            ftp.start()
-            ftp.local_path("/home/zepuser/public_html").mkdir()
-            publish_by_ftp(pc, form, ftp)
-            tray_screenshot(pc, "tray.png")
-            step("the tray icon's menus")
-            tray_click(pc, button=1)
-            popup_menu(pc, shot="tray-left-menu.png")
-            menu_keys(pc, "Escape")
-            time.sleep(0.5)
-            tray_click(pc, button=3)
-            popup_menu(pc, shot="tray-right-menu.png")
-            menu_keys(pc, "Escape")
-            time.sleep(0.5)
-            step("a second start only wakes the running copy (its icon blinks)")
-            zep.start().wait(30)
-
-            for page in ("connect.htm", "discon.htm"):  # installed beside the program
-                shutil.copy(REPO / "dist" / page, zep.folder)
-            sim = RouterSim(lan)
-            step("the router brings its line up: connect line, then the WAN address")
-            sim.connect(line=1)
-            time.sleep(0.3)
-            tray_screenshot(pc, "tray-connected-data.png")
-            sim.ip("198.51.100.7")
-            sim.accepted()
-            time.sleep(1.5)
-            tray_screenshot(pc, "tray-connected.png")
-            step(f"the IP page: {(zep.folder / 'myip.html').read_text(encoding='cp932').count('198.51.100.7')} "
-                 "occurrences of the address in myip.html")
-            time.sleep(2)
-            step("the router takes the line down")
-            sim.disconnect()
-            time.sleep(0.3)
-            tray_screenshot(pc, "tray-disconnected-data.png")
-            time.sleep(1.5)
-            tray_screenshot(pc, "tray-disconnected.png")
-            month = f"{datetime.now():%Y%m}"
-            for kind in ("syslog", "conlog"):
-                log = zep.folder / f"{kind}_{month}.txt"
-                shutil.copy(log, shots)
-                step(f"{log.name}:\n    " + log.read_text(encoding="cp932").strip().replace("\r\n", "\n    "))
-            shutil.copy(zep.folder / "myip.html", shots)
-            uploaded = ftp.local_path("/home/zepuser/public_html/myip.html")
-            step(f"the FTP server got {uploaded.stat().st_size} bytes at /home/zepuser/public_html/myip.html; "
-                 "its transcript:\n    " + "\n    ".join(ftp.lines()))
-            pc.find_window(cls="TZEPForm", shot="settings-ip-page-uploaded.png")
-            step("zep.exe -quit: the running copy uploads discon.htm in place of the page (the page was "
-                 "uploaded and 切断時にも自動転送する is ticked), disconnects, saves its settings and exits")
-            zep.quit(running)
-            replaced = uploaded.read_bytes() == (REPO / "dist/discon.htm").read_bytes()
-            step(f"on the server, myip.html is now discon.htm: {replaced}")
-            shutil.copy(zep.ini_path, shots)
+            env = isolate(pc)
+            step(f"router at {lan.router.address}, PC at {pc.address}; the prefix before: prefix-before.txt")
+            before = save_snapshot(pc, shots / "prefix-before.txt")
+            install_package(pc, env)
+            ftp = first_start(pc, lan)
+            connection_cycle(lan, pc, ftp, shots)
+            version_up(pc, env)
+            removal(pc, env)
+            after = save_snapshot(pc, shots / "prefix-after.txt")
+            changes = sorted(f"+ {line}" for line in after - before) + sorted(f"- {line}" for line in before - after)
+            step("the prefix after removal, against before (prefix-after.txt): " +
+                 ("\n    " + "\n    ".join(changes) if changes else "no difference"))
     finally:
         display.stop()
-    step(f"done. Screenshots, logs, the IP page and the settings file are in {shots}")
+    step(f"done. Screenshots, the logs and the prefix's state before and after are in {shots}")
 
 
 if __name__ == "__main__":
