@@ -382,7 +382,7 @@ binfmt_enable() {
   grep -q '^flags: F' "$BINFMT/$BINFMT_NAME" || die "binfmt_misc entry without the F flag"
   log "binfmt_misc: registered $BINFMT_NAME -> $QEMU"
   local v
-  v=$(timeout 60 "$WINE32" --version) || true
+  v=$(QEMU_LD_PREFIX=$ROOT timeout 60 "$WINE32" --version) || true
   [[ "$v" == wine-* ]] || die "the i386 Wine loader does not start through qemu"
 }
 
