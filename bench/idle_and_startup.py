@@ -48,7 +48,7 @@ def startup_time(pc, exe):
 
 
 def idle_cpu(pc, exe, seconds):
-    trivial = paths.build_w64() / "bench/trivial_window.exe"
+    trivial = paths.build_dir() / "bench/trivial_window.exe"
     zep = pc.run(exe)
     other = pc.run(trivial)
     pc.probe("find", "class=TZEPHiddenForm", "20000")

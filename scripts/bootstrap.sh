@@ -5,13 +5,16 @@ set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then echo "bootstrap: run as root (apt-get install)" >&2; exit 1; fi
 export DEBIAN_FRONTEND=noninteractive
 
-# 32-bit Wine breaks the wine64 wrappers on this kind of machine; the tests call wine64 directly.
+# No wine32: installing it would add the i386 architecture and break the wine64 wrappers; the
+# tests call wine64 directly, and the x86 build runs under a private 32-bit Wine
+# (scripts/wine32.sh), started with the machine's 32-bit C library from libc6-i386 (an amd64
+# package).
 packages=(
   cmake make g++ clang libclang-rt-14-dev git
   libgtest-dev googletest libgcrypt20-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 libgcrypt-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
-  iproute2 libcap2-bin procps psmisc util-linux locales
+  iproute2 libcap2-bin procps psmisc util-linux locales libc6-i386
   python3 python3-pytest python3-pyftpdlib python3-pycryptodome
 )
 missing=()

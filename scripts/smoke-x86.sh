@@ -1,28 +1,26 @@
 #!/usr/bin/env bash
 # Smoke test of the x86 (32-bit) build of zep, the build we ship.
 #
-# The kernel of our machines cannot run 32-bit ELF programs, so 32-bit Wine runs here
-# through qemu user emulation. Everything it needs is unpacked under build/smoke-x86/:
-#   - Debian's i386 Wine (wine32 and the i386 libraries it needs), resolved and downloaded
-#     with apt using a private state directory, then unpacked with dpkg-deb -x;
-#   - qemu-i386 from bookworm-backports (qemu 10): bookworm's own qemu 7.2 takes about a
-#     minute per Wine process start and kills Wine's service threads, so Wine never finishes
-#     booting a session with it.
-# qemu finds the i386 libraries through QEMU_LD_PREFIX, so the machine's dpkg database, its
-# architectures and its package set are not touched (installing wine32:i386 for real would
-# also have to upgrade dozens of amd64 libraries to the versions the i386 ones are pinned to).
+# 32-bit Wine comes from scripts/wine32.sh, unpacked privately under build/wine32/ (no i386
+# packages are installed, dpkg is not touched). How it runs depends on the machine, which the
+# script finds out first (scripts/wine32.sh native):
+#   - natively, where the kernel runs 32-bit programs: the i386 loader is started directly;
+#   - through qemu user emulation, where it does not (or with --qemu): qemu-i386 from
+#     bookworm-backports (bookworm's own qemu 7.2 never finishes booting a Wine session), with
+#     the i386 libraries found through QEMU_LD_PREFIX.
 #
-# What the script does change on the machine, only while it runs, and restores on every
-# exit path (normal end, failure, Ctrl-C, SIGTERM, SIGHUP):
-#   - binfmt_misc: mounts /proc/sys/fs/binfmt_misc if it is not mounted, and registers qemu
-#     as the handler of i386 ELF; at the end the entry is removed and the mount undone (if
-#     this script made it). While the entry exists nothing else changes for 64-bit programs.
+# What the script changes on the machine, only while it runs, and restores on every exit path
+# (normal end, failure, Ctrl-C, SIGTERM, SIGHUP):
+#   - with qemu only, binfmt_misc: mounts /proc/sys/fs/binfmt_misc if it is not mounted, and
+#     registers qemu as the handler of i386 ELF; at the end the entry is removed and the mount
+#     undone (if this script made it). While the entry exists nothing else changes for 64-bit
+#     programs.
 #   - a network namespace, an Xvfb on a free display and the Wine processes of its own
 #     prefixes, all ended/removed at the end.
 # Missing host packages of the project's usual set (Xvfb, xdotool, wine64, MinGW, ...) are
 # installed with apt like scripts/bootstrap.sh does and stay installed.
-# After restoring, it checks that an i386 ELF no longer runs and that /usr/lib/wine/wine64
-# still starts a 64-bit exe quickly.
+# After restoring, it checks that an i386 program starts (or does not) exactly as before the run
+# and that /usr/lib/wine/wine64 still starts a 64-bit exe quickly.
 #
 # The test: build the x86 zep.exe (cmake, build/w32) if needed, copy it into a fresh folder
 # of a 32-bit Wine prefix (WINEARCH=win32, made once and cached), start it with
@@ -30,20 +28,20 @@
 # screenshot, start "zep.exe -quit", check that the running copy ends and that it wrote
 # zep.ini with a [ZEP] section beside the exe.
 #
-# Usage: scripts/smoke-x86.sh [--no-build] [--keep] [--refresh]
+# Usage: scripts/smoke-x86.sh [--no-build] [--keep] [--refresh] [--qemu]
 #   --no-build  do not run cmake; use the zep.exe that is there
 #   --keep      keep this run's prefix copy (build/smoke-x86/run/prefix) for a look
 #   --refresh   download and unpack the i386 runtime and make the 32-bit prefix again
+#   --qemu      run 32-bit Wine through qemu even where the kernel runs it natively
 #   ZEP_EXE=path  test another exe instead of build/w32/zep/zep.exe (implies --no-build)
 # Exit status 0 only when every check passed and the machine was restored.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 CACHE=$REPO/build/smoke-x86
-APTDIR=$CACHE/apt
-ROOT=$CACHE/i386-root
-QEMUDIR=$CACHE/qemu
-QEMU=$QEMUDIR/usr/bin/qemu-i386
+WINE32_SH=$REPO/scripts/wine32.sh
+ROOT=$("$WINE32_SH" root)
+QEMU=$("$WINE32_SH" qemu)
 TEMPLATE=$CACHE/prefix-template
 PREFIX64=$CACHE/prefix64
 TOOLS=$CACHE/tools
@@ -55,25 +53,21 @@ WINESERVER64=/usr/lib/wine/wineserver64
 BINFMT=/proc/sys/fs/binfmt_misc
 BINFMT_NAME=zep-smoke-i386-$$
 NS=zep-smoke-x86-$$
-# Bump when the way the runtime or the prefix is put together changes: the caches are redone.
-RECIPE=4
 
-# The i386 packages: Wine and the X libraries winex11 loads at run time (libwine only
-# recommends them). The X libraries' versions follow whatever the archive has.
-I386_PACKAGES=(wine32 libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2
-               libxrender1 libxxf86vm1)
 HOST_PACKAGES=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 libgcrypt-mingw-w64-dev
                wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
-               iproute2 libcap2-bin)
+               iproute2 libcap2-bin libc6-i386)
 
 DO_BUILD=1
 KEEP=0
 REFRESH=0
+FORCE_QEMU=0
 for a in "$@"; do
   case "$a" in
     --no-build) DO_BUILD=0 ;;
     --keep) KEEP=1 ;;
     --refresh) REFRESH=1 ;;
+    --qemu) FORCE_QEMU=1 ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "smoke-x86: unknown option $a" >&2; exit 2 ;;
   esac
@@ -88,6 +82,9 @@ die() { log "ERROR: $*"; exit 1; }
 # ---------------------------------------------------------------------------------------
 # State for the cleanup; every change to the machine is recorded here before it is made.
 CHILD=""            # the long command the script is waiting for
+MODE=""            # native or qemu, once known
+SERVER=$WINESERVER64  # the wineserver of our 32-bit prefixes
+I386_BEFORE=""     # whether the i386 loader started before the run changed anything
 MOUNTED_BINFMT=0
 BINFMT_WAS_DISABLED=0
 REGISTERED=0
@@ -140,15 +137,29 @@ wait_gone() {
 
 # Environment of every 32-bit Wine process.
 wine32_env() {
-  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=${SMOKE_WINEDEBUG:--all,err+all}
+  unset WINELOADER WINESERVER WINEDLLPATH QEMU_LD_PREFIX LD_LIBRARY_PATH
+  local line
+  while IFS= read -r line; do export "${line?}"; done < <("$WINE32_SH" env)
+  if [ "$MODE" = qemu ]; then
+    # qemu finds the i386 libraries (and the loader's ld.so) in the unpacked tree itself.
+    export QEMU_LD_PREFIX=$ROOT
+    unset LD_LIBRARY_PATH WINESERVER
+  fi
+  export WINEPREFIX=$1 WINEDEBUG=${SMOKE_WINEDEBUG:--all,err+all}
   export LANG=ja_JP.UTF-8 LC_ALL=
-  export QEMU_LD_PREFIX=$ROOT
   # No mono/gecko installers, no menu entries under $HOME.
   export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
   export XDG_CONFIG_HOME=$CACHE/xdg/config XDG_DATA_HOME=$CACHE/xdg/data XDG_CACHE_HOME=$CACHE/xdg/cache
-  # i386 fontconfig keeps its own caches here, not in /var/cache/fontconfig.
-  export FONTCONFIG_FILE=$CACHE/fonts-i386.conf
-  unset WINELOADER WINESERVER WINEDLLPATH
+}
+
+# Whether the i386 Wine loader starts here now (natively or through an emulator), as a word.
+i386_state() {
+  local out
+  out=$(
+    while IFS= read -r line; do export "${line?}"; done < <("$WINE32_SH" env)
+    timeout 30 "$WINE32" --version 2>/dev/null
+  ) || true
+  [[ "$out" == wine-* ]] && echo runs || echo "does not run"
 }
 
 # ---------------------------------------------------------------------------------------
@@ -181,18 +192,16 @@ binfmt_restore() {
 
 stop_prefix() {  # ends every Wine process of prefix $1 (our own prefixes only)
   [ -d "$1" ] || return 0
-  WINEPREFIX=$1 timeout 30 "$WINESERVER64" -k >/dev/null 2>&1 || true
+  WINEPREFIX=$1 timeout 30 "$SERVER" -k >/dev/null 2>&1 || true
 }
 
-# After the machine is restored: i386 ELF must not run any more, and wine64 must start a
-# 64-bit program as fast as before.
+# After the machine is restored: an i386 program must start, or not, as before the run, and
+# wine64 must start a 64-bit program as fast as before.
 post_check() {
-  local out rc t
-  # (the kernel refuses it; timeout's execvp then hands the file to /bin/sh, which fails)
-  rc=0
-  out=$(timeout 20 "$WINE32" --version 2>/dev/null) || rc=$?
-  if [ "$rc" != 0 ] && [[ "$out" != *wine-* ]]; then pass "machine: i386 ELF no longer runs (binfmt entry gone)"
-  else fail "machine: i386 ELF still starts after cleanup (rc $rc, '$out')"; RESTORE_FAILED=1; fi
+  local out t state
+  state=$(i386_state)
+  if [ "$state" = "$I386_BEFORE" ]; then pass "machine: the i386 Wine loader $state, as before the run"
+  else fail "machine: the i386 Wine loader $state now, but $I386_BEFORE before the run"; RESTORE_FAILED=1; fi
 
   (
     export WINEPREFIX=$PREFIX64 WINEDEBUG=-all LANG=C.UTF-8
@@ -245,7 +254,7 @@ cleanup() {
     done
   fi
   binfmt_restore
-  if [ "$INTERRUPTED" = 0 ] && [ -x "$WINE32" ] && [ -f "$TOOLS/hello64.exe" ]; then
+  if [ "$INTERRUPTED" = 0 ] && [ -n "$I386_BEFORE" ] && [ -f "$TOOLS/hello64.exe" ]; then
     post_check
   fi
   if [ "$NS_MADE" = 1 ]; then
@@ -321,94 +330,24 @@ build_zep() {
     || { tail -30 "$RUN/cmake-build.log"; die "build of zep.exe failed"; }
 }
 
-# Private apt: its own lists, cache and an empty dpkg status, so that it resolves the whole
-# i386 closure of wine32 without looking at (or locking) the machine's package database.
-APT_OPTS=()
-apt_setup() {
-  mkdir -p "$APTDIR"/{lists/partial,cache/archives/partial,state,sources.list.d,debs-host}
-  : > "$APTDIR/state/status"
-  cat > "$APTDIR/sources.list.d/debian.sources" <<'EOF'
-Types: deb
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates bookworm-backports
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  APT_OPTS=(-o "Dir::State=$APTDIR/state" -o "Dir::State::status=$APTDIR/state/status"
-            -o "Dir::State::Lists=$APTDIR/lists" -o "Dir::Cache=$APTDIR/cache"
-            -o "Dir::Etc::sourcelist=/dev/null" -o "Dir::Etc::sourceparts=$APTDIR/sources.list.d"
-            -o "APT::Architectures::=amd64" -o "APT::Architectures::=i386"
-            -o "APT::Get::List-Cleanup=0")
-}
-
+# The i386 Wine (and qemu when it is needed), then how it runs here.
 prepare_runtime() {
-  local stamp_want
-  stamp_want="recipe $RECIPE"
-  if [ "$REFRESH" = 0 ] && [ -f "$ROOT/.smoke-x86-stamp" ] && [ -x "$QEMU" ] \
-     && [ "$(head -1 "$ROOT/.smoke-x86-stamp")" = "$stamp_want" ]; then
-    log "i386 runtime: cached ($(sed -n 2p "$ROOT/.smoke-x86-stamp"), $("$QEMU" --version | head -1))"
-    return 0
+  local opts=()
+  [ "$REFRESH" = 1 ] && opts+=(--refresh)
+  bgrun "$WINE32_SH" prepare "${opts[@]}" || die "scripts/wine32.sh prepare failed"
+  I386_BEFORE=$(i386_state)
+  local why
+  if [ "$FORCE_QEMU" = 0 ] && why=$("$WINE32_SH" native); then
+    MODE=native
+    SERVER=$ROOT/usr/lib/wine/wineserver32
+    log "32-bit Wine: runs natively here"
+  else
+    MODE=qemu
+    SERVER=$WINESERVER64
+    [ "$FORCE_QEMU" = 1 ] && why="--qemu"
+    log "32-bit Wine: through qemu ($why)"
+    bgrun "$WINE32_SH" prepare --qemu "${opts[@]}" || die "scripts/wine32.sh prepare --qemu failed"
   fi
-  log "i386 runtime: resolving and downloading (private apt state in $APTDIR)"
-  apt_setup
-  rm -f "$APTDIR"/cache/archives/*.deb "$APTDIR"/debs-host/*.deb
-  bgrun -o "$RUN/apt-update.log" timeout 600 apt-get "${APT_OPTS[@]}" -o APT::Architecture=i386 update \
-    || { tail -20 "$RUN/apt-update.log"; die "apt-get update (private) failed"; }
-  bgrun -o "$RUN/apt-i386.log" timeout 1200 apt-get "${APT_OPTS[@]}" -o APT::Architecture=i386 install -y -q --download-only \
-    --no-install-recommends "${I386_PACKAGES[@]}" \
-    || { tail -20 "$RUN/apt-i386.log"; die "download of the i386 packages failed"; }
-  pushd "$APTDIR/debs-host" > /dev/null   # apt-get download writes into the current folder
-  bgrun -o "$RUN/apt-qemu.log" timeout 600 apt-get "${APT_OPTS[@]}" -o APT::Architecture=amd64 \
-    download qemu-user/bookworm-backports \
-    || { tail -20 "$RUN/apt-qemu.log"; die "download of qemu-user (bookworm-backports) failed"; }
-  popd > /dev/null
-
-  log "i386 runtime: unpacking $(ls "$APTDIR"/cache/archives/*.deb | wc -l) packages"
-  rm -rf "$ROOT.new" "$QEMUDIR.new"
-  mkdir -p "$ROOT.new" "$QEMUDIR.new"
-  local d
-  for d in "$APTDIR"/cache/archives/*.deb; do dpkg-deb -x "$d" "$ROOT.new"; done
-  dpkg-deb -x "$APTDIR"/debs-host/qemu-user_*.deb "$QEMUDIR.new"
-  [ -x "$ROOT.new/usr/lib/wine/wine" ] || die "wine32 did not unpack"
-  [ -x "$QEMUDIR.new/usr/bin/qemu-i386" ] || die "qemu-i386 did not unpack"
-  find "$QEMUDIR.new/usr/bin" -mindepth 1 ! -name qemu-i386 -delete   # the other targets: 360 MB
-  rm -rf "$QEMUDIR.new/usr/share"
-
-  # What the packages' maintainer scripts would have done, as far as Wine needs it:
-  # libwine's postinst makes zlib1.dll a builtin DLL from libz-mingw-w64.
-  local m in out
-  for m in i686:i386 x86_64:x86_64; do
-    in=$ROOT.new/usr/${m%%:*}-w64-mingw32/lib/zlib1.dll
-    out=$ROOT.new/usr/lib/i386-linux-gnu/wine/${m##*:}-windows/zlib1.dll
-    [ -f "$in" ] && [ -d "$(dirname "$out")" ] || continue
-    { head -c 64 "$in"; printf 'Wine builtin DLL'; head -c 16 /dev/zero; tail -c +97 "$in"; } > "$out"
-  done
-  # Library search cache for the i386 ld.so (else it reads the machine's 64-bit one).
-  echo 'include /etc/ld.so.conf.d/*.conf' > "$ROOT.new/etc/ld.so.conf"
-  ldconfig -r "$ROOT.new"
-  # qemu looks a path up in the root first: drop what must come from the machine instead
-  # (fonts and their configuration) and what nobody reads.
-  rm -rf "$ROOT.new"/etc/fonts "$ROOT.new"/usr/share/fonts "$ROOT.new"/var/cache/fontconfig \
-         "$ROOT.new"/usr/share/{doc,man,locale,lintian,bug,bash-completion}
-  for d in tmp dev proc sys run home root; do
-    [ -e "$ROOT.new/$d" ] && die "unexpected /$d in the i386 root"
-  done
-  {
-    echo "$stamp_want"
-    echo "wine $(dpkg-deb -f "$APTDIR"/cache/archives/wine32_*.deb Version)"
-    ls "$APTDIR"/cache/archives/*.deb "$APTDIR"/debs-host/*.deb | xargs -n1 basename
-  } > "$ROOT.new/.smoke-x86-stamp"
-  rm -rf "$ROOT" "$QEMUDIR" "$TEMPLATE"
-  mv "$ROOT.new" "$ROOT"
-  mv "$QEMUDIR.new" "$QEMUDIR"
-  rm -f "$APTDIR"/cache/archives/*.deb "$APTDIR"/debs-host/*.deb   # the unpacked tree is the cache
-  log "i386 runtime: ready ($(du -sh "$ROOT" | cut -f1), $("$QEMU" --version | head -1))"
 }
 
 build_tools() {
@@ -420,14 +359,6 @@ build_tools() {
     printf '#include <stdio.h>\nint main(void) { puts("hello64 ok"); return 0; }\n' > "$TOOLS/hello64.c"
     x86_64-w64-mingw32-gcc -O2 -static -o "$TOOLS/hello64.exe" "$TOOLS/hello64.c"
   fi
-  cat > "$CACHE/fonts-i386.conf" <<EOF
-<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <cachedir>$CACHE/fontconfig-i386</cachedir>
-  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
-</fontconfig>
-EOF
 }
 
 binfmt_enable() {
@@ -451,7 +382,7 @@ binfmt_enable() {
   grep -q '^flags: F' "$BINFMT/$BINFMT_NAME" || die "binfmt_misc entry without the F flag"
   log "binfmt_misc: registered $BINFMT_NAME -> $QEMU"
   local v
-  v=$(timeout 60 "$WINE32" --version) || true
+  v=$(QEMU_LD_PREFIX=$ROOT timeout 60 "$WINE32" --version) || true
   [[ "$v" == wine-* ]] || die "the i386 Wine loader does not start through qemu"
 }
 
@@ -487,11 +418,11 @@ make_ns() {
 
 make_template() {
   if [ "$REFRESH" = 0 ] && [ -f "$TEMPLATE/.smoke-x86-ok" ] \
-     && [ "$(cat "$TEMPLATE/.smoke-x86-ok")" = "$(head -2 "$ROOT/.smoke-x86-stamp" | tr '\n' ' ')" ]; then
+     && [ "$(cat "$TEMPLATE/.smoke-x86-ok")" = "$(head -2 "$ROOT/.wine32-stamp" | tr '\n' ' ')" ]; then
     log "32-bit prefix: cached ($TEMPLATE)"
     return 0
   fi
-  log "32-bit prefix: wineboot through qemu (about half a minute)"
+  log "32-bit prefix: wineboot ($MODE; through qemu about half a minute)"
   rm -rf "$TEMPLATE" "$TEMPLATE.new"
   local t
   t=$(date +%s)
@@ -499,14 +430,14 @@ make_template() {
   bgrun -o "$RUN/wineboot.log" timeout 900 ip netns exec "$NS" capsh --drop=cap_sys_time -- -c "exec '$WINE32' wineboot -i" \
     || echo "wineboot exited with $?" >> "$RUN/wineboot.log"
   # The boot goes on in services and explorer after the first process is gone.
-  bgrun timeout 900 "$WINESERVER64" -w || echo "wineserver -w: $?" >> "$RUN/wineboot.log"
+  bgrun timeout 900 "$SERVER" -w || echo "wineserver -w: $?" >> "$RUN/wineboot.log"
   stop_prefix "$TEMPLATE.new"
   if [ ! -f "$TEMPLATE.new/drive_c/windows/system32/kernel32.dll" ] \
      || ! grep -q '^#arch=win32' "$TEMPLATE.new/system.reg"; then
     tail -20 "$RUN/wineboot.log"
     die "wineboot did not make a 32-bit prefix"
   fi
-  head -2 "$ROOT/.smoke-x86-stamp" | tr '\n' ' ' > "$TEMPLATE.new/.smoke-x86-ok"
+  head -2 "$ROOT/.wine32-stamp" | tr '\n' ' ' > "$TEMPLATE.new/.smoke-x86-ok"
   mv "$TEMPLATE.new" "$TEMPLATE"
   log "32-bit prefix: made in $(( $(date +%s) - t )) s ($(du -sh "$TEMPLATE" | cut -f1))"
 }
@@ -520,7 +451,7 @@ i686-w64-mingw32-objdump -f "$ZEP_SRC" | grep -q 'file format pei-i386' \
 log "testing $ZEP_SRC ($(stat -c %s "$ZEP_SRC") bytes, $(date -r "$ZEP_SRC" '+%F %T'))"
 prepare_runtime
 build_tools
-binfmt_enable
+[ "$MODE" = qemu ] && binfmt_enable
 start_xvfb
 make_ns
 make_template
@@ -537,7 +468,7 @@ wine32_env "$PFX"
 
 # One persistent wineserver for the run, started inside the namespace so that zep's UDP
 # sockets (made by the server) live there.
-ip netns exec "$NS" capsh --drop=cap_sys_time -- -c "exec '$WINESERVER64' -f -p" > "$RUN/wineserver.log" 2>&1 &
+ip netns exec "$NS" capsh --drop=cap_sys_time -- -c "exec '$SERVER' -f -p" > "$RUN/wineserver.log" 2>&1 &
 SERVER_PID=$!
 sleep 0.5
 alive "$SERVER_PID" || die "wineserver did not start"

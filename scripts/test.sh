@@ -1,14 +1,29 @@
 #!/usr/bin/env bash
 # Runs all the tests: installs what is missing, builds everything, runs the native unit tests
-# under the sanitizers, then the end-to-end tests of the real programs under Wine.
+# under the sanitizers, then the end-to-end tests of the real programs under Wine: the x86-64
+# build, and the x86 build (the one we ship) where this machine runs 32-bit Wine natively; where
+# it does not, the x86 build gets the smoke test through emulation instead.
+# Arguments go to both pytest runs (e.g. -k or -x).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+declare -a summary=()
+failed=0
+phase_start=$SECONDS
+done_phase() {  # what, exit status
+  local took=$((SECONDS - phase_start))
+  if [ "$2" = 0 ]; then summary+=("passed  $1 ($((took / 60)) min $((took % 60)) s)")
+  else summary+=("FAILED  $1 ($((took / 60)) min $((took % 60)) s)"); failed=1; fi
+  phase_start=$SECONDS
+}
+
 scripts/bootstrap.sh
 scripts/build.sh
+done_phase "bootstrap and build" 0
 
 echo "== unit tests (native, ASan + UBSan)"
 (cd build/native && ctest --output-on-failure -j"$(nproc)")
+done_phase "unit tests" 0
 
 echo "== fuzzing (bounded runs)"
 for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
@@ -16,6 +31,33 @@ for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
   "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" 2>&1 | tail -n 1
   rm -rf "$corpus"
 done
+done_phase "fuzzing" 0
 
-echo "== end-to-end tests (Wine, Xvfb, network namespaces)"
-/usr/bin/python3 -m pytest -q tests/e2e "$@"
+# A missing exe fails a test here instead of skipping it: everything was just built.
+export ZEP_E2E_REQUIRE_BUILD=1
+
+echo "== end-to-end tests of the x86-64 build (64-bit Wine, Xvfb, network namespaces)"
+rc=0
+/usr/bin/python3 -m pytest -q tests/e2e --arch=x86-64 "$@" || rc=$?
+done_phase "x86-64 build: end-to-end suite" "$rc"
+
+echo "== the x86 build (32-bit Wine)"
+rc=0
+scripts/wine32.sh prepare || rc=$?
+if [ "$rc" != 0 ]; then
+  done_phase "x86 build: getting 32-bit Wine (scripts/wine32.sh prepare)" "$rc"
+elif why=$(scripts/wine32.sh native); then
+  echo "== end-to-end tests of the x86 build (32-bit Wine, natively)"
+  /usr/bin/python3 -m pytest -q tests/e2e --arch=x86 "$@" || rc=$?
+  done_phase "x86 build: end-to-end suite (32-bit Wine, natively)" "$rc"
+else
+  echo "== x86 build: end-to-end suite skipped: $why"
+  echo "== x86 build: the smoke test through emulation instead"
+  scripts/smoke-x86.sh --no-build || rc=$?
+  done_phase "x86 build: smoke test only; end-to-end suite skipped: $why" "$rc"
+fi
+
+echo
+echo "== test.sh summary"
+printf '  %s\n' "${summary[@]}"
+exit "$failed"

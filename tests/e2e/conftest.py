@@ -18,7 +18,22 @@ from zeptest.wine import template_prefix  # noqa: E402
 _timings = []
 
 
+def pytest_addoption(parser):
+    parser.addoption(
+        "--arch",
+        choices=sorted(paths.ARCHES),
+        help="the Windows build under test: x86-64 (build/w64, the default) or x86 (build/w32, under "
+        "32-bit Wine from scripts/wine32.sh); sets ZEP_ARCH",
+    )
+
+
 def pytest_configure(config):
+    if config.getoption("--arch"):
+        os.environ["ZEP_ARCH"] = config.getoption("--arch")
+    try:
+        paths.arch()
+    except ValueError as e:
+        raise pytest.UsageError(str(e))
     config.addinivalue_line("markers", "lan(pcs=1): how many Windows PCs the `lan` fixture starts")
     proc.install_signal_handlers()
 
@@ -30,11 +45,13 @@ def pytest_runtest_makereport(item, call):
     setattr(item, f"report_{report.when}", report)
 
 
+def pytest_report_header(config):
+    return f"zeptest: the {paths.arch()} build, {paths.build_dir()}"
+
+
 def _missing_tools():
     tools = ["Xvfb", "xdpyinfo", "xdotool", "import", "capsh", "ip", "unshare", "localedef"]
-    missing = [t for t in tools if not shutil.which(t)]
-    missing += [p for p in (paths.WINE64, paths.WINESERVER) if not Path(p).exists()]
-    return missing
+    return [t for t in tools if not shutil.which(t)]
 
 
 @pytest.fixture(scope="session")
@@ -44,6 +61,9 @@ def _can_run():
     missing = _missing_tools()
     if missing:
         pytest.skip(f"missing {', '.join(missing)}: run scripts/bootstrap.sh")
+    reason = paths.wine_missing()
+    if reason:
+        pytest.skip(reason)
 
 
 @pytest.fixture(scope="session")
@@ -110,6 +130,6 @@ def pytest_terminal_summary(terminalreporter):
     if mine:
         terminalreporter.write_line(f"zeptest: namespaces left behind: {' '.join(mine)}", red=True)
     if _timings:
-        terminalreporter.write_sep("-", "zeptest timings")
+        terminalreporter.write_sep("-", f"zeptest timings ({paths.arch()} build)")
         for what, note, seconds in _timings:
             terminalreporter.write_line(f"{what:<22} {note:<40} {seconds:6.2f} s")

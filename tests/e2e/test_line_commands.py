@@ -3,16 +3,19 @@ folders, the status request and its answers, the destination menus, the countdow
 connection-time panel, with stand-ins for the setup utility, VELK and the interface library."""
 
 import re
-import shutil
 import time
 from datetime import datetime, timedelta
 
-from zepapp import Tool, Zep
-from zeptest import ProbeError, RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for, xdotool
+import pytest
+
+from zepapp import Library, Tool, Zep
+from zeptest import ProbeError, RouterSim, menu_keys, popup_menu, tray_click, wait_for, xdotool
 
 WM_POWERBROADCAST = 0x218
 PBT_APMRESUMESUSPEND = 7
 STATUS = "-i10.0.0.254 -sts1 -w TZEPHiddenForm"
+SETTINGS_FORM = "TZEPForm"
+DEFAULT_PANEL = 109  # the settings window's default destination (fixed in zep/main.cpp)
 
 
 def start_zep(lan, tool, extra="", address="10.0.0.254"):
@@ -167,20 +170,64 @@ def test_the_tools_busy_window_delays_the_status_request(lan):
 
 def test_the_library_answers_the_status_after_a_resume(lan):
     zep = Zep(lan.pc)
-    shutil.copy(paths.build_w64() / "tests" / "fixtures" / "MRLExhibits.dll", zep.folder / "MRLExhibits.dll")
-    (zep.folder / "MRLExhibits.ini").write_text(
-        "[standin]\r\nCondition=5\r\nDefault=1\r\nUsable2=1\r\nUsable3=1\r\nName2=Office\r\n")
+    library = Library(zep, Condition=5, Default=1, Usable2=1, Usable3=1, Name2="Office")
     zep.write_ini("[ZEP]\nSetupUtility=C:\\zep\\zep.exe\nUseMRLDll=1\n")
     running = zep.start()
     controller = zep.controller()
     time.sleep(1)
     resume(lan.pc, controller)
     panel(lan.pc)
-    assert "GetCondition" in (zep.folder / "MRLExhibits.log").read_text().split()
+    assert "GetCondition" in library.calls()
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot="tray-library-destinations.png")
     menu_keys(lan.pc, "Escape")
     running.kill()
+
+
+def test_the_library_names_the_destinations_and_changes_the_default_through_the_record(lan):
+    zep = Zep(lan.pc)
+    # Destination 2 is the default; 3 is not usable; a name of 40 characters has no end mark.
+    long_name = "Office-" + "x" * 33
+    library = Library(zep, Condition=3, Default=1, Usable2=1, Usable4=1, Name1="Main", Name2=long_name,
+                      Name4="Mobile")
+    zep.write_ini("[ZEP]\nUseMRLDll=1\n")
+    running = zep.start()
+    zep.controller()
+    form = lan.pc.find_window(cls=SETTINGS_FORM, timeout_ms=15000, visible=False, shot=False)
+
+    def default_shown():
+        return next(c.text for c in lan.pc.controls(form) if c.id == DEFAULT_PANEL) == " " + long_name
+
+    wait_for(default_shown, 15, "the default destination from the record in the settings window")
+    tray_click(lan.pc, button=3)
+    popup_menu(lan.pc, shot="tray-library-destinations.png")
+    menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile, destination 4
+    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=10000, shot=False)
+    lan.pc.click(box, "はい")
+    wait_for(lambda: library.calls()[-2:] == ["ChangeSite 3", "Connect"], 15, "the change, then the connect")
+    zep.quit(running)
+
+
+@pytest.mark.parametrize("answer", ["FindNotify=-1", "FindResult=-2"])
+def test_a_router_the_library_does_not_find_leaves_the_library_unused(lan, answer):
+    zep = Zep(lan.pc)
+    key, value = answer.split("=")
+    library = Library(zep, **{key: value})
+    zep.write_ini("[ZEP]\nUseMRLDll=1\n")
+    running = zep.start()
+    if key == "FindNotify":
+        # The library's notice, with a negative wParam: the router was not found.
+        box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=20000, shot="router-not-found.png")
+        text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
+        assert text == "NetGenesisを発見する事ができませんでした"
+        lan.pc.click(box, "OK")
+    # A failed search unticks the library (silently when the call itself fails): with no tool
+    # either, the first start's notice follows.
+    zep.dismiss_first_show_info()
+    zep.quit(running)
+    assert library.calls()[0] == "Find"
+    assert "GetInformation" not in library.calls()
+    assert zep.ini().get("ZEP", "UseMRLDll") == "0"
 
 
 def test_countdown_offers_the_disconnect_and_accepts_untouched(lan):

@@ -2,7 +2,7 @@
 
 import pytest
 
-from zepapp import Zep
+from zepapp import Library, Zep
 
 FORM = "TZEPForm"
 TCM_SETCURFOCUS = 0x1330
@@ -259,14 +259,8 @@ def test_window_command_with_a_number_that_is_not_hexadecimal_is_told_on_saving(
 
 
 def test_library_in_use_fills_the_address_and_the_firmware_line(zep, lan):
-    import shutil
-
-    from zeptest import paths
-
     pc = lan.pc
-    shutil.copy(paths.build_w64() / "tests/fixtures" / "MRLExhibits.dll", zep.folder / "MRLExhibits.dll")
-    # Router 10.0.0.254 with firmware 2.001A (0x2001A).
-    (zep.folder / "MRLExhibits.ini").write_text(f"[standin]\nAddress={0x0A0000FE}\nFirmware={0x2001A}\n")
+    Library(zep, Address=0x0A0000FE, Firmware=0x2001A)  # router 10.0.0.254 with firmware 2.001A
     zep.write_ini("[ZEP]\nUseMRLDll=1\n")
     running = zep.start()
     zep.controller()

@@ -91,7 +91,7 @@ def install_tool(pc, kind="nwgset", name=None, folder="tools"):
     C:\\<folder>; returns (its Windows path, its folder on this machine). It appends its parameters
     and working folder to <name>.log beside it and answers from <name>.ini there."""
     name = name or {"nwgset": "NWGSet.exe", "velk": "Velk.exe"}[kind]
-    exe = paths.require_exe(paths.build_w64() / "tests" / "fixtures" / f"{kind}.exe", kind)
+    exe = paths.require_exe(paths.fixture(f"{kind}.exe"), kind)
     target = pc.drive_c / folder
     target.mkdir(parents=True, exist_ok=True)
     shutil.copy(exe, target / name)
@@ -108,8 +108,7 @@ class Tool:
         (self.folder / f"{self.stem}.txt").write_bytes(DESTINATIONS.encode("cp932"))
 
     def answer(self, **settings):
-        text = "[standin]\r\n" + "".join(f"{k}={v}\r\n" for k, v in settings.items())
-        (self.folder / f"{self.stem}.ini").write_bytes(text.encode("cp932"))
+        write_answers(self.folder / f"{self.stem}.ini", settings)
 
     def calls(self):
         log = self.folder / f"{self.stem}.log"
@@ -125,3 +124,26 @@ class Tool:
             return calls[count - 1] if len(calls) >= count else None
 
         return wait_for(call, timeout, f"call {count} of the tool with {switch}")
+
+
+def write_answers(path, settings):
+    """A stand-in's answers: its settings file with the section "standin"."""
+    text = "[standin]\r\n" + "".join(f"{k}={v}\r\n" for k, v in settings.items())
+    path.write_bytes(text.encode("cp932"))
+
+
+class Library:
+    """The stand-in of the router maker's library beside zep.exe (`variant`: MRLExhibits.dll, or
+    one that lacks an export), with its answers; it logs each call, one a line."""
+
+    def __init__(self, zep, variant="MRLExhibits.dll", **answers):
+        self.folder = zep.folder
+        shutil.copy(paths.fixture(variant), self.folder / "MRLExhibits.dll")
+        self.answer(**answers)
+
+    def answer(self, **settings):
+        write_answers(self.folder / "MRLExhibits.ini", settings)
+
+    def calls(self):
+        log = self.folder / "MRLExhibits.log"
+        return log.read_text().splitlines() if log.exists() else []

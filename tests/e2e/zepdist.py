@@ -18,7 +18,7 @@ CONTROLLER = "TZEPHiddenForm"
 
 def package():
     """The package of the build under test (made by scripts/build.sh with CPack)."""
-    found = sorted(paths.build_w64().glob("zep-*-*.zip"))
+    found = sorted(paths.build_dir().glob("zep-*-*.zip"))
     if not found:
         pytest.skip("no package: scripts/build.sh makes it (cpack)")
     return found[-1]

@@ -614,9 +614,14 @@ int CmdKeys(const Args& a) {
   int code = 0;
   HWND h = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
   if (!h) return code;
-  for (UINT vk : vks) {
-    LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-    if (!PostMessageW(h, WM_KEYDOWN, vk, 1 | scan) || !PostMessageW(h, WM_KEYUP, vk, 1 | scan | (3LL << 30)))
+  for (size_t i = 0; i < vks.size(); i++) {
+    if (!IsWindow(h)) return Fail(kFailed, L"the window closed before the key " + a.pos[i + 1]);
+    LPARAM scan = (LPARAM)MapVirtualKeyW(vks[i], MAPVK_VK_TO_VSC) << 16;
+    if (!PostMessageW(h, WM_KEYDOWN, vks[i], 1 | scan))
+      return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+    // A key that closes the window (Escape, Return in a menu) may have done so before its
+    // release is posted.
+    if (!PostMessageW(h, WM_KEYUP, vks[i], 1 | scan | (3LL << 30)) && IsWindow(h))
       return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
     Sleep(50);
   }

@@ -146,7 +146,7 @@ class WinHost(Host):
         proc.run(["cp", "-a", self.lan.template, self.prefix], timeout=120)
         self.copy_seconds = time.monotonic() - t0
         self.server = proc.start(
-            self.command(wine.guarded([paths.WINESERVER, "-f", "-p"], check_ns=self.ns)),
+            self.command(wine.guarded([paths.wineserver(), "-f", "-p"], check_ns=self.ns)),
             env=self.env(),
             log=self.lan.log_path(f"{self.name}-wineserver"),
         )
@@ -188,7 +188,7 @@ class WinHost(Host):
         """Ends every program of this prefix (wineserver -k), then reaps what we started."""
         if self.server is not None:
             try:
-                subprocess.run(self.command([paths.WINESERVER, "-k"]), env=self.env(), capture_output=True, timeout=30)
+                subprocess.run(self.command([paths.wineserver(), "-k"]), env=self.env(), capture_output=True, timeout=30)
             except subprocess.TimeoutExpired:
                 pass  # the server itself is ended by its PID below
             proc.reap(self.server, 10)
@@ -209,7 +209,7 @@ class WinHost(Host):
         if log is None and stdout is None:
             log = self.lan.log_path(f"{self.name}-{Path(str(exe)).stem}")
         p = proc.start(
-            self.command(wine.guarded([paths.WINE64, exe, *args], check_ns=self.ns)),
+            self.command(wine.guarded([paths.wine(), exe, *args], check_ns=self.ns)),
             env=self.env(**(env or {})),
             cwd=cwd,
             log=log,

@@ -94,6 +94,7 @@ def wine_env(prefix, display=None, **extra):
         WINEDEBUG="-all",
         WINEDLLOVERRIDES="winemenubuilder.exe=d",
     )
+    env.update(paths.wine_arch_env())
     if display:
         env["DISPLAY"] = display
     else:
@@ -102,23 +103,24 @@ def wine_env(prefix, display=None, **extra):
     return env
 
 
-def _package_versions():
-    r = proc.run(
-        ["dpkg-query", "-W", "-f", "${Package} ${Version}\n", "wine64", "libwine", "fonts-ipafont-gothic"],
-        check=False,
-    )
+def _font_version():
+    r = proc.run(["dpkg-query", "-W", "-f", "${Package} ${Version}", "fonts-ipafont-gothic"], check=False)
     return r.stdout.strip()
 
 
 def template_stamp():
-    return f"zeptest template {TEMPLATE_VERSION}\n{_package_versions()}\n{TEMPLATE_REG}"
+    return (
+        f"zeptest template {TEMPLATE_VERSION} {paths.arch()}\n{paths.wine_version()}\n{_font_version()}\n"
+        f"{TEMPLATE_REG}"
+    )
 
 
 def template_prefix():
-    """The cached template prefix (build/e2e/template-prefix); made when missing or stale.
+    """The cached template prefix of the chosen architecture (build/e2e/template-prefix, or
+    template-prefix-x86: a win32 prefix); made when missing or stale.
 
     Returns (path, seconds spent making it, 0 when the cache was used)."""
-    tpl = paths.e2e_dir() / "template-prefix"
+    tpl = paths.e2e_dir() / ("template-prefix-x86" if paths.is_x86() else "template-prefix")
     stamp = template_stamp()
     if _stamp_ok(tpl, stamp):
         return tpl, 0.0
@@ -126,12 +128,12 @@ def template_prefix():
         if _stamp_ok(tpl, stamp):
             return tpl, 0.0
         t0 = time.monotonic()
-        new = tpl.with_name(f"template-prefix.new-{os.getpid()}")
+        new = tpl.with_name(f"{tpl.name}.new-{os.getpid()}")
         shutil.rmtree(new, ignore_errors=True)
         _make_prefix(new)
         (new / ".zeptest-stamp").write_text(stamp, encoding="utf-8")
         if tpl.exists():
-            old = tpl.with_name(f"template-prefix.old-{os.getpid()}")
+            old = tpl.with_name(f"{tpl.name}.old-{os.getpid()}")
             os.replace(tpl, old)
             shutil.rmtree(old, ignore_errors=True)
         os.replace(new, tpl)
@@ -152,7 +154,7 @@ def _make_prefix(prefix):
     reg = Path(f"{prefix}.reg")
     reg.write_text(TEMPLATE_REG.replace("\n", "\r\n"), encoding="utf-16")  # BOM + UTF-16LE, as regedit writes
     script = (
-        f'"{paths.WINE64}" wineboot -i && "{paths.WINE64}" regedit /S "$0" && "{paths.WINESERVER}" -w'
+        f'"{paths.wine()}" wineboot -i && "{paths.wine()}" regedit /S "$0" && "{paths.wineserver()}" -w'
     )
     # Debian's Wine puts the server socket in a mkdtemp() folder under TMPDIR and notes its name
     # in <prefix>/wineserver; the template must not carry that name to its copies.
@@ -166,7 +168,7 @@ def _make_prefix(prefix):
             timeout=300,
         )
     except subprocess.TimeoutExpired:
-        subprocess.run([paths.WINESERVER, "-k"], env=env, timeout=30)
+        subprocess.run([paths.wineserver(), "-k"], env=env, timeout=30)
         raise RuntimeError(f"making the Wine prefix {prefix} took over 300 s")
     finally:
         reg.unlink(missing_ok=True)
