@@ -9,8 +9,11 @@ Measured for each:
   - the highest rate at which no line is lost over --seconds (rates doubled from 200 a second
     until a line is lost, then halved between the last good and the first bad rate to 5 %);
   - how many lines of a burst of --burst datagrams sent at full speed are kept;
+  - how many lines a second it writes under an overload (--seconds at OVERLOAD_RATE, more than
+    either keeps up with): its own speed, whatever its socket's buffer absorbs;
   - how long the UI thread takes to answer a message (WM_NULL every 20 ms from a program of the
-    same PC) during a flood of --seconds at the receiver's highest rate, the same for both.
+    same PC) during a flood of --seconds at the receiver's highest rate, the same for both, and
+    during the overload.
 Lines are counted in the monthly syslog files the programs write. Needs the x86-64 build
 (scripts/build.sh; ZEP_EXE names another zep.exe) and root. The figures go to stdout and to
 bench/results/syslog_flood[-LABEL].txt.
@@ -29,6 +32,7 @@ from zeptest import Display, Lan, RouterSim, paths, proc  # noqa: E402
 from zeptest.wine import template_prefix  # noqa: E402
 
 FIRST_RATE = 200
+OVERLOAD_RATE = 20000
 RATE_CAP = 51200
 PRECISION = 1.05
 ANSWER_INTERVAL_MS = 20
@@ -54,24 +58,27 @@ class Target:
 
 
 def settled_lines(target, quiet=1.5, limit=90.0):
-    """The line count once it has not changed for `quiet` seconds."""
+    """(the line count once it has not changed for `quiet` seconds, when it last changed)."""
     end = time.monotonic() + limit
     count, since = target.lines(), time.monotonic()
     while time.monotonic() < end:
-        time.sleep(0.25)
+        time.sleep(0.1)
         now = target.lines()
         if now != count:
             count, since = now, time.monotonic()
         elif time.monotonic() - since >= quiet:
             break
-    return count
+    return count, since
 
 
 def trial(sim, target, count, rate):
-    """(lines kept, seconds the sending took) of `count` lines at `rate` (0: full speed)."""
-    before = settled_lines(target)
+    """(lines kept, seconds the sending took, seconds until the last line was written) of `count`
+    lines at `rate` (0: full speed)."""
+    before, _ = settled_lines(target)
+    start = time.monotonic()
     seconds = sim.flood(count, rate=rate)
-    return settled_lines(target) - before, seconds
+    after, last = settled_lines(target)
+    return after - before, seconds, last - start
 
 
 def highest_rate(lan, target, seconds, log):
@@ -79,7 +86,7 @@ def highest_rate(lan, target, seconds, log):
     good, bad, rate = 0, None, FIRST_RATE
     while True:
         count = int(rate * seconds)
-        kept, took = trial(sim, target, count, rate)
+        kept, took, _ = trial(sim, target, count, rate)
         ok = kept == count and target.alive()
         log(f"  {target.name}: {rate:7.0f}/s for {took:5.2f} s: kept {kept} of {count}{'' if ok else '  LOST'}")
         if ok:
@@ -100,24 +107,45 @@ def highest_rate(lan, target, seconds, log):
 
 
 def burst(lan, target, count, log):
-    kept, took = trial(RouterSim(lan, target.pc), target, count, 0)
+    kept, took, _ = trial(RouterSim(lan, target.pc), target, count, 0)
     log(f"  {target.name}: burst of {count} in {took:.3f} s: kept {kept}")
     return kept
 
 
-def answer_times(lan, target, rate, seconds, log):
-    """The answer times of the program's window during a flood at `rate` (median, p95, max in ms)."""
-    probe = paths.probe_exe()
-    timer = target.pc.run(probe, ["answer-times", target.window, str(int(seconds)), str(ANSWER_INTERVAL_MS)])
+def overload(lan, target, seconds, log):
+    """(lines written a second while more arrive than it keeps up with, its answer times then)."""
+    count = int(OVERLOAD_RATE * seconds)
+    timer = start_answer_timer(target, seconds)
+    kept, took, writing = trial(RouterSim(lan, target.pc), target, count, OVERLOAD_RATE)
+    answers = answer_figures(timer, target, seconds, log)
+    log(f"  {target.name}: {count} at {count / took:.0f}/s: kept {kept}, the last after {writing:.2f} s")
+    return kept / writing, answers
+
+
+def start_answer_timer(target, seconds):
+    """A program of the target's PC that times the window's answers for `seconds`."""
+    timer = target.pc.run(paths.probe_exe(), ["answer-times", target.window, str(int(seconds)), str(ANSWER_INTERVAL_MS)])
     time.sleep(0.5)
-    RouterSim(lan, target.pc).flood(int(rate * seconds), rate=rate)
+    return timer
+
+
+def answer_figures(timer, target, seconds, log):
+    """(median, p95, max in ms, late answers) that the timer measured."""
     timer.wait(seconds + 30)
     m = re.search(r"answers=(\d+) median=([\d.]+) p95=([\d.]+) max=([\d.]+) late=(\d+)", timer.output())
     if not m:
         raise RuntimeError(f"answer-times: {timer.error_output()}")
-    settled_lines(target)
     log(f"  {target.name}: {m[0]}")
     return float(m[2]), float(m[3]), float(m[4]), int(m[5])
+
+
+def answer_times(lan, target, rate, seconds, log):
+    """The answer times of the program's window during a flood at `rate`."""
+    timer = start_answer_timer(target, seconds)
+    RouterSim(lan, target.pc).flood(int(rate * seconds), rate=rate)
+    answers = answer_figures(timer, target, seconds, log)
+    settled_lines(target)
+    return answers
 
 
 def install(lan):
@@ -156,6 +184,7 @@ def main():
                 t.start()
             rates = {t.name: highest_rate(lan, t, args.seconds, log) for t in targets}
             kept = {t.name: burst(lan, t, args.burst, log) for t in targets}
+            overloads = {t.name: overload(lan, t, args.seconds, log) for t in targets}
             common = rates["receiver"]
             answers = {t.name: answer_times(lan, t, common, args.seconds, log) for t in targets}
             alive = {t.name: t.alive() for t in targets}
@@ -163,14 +192,21 @@ def main():
         display.stop()
 
     z, r = rates["zep"], rates["receiver"]
+    speeds = {name: speed for name, (speed, _) in overloads.items()}
     lines = [
         f"syslog flood under Wine, side by side ({args.seconds:.0f} s floods, {args.burst} in a burst):",
         f"  highest rate without a lost line: zep {z:.0f}/s, receiver {r:.0f}/s, ratio {z / r if r else 0:.2f}",
         f"  burst of {args.burst} at full speed kept: zep {kept['zep']}, receiver {kept['receiver']}",
+        f"  lines written a second under an overload ({OVERLOAD_RATE}/s sent): zep {speeds['zep']:.0f}, "
+        f"receiver {speeds['receiver']:.0f}, ratio {speeds['zep'] / speeds['receiver']:.2f}",
         f"  UI answer time during a flood at {common:.0f}/s (ms, median / p95 / max, late answers):",
     ]
     for name in ("zep", "receiver"):
         median, p95, worst, late = answers[name]
+        lines.append(f"    {name:<9}{median:7.2f} {p95:7.2f} {worst:7.2f}   {late}")
+    lines.append(f"  UI answer time during the overload (ms, median / p95 / max, late answers):")
+    for name in ("zep", "receiver"):
+        median, p95, worst, late = overloads[name][1]
         lines.append(f"    {name:<9}{median:7.2f} {p95:7.2f} {worst:7.2f}   {late}")
     lines.append(f"  still running at the end: zep {alive['zep']}, receiver {alive['receiver']}")
     report = "\n".join(lines)

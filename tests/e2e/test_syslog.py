@@ -130,6 +130,24 @@ def test_quit_during_the_handling_of_the_disconnect_report(zep, lan):
     assert b"BeforeConTime=" not in zep.ini_path.read_bytes()
 
 
+SND_ASYNC, SND_NODEFAULT = 0x1, 0x2
+
+
+def test_a_missing_connect_sound_gives_the_systems_default_sound(zep, lan):
+    # The sounds play with SND_ASYNC alone: a missing file gives the system's default sound
+    # instead of silence. Without a sound device here, Wine's trace shows what was asked.
+    tool, _ = install_tool(lan.pc)
+    zep.write_ini(f"[ZEP]\nSetupUtility={tool}\nWaveConnect=1\nWaveConnectFile=C:\\nosuch.wav\nHTMLAutoCreate=0\n")
+    running = zep.start(env={"WINEDEBUG": "-all,trace+winmm"})
+    zep.controller()
+    RouterSim(lan).ip("203.0.113.9")
+    played = wait_for(lambda: re.search(r"MULTIMEDIA_PlaySound .* fdwSound=([0-9A-Fa-f]{8})", running.error_output()),
+                      what="the connect sound")
+    flags = int(played[1], 16)
+    assert flags & SND_ASYNC and not flags & SND_NODEFAULT, f"fdwSound={played[1]}"
+    zep.quit(running)
+
+
 SETUP_DIALOG_TITLES = ("NWGSet - 接続", "NetGenesis セットアップ", "ＮｅｔＧｅｎｅｓｉｓ セットアップ")
 
 

@@ -985,6 +985,31 @@ int CmdAnswerTimes(const Args& a) {
   return kOk;
 }
 
+// tray-remove WINDOW ID: removes the notification-area icon ID of that window (another program's,
+// as a notification area that was started anew has lost it).
+int CmdTrayRemove(const Args& a) {
+  long long id;
+  if (a.pos.size() < 2 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"tray-remove WINDOW ID");
+  int code = 0;
+  HWND h = NeedTop(a, 0, 5000, &code);
+  if (!h) return code;
+  NOTIFYICONDATAW nid = {sizeof nid};
+  nid.hWnd = h;
+  nid.uID = (UINT)id;
+  if (!Shell_NotifyIconW(NIM_DELETE, &nid)) return Fail(kFailed, L"the notification area has no such icon");
+  return kOk;
+}
+
+// broadcast NAME: sends the registered window message NAME (e.g. TaskbarCreated) to every
+// top-level window, as the system does.
+int CmdBroadcast(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"broadcast NAME");
+  const UINT msg = RegisterWindowMessageW(a.pos[0].c_str());
+  if (!msg || !SendNotifyMessageW(HWND_BROADCAST, msg, 0, 0)) return Fail(kFailed, L"SendNotifyMessageW failed");
+  Out(L"message=" + Hex(msg));
+  return kOk;
+}
+
 LRESULT CALLBACK TitledProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_DESTROY) {
     PostQuitMessage(0);
@@ -1186,6 +1211,8 @@ int Usage() {
               L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
               L"  answer-times WINDOW SECONDS INTERVAL_MS\n"
               L"  window TITLE [--ms N]\n"
+              L"  tray-remove WINDOW ID\n"
+              L"  broadcast NAME\n"
               L"  shortcut LNK TARGET [ARGS]\n"
               L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
               L"  info\n"
@@ -1207,6 +1234,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
       {L"answer-times", CmdAnswerTimes}, {L"window", CmdWindow},
+      {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
