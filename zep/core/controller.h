@@ -1,7 +1,6 @@
 // The controller: the connection state, the tray icon and menus, the transitions and the actions
 // that the tray, a second copy and the router's reports trigger.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
