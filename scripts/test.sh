@@ -25,10 +25,10 @@ echo "== unit tests (native, ASan + UBSan)"
 (cd build/native && ctest --output-on-failure -j"$(nproc)")
 done_phase "unit tests" 0
 
-echo "== fuzzing (bounded runs)"
+echo "== fuzzing (bounded runs from the seed corpora in tests/fuzz/corpus)"
 for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
-  corpus=$(mktemp -d)
-  "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" 2>&1 | tail -n 1
+  corpus=$(mktemp -d)  # what the run finds goes here; the seeds stay as they are
+  "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" "tests/fuzz/corpus/$(basename "$fuzzer")" 2>&1 | tail -n 1
   rm -rf "$corpus"
 done
 done_phase "fuzzing" 0

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "instance.h"
 #include "line_commands.h"
 #include "texts_ja.h"
@@ -10,7 +12,6 @@
 namespace zep {
 namespace {
 
-constexpr wchar_t kClassName[] = L"TCountdownForm";
 constexpr wchar_t kGaugeClass[] = L"TCountdownGauge";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kClientWidth = 312, kClientHeight = 112;
@@ -25,13 +26,28 @@ void RegisterClasses(HINSTANCE instance, WNDPROC form, WNDPROC gauge) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kCountdownClassName;
     RegisterClassExW(&wc);
     wc.lpfnWndProc = gauge;
     wc.lpszClassName = kGaugeClass;
     wc.hbrBackground = nullptr;
     RegisterClassExW(&wc);
     registered = true;
+}
+
+BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM param) {
+    auto* windows = reinterpret_cast<std::vector<HWND>*>(param);
+    if (hwnd != windows->front() && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) windows->push_back(hwnd);
+    return TRUE;
+}
+
+// The program's other windows that take input now (the dialog's own is left out), disabled.
+std::vector<HWND> DisableOtherWindows(HWND dialog) {
+    std::vector<HWND> windows{dialog};
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&windows));
+    windows.erase(windows.begin());
+    for (HWND w : windows) EnableWindow(w, FALSE);
+    return windows;
 }
 
 }  // namespace
@@ -47,7 +63,7 @@ int CountdownForm::ShowModal(const std::wstring& caption, const std::wstring& me
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    window_ = CreateWindowExW(exStyle, kClassName, caption.c_str(), style, x, y, w, h, nullptr, nullptr, instance_, this);
+    window_ = CreateWindowExW(exStyle, kCountdownClassName, caption.c_str(), style, x, y, w, h, nullptr, nullptr, instance_, this);
     if (!window_) return 0;
 
     font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -64,9 +80,11 @@ int CountdownForm::ShowModal(const std::wstring& caption, const std::wstring& me
     cancel_ = child(L"BUTTON", Wide(text::kCountdownCancel).c_str(), BS_PUSHBUTTON | WS_TABSTOP, 162, 76, 90, 25,
                     kCancelId);
 
+    // Modal: while it asks, the program's other windows take no input, so nothing opened from them
+    // (an editor, a box) can hold up its answer; they go on being drawn, and the timer goes on.
+    const std::vector<HWND> disabled = DisableOtherWindows(window_);
     ShowWindow(window_, SW_SHOW);
     OnShow();
-    // The modal loop: the program's other windows and its timer go on meanwhile.
     MSG msg;
     while (!done_) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -82,6 +100,8 @@ int CountdownForm::ShowModal(const std::wstring& caption, const std::wstring& me
             DispatchMessageW(&msg);
         }
     }
+    for (HWND w : disabled)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
     if (IsWindow(window_)) DestroyWindow(window_);
     window_ = nullptr;
     DeleteObject(font_);

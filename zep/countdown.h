@@ -7,6 +7,8 @@
 
 namespace zep {
 
+inline constexpr wchar_t kCountdownClassName[] = L"TCountdownForm";
+
 // What the dialog does with the application's window: its task-bar button and title.
 struct CountdownApplication {
     std::function<void(bool shown)> showTaskbarButton;

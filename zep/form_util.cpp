@@ -84,4 +84,20 @@ std::string AnsiText(HWND control) {
 
 void SetAnsiText(HWND control, const std::string& text) { SetWindowTextW(control, WideFromAnsi(text).c_str()); }
 
+HMENU BuildPopupMenu(const std::vector<TrayMenuItem>& items) {
+    HMENU menu = CreatePopupMenu();
+    for (const TrayMenuItem& item : items) {
+        if (!item.visible) continue;
+        MENUITEMINFOW info{sizeof info};
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        std::wstring caption = Wide(item.caption);
+        info.fType = item.IsSeparator() ? MFT_SEPARATOR : item.radio ? MFT_RADIOCHECK : MFT_STRING;
+        info.fState = (item.enabled ? MFS_ENABLED : MFS_DISABLED) | (item.checked ? MFS_CHECKED : MFS_UNCHECKED);
+        info.wID = static_cast<UINT>(item.id);
+        info.dwTypeData = caption.data();
+        InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
+    }
+    return menu;
+}
+
 }  // namespace zep

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "tray_menus.h"
 
 namespace zep {
 
@@ -22,6 +25,9 @@ HWND AddControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD
 // A tooltip window for `parent`, and a hint on one of its controls.
 HWND CreateHints(HWND parent);
 void AddHint(HWND tooltip, HWND parent, HWND control, const std::wstring& hint);
+
+// A popup menu of the visible items (separators, radio items, checks, disabled items).
+HMENU BuildPopupMenu(const std::vector<TrayMenuItem>& items);
 
 std::string AnsiText(HWND control);
 void SetAnsiText(HWND control, const std::string& text);

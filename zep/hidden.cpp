@@ -2,9 +2,11 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "countdown.h"
+#include "form_util.h"
 #include "ftp_transport.h"
 #include "instance.h"
 #include "peer_query.h"
@@ -26,6 +28,11 @@ constexpr UINT kFtpSocketEvent = WM_APP + 7;  // only wakes the FTP client's wai
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kPeerPauseTimerId = 2;
 constexpr u_short kSyslogPort = 514;
+// A burst of a few thousand router lines waits in the socket while they are handled (systems
+// that count each datagram's overhead as well need this much for it).
+constexpr int kSyslogReceiveBuffer = 4 << 20;
+// Datagrams handled before the window's other messages come first again.
+constexpr size_t kDatagramBatch = 32;
 constexpr UINT kTrayIconId = 1;
 
 std::string ModuleFolder() {
@@ -84,7 +91,8 @@ bool HiddenForm::Create() {
     // The port is bound before the window can be found, so nothing the router sends after a
     // second program has seen the window is lost.
     WSADATA wsa;
-    if (WSAStartup(MAKEWORD(2, 2), &wsa) == 0) syslogSocket_.Bind(kSyslogPort);
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) == 0 && syslogSocket_.Bind(kSyslogPort))
+        syslogSocket_.SetReceiveBuffer(kSyslogReceiveBuffer);
 
     // No border, no task-bar button: the tray icon is the program's presence.
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, Wide(text::kAppTitle).c_str(), WS_POPUP, -1, 0, 1, 1,
@@ -106,7 +114,10 @@ bool HiddenForm::Create() {
         instance_, TimePanelActions{[this] { controller_.TrayDisconnectClick(); },
                                     [this] { controller_.TrayEasylogClick(); },
                                     [this] { controller_.TraySyslogClick(); }, [this] { controller_.TrayIPClick(); },
-                                    [this] { settings_.ShowTimePanel = false; }});
+                                    [this] {
+                                        settings_.ShowTimePanel = false;
+                                        if (form_) form_->TimeShowUnticked();
+                                    }});
     timePanel_->Create(window_);
     form_ = std::make_unique<SettingsForm>(
         FormHost{instance_, settings_, controller_, *this, library_, notifyTarget_, dllBuffer_, lastDllNotify_});
@@ -183,6 +194,8 @@ void HiddenForm::HookQueuedMessage(const MSG& msg) {
 bool HiddenForm::PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) {
     const uint32_t start = GetTickCount();
     for (;;) {
+        // Asked after every message: a stream of them (a flood of datagrams) does not hold the
+        // wait beyond its time.
         if (done()) return true;
         if (quitting_ || controller_.closing()) return false;
         DWORD wait = INFINITE;
@@ -191,19 +204,24 @@ bool HiddenForm::PumpMessages(const std::function<bool()>& done, std::optional<u
             if (elapsed >= *timeoutMs) return false;
             wait = *timeoutMs - elapsed;
         }
-        // Sleeps until a message arrives or the time is up: no spinning.
-        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quitting_ = true;
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
-                return false;
-            }
-            DispatchOne(msg);
-            if (done()) return true;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Sleeps until a message arrives or the time is up: no spinning.
+            MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
         }
+        if (msg.message == WM_QUIT) {
+            quitting_ = true;
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+            return false;
+        }
+        DispatchOne(msg);
     }
+}
+
+void HiddenForm::ReadDatagrams(UdpSocket& socket, UINT message,
+                               const std::function<void(const std::string& sender, std::string bytes)>& handle) {
+    if (socket.ReadWaiting(handle, kDatagramBatch)) PostMessageW(window_, message, 0, 0);
 }
 
 LRESULT CALLBACK HiddenForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -228,17 +246,17 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (WSAGETSELECTERROR(lParam) == WSAEADDRINUSE && !syslogSocket_.open())
                 ShowBox(BoxKind::Error, text::kSyslogPortBusy);
             else
-                syslogSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+                ReadDatagrams(syslogSocket_, kSyslogReady, [this](const std::string& sender, std::string bytes) {
                     controller_.OnSyslogDatagram(sender, std::move(bytes));
                 });
             return 0;
         case kPeerReady:
-            peerSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+            ReadDatagrams(peerSocket_, kPeerReady, [this](const std::string& sender, std::string bytes) {
                 controller_.OnPeerDatagram(sender, bytes);
             });
             return 0;
         case kTimeReady:
-            timeSocket_.ReadAll([this](const std::string& sender, std::string bytes) {
+            ReadDatagrams(timeSocket_, kTimeReady, [this](const std::string& sender, std::string bytes) {
                 controller_.OnTimeDatagram(sender, bytes);
             });
             return 0;
@@ -284,9 +302,12 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
         default:
-            if (msg == taskbarCreatedMessage_ && trayAdded_) {
-                trayAdded_ = false;  // the notification area was restarted: add the icon anew
-                AddTrayIcon();
+            if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
+                // The notification area was started anew (Explorer restarted): it has lost the
+                // icon, which comes back with the current picture and tip. Also when a change in
+                // between found no notification area and left the icon out.
+                trayAdded_ = false;
+                if (trayShown_) AddTrayIcon();
                 return 0;
             }
             break;
@@ -354,23 +375,18 @@ void HiddenForm::CloseControllerWindow() { SendMessageW(window_, WM_CLOSE, 0, 0)
 void HiddenForm::PostExitRequest() { PostMessageW(window_, kExitRequest, 0, 0); }
 
 void HiddenForm::OnTrayNotify(LPARAM event) {
+    if (event != WM_LBUTTONDOWN && event != WM_RBUTTONDOWN) return;
+    if (countdownShown_) {
+        // The countdown is modal: the tray opens nothing that could hold up its answer.
+        if (HWND countdown = FindWindowW(kCountdownClassName, nullptr)) SetForegroundWindow(countdown);
+        return;
+    }
     if (event == WM_LBUTTONDOWN) PopupMenu(controller_.menus().left);
     else if (event == WM_RBUTTONDOWN) PopupMenu(controller_.menus().right);
 }
 
 void HiddenForm::PopupMenu(const std::vector<TrayMenuItem>& items) {
-    HMENU menu = CreatePopupMenu();
-    for (const TrayMenuItem& item : items) {
-        if (!item.visible) continue;
-        MENUITEMINFOW info{sizeof info};
-        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-        std::wstring caption = Wide(item.caption);
-        info.fType = item.IsSeparator() ? MFT_SEPARATOR : item.radio ? MFT_RADIOCHECK : MFT_STRING;
-        info.fState = (item.enabled ? MFS_ENABLED : MFS_DISABLED) | (item.checked ? MFS_CHECKED : MFS_UNCHECKED);
-        info.wID = static_cast<UINT>(item.id);
-        info.dwTypeData = caption.data();
-        InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
-    }
+    HMENU menu = BuildPopupMenu(items);
     POINT at;
     GetCursorPos(&at);
     SetForegroundWindow(window_);
@@ -429,6 +445,7 @@ LocalDateTime HiddenForm::LocalNow() {
 }
 
 void HiddenForm::AddTrayIcon() {
+    trayShown_ = true;
     if (trayAdded_) return;
     tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     tray_.hIcon = currentIcon_;
@@ -457,10 +474,11 @@ bool HiddenForm::SetTrayTip(const std::u16string& tip) {
 void HiddenForm::SetTrayIconVisible(bool visible) {
     if (visible) {
         AddTrayIcon();
-    } else if (trayAdded_) {
-        Shell_NotifyIconW(NIM_DELETE, &tray_);
-        trayAdded_ = false;
+        return;
     }
+    trayShown_ = false;
+    if (trayAdded_) Shell_NotifyIconW(NIM_DELETE, &tray_);
+    trayAdded_ = false;
 }
 
 void HiddenForm::ShowTimePanel(bool stayOnTop) {
@@ -472,11 +490,7 @@ void HiddenForm::CloseTimePanel() {
 void HiddenForm::SetTimePanelCopyEnabled(bool enabled) {
     if (timePanel_) timePanel_->SetCopyEnabled(enabled);
 }
-void HiddenForm::TimeShowCheckChanged(bool ticked) {
-    if (!timePanel_ || !controller_.state().Connected) return;
-    if (ticked) timePanel_->Show(timePanel_->stayOnTop());
-    else timePanel_->Close();
-}
+bool HiddenForm::TimePanelStaysOnTop() { return timePanel_ && timePanel_->stayOnTop(); }
 void HiddenForm::SetTimePanelText(const std::string& text) {
     if (timePanel_) timePanel_->SetText(WideFromAnsi(text));
 }
@@ -485,7 +499,8 @@ void HiddenForm::ShowSettingsWindow() {
 }
 
 void HiddenForm::PlaySoundFile(const std::string& file) {
-    sndPlaySoundA(file.c_str(), SND_ASYNC | SND_NODEFAULT);
+    // SND_ASYNC alone: the call returns at once, and a missing file gives the system's default sound.
+    sndPlaySoundA(file.c_str(), SND_ASYNC);
 }
 
 void HiddenForm::CopyToClipboard(const std::string& text) {
@@ -556,18 +571,19 @@ std::optional<std::u16string> HiddenForm::AppendLine(const std::string& path, co
                          line + "\r\n");
 }
 
-std::optional<std::string> HiddenForm::ReadWholeFile(const std::string& path) {
+FileRead HiddenForm::ReadWholeFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (file == INVALID_HANDLE_VALUE) return {std::nullopt, SystemErrorText(GetLastError())};
     std::string bytes;
     char chunk[65536];
     DWORD n = 0;
     BOOL ok;
     while ((ok = ReadFile(file, chunk, sizeof chunk, &n, nullptr)) && n > 0) bytes.append(chunk, n);
+    const DWORD error = GetLastError();
     CloseHandle(file);
-    if (!ok) return std::nullopt;  // a file read in part is not passed on as whole
-    return bytes;
+    if (!ok) return {std::nullopt, SystemErrorText(error)};  // a file read in part is not passed on as whole
+    return {std::move(bytes), {}};
 }
 
 std::optional<std::u16string> HiddenForm::WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -581,6 +597,14 @@ void HiddenForm::SaveBeforeConTime(const LocalDateTime& t) {
 }
 
 void HiddenForm::ShowBox(BoxKind kind, const std::u16string& message) {
+    // A box is a wait too: what it handles meanwhile may ask for the same box again, which is
+    // then already on the screen.
+    if (std::find(boxesShown_.begin(), boxesShown_.end(), message) != boxesShown_.end()) return;
+    boxesShown_.push_back(message);
+    struct Shown {  // boxes close in the reverse order of their opening
+        std::vector<std::u16string>& boxes;
+        ~Shown() { boxes.pop_back(); }
+    } shown{boxesShown_};
     const bool error = kind == BoxKind::Error;
     MessageBoxW(window_, Wide(message).c_str(), Wide(error ? text::kCaptionError : text::kCaptionInfo).c_str(),
                 MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
@@ -700,7 +724,10 @@ bool HiddenForm::ShowCountdown(const std::u16string& caption, const std::u16stri
     };
     app.dispatch = [this](const MSG& msg) { DispatchOne(msg); };
     CountdownForm form(instance_, std::move(app));
-    return form.ShowModal(Wide(caption), Wide(message), Wide(acceptCaption)) == 1;
+    countdownShown_ = true;
+    const int tag = form.ShowModal(Wide(caption), Wide(message), Wide(acceptCaption));
+    countdownShown_ = false;
+    return tag == 1;
 }
 
 }  // namespace zep

@@ -32,9 +32,6 @@ public:
     // The message loop of the program; returns when the controller window is gone.
     int Run();
 
-    // The settings window's "show the panel" check box changed: while connected the panel follows.
-    void TimeShowCheckChanged(bool ticked);
-
     // Shell
     uint32_t TickCount() override;
     LocalDateTime LocalNow() override;
@@ -44,6 +41,7 @@ public:
     void SetTrayIconVisible(bool visible) override;
     void ShowTimePanel(bool stayOnTop) override;
     void CloseTimePanel() override;
+    bool TimePanelStaysOnTop() override;
     void SetTimePanelCopyEnabled(bool enabled) override;
     void ShowSettingsWindow() override;
     void PlaySoundFile(const std::string& file) override;
@@ -51,7 +49,7 @@ public:
     LocaleFormats Locale() override;
     std::string ShortWeekdayName(int dayOfWeek) override;
     std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) override;
-    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    FileRead ReadWholeFile(const std::string& path) override;
     std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) override;
     std::string ProgramFolder() override { return programFolder_; }
     void SaveBeforeConTime(const LocalDateTime& t) override;
@@ -96,6 +94,10 @@ private:
     // Sees every message taken from the queue, before it is dispatched.
     void HookQueuedMessage(const MSG& msg);
     void DispatchOne(const MSG& msg);
+    // Hands the datagrams waiting on `socket` to `handle`, a batch at a time: after a batch the
+    // window's other messages come first, and `message` (posted again) reads on.
+    void ReadDatagrams(UdpSocket& socket, UINT message,
+                       const std::function<void(const std::string& sender, std::string bytes)>& handle);
 
     void FirstShow();
     void LoadSettings();
@@ -131,9 +133,12 @@ private:
     std::array<HICON, 4> icons_{};
     HICON currentIcon_ = nullptr;
     NOTIFYICONDATAW tray_{};
-    bool trayAdded_ = false;
+    bool trayShown_ = false;  // the icon is meant to be in the notification area
+    bool trayAdded_ = false;  // and the notification area has it
     UINT taskbarCreatedMessage_ = 0;
     bool quitting_ = false;
+    bool countdownShown_ = false;
+    std::vector<std::u16string> boxesShown_;  // texts of the message boxes on the screen
     bool saveErrorShown_ = false;
     UdpSocket syslogSocket_;
     UdpSocket peerSocket_;  // NMUDPCheck: queries and answers of other copies

@@ -1,7 +1,6 @@
 #include "main.h"
 
 #include <commdlg.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <uxtheme.h>
@@ -242,6 +241,16 @@ LRESULT CALLBACK SettingsForm::SpinEditProc(HWND hwnd, UINT msg, WPARAM wParam, 
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
+// The destination panel opens its popup on a press of any mouse button.
+LRESULT CALLBACK SettingsForm::DefaultPanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                DWORD_PTR data) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+        reinterpret_cast<SettingsForm*>(data)->DefaultPanelPressed();
+        return 0;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 void SettingsForm::SetHint(HWND control, const std::u16string& hint) {
     TOOLINFOW ti{sizeof ti};
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -294,8 +303,9 @@ void SettingsForm::BuildControls() {
     Add(p, WC_EDITW, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, 132, 39, pw - 132, 20, IPEdit, text::kIPEditHint,
         WS_EX_CLIENTEDGE);
     Add(p, WC_STATICW, text::kLabel8, label, 0, 66, 130, 13, Label8, text::kLabel8Hint);
-    Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 132, 63, pw - 132, 20,
-        DefaultPanel, text::kLabel8Hint, WS_EX_CLIENTEDGE);
+    HWND defaultPanel = Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 132,
+                            63, pw - 132, 20, DefaultPanel, text::kLabel8Hint, WS_EX_CLIENTEDGE);
+    SetWindowSubclass(defaultPanel, DefaultPanelProc, 1, reinterpret_cast<DWORD_PTR>(this));
     AddCheck(p, text::kTimeShowCheck, 0, 88, pw - 36, TimeShowCheck);
     AddCheck(p, text::kDialogAutoCloseCheck, 0, 106, pw - 36, DialogAutoCloseCheck, text::kDialogAutoCloseHint);
     AddCheck(p, text::kMRLCheck, 0, 124, pw - 36, MRLCheck, text::kMRLCheckHint);
@@ -604,9 +614,6 @@ void SettingsForm::OnCommand(int id, int code, HWND) {
         case SetupUtilPanel:
             if (code == STN_CLICKED) ChooseSetupUtility();
             break;
-        case DefaultPanel:
-            if (code == STN_CLICKED) DefaultPanelPressed();
-            break;
         case ConnectButton:
             h_.controller.ConnectAction();
             break;
@@ -663,10 +670,10 @@ void SettingsForm::OnCommand(int id, int code, HWND) {
             ChooseWave(false);
             break;
         case WaveConnectBitbtn:
-            sndPlaySoundA(h_.settings.WaveConnectFile.c_str(), SND_ASYNC);
+            h_.shell.PlaySoundFile(h_.settings.WaveConnectFile);
             break;
         case WaveDisconnectBitbtn:
-            sndPlaySoundA(h_.settings.WaveDisconnectFile.c_str(), SND_ASYNC);
+            h_.shell.PlaySoundFile(h_.settings.WaveDisconnectFile);
             break;
         default:
             break;
@@ -675,15 +682,13 @@ void SettingsForm::OnCommand(int id, int code, HWND) {
 
 void SettingsForm::OnCheckChanged(int id) {
     if (id == MRLCheck) MRLCheckChanged(true);
-    else if (id == TimeShowCheck) TimeShowChanged();
+    else if (id == TimeShowCheck) h_.controller.TimeShowCheckChanged();
     ApplyEnableStates();
     if (id == FTPConCheck || id == HTMLCheck) FTPConChanged();
 }
 
-void SettingsForm::TimeShowChanged() {
-    if (!h_.controller.state().Connected) return;  // the next connection shows it
-    if (h_.settings.ShowTimePanel) h_.shell.ShowTimePanel(h_.settings.TimeStayOnTop);
-    else h_.shell.CloseTimePanel();
+void SettingsForm::TimeShowUnticked() {
+    SendDlgItemMessageW(window_, TimeShowCheck, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 void SettingsForm::FTPConChanged() {
@@ -709,7 +714,7 @@ void SettingsForm::ShowSelectedFtpLogLine() {
 }
 
 void SettingsForm::ChooseSetupUtility() {
-    if (h_.settings.UseMRLDll) return;
+    if (h_.settings.UseMRLDll || h_.controller.findingRouter()) return;
     std::string file = setupOpenFile_;
     if (!RunFileDialog(window_, false, text::kOpenDialogTitle, text::kOpenDialogFilter, L"exe", file)) return;
     setupOpenFile_ = file;
@@ -731,18 +736,11 @@ void SettingsForm::DestinationsChanged() {
 }
 
 void SettingsForm::DefaultPanelPressed() {
-    const int current = h_.controller.destinationPanelTag();
-    if (current < 0) return;
-    HMENU menu = CreatePopupMenu();
-    const DestinationList& list = h_.controller.destinations();
-    for (int n = 1; n <= 4; ++n) {
-        if (!list[n - 1].usable) continue;
-        const std::wstring caption = WideFromAnsi(list[n - 1].caption);
-        AppendMenuW(menu, MF_STRING | (n == current ? MF_CHECKED : 0), static_cast<UINT_PTR>(n), caption.c_str());
-    }
+    if (h_.controller.destinationPanelTag() < 0) return;
+    HMENU menu = BuildPopupMenu(h_.controller.DestinationPopup());
     POINT at;
     GetCursorPos(&at);
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, at.x, at.y, 0, window_,
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, window_,
                                       nullptr);
     DestroyMenu(menu);
     if (chosen > 0) h_.controller.DestinationPopupClick(chosen);
@@ -772,6 +770,15 @@ void SettingsForm::UntickMRL() {
 }
 
 void SettingsForm::AttachLibrary() {
+    // The wait for the library's notice below handles messages: the box takes no clicks meanwhile,
+    // and nothing else starts a second attach inside it.
+    if (attachingLibrary_) return;
+    RunningWait running(attachingLibrary_);
+    EnableWindow(GetDlgItem(window_, MRLCheck), FALSE);
+    struct Reenable {
+        SettingsForm& form;
+        ~Reenable() { form.ApplyEnableStates(); }
+    } reenable{*this};
     MrlLibrary& lib = h_.library;
     if (!lib.bound()) {
         UntickMRL();

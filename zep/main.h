@@ -54,12 +54,17 @@ public:
     void DestinationsChanged();
     // An FTP upload started or ended: the page's buttons and the log list follow.
     void FtpUploadChanged();
+    // The connection-time panel's 閉じる: the panel no longer shows at connections, so its box is
+    // unticked (the setting is already off).
+    void TimeShowUnticked();
     uint32_t firmwareVersion() const { return firmwareVersion_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SpinEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR data);
+    static LRESULT CALLBACK DefaultPanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                             DWORD_PTR data);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND Add(int page, const wchar_t* cls, const char16_t* text, DWORD style, int x, int y, int w, int hgt, int id,
@@ -87,7 +92,6 @@ private:
     void AttachLibrary();
     void DetachLibraryView();
     void UntickMRL();
-    void TimeShowChanged();
     void FTPConChanged();
 
     int SelectedLine() const;
@@ -117,6 +121,7 @@ private:
     bool loading_ = false;
     bool loaded_ = false;
     bool aiExeExists_ = false;
+    bool attachingLibrary_ = false;
     uint32_t firmwareVersion_ = 0;
     uint32_t mrlRouterAddress_ = 0;  // the router address the library last reported
     std::string setupOpenFile_ = "NWGSet.exe";  // OpenDialog's file name: the last one chosen

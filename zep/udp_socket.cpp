@@ -41,18 +41,25 @@ bool UdpSocket::Listen(HWND window, UINT message) {
     return open();
 }
 
-void UdpSocket::ReadAll(const std::function<void(const std::string& sender, std::string bytes)>& handle) {
+bool UdpSocket::ReadWaiting(const std::function<void(const std::string& sender, std::string bytes)>& handle,
+                            size_t limit) {
     // Each datagram is read whole; the handler cuts what it does not want.
     static char buffer[65536];
-    while (open()) {
+    for (size_t read = 0; open(); ++read) {
+        if (read == limit) return true;
         sockaddr_in from{};
         int fromLength = sizeof from;
         int n = recvfrom(socket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (n < 0) return;  // nothing more queued (or an error the next notice repeats)
+        if (n < 0) return false;  // nothing more queued (or an error the next notice repeats)
         char sender[INET_ADDRSTRLEN] = "";
         inet_ntop(AF_INET, &from.sin_addr, sender, sizeof sender);
         handle(sender, std::string(buffer, static_cast<size_t>(n)));
     }
+    return false;
+}
+
+void UdpSocket::SetReceiveBuffer(int bytes) {
+    if (open()) setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
 }
 
 void UdpSocket::SendTo(const std::string& address, u_short port, const std::string& bytes) {

@@ -9,13 +9,15 @@ from datetime import datetime, timedelta
 import pytest
 
 from zepapp import Library, Tool, Zep
-from zeptest import ProbeError, RouterSim, menu_keys, popup_menu, tray_click, wait_for, xdotool
+from zeptest import ProbeError, RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for, xdotool
 
 WM_POWERBROADCAST = 0x218
 PBT_APMRESUMESUSPEND = 7
 STATUS = "-i10.0.0.254 -sts1 -w TZEPHiddenForm"
 SETTINGS_FORM = "TZEPForm"
-DEFAULT_PANEL = 109  # the settings window's default destination (fixed in zep/main.cpp)
+# Controls of the settings window (identifiers fixed in zep/main.cpp).
+DEFAULT_PANEL = 109
+TIME_SHOW_CHECK = 110
 
 
 def start_zep(lan, tool, extra="", address="10.0.0.254"):
@@ -47,6 +49,29 @@ def resume(pc, controller):
             if attempt == 2:
                 raise
             time.sleep(0.5)
+
+
+def show_settings(pc):
+    """The settings window, opened from the tray's left menu (設定)."""
+    tray_click(pc, button=1)
+    popup_menu(pc, shot=False)
+    menu_keys(pc, "Down", "Return")
+    return pc.find_window(cls="TZEPForm", timeout_ms=10000, shot=False)
+
+
+def control(pc, window, ident):
+    return next(c for c in pc.controls(window) if c.id == ident)
+
+
+def panel_menu(pc, *keys, shot=False):
+    """The connection-time panel's own menu (right button), then `keys` to it."""
+    window = panel(pc)
+    xdotool("windowraise", window.x11, display=pc.display.name)  # above the tray window, if it was raised
+    left, top = window.rect[:2]
+    xdotool("mousemove", left + 10, top + 5, display=pc.display.name)
+    xdotool("click", "3", display=pc.display.name)
+    popup_menu(pc, timeout_ms=8000, shot=shot)
+    menu_keys(pc, *keys)
 
 
 def before_con_time(t):
@@ -127,6 +152,28 @@ def test_another_destination_asks_then_changes_and_connects(lan):
     log = (tool.folder / f"{tool.stem}.log").read_bytes().decode("cp932")
     created = {p: int(t) for p, t in re.findall(r"params=\[(.*?)\] cwd=\[.*?\] created=(\d+)", log)}
     assert created[change[0]] <= created["-i10.0.0.254 -con1"], "the change is issued before the connect"
+    zep.quit(running)
+
+
+def test_the_settings_window_follows_the_routers_destination_switch(lan):
+    tool = Tool(lan.pc, Status=3, Default=2)
+    zep, running = start_zep(lan, tool, address="192.168.0.1")  # the router's syslog counts
+    tool.wait_call("-sts1")
+    form = show_settings(lan.pc)
+    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == " Office", what="destination 2 shown")
+
+    # Its popup opens on any mouse button: all four destinations, Backup disabled, Office checked.
+    for button in ("3", "1"):
+        left, top, right, bottom = control(lan.pc, form, DEFAULT_PANEL).rect
+        xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, display=lan.pc.display.name)
+        xdotool("click", button, display=lan.pc.display.name)
+        popup_menu(lan.pc, timeout_ms=5000, shot=f"destination-popup-button{button}.png")
+        menu_keys(lan.pc, "Escape")
+        lan.pc.gone(cls="#32768", timeout_ms=5000)
+
+    RouterSim(lan).switch("isp1")
+    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == " Main", what="the switch to destination 1")
+    lan.pc.find_window(cls="TZEPForm", shot="destination-switched.png")
     zep.quit(running)
 
 
@@ -256,18 +303,39 @@ def test_countdown_offers_the_disconnect_and_accepts_untouched(lan):
         texts = [c.text for c in controls]
         assert "切断後20秒が経過します。\r\n切断してもよろしいですか？" in texts
         assert "切断(&A)" in texts and "キャンセル(&C)" in texts
-        time.sleep(2.5)
+        # Modal: the program's other windows take no input, and the tray opens no menu.
+        assert not panel(lan.pc).enabled
+        tray_click(lan.pc, button=3)
+        with pytest.raises(ProbeError):
+            lan.pc.probe("find", "class=#32768", "1500", "--visible")
+        time.sleep(1)
         lan.pc.screenshot(dialog, "countdown.png")
         title = next(w.title for w in lan.pc.windows() if w.cls == "TZEPHiddenForm")
         assert re.fullmatch(r"あと[78]秒", title), title
         lan.pc.gone(cls="TCountdownForm", timeout_ms=12000)
         assert 9 < time.monotonic() - shown < 12
+        assert panel(lan.pc, visible=False).enabled
         assert tool.wait_call("-cut1") == ("-i192.168.0.1 -cut1", "C:\\tools")
         panel_hidden(lan.pc)  # the router took the line down
         assert next(w.title for w in lan.pc.windows() if w.cls == "TZEPHiddenForm") == "ZEP!"
         zep.quit(running)
     finally:
         serve.kill()
+
+
+def test_the_box_shows_the_panel_as_its_own_menu_says_now(lan):
+    tool = Tool(lan.pc, Status=5, Default=0)
+    zep, running = start_zep(lan, tool, "TimeStayOnTop=1\n")
+    assert panel(lan.pc).topmost
+    form = show_settings(lan.pc)
+    panel_menu(lan.pc, "Up", "Up", "Return", shot="panel-menu.png")  # 常に手前に表示: unticked now
+    wait_for(lambda: not panel(lan.pc).topmost, what="the panel no longer on top")
+
+    lan.pc.click(form, "接続時、接続時間パネルを表示する")  # unticked: the panel goes
+    panel_hidden(lan.pc)
+    lan.pc.click(form, "接続時、接続時間パネルを表示する")  # ticked: back, as its own item says now
+    assert not panel(lan.pc).topmost
+    running.kill()  # the line is up: a quit would wait for the router's report
 
 
 def test_panel_is_dragged_closed_and_remembered(lan):
@@ -287,11 +355,10 @@ def test_panel_is_dragged_closed_and_remembered(lan):
     xdotool("mouseup", "1", display=d)
     moved = wait_for(lambda: panel(lan.pc).rect[:2] != (100, 200) and panel(lan.pc).rect, 5, "the panel moved")
 
-    xdotool("mousemove", moved[0] + 10, moved[1] + 5, display=d)
-    xdotool("click", "3", display=d)
-    popup_menu(lan.pc, shot=False)
-    menu_keys(lan.pc, "Up", "Return")  # 閉じる
+    panel_menu(lan.pc, "Up", "Return")  # 閉じる
     panel_hidden(lan.pc)
+    form = lan.pc.find_window(cls="TZEPForm", visible=False, shot=False)
+    assert control(lan.pc, form, TIME_SHOW_CHECK).checked == 0, "the settings window's box follows"
 
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot=False)

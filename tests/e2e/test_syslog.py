@@ -128,3 +128,55 @@ def test_quit_during_the_handling_of_the_disconnect_report(zep, lan):
     assert running.wait(25) == 0
     assert quitting.wait(25) == 0
     assert b"BeforeConTime=" not in zep.ini_path.read_bytes()
+
+
+SND_ASYNC, SND_NODEFAULT = 0x1, 0x2
+
+
+def test_a_missing_connect_sound_gives_the_systems_default_sound(zep, lan):
+    # The sounds play with SND_ASYNC alone: a missing file gives the system's default sound
+    # instead of silence. Without a sound device here, Wine's trace shows what was asked.
+    tool, _ = install_tool(lan.pc)
+    zep.write_ini(f"[ZEP]\nSetupUtility={tool}\nWaveConnect=1\nWaveConnectFile=C:\\nosuch.wav\nHTMLAutoCreate=0\n")
+    running = zep.start(env={"WINEDEBUG": "-all,trace+winmm"})
+    zep.controller()
+    RouterSim(lan).ip("203.0.113.9")
+    played = wait_for(lambda: re.search(r"MULTIMEDIA_PlaySound .* fdwSound=([0-9A-Fa-f]{8})", running.error_output()),
+                      what="the connect sound")
+    flags = int(played[1], 16)
+    assert flags & SND_ASYNC and not flags & SND_NODEFAULT, f"fdwSound={played[1]}"
+    zep.quit(running)
+
+
+SETUP_DIALOG_TITLES = ("NWGSet - 接続", "NetGenesis セットアップ", "ＮｅｔＧｅｎｅｓｉｓ セットアップ")
+
+
+def open_setup_dialogs(pc):
+    """Windows titled like the setup utility's three dialogs; each prints CLOSED when closed."""
+    dialogs = [pc.run(paths.probe_exe(), ["window", title, "--ms", "300000"]) for title in SETUP_DIALOG_TITLES]
+    for d in dialogs:
+        d.wait_for_output(r"(?m)^hwnd=", timeout=20)
+    return dialogs
+
+
+def test_a_flood_of_accepted_lines_leaves_zep_alive_and_the_dialogs_closed(zep, lan):
+    # Every "connect successfully" line closes the setup utility's dialogs after waits that handle
+    # messages; the lines that arrive meanwhile must not start waits of their own inside them.
+    # 5,000 lines, each sent as soon as zep has taken the one before from its socket.
+    running = zep.start()
+    controller = zep.controller()
+    dialogs = open_setup_dialogs(lan.pc)
+    seconds = RouterSim(lan).flood(5000, text="<30>PPP s01 connect successfully #{n}", paced_by=lan.pc)
+    syslog = month_file(zep, "syslog")
+    wait_for(lambda: running.poll() is not None or syslog.read_bytes().count(b"\r\n") == 5000, timeout=120,
+             what="5,000 lines in the syslog file")
+    assert running.poll() is None, f"zep ended ({running.returncode}) under 5,000 lines in {seconds:.1f} s"
+    assert lan.pc.send(controller, 0) == 0  # WM_NULL: the window answers
+    for d in dialogs:
+        d.wait_for_output(r"(?m)^CLOSED$", timeout=15)
+    # Closing still works after the flood.
+    again = open_setup_dialogs(lan.pc)
+    RouterSim(lan).accepted()
+    for d in again:
+        d.wait_for_output(r"(?m)^CLOSED$", timeout=15)
+    zep.quit(running)

@@ -5,7 +5,7 @@ import time
 import pytest
 
 from zepapp import Ini, Library, Zep
-from zeptest import paths, popup_menu, menu_keys, tray_click, tray_screenshot
+from zeptest import ProbeError, paths, popup_menu, menu_keys, tray_click, tray_screenshot
 
 ZEP_KEYS = [
     "PosX", "PosY", "SetupUtility", "IPAddress", "ShowTimePanel", "DialogClose", "AutoConnect", "AutoDisconnect",
@@ -221,3 +221,28 @@ def test_the_four_tray_pictures(zep, lan, artifacts):
     w = lan.pc.find_window(title="ZEP! のアイコン", shot="tray-pictures.png")
     lan.pc.post(w, "WM_CLOSE")
     assert shown.wait(10) == 0
+
+
+def test_the_icon_comes_back_when_the_notification_area_starts_anew(zep, lan):
+    # A notification area started anew (Explorer restarted) has lost every icon and says so with
+    # the registered message "TaskbarCreated"; zep adds its icon again, with its current picture
+    # and tip. (Under Wine, ending the process that draws the tray takes the desktop window and
+    # every program's windows with it, which Windows never does: the loss is made by removing the
+    # icon from the outside instead.)
+    zep.write_ini("[ZEP]\nSetupUtility=C:\\zep\\zep.exe\n")
+    running = zep.start()
+    controller = zep.controller()
+    tray_screenshot(lan.pc, "tray-before.png")
+    lan.pc.probe("tray-remove", controller.arg, "1")
+    with pytest.raises(ProbeError):
+        lan.pc.probe("tray-remove", controller.arg, "1")  # gone from the notification area
+    lan.pc.probe("broadcast", "TaskbarCreated")
+    time.sleep(1)
+    lan.pc.probe("tray-remove", controller.arg, "1")  # there again: it can be removed once more
+    lan.pc.probe("broadcast", "TaskbarCreated")
+    time.sleep(1)
+    tray_screenshot(lan.pc, "tray-after-taskbar-created.png")
+    tray_click(lan.pc, button=3)  # the icon is zep's: its menu opens
+    popup_menu(lan.pc, shot="tray-menu-after-taskbar-created.png")
+    menu_keys(lan.pc, "Escape")
+    zep.quit(running)

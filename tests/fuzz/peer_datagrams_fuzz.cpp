@@ -7,12 +7,13 @@
 
 #include "peer_query.h"
 #include "sntp.h"
+#include "wan_address.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 
     if (auto answer = zep::ParseStatusAnswer(bytes)) {
-        if (answer->wanIP.empty() || answer->wanIP.size() > zep::kPeerAddressLimit) std::abort();
+        if (!zep::IsWanAddressText(answer->wanIP)) std::abort();
         if (answer->wanIP.find_first_of("<>&\"\r\n") != std::string::npos) std::abort();
         // What we would answer with those values reads back the same.
         auto again = zep::ParseStatusAnswer(zep::StatusAnswerText(*answer));

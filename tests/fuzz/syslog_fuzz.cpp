@@ -9,6 +9,7 @@
 
 #include "ip_page.h"
 #include "syslog_events.h"
+#include "wan_address.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -16,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string lowered = zep::LowerAnsi(bytes);
     if (lowered.size() != bytes.size() || zep::LowerAnsi(lowered) != lowered) std::abort();
     zep::RecogniseSyslog(lowered);
-    if (lowered.find(zep::ExtractWanIP(lowered)) == std::string::npos) std::abort();
+    // The address is a piece of the datagram that holds nothing but an address text.
+    const std::string wan = zep::ExtractWanIP(lowered);
+    if (lowered.find(wan) == std::string::npos || (!wan.empty() && !zep::IsWanAddressText(wan))) std::abort();
     const int line = zep::LineNumberOfConnect(lowered, 7);
     if (line != 1 && line != 2 && line != 7) std::abort();
     const int tag = zep::SwitchReportTag(lowered);
@@ -37,5 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (zep::MakeIPPageText(page, "192.0.2.1") != page) std::abort();
     const size_t cut = size ? data[0] % (size + 1) : 0;
     zep::MakeIPPageText(bytes.substr(cut), bytes.substr(0, cut));
+    // Whatever the address holds goes into the page as text: no markup of its own.
+    if (zep::MakeIPPageText("<!--ip-->", bytes).find_first_of("<>\"'") != std::string::npos) std::abort();
     return 0;
 }

@@ -94,12 +94,50 @@ TEST_F(ControllerTest, TimePanelShownOnlyWhenSet) {
 }
 
 TEST_F(ControllerTest, RefusedTipReaddsTheIconAfterHalfASecond) {
+    StartAt(12, 0);
     shell.refuseTip = true;
     shell.log.clear();
     const uint32_t before = shell.tick;
-    controller.UpdateTrayIcon();
-    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+", "tray+"}));
+    controller.TimerTimer();  // the tip becomes the connection time
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+"}));
     EXPECT_EQ(ElapsedMs(shell.tick, before), 500u);
+}
+
+TEST_F(ControllerTest, RouterChatterTouchesTheTrayOnlyWhenWhatItShowsChanges) {
+    const size_t pictures = shell.pictures.size(), tips = shell.tips.size();
+    for (int i = 0; i < 100; ++i) controller.OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
+    EXPECT_EQ(shell.pictures.size(), pictures + 1) << "the Data picture once";
+    EXPECT_EQ(shell.tips.size(), tips) << "the tip stays ZEP!";
+    controller.TimerTimer();
+    EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
+    controller.TimerTimer();
+    EXPECT_EQ(shell.pictures.size(), pictures + 2);
+
+    // While connected each tick shows the time; the chatter between ticks puts "ZEP!" back once.
+    StartAt(12, 0);
+    const size_t tipsConnected = shell.tips.size();
+    controller.TimerTimer();
+    for (int i = 0; i < 50; ++i) controller.OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
+    controller.TimerTimer();
+    EXPECT_EQ(shell.tips.size(), tipsConnected + 3);
+    EXPECT_EQ(shell.tips.back(), u"ZEP! - 00:00:00");
+}
+
+TEST_F(ControllerTest, ThePanelShownByItsBoxFollowsItsOwnOnTopItemAsTickedNow) {
+    settings.TimeStayOnTop = true;     // as last loaded or saved
+    shell.panelStaysOnTop = false;     // unticked on the panel since
+    controller.TimeShowCheckChanged();
+    EXPECT_TRUE(shell.log.empty() || shell.log.back() != "panel") << "nothing while the line is down";
+    StartAt(12, 0);
+    shell.log.clear();
+    controller.TimeShowCheckChanged();
+    EXPECT_EQ(shell.log, std::vector<std::string>{"panel"});
+    shell.panelStaysOnTop = true;
+    controller.TimeShowCheckChanged();
+    EXPECT_EQ(shell.log.back(), "panel-top");
+    settings.ShowTimePanel = false;
+    controller.TimeShowCheckChanged();
+    EXPECT_EQ(shell.log.back(), "panel-close");
 }
 
 TEST_F(ControllerTest, DisconnectTwiceIssuesOneCommandUntilTheLineIsDown) {

@@ -2,9 +2,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 #include <string>
 #include <vector>
@@ -68,8 +70,11 @@ public:
     bool trayVisible = false;
     std::vector<TopWindow> windows;
     std::vector<uintptr_t> closed;
-    std::function<void()> onPump;  // runs once per pumped 100 ms
+    std::function<void()> onPump;  // runs once per pumped 100 ms, inside the wait that pumps
+    int pumpDepth = 0;             // waits running one inside the other now, and at most
+    int deepestPump = 0;
     std::map<std::string, std::string> files;  // path -> content
+    std::set<std::string> lockedFiles;         // there, but reading them fails
     std::string failingFolder;                 // appends below it fail
     std::string clipboard;
     std::vector<std::u16string> boxes;
@@ -78,6 +83,11 @@ public:
     uint32_t TickCount() override { return tick; }
     LocalDateTime LocalNow() override { return now; }
     bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) override {
+        struct Depth {
+            int& depth;
+            explicit Depth(int& d, int& deepest) : depth(d) { deepest = std::max(deepest, ++depth); }
+            ~Depth() { --depth; }
+        } depth(pumpDepth, deepestPump);
         const uint32_t start = tick;
         for (int guard = 0; guard < 100000; ++guard) {
             if (done()) return true;
@@ -93,8 +103,10 @@ public:
         trayVisible = v;
         log.push_back(v ? "tray+" : "tray-");
     }
+    bool panelStaysOnTop = false;  // the panel's own "always on top" item
     void ShowTimePanel(bool top) override { log.push_back(top ? "panel-top" : "panel"); }
     void CloseTimePanel() override { log.push_back("panel-close"); }
+    bool TimePanelStaysOnTop() override { return panelStaysOnTop; }
     void SetTimePanelCopyEnabled(bool) override {}
     void ShowSettingsWindow() override {}
     void PlaySoundFile(const std::string& f) override { log.push_back("sound " + f); }
@@ -106,10 +118,11 @@ public:
         files[path] += line + "\r\n";
         return std::nullopt;
     }
-    std::optional<std::string> ReadWholeFile(const std::string& path) override {
+    FileRead ReadWholeFile(const std::string& path) override {
+        if (lockedFiles.count(path)) return {std::nullopt, u"used by another process"};
         auto it = files.find(path);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
+        if (it == files.end()) return {std::nullopt, u"not found"};
+        return {it->second, {}};
     }
     std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) override {
         files[path] = bytes;
@@ -119,8 +132,12 @@ public:
     void SaveBeforeConTime(const LocalDateTime& t) override { beforeConTimes.push_back(t); }
     void ShowBox(BoxKind, const std::u16string& text) override { boxes.push_back(text); }
     std::u16string FromAnsi(const std::string& t) override { return std::u16string(t.begin(), t.end()); }
+    // Starting a program handles messages this long (a document's association can run a message
+    // loop of its own before the call returns).
+    uint32_t openPumpsMs = 0;
     void OpenProgram(const std::string& f, const std::string& p, const std::string& d) override {
         log.push_back("open " + f + " [" + p + "] in [" + d + "]");
+        if (openPumpsMs) PumpMessages([] { return false; }, openPumpsMs);
     }
     void PostWindowCommand(const std::string& c, uint32_t command) override {
         log.push_back("command " + c + " " + std::to_string(command));
@@ -215,13 +232,18 @@ public:
     }
     void SetSystemClock(const UtcTime& utc) override { clockSettings.push_back(utc); }
 
-    // FTP: the server refuses the command that begins with `ftpRefuse`; `whileUploading` runs when
-    // the page's bytes are on their way (other events arrive then) and says whether they arrive.
+    // FTP: the server refuses the command that begins with `ftpRefuse`; the page's bytes take
+    // `uploadMs` on the line, with messages handled meanwhile as the client's waits do (onPump's
+    // events arrive then); `whileUploading` runs after that and says whether they arrived.
     std::string ftpRefuse;
+    uint32_t uploadMs = 0;
     std::function<bool()> whileUploading = [] { return true; };
     int ftpChanges = 0;
     std::unique_ptr<FtpTransport> OpenFtpTransport() override {
-        return std::make_unique<AgreeableFtpServer>(log, ftpRefuse, [this] { return whileUploading(); });
+        return std::make_unique<AgreeableFtpServer>(log, ftpRefuse, [this] {
+            if (uploadMs) PumpMessages([] { return false; }, uploadMs);
+            return whileUploading();
+        });
     }
     void FtpUploadChanged() override { ++ftpChanges; }
 };

@@ -25,9 +25,13 @@ TEST(IpPage, DoubleByteTextIsCopiedUnchanged) {
               "\x83\x41\x83\x49" "1.2.3.4\x83\x50\x82\xA0\r\n\x83\x49\x83\x50-->\r\n");
 }
 
-TEST(IpPage, AddressHoldingTheMarkerIsInsertedOnce) {
-    EXPECT_EQ(MakeIPPageText("[<!--ip-->][<!--ip-->]", "<!--IP-->"), "[<!--IP-->][<!--IP-->]\r\n");
-    EXPECT_EQ(MakeIPPageText("<!--ip-->ip-->", "<!--"), "<!--ip-->\r\n");
+TEST(IpPage, TheAddressGoesInAsTextNeverAsMarkup) {
+    EXPECT_EQ(MakeIPPageText("<a title=\"<!--ip-->\"><!--ip--></a>", "<script>x('&')</script>\""),
+              "<a title=\"&lt;script&gt;x(&#39;&amp;&#39;)&lt;/script&gt;&quot;\">"
+              "&lt;script&gt;x(&#39;&amp;&#39;)&lt;/script&gt;&quot;</a>\r\n");
+    // An address that holds the marker is inserted once, as text.
+    EXPECT_EQ(MakeIPPageText("[<!--ip-->][<!--ip-->]", "<!--IP-->"), "[&lt;!--IP--&gt;][&lt;!--IP--&gt;]\r\n");
+    EXPECT_EQ(MakeIPPageText("<p><!--ip--></p>", " 2001:db8::1"), "<p> 2001:db8::1</p>\r\n");
 }
 
 }  // namespace

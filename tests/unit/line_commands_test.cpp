@@ -144,6 +144,23 @@ TEST_F(LineCommandsTest, StatusUpWithTheStoredStartAndDestinationTwo) {
     EXPECT_EQ(controller.destinations()[2].caption, "Backup");
 }
 
+TEST_F(LineCommandsTest, TheSettingsPopupOffersEveryDestinationAsOneRadioGroup) {
+    AnswerStatus(5, 2);
+    controller.RequestStatus();
+    const std::vector<TrayMenuItem> popup = controller.DestinationPopup();
+    ASSERT_EQ(popup.size(), 4u);
+    const std::u16string captions[] = {u"Main", u"Office", u"Backup", u"Mobile"};
+    for (int n = 1; n <= 4; ++n) {
+        const TrayMenuItem& item = popup[n - 1];
+        EXPECT_EQ(item.id, n);
+        EXPECT_EQ(item.caption, captions[n - 1]);
+        EXPECT_TRUE(item.visible) << "an unusable destination is shown, disabled";
+        EXPECT_EQ(item.enabled, n != 3);
+        EXPECT_TRUE(item.radio);
+        EXPECT_EQ(item.checked, n == 2);
+    }
+}
+
 TEST_F(LineCommandsTest, StoredStartInTheFutureCountsFromNow) {
     settings.UseBeforeCon = true;
     shell.beforeConTime = {2026, 12, 8, 13, 0, 0};

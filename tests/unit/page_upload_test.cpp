@@ -2,6 +2,8 @@
 // and the disconnect page ahead of a disconnection.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "controller.h"
 #include "controller_fixture.h"
 #include "texts_ja.h"
@@ -145,6 +147,75 @@ TEST_F(PageUploadTest, ADisconnectionDuringTheConnectPagesUploadIsRequestedAtOnc
     EXPECT_EQ(std::count_if(shell.log.begin(), shell.log.end(),
                             [](const std::string& l) { return l.rfind("open C:\\tools\\NWGSet.exe", 0) == 0; }),
               1);
+}
+
+// The disconnect page on a slow line: three seconds on the wire, the timer ticking inside them.
+class SlowDisconnectPageTest : public PageUploadTest {
+protected:
+    void SetUp() override {
+        PageUploadTest::SetUp();
+        settings.FTPAutoDiscon = true;
+        settings.AutoDisconnect = true;
+        settings.AutoDisconnectHour = 12, settings.AutoDisconnectMinute = 0;
+        controller.DoConnected();
+        controller.state().WanIP = "203.0.113.7";
+        controller.state().ConnectPageUploaded = true;
+        shell.uploadMs = 3000;
+        shell.log.clear();
+    }
+    // Every second inside the upload's wait a tick of the same minute; `then` after 1.5 s.
+    void TicksDuringTheUpload(std::function<void()> then = nullptr) {
+        shell.onPump = [this, then, pumps = 0]() mutable {
+            ++pumps;
+            if (pumps % 10 == 0) controller.TimerTimer();
+            if (pumps == 15 && then) then();
+        };
+    }
+    int Disconnects() {
+        return static_cast<int>(std::count(shell.log.begin(), shell.log.end(),
+                                           "open C:\\tools\\NWGSet.exe [-i192.168.0.1 -cut1] in [C:\\tools\\]"));
+    }
+};
+
+TEST_F(SlowDisconnectPageTest, TheDailyDisconnectTickingInsideTheUploadAsksOnceAfterIt) {
+    TicksDuringTheUpload();
+    controller.TimerTimer();  // 12:00: the daily disconnect
+    EXPECT_EQ(Disconnects(), 1);
+    EXPECT_EQ(shell.log.back(), "open C:\\tools\\NWGSet.exe [-i192.168.0.1 -cut1] in [C:\\tools\\]")
+        << "the request follows the whole upload";
+    EXPECT_EQ(Count("ftp [data <p>down</p>\r\n]"), 1u);
+    EXPECT_TRUE(shell.boxes.empty()) << "the upload was not cut off";
+    EXPECT_TRUE(controller.state().DisconnectRequested) << "the line is still up";
+    controller.TrayDisconnectClick();
+    EXPECT_EQ(Disconnects(), 1);
+}
+
+TEST_F(SlowDisconnectPageTest, ASecondClickInsideTheUploadAsksNothingMore) {
+    shell.onPump = [this] {
+        controller.TrayDisconnectClick();
+        controller.DisconnectAction();  // the settings window's button
+    };
+    controller.TrayDisconnectClick();
+    EXPECT_EQ(Disconnects(), 1);
+    EXPECT_EQ(shell.deepestPump, 1);
+}
+
+TEST_F(SlowDisconnectPageTest, TheLineReportedDownDuringTheUploadLeavesNoRequestBehind) {
+    TicksDuringTheUpload([this] {
+        controller.OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 disconnect successfully");
+    });
+    settings.DialogClose = false;
+    controller.TrayDisconnectClick();
+    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(controller.state().DisconnectRequested);
+
+    // The next connection can be taken down from the tray again.
+    shell.onPump = nullptr;
+    shell.uploadMs = 0;
+    controller.OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 connect <-- dial");
+    const int before = Disconnects();
+    controller.TrayDisconnectClick();
+    EXPECT_EQ(Disconnects(), before + 1);
 }
 
 TEST_F(PageUploadTest, TheRoutersAddressUploadsThePageOnlyAsSet) {

@@ -19,6 +19,12 @@ protected:
         controller.Create();
     }
     void Router(const std::string& line) { controller.OnSyslogDatagram("192.168.0.1", line); }
+    // The tool's destination list, read with `current` as the router's default destination.
+    void KnowDestinations(int current) {
+        settings.SetupUtility = "C:\\tools\\Velk.exe";
+        shell.files["C:\\tools\\Velk.txt"] = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n";
+        controller.BuildDestinationMenus(current);
+    }
     size_t LinesIn(const std::string& path) {
         const std::string& text = shell.files[path];
         return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -82,7 +88,7 @@ TEST_F(RouterEventsTest, AccessLogOnlyWhileItsViewerExists) {
     EXPECT_EQ(shell.files.count("C:\\logs\\AI2000RR.log"), 0u);
 
     shell.files[settings.AIExeFile] = "";
-    controller.destinationCaptions()[1] = "Office";
+    KnowDestinations(1);
     Router("PPP connect s02 <--");
     Router("<30>connection switched to (ISP2)");
     shell.tick += 65'000;
@@ -98,6 +104,21 @@ TEST_F(RouterEventsTest, SwitchReportChecksOneTrayItem) {
     EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
     EXPECT_FALSE(controller.menus().ConnectItem(4).checked);
     Router("connection switched (ISP)");
+    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
+    EXPECT_EQ(controller.destinationPanelTag(), -1) << "the settings window has no destinations to follow yet";
+    EXPECT_EQ(shell.menusChanged, 0);
+}
+
+TEST_F(RouterEventsTest, SwitchReportMovesTheSettingsWindowsDestinationToo) {
+    KnowDestinations(1);
+    const int changes = shell.menusChanged;
+    Router("<30>ROUTE default connection switched to (ISP2)");
+    EXPECT_EQ(controller.destinationPanelTag(), 2);
+    EXPECT_EQ(controller.state().DefaultLineCaption, "Office");
+    EXPECT_EQ(shell.menusChanged, changes + 1) << "the panel's caption follows";
+    const std::vector<TrayMenuItem> popup = controller.DestinationPopup();
+    EXPECT_FALSE(popup[0].checked);
+    EXPECT_TRUE(popup[1].checked);
     EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
 }
 
@@ -121,6 +142,34 @@ TEST_F(RouterEventsTest, MissingTemplateIsReportedAndNothingWritten) {
     EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.boxes[0], u"connect.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。");
+}
+
+TEST_F(RouterEventsTest, ALockedTemplateIsAFileErrorNotAMissingOne) {
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
+    shell.lockedFiles.insert("C:\\zep\\connect.htm");
+    Router("PPP IPCP up my ip=1.2.3.4, peer");
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0], u"C:\\zep\\connect.htm\r\nused by another process");
+    EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
+}
+
+TEST_F(RouterEventsTest, AnAddressWithMarkupOrLineEndsNeverReachesPageClipboardOrPeers) {
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
+    Router("<30>PPP IPCP up: my ip=<script>x()</script>, peer ip=203.0.113.1");
+    EXPECT_EQ(controller.state().WanIP, "");
+    EXPECT_EQ(shell.files[settings.HTMLFile], "<p></p>\r\n");
+    controller.TrayIPClick();
+    EXPECT_EQ(shell.clipboard, "");
+
+    // Without a comma only the address text is taken, not the rest of the datagram.
+    Router("<30>PPP IPCP up: my ip=203.0.113.7\r\n<b>forged</b>\r\n");
+    EXPECT_EQ(controller.state().WanIP, "203.0.113.7");
+    EXPECT_EQ(shell.files[settings.HTMLFile], "<p>203.0.113.7</p>\r\n");
+    controller.TrayIPClick();
+    EXPECT_EQ(shell.clipboard, "203.0.113.7");
+    controller.OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
+    ASSERT_EQ(shell.peerDatagrams.size(), 1u);
+    EXPECT_EQ(shell.peerDatagrams[0].payload.rfind("Answer,203.0.113.7:", 0), 0u);
 }
 
 TEST_F(RouterEventsTest, OverlongDatagramIsCut) {

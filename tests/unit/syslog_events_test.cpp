@@ -36,6 +36,14 @@ TEST(SyslogEvents, WanAddressLiesBetweenEqualsAndComma) {
     EXPECT_EQ(ExtractWanIP("my ip, =198.51.100.2,"), "");                // "," before "="
 }
 
+TEST(SyslogEvents, WanAddressIsOnlyItsAddressText) {
+    EXPECT_EQ(ExtractWanIP("my ip=198.51.100.2\r\n<b>x</b>, peer"), "198.51.100.2");
+    EXPECT_EQ(ExtractWanIP("my ip=<script>x()</script>, peer"), "");
+    EXPECT_EQ(ExtractWanIP("my ip=198.51.100.2\"onload=x, peer"), "198.51.100.2");
+    EXPECT_EQ(ExtractWanIP("my ip= 2001:db8::7, peer"), " 2001:db8::7");
+    EXPECT_EQ(ExtractWanIP("my ip=" + std::string(100, '1')), std::string(64, '1'));
+}
+
 TEST(SyslogEvents, ConnectLineNumber) {
     EXPECT_EQ(LineNumberOfConnect("s01 <-- connect", 0), 1);
     EXPECT_EQ(LineNumberOfConnect("s02 <-- connect", 1), 2);

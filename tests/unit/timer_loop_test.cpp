@@ -140,6 +140,23 @@ TEST_F(TimerLoopTest, AutorunWaitsForItsSecondsAndStopsAtAnEmptyName) {
     EXPECT_FALSE(settings.Autorun[4].Launched) << "only for connections of the daily window";
 }
 
+TEST_F(TimerLoopTest, AnEntryWhoseStartRunsAMessageLoopStartsOnce) {
+    // Opening a document runs its association, which handles messages for a while: the timer
+    // ticks inside the start.
+    settings.Autorun[0] = {"page", true, false, "C:\\notes\\today.txt", "", "", 0, false};
+    controller.DoConnected();
+    controller.state().WanIP = "203.0.113.7";
+    shell.openPumpsMs = 2000;
+    shell.onPump = [this, depth = 0]() mutable {
+        if (depth > 3) return;  // a bound for the fault this test looks for
+        ++depth;
+        controller.TimerTimer();
+        --depth;
+    };
+    controller.TimerTimer();
+    EXPECT_EQ(Count("open C:\\notes\\today.txt [] in []"), 1);
+}
+
 TEST_F(TimerLoopTest, DailyDisconnectOncePerRequest) {
     settings.AutoDisconnect = true;
     SetTime(7, 49, 0);

@@ -16,6 +16,10 @@ void Controller::RunDueAutorunEntries(uint32_t waitedSeconds) {
 
 void Controller::LaunchAutorunEntry(int index) {
     TAutorunType& e = settings_.Autorun[index];
+    // Marked first: opening a document can run a message loop of its own (its association), and
+    // a tick inside it must not start the entry a second time. Started or not, it counts as
+    // started for this connection, so it is never tried again every second.
+    e.Launched = true;
     if (e.FileName == kWindowCommand) {
         // A number that is not hexadecimal cannot be posted; the user was told when it was saved.
         if (std::optional<uint32_t> command = WindowCommandNumber(e.Work))
@@ -23,8 +27,6 @@ void Controller::LaunchAutorunEntry(int index) {
     } else {
         shell_.OpenProgram(e.FileName, e.Parameter, e.Work);
     }
-    // Started or not, it counts as started for this connection: never tried again every second.
-    e.Launched = true;
 }
 
 }  // namespace zep

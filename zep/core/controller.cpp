@@ -50,14 +50,29 @@ void Controller::Create() {
 }
 
 void Controller::UpdateTrayIcon() {
-    if (!shell_.SetTrayTip(text::kAppTitle)) BlinkTrayIcon();
-    TrayPicture picture = state_.Connected ? (state_.SyslogHeard ? TrayPicture::ConnectData : TrayPicture::Connect)
-                                           : (state_.SyslogHeard ? TrayPicture::DisconnectData : TrayPicture::Disconnect);
-    shell_.SetTrayPicture(picture);
+    ShowTrayTip(text::kAppTitle);
+    ShowTrayPicture(state_.Connected ? (state_.SyslogHeard ? TrayPicture::ConnectData : TrayPicture::Connect)
+                                     : (state_.SyslogHeard ? TrayPicture::DisconnectData : TrayPicture::Disconnect));
     shell_.SetTrayIconVisible(true);
 }
 
+// The tray is touched only when what it shows changes: every router line runs UpdateTrayIcon, and
+// each change is a round trip to the notification area.
+void Controller::ShowTrayTip(const std::u16string& tip) {
+    if (shownTip_ == tip) return;
+    shownTip_ = tip;  // a refused tip comes with the icon that the blink adds anew
+    if (!shell_.SetTrayTip(tip)) BlinkTrayIcon();
+}
+
+void Controller::ShowTrayPicture(TrayPicture picture) {
+    if (shownPicture_ == picture) return;
+    shownPicture_ = picture;
+    shell_.SetTrayPicture(picture);
+}
+
 void Controller::BlinkTrayIcon() {
+    if (blinking_) return;  // the icon is being added anew already
+    RunningWait running(blinking_);
     shell_.SetTrayIconVisible(false);
     WaitMs(500);
     shell_.SetTrayIconVisible(true);
@@ -114,8 +129,11 @@ void Controller::ConnectAction() {
 }
 
 void Controller::DisconnectAction() {
-    // The disconnect page goes up first; the upload returns when it is over. While another
-    // upload runs (this request may come from inside its wait) it does not start, and the
+    // Asked again while this action uploads the disconnect page: its own request covers that.
+    if (disconnecting_) return;
+    RunningWait running(disconnecting_);
+    // The disconnect page goes up first; the upload returns when it is over. While the connect
+    // page's upload runs (this request may come from inside its wait) it does not start, and the
     // disconnection is requested at once.
     if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon) UploadDisconnectPage();
     if (settings_.UseMRLDll) shell_.LibraryDisconnect();
@@ -126,8 +144,12 @@ void Controller::DisconnectAction() {
 
 void Controller::TrayDisconnectClick() {
     if (state_.DisconnectRequested) return;
-    DisconnectAction();
+    // Set before the action, whose upload waits: a tick of the daily disconnect or a second click
+    // inside it finds the request made. It stays only while the line is still up afterwards; the
+    // router's report of the disconnection, even one that came during the upload, ends it.
     state_.DisconnectRequested = true;
+    DisconnectAction();
+    if (!state_.Connected) state_.DisconnectRequested = false;
 }
 
 void Controller::OnInstanceCommand(uint32_t command) {
@@ -142,15 +164,31 @@ void Controller::OnInstanceCommand(uint32_t command) {
 }
 
 void Controller::CloseSetupDialogs() {
-    const uint32_t waits[] = {1000, 500, 500};
-    for (size_t k = 0; k < 3; ++k) {
-        WaitMs(waits[k]);
-        if (closing_) return;
-        std::vector<Shell::TopWindow> windows = shell_.TopLevelWindows();
-        std::vector<std::u16string> titles;
-        for (const auto& w : windows) titles.push_back(w.title);
-        if (auto match = SetupDialogsToClose(titles)[k]) shell_.PostClose(windows[*match].handle);
+    // A router line that asks for this while the dialogs are being closed (it arrived during the
+    // waits below) is merged into the running close: the dialogs are closed once more at its end.
+    if (closingDialogs_) {
+        closeDialogsAgain_ = true;
+        return;
     }
+    RunningWait running(closingDialogs_);
+    const uint32_t waits[] = {1000, 500, 500};
+    do {
+        closeDialogsAgain_ = false;
+        for (size_t k = 0; k < 3; ++k) {
+            WaitMs(waits[k]);
+            if (closing_) return;
+            std::vector<Shell::TopWindow> windows = shell_.TopLevelWindows();
+            std::vector<std::u16string> titles;
+            for (const auto& w : windows) titles.push_back(w.title);
+            if (auto match = SetupDialogsToClose(titles)[k]) shell_.PostClose(windows[*match].handle);
+        }
+    } while (closeDialogsAgain_);
+}
+
+void Controller::TimeShowCheckChanged() {
+    if (!state_.Connected) return;  // the next connection shows it
+    if (settings_.ShowTimePanel) shell_.ShowTimePanel(shell_.TimePanelStaysOnTop());
+    else shell_.CloseTimePanel();
 }
 
 }  // namespace zep

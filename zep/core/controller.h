@@ -1,7 +1,6 @@
 // The controller: the connection state, the tray icon and menus, the transitions and the actions
 // that the tray, a second copy and the router's reports trigger.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -70,6 +69,20 @@ std::string ToolFolder(const std::string& toolPath);
 std::vector<std::optional<size_t>> SetupDialogsToClose(const std::vector<std::u16string>& titles);
 std::u16string LowerTitle(std::u16string text);
 
+// Marks a wait as running while it lives. Whatever arrives inside a wait may reach the same wait
+// again: the handler asks the flag first and merges such a request into the running wait (or
+// notes it for after it) instead of nesting a second wait inside the first.
+class RunningWait {
+public:
+    explicit RunningWait(bool& running) : running_(running) { running_ = true; }
+    ~RunningWait() { running_ = false; }
+    RunningWait(const RunningWait&) = delete;
+    RunningWait& operator=(const RunningWait&) = delete;
+
+private:
+    bool& running_;
+};
+
 class Controller {
 public:
     Controller(Shell& shell, Settings& settings) : shell_(shell), settings_(settings) {}
@@ -123,15 +136,14 @@ public:
     void TrayAILogClick();
     void TrayIPClick();
 
-    // Settings window's destination menu: captions of destinations 1 to 4, empty while unknown.
-    std::array<std::string, 4>& destinationCaptions() { return destinationCaptions_; }
-
     // Line commands. IsVelkTool shows the error box when the file has no version resource.
     bool IsVelkTool(const std::string& path);
     // Whether the tool is VELK: nullopt (after the error box) when its version cannot be read.
     std::optional<bool> CheckVelkTool(const std::string& path);
     void RequestStatus();
     void FindRouter(const std::string& chosenTool);
+    // The find request waits for the tool's answer; the settings window offers no other tool then.
+    bool findingRouter() const { return findingRouter_; }
     void SetDefaultDestination(int destination);
     void BuildDestinationMenus(int current);
     void TrayConnectClick(int tag);
@@ -144,6 +156,13 @@ public:
     // usable flags as the last list gave them) and the panel's tag (-1 while the list is unknown).
     const DestinationList& destinations() const { return destinations_; }
     int destinationPanelTag() const { return destinationPanelTag_; }
+    // The settings window's destination popup: the four destinations as one radio group, an
+    // unusable one disabled, the current one checked (item ids are the tags 1 to 4).
+    std::vector<TrayMenuItem> DestinationPopup() const;
+
+    // The settings window's "show the panel" box changed: while connected the panel follows, on
+    // top when the panel's own "always on top" item is ticked now.
+    void TimeShowCheckChanged();
 
     // The one-second tick.
     void TimerTimer();
@@ -167,19 +186,32 @@ private:
     Settings& settings_;
     ControllerState state_;
     TrayMenus menus_;
-    std::array<std::string, 4> destinationCaptions_{};
     std::set<std::string> failingLogs_;
     bool closing_ = false;
     bool exitWhenDisconnected_ = false;
     DestinationList destinations_{};
     int destinationPanelTag_ = -1;
+    // What the tray shows now, so that it is touched only when that changes.
+    std::optional<TrayPicture> shownPicture_;
+    std::optional<std::u16string> shownTip_;
+
+    // Waits that are running (see RunningWait).
     bool statusBusy_ = false;
+    bool findingRouter_ = false;
+    bool closingDialogs_ = false;
+    bool closeDialogsAgain_ = false;  // asked for again while they were being closed
+    bool blinking_ = false;
+    bool adjustingClock_ = false;
+    bool disconnecting_ = false;
 
     std::deque<std::string> peerSendQueue_;  // addresses waiting for a query or an answer
 
     bool ftpUploading_ = false;
     std::vector<std::u16string> ftpLog_;
 
+    void ShowTrayTip(const std::u16string& tip);
+    void ShowTrayPicture(TrayPicture picture);
+    void ReportFileError(const std::string& path, const std::u16string& error);
     void AdjustClockFromRouter();
     bool FtpSettingsComplete() const;
     bool BeginUpload();

@@ -124,11 +124,7 @@ void Controller::RequestStatus() {
     // One request at a time: a resume or a click inside the waits below must not clear the reply
     // that this request is waiting for.
     if (statusBusy_) return;
-    statusBusy_ = true;
-    struct Release {
-        bool& busy;
-        ~Release() { busy = false; }
-    } release{statusBusy_};
+    RunningWait running(statusBusy_);
 
     uint32_t status = 0;
     int destination = 0;
@@ -172,6 +168,8 @@ void Controller::RequestStatus() {
 }
 
 void Controller::FindRouter(const std::string& chosenTool) {
+    if (findingRouter_) return;  // the settings window offers no other tool meanwhile
+    RunningWait running(findingRouter_);
     if (!IsVelkTool(chosenTool)) {
         ResetDestinationMenus();
         return;
@@ -201,12 +199,11 @@ void Controller::BuildDestinationMenus(int current) {
         destinations_ = DestinationsFromBuffer(shell_.LibraryBuffer());
     } else {
         // A missing or short file leaves the destinations it does not name unusable and unnamed.
-        const std::optional<std::string> file = shell_.ReadWholeFile(DestinationFilePath(settings_.SetupUtility));
-        destinations_ = DestinationsFromFile(file.value_or(std::string()));
+        const FileRead file = shell_.ReadWholeFile(DestinationFilePath(settings_.SetupUtility));
+        destinations_ = DestinationsFromFile(file.bytes.value_or(std::string()));
     }
     for (int n = 1; n <= 4; ++n) {
         const Destination& d = destinations_[n - 1];
-        destinationCaptions_[n - 1] = d.caption;
         if (n == current) state_.DefaultLineCaption = d.caption;
         TrayMenuItem& item = menus_.ConnectItem(n);
         item.caption = text::kTrayConnectPrefix + shell_.FromAnsi(d.caption);
@@ -215,6 +212,15 @@ void Controller::BuildDestinationMenus(int current) {
         item.radio = true;
     }
     shell_.DestinationMenusChanged();
+}
+
+std::vector<TrayMenuItem> Controller::DestinationPopup() const {
+    std::vector<TrayMenuItem> items;
+    for (int n = 1; n <= 4; ++n) {
+        const Destination& d = destinations_[n - 1];
+        items.push_back({n, shell_.FromAnsi(d.caption), true, d.usable, n == destinationPanelTag_, true});
+    }
+    return items;
 }
 
 void Controller::DestinationPopupClick(int tag) {

@@ -37,11 +37,11 @@ void Controller::EndUpload() {
 
 int Controller::UploadFile(const std::string& localPath) {
     state_.FtpAbortRequested = false;
-    const std::optional<std::string> contents = shell_.ReadWholeFile(localPath);
+    const FileRead contents = shell_.ReadWholeFile(localPath);
     int result = kFtpTransferFailed;
-    if (contents) {
+    if (contents.bytes) {
         const FtpJob job{settings_.FTPHost, settings_.FTPUserName, settings_.FTPPassword(), settings_.FTPDestination,
-                         localPath.substr(FolderWithSlash(localPath).size()), *contents};
+                         localPath.substr(FolderWithSlash(localPath).size()), *contents.bytes};
         std::unique_ptr<FtpTransport> net = shell_.OpenFtpTransport();
         result = UploadByFtp(*net, job, [this] { return state_.FtpAbortRequested; });
     }

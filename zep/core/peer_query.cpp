@@ -4,6 +4,7 @@
 
 #include "controller.h"
 #include "instance.h"
+#include "wan_address.h"
 
 namespace zep {
 namespace {
@@ -17,19 +18,6 @@ std::optional<uint32_t> DecimalUInt32(const std::string& text) {
     }
     if (value > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(value);
-}
-
-// What an address from another copy may hold: the router's WAN address as that copy read it (a
-// dotted address, perhaps after a blank). Anything else, markup above all, would end up in the IP
-// page and on the clipboard, so it is not taken from the LAN.
-bool PlausibleAddress(const std::string& text) {
-    if (text.empty() || text.size() > kPeerAddressLimit) return false;
-    for (char c : text) {
-        const bool allowed = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                             c == '.' || c == ':' || c == '-' || c == ' ';
-        if (!allowed) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -53,7 +41,7 @@ std::optional<PeerAnswer> ParseStatusAnswer(const std::string& payload) {
     auto connected = DecimalUInt32(payload.substr(colon + 1, atAfterColon - colon - 1));
     auto sinceIP = DecimalUInt32(payload.substr(firstAt + 1));
     std::string wanIP = payload.substr(comma + 1, colonAfterComma - comma - 1);
-    if (!connected || !sinceIP || !PlausibleAddress(wanIP)) return std::nullopt;
+    if (!connected || !sinceIP || !IsWanAddressText(wanIP)) return std::nullopt;
     return PeerAnswer{std::move(wanIP), *connected, *sinceIP};
 }
 

@@ -14,8 +14,6 @@ inline constexpr char kStatusQueryText[] = "RequestNWGCondition";
 // Sends are one second apart; answers that cannot go out yet wait in a queue of this many askers.
 inline constexpr uint32_t kPeerSendPauseMs = 1000;
 inline constexpr size_t kPeerSendQueueLimit = 8;
-// The longest address taken from an answer.
-inline constexpr size_t kPeerAddressLimit = 64;
 
 struct PeerAnswer {
     std::string wanIP;
@@ -25,9 +23,8 @@ struct PeerAnswer {
 
 // "Answer," address ":" connected ms "@" ms since the address.
 std::string StatusAnswerText(const PeerAnswer& answer);
-// The answer in a datagram; nothing when the payload is not an answer, its address is empty, too
-// long or holds other characters than an address text has, or one of its times is not an
-// unsigned 32-bit decimal number.
+// The answer in a datagram; nothing when the payload is not an answer, its address is not an
+// address text (IsWanAddressText), or one of its times is not an unsigned 32-bit decimal number.
 std::optional<PeerAnswer> ParseStatusAnswer(const std::string& payload);
 
 }  // namespace zep

@@ -7,6 +7,9 @@ namespace zep {
 
 void Controller::AdjustClockFromRouter() {
     if (!settings_.UseSNTP) return;
+    // Another NTP line during the wait below is merged into it: the reply it waits for serves both.
+    if (adjustingClock_) return;
+    RunningWait running(adjustingClock_);
     state_.SntpReply.clear();
     shell_.SendTimeRequest(settings_.IPAddress, SntpRequest());
     const uint32_t sent = shell_.TickCount();

@@ -64,21 +64,37 @@ void Controller::OnSyslogDatagram(const std::string& sender, std::string raw) {
 void Controller::ApplySwitchReport(int tag) {
     if (tag < 1 || tag > 4) return;
     for (int t = 1; t <= 4; ++t) menus_.ConnectItem(t).checked = t == tag;  // one radio group
-    if (!destinationCaptions_[tag - 1].empty()) state_.DefaultLineCaption = destinationCaptions_[tag - 1];
+    // The settings window's destination menu has items only once the list is known; its check,
+    // the panel's caption and the caption of the connection log follow the report then.
+    if (!state_.DestinationListKnown) return;
+    destinationPanelTag_ = tag;
+    state_.DefaultLineCaption = destinations_[tag - 1].caption;
+    shell_.DestinationMenusChanged();
 }
 
 bool Controller::MakeIPPage() {
     const std::string templatePath = shell_.ProgramFolder() + "\\connect.htm";
-    auto page = shell_.ReadWholeFile(templatePath);
-    if (!page) {
+    if (!shell_.FileExists(templatePath)) {
         shell_.ShowBox(BoxKind::Error, text::kConnectTemplateMissing);
         return false;
     }
-    if (auto error = shell_.WriteWholeFile(settings_.HTMLFile, MakeIPPageText(*page, state_.WanIP))) {
-        shell_.ShowBox(BoxKind::Error, *error);
+    // A template that is there but cannot be read (another program holds it) is a file error.
+    const FileRead page = shell_.ReadWholeFile(templatePath);
+    if (!page.bytes) {
+        ReportFileError(templatePath, page.error);
+        return false;
+    }
+    if (auto error = shell_.WriteWholeFile(settings_.HTMLFile, MakeIPPageText(*page.bytes, state_.WanIP))) {
+        ReportFileError(settings_.HTMLFile, *error);
         return false;
     }
     return true;
+}
+
+// The general error report of a file that could not be read or written: its name and the
+// system's text.
+void Controller::ReportFileError(const std::string& path, const std::u16string& error) {
+    shell_.ShowBox(BoxKind::Error, shell_.FromAnsi(path) + u"\r\n" + error);
 }
 
 void Controller::AppendMonthlyLog(const char* kind, const std::string& data, const std::string& prefix) {
@@ -95,7 +111,7 @@ void Controller::AppendLogLine(const std::string& path, const std::string& line)
     }
     // Reported once until the file can be written again: the router's chatter must not pile up
     // message boxes.
-    if (failingLogs_.insert(path).second) shell_.ShowBox(BoxKind::Error, shell_.FromAnsi(path) + u"\r\n" + *error);
+    if (failingLogs_.insert(path).second) ReportFileError(path, *error);
 }
 
 void Controller::OpenMonthlyLog(const char* kind, const char16_t* missingText) {

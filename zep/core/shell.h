@@ -17,6 +17,12 @@ enum class TrayPicture { Disconnect, Connect, DisconnectData, ConnectData };
 
 enum class BoxKind { Error, Information };
 
+// A whole file's bytes, or the system's text of why it could not be read.
+struct FileRead {
+    std::optional<std::string> bytes;
+    std::u16string error;
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -36,6 +42,8 @@ public:
     // The connection-time panel.
     virtual void ShowTimePanel(bool stayOnTop) = 0;
     virtual void CloseTimePanel() = 0;
+    // The panel's own "always on top" item, as ticked now.
+    virtual bool TimePanelStaysOnTop() = 0;
     // The panel's copy-address item follows the tray's.
     virtual void SetTimePanelCopyEnabled(bool enabled) = 0;
 
@@ -49,7 +57,7 @@ public:
 
     // Files, ANSI paths. Appending creates the file; failures give the system's error text.
     virtual std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) = 0;
-    virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+    virtual FileRead ReadWholeFile(const std::string& path) = 0;
     virtual std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) = 0;
     virtual std::string ProgramFolder() = 0;  // no trailing backslash
 

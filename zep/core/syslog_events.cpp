@@ -2,6 +2,8 @@
 // out of them.
 #include "syslog_events.h"
 
+#include "wan_address.h"
+
 namespace zep {
 namespace {
 
@@ -52,11 +54,11 @@ std::string ExtractWanIP(std::string_view lowered) {
     const size_t equals = rest.find('=');
     if (equals == std::string_view::npos) return {};
     const size_t comma = rest.find(',');
-    // Without a comma the address runs to the end of the line; a comma ahead of the "=" leaves
-    // nothing between them.
-    if (comma == std::string_view::npos) return std::string(rest.substr(equals + 1));
-    if (comma < equals) return {};
-    return std::string(rest.substr(equals + 1, comma - equals - 1));
+    // A comma ahead of the "=" leaves nothing between them. Without a comma the text runs to the
+    // end of the datagram; either way only its address text is taken (line ends, markup and what
+    // follows them stay out).
+    if (comma != std::string_view::npos && comma < equals) return {};
+    return WanAddressPrefix(rest.substr(equals + 1, comma == std::string_view::npos ? comma : comma - equals - 1));
 }
 
 int LineNumberOfConnect(std::string_view lowered, int previous) {

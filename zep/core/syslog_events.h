@@ -23,7 +23,8 @@ struct SyslogEvents {
 SyslogEvents RecogniseSyslog(std::string_view lowered);
 
 // The WAN address of an IP line: from the first "my ip" on (the whole text without it), the
-// characters after the first "=" up to the first ",". Blanks are kept; nothing is validated.
+// characters after the first "=" up to the first ",", as far as they are an address text
+// (WanAddressPrefix). Blanks are kept.
 std::string ExtractWanIP(std::string_view lowered);
 
 // The router line a connect line names: 1 for "s01", then 2 for "s02"; else `previous`.

@@ -21,7 +21,7 @@ void Controller::TimerTimer() {
     if (state_.Connected) {
         const std::string elapsed = FormatElapsed(ElapsedMs(shell_.TickCount(), state_.ConnectStartTick) / 1000);
         shell_.SetTimePanelText(elapsed);
-        if (!shell_.SetTrayTip(text::kTipConnectedPrefix + Ascii16(elapsed))) BlinkTrayIcon();
+        ShowTrayTip(text::kTipConnectedPrefix + Ascii16(elapsed));
 
         if (s.AutoDisconnect && !state_.DisconnectRequested) {
             const LocalDateTime now = shell_.LocalNow();

@@ -213,7 +213,7 @@ std::wstring RectText(const RECT& r) {
   return Num(r.left) + L"," + Num(r.top) + L"," + Num(r.right) + L"," + Num(r.bottom);
 }
 
-// hwnd=0x.. class=.. title=.. visible=0|1 pid=N x11=0x.. rect=l,t,r,b client=l,t,r,b
+// hwnd=0x.. class=.. title=.. visible=0|1 pid=N x11=0x.. rect=l,t,r,b client=l,t,r,b enabled=0|1 topmost=0|1
 // (rectangles in screen coordinates; client is the client area)
 std::wstring WindowLine(HWND h) {
   DWORD pid = 0;
@@ -224,7 +224,8 @@ std::wstring WindowLine(HWND h) {
   MapWindowPoints(h, nullptr, (POINT*)&c, 2);
   return L"hwnd=" + Hex((UINT_PTR)h) + L" class=" + Esc(ClassOf(h), true) + L" title=" + Esc(TitleOf(h)) +
          L" visible=" + Num(IsWindowVisible(h) ? 1 : 0) + L" pid=" + Num(pid) + L" x11=" + Hex(X11Of(h)) +
-         L" rect=" + RectText(r) + L" client=" + RectText(c);
+         L" rect=" + RectText(r) + L" client=" + RectText(c) + L" enabled=" + Num(IsWindowEnabled(h) ? 1 : 0) +
+         L" topmost=" + Num((GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
 }
 
 BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
@@ -948,6 +949,108 @@ int CmdUdpRecv(const Args& a) {
 }
 
 
+// answer-times WINDOW SECONDS INTERVAL_MS: sends WM_NULL every INTERVAL_MS for SECONDS and prints
+// how long the window's thread took to answer: "answers=N median=MS p95=MS max=MS late=N" (late:
+// no answer within 5 s).
+int CmdAnswerTimes(const Args& a) {
+  long long seconds, interval;
+  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &seconds) || !ParseNumber(a.pos[2], &interval) || interval <= 0)
+    return Fail(kUsage, L"answer-times WINDOW SECONDS INTERVAL_MS");
+  int code = 0;
+  HWND h = NeedTop(a, 0, 5000, &code);
+  if (!h) return code;
+  LARGE_INTEGER frequency, start, before, after;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  std::vector<double> times;
+  long long late = 0;
+  for (;;) {
+    QueryPerformanceCounter(&before);
+    if ((before.QuadPart - start.QuadPart) >= seconds * frequency.QuadPart) break;
+    DWORD_PTR r = 0;
+    const bool answered = SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r) != 0;
+    QueryPerformanceCounter(&after);
+    if (!answered) {
+      if (!IsWindow(h)) return Fail(kFailed, L"the window went away");
+      ++late;
+    } else {
+      times.push_back(1000.0 * double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart));
+    }
+    Sleep((DWORD)interval);
+  }
+  if (times.empty()) return Fail(kFailed, L"no answer at all");
+  std::sort(times.begin(), times.end());
+  auto ms = [](double v) {
+    wchar_t b[32];
+    swprintf(b, 32, L"%.2f", v);
+    return std::wstring(b);
+  };
+  Out(L"answers=" + Num((long long)times.size()) + L" median=" + ms(times[times.size() / 2]) +
+      L" p95=" + ms(times[times.size() * 95 / 100]) + L" max=" + ms(times.back()) + L" late=" + Num(late));
+  return kOk;
+}
+
+// tray-remove WINDOW ID: removes the notification-area icon ID of that window (another program's,
+// as a notification area that was started anew has lost it).
+int CmdTrayRemove(const Args& a) {
+  long long id;
+  if (a.pos.size() < 2 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"tray-remove WINDOW ID");
+  int code = 0;
+  HWND h = NeedTop(a, 0, 5000, &code);
+  if (!h) return code;
+  NOTIFYICONDATAW nid = {sizeof nid};
+  nid.hWnd = h;
+  nid.uID = (UINT)id;
+  if (!Shell_NotifyIconW(NIM_DELETE, &nid)) return Fail(kFailed, L"the notification area has no such icon");
+  return kOk;
+}
+
+// broadcast NAME: sends the registered window message NAME (e.g. TaskbarCreated) to every
+// top-level window, as the system does.
+int CmdBroadcast(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"broadcast NAME");
+  const UINT msg = RegisterWindowMessageW(a.pos[0].c_str());
+  if (!msg || !SendNotifyMessageW(HWND_BROADCAST, msg, 0, 0)) return Fail(kFailed, L"SendNotifyMessageW failed");
+  Out(L"message=" + Hex(msg));
+  return kOk;
+}
+
+LRESULT CALLBACK TitledProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// window TITLE [--ms N]: a plain top-level window with this title, like another program's dialog;
+// prints its window line, then "CLOSED" when it is closed (WM_SYSCOMMAND SC_CLOSE or WM_CLOSE), or
+// "TIMEOUT" after N ms (default 60000).
+int CmdWindow(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"window TITLE [--ms N]");
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = TitledProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"ProbeWindow";
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(0, wc.lpszClassName, a.pos[0].c_str(), WS_OVERLAPPEDWINDOW, 300, 200, 240, 120, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  if (!h) return Fail(kFailed, L"CreateWindowExW failed");
+  ShowWindow(h, SW_SHOWNOACTIVATE);
+  Pump(100);
+  Out(WindowLine(h));
+  Pump(a.ms >= 0 ? a.ms : 60000);
+  if (IsWindow(h)) {
+    Out(L"TIMEOUT");
+    DestroyWindow(h);
+  } else {
+    Out(L"CLOSED");
+  }
+  return kOk;
+}
+
 // ---------------------------------------------------------------- shortcuts and OLE drops
 
 // OLE, loaded only by the commands that need it, so that every other command starts as before.
@@ -1228,6 +1331,10 @@ int Usage() {
               L"  show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]\n"
               L"  demo [--ms N] [--title TEXT] [--tray]\n"
               L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
+              L"  answer-times WINDOW SECONDS INTERVAL_MS\n"
+              L"  window TITLE [--ms N]\n"
+              L"  tray-remove WINDOW ID\n"
+              L"  broadcast NAME\n"
               L"  shortcut LNK TARGET [ARGS]\n"
               L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
               L"  hold FILE MS\n"
@@ -1251,6 +1358,8 @@ int wmain(int argc, wchar_t** argv) {
       {L"controls", CmdControls}, {L"click", CmdClick},     {L"post", CmdPost},
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
+      {L"answer-times", CmdAnswerTimes}, {L"window", CmdWindow},
+      {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
       {L"link", CmdLink},         {L"reg", CmdReg},
       {L"info", CmdInfo}};

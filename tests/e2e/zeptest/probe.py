@@ -38,6 +38,8 @@ class Window:
     x11: int  # 0 while Wine has no X window for it
     rect: tuple  # screen coordinates (left, top, right, bottom)
     client: tuple  # the client area, screen coordinates
+    enabled: bool = True  # takes input (a modal window elsewhere disables its owner)
+    topmost: bool = False  # WS_EX_TOPMOST
 
     @property
     def arg(self):
@@ -51,7 +53,7 @@ class Window:
 
 _WINDOW = re.compile(
     r"^hwnd=(0x[0-9a-f]+) class=(\S*) title=(.*) visible=([01]) pid=(\d+) x11=(0x[0-9a-f]+) "
-    r"rect=(-?\d+,-?\d+,-?\d+,-?\d+) client=(-?\d+,-?\d+,-?\d+,-?\d+)$"
+    r"rect=(-?\d+,-?\d+,-?\d+,-?\d+) client=(-?\d+,-?\d+,-?\d+,-?\d+) enabled=([01]) topmost=([01])$"
 )
 
 
@@ -68,6 +70,8 @@ def parse_window(line):
         x11=int(m[6], 16),
         rect=_rect(m[7]),
         client=_rect(m[8]),
+        enabled=m[9] == "1",
+        topmost=m[10] == "1",
     )
 
 

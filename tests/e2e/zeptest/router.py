@@ -5,6 +5,7 @@
     sim.ip("203.0.113.45"); sim.accepted()
     sim.cycle(address="203.0.113.45", hold=3)             # connect, ip, accepted, ..., disconnect
     running = sim.cycle(hold=30, background=True)         # a Process; running.wait() at the end
+    sim.flood(5000, paced_by=lan.pc)                      # numbered lines, as fast as the PC reads
     lines.ip_line("203.0.113.45")                         # the texts themselves, without sending
 
 The texts live in router_sim.py only; `lines` is that file loaded as a module.
@@ -90,6 +91,22 @@ class RouterSim:
         if isinstance(data, str):
             return self.send("raw", "--text", data)
         return self.send("raw", "--hex", bytes(data).hex())
+
+    def flood(self, count, rate=0, text=None, paced_by=None, queue_limit=32768, timeout=300.0):
+        """`count` numbered lines (router_sim's flood mode; `text` with "{n}" instead of the filter
+        line): `rate` a second, 0 for full speed; with `paced_by` (the receiving WinHost) never
+        faster than that PC empties its socket, so that none is lost. Returns the seconds taken."""
+        options = ["--count", count, "--rate", rate]
+        if text is not None:
+            options += ["--text", text]
+        if paced_by is not None:
+            # any process of the PC's namespace shows that namespace's sockets (its wineserver does)
+            options += ["--watch-pid", paced_by.server.pid, "--queue-limit", queue_limit]
+        r = self.host.exec(*self.argv("flood", *options), timeout=timeout, check=False)
+        m = re.search(r"^FLOOD sent=(\d+) seconds=([\d.]+)$", r.stdout, re.M)
+        if r.returncode != 0 or not m:
+            raise RuntimeError(f"router_sim flood: exit {r.returncode}: {r.stderr}")
+        return float(m[2])
 
     def cycle(self, address=lines.DEFAULT_ADDRESS, hold=1.0, line=1, dest="isp1", blank=False, background=False):
         """A whole connection: connect, ip, accepted, `hold` seconds, line down, disconnect."""
