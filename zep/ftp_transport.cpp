@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "instance.h"
+#include "tick_count.h"
 
 namespace zep {
 namespace {

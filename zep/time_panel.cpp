@@ -2,15 +2,17 @@
 
 #include <commdlg.h>
 
+#include <vector>
+
+#include "controls.h"
 #include "texts_ja.h"
-#include "win_text.h"
+#include "tray_menus.h"
+#include "win_system.h"
 
 namespace zep {
 namespace {
 
-constexpr wchar_t kClassName[] = L"TZEPTimeForm";
-constexpr wchar_t kPanelClass[] = L"TPanel";
-enum : UINT { kDisconnect = 1, kEasyLog, kSyslog, kCopyIP, kFont, kStayTop, kClose };
+enum : int { kDisconnect = 1, kEasyLog, kSyslog, kCopyIP, kFont, kStayTop, kClose };
 
 int PointsToHeight(int points) {
     HDC screen = GetDC(nullptr);
@@ -28,30 +30,26 @@ int HeightToPoints(LONG height) {
 
 }  // namespace
 
+TimePanel::TimePanel(HINSTANCE instance, TimePanelActions actions)
+    : Window(instance), actions_(std::move(actions)), face_(instance, *this) {}
+
 TimePanel::~TimePanel() {
     if (window_) DestroyWindow(window_);
     if (font_) DeleteObject(font_);
 }
 
 bool TimePanel::Create(HWND owner) {
-    WNDCLASSEXW wc{sizeof wc};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-    wc.lpfnWndProc = PanelProc;
-    wc.lpszClassName = kPanelClass;
-    RegisterClassExW(&wc);
     // No caption, no border; owned by the controller window, so no task-bar button of its own.
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, Wide(text::kTimePanelTitle).c_str(), WS_POPUP, 0, 0, 60,
-                              20, owner, nullptr, instance_, this);
-    if (!window_) return false;
-    panel_ = CreateWindowExW(0, kPanelClass, L"00:00:00", WS_CHILD | WS_VISIBLE, 0, 0, 60, 20, window_, nullptr,
-                             instance_, this);
-    Settings defaults;
-    ApplySettings(defaults);
-    return panel_ != nullptr;
+    if (!CreateOfClass({L"TZEPTimeForm"}, WS_EX_TOOLWINDOW, Wide(text::kTimePanelTitle), WS_POPUP, 0, 0, 60, 20,
+                       owner))
+        return false;
+    if (!face_.Create(window_)) return false;
+    ApplySettings(Settings{});
+    return true;
+}
+
+bool TimePanel::Face::Create(HWND parent) {
+    return CreateOfClass({L"TPanel"}, 0, L"00:00:00", WS_CHILD | WS_VISIBLE, 0, 0, 60, 20, parent);
 }
 
 void TimePanel::ApplySettings(const Settings& s) {
@@ -73,9 +71,8 @@ void TimePanel::StoreSettings(Settings& s) const {
     GetWindowRect(window_, &r);
     s.TimePosX = r.left;
     s.TimePosY = r.top;
-    char name[LF_FACESIZE * 2];
-    const int n = WideCharToMultiByte(CP_ACP, 0, logFont_.lfFaceName, -1, name, sizeof name, nullptr, nullptr);
-    if (n > 1) s.TimeFontName.assign(name, n - 1);
+    const std::string name = AnsiFromWide(logFont_.lfFaceName);
+    if (!name.empty()) s.TimeFontName = name;
     s.TimeFontSize = HeightToPoints(logFont_.lfHeight);
     s.TimeFontBold = logFont_.lfWeight >= FW_BOLD;
     s.TimeFontItalic = logFont_.lfItalic != 0;
@@ -86,28 +83,27 @@ void TimePanel::SetFont(const LOGFONTW& font) {
     logFont_ = font;
     if (font_) DeleteObject(font_);
     font_ = CreateFontIndirectW(&logFont_);
-    SizeTimePanel();
-    InvalidateRect(panel_, nullptr, TRUE);
+    FitToFont();
+    InvalidateRect(face_.hwnd(), nullptr, TRUE);
 }
 
-void TimePanel::SizeTimePanel() {
-    HDC dc = GetDC(panel_);
+void TimePanel::FitToFont() {
+    HDC dc = GetDC(face_.hwnd());
     HGDIOBJ old = SelectObject(dc, font_);
     SIZE width{}, eight{};
-    // The ampersands are measured as characters: they give the margins.
     GetTextExtentPoint32W(dc, L"&88:88:88&", 10, &width);
     GetTextExtentPoint32W(dc, L"8", 1, &eight);
     SelectObject(dc, old);
-    ReleaseDC(panel_, dc);
+    ReleaseDC(face_.hwnd(), dc);
     SetWindowPos(window_, nullptr, 0, 0, width.cx, eight.cy * 6 / 5, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TimePanel::SetText(const std::wstring& text) {
     wchar_t shown[64];
-    const int n = GetWindowTextW(panel_, shown, 64);
+    const int n = GetWindowTextW(face_.hwnd(), shown, 64);
     if (text == std::wstring(shown, n)) return;
-    SetWindowTextW(panel_, text.c_str());
-    InvalidateRect(panel_, nullptr, FALSE);
+    SetWindowTextW(face_.hwnd(), text.c_str());
+    InvalidateRect(face_.hwnd(), nullptr, FALSE);
 }
 
 void TimePanel::Show(bool stayOnTop) {
@@ -121,53 +117,36 @@ void TimePanel::KeepOnTop() {
     if (stayTop_) SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TimePanel::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(panel_, &ps);
-    RECT rc;
-    GetClientRect(panel_, &rc);
+void TimePanel::Face::Paint() {
     wchar_t text[64];
-    const int length = GetWindowTextW(panel_, text, 64);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-    HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
-    FillRect(mem, &rc, GetSysColorBrush(COLOR_BTNFACE));
-    RECT edge = rc;
-    DrawEdge(mem, &edge, EDGE_RAISED, BF_RECT);  // a raised bevel two pixels wide
-    SetBkMode(mem, TRANSPARENT);
-    SetTextColor(mem, colour_);
-    HGDIOBJ oldFont = SelectObject(mem, font_);
-    DrawTextW(mem, text, length, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(mem, oldFont);
-    BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    EndPaint(panel_, &ps);
+    const int length = GetWindowTextW(window_, text, 64);
+    PaintBuffered(window_, [&](HDC dc, const RECT& client) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        RECT edge = client;
+        DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);  // a raised bevel two pixels wide
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, panel_.colour_);
+        HGDIOBJ oldFont = SelectObject(dc, panel_.font_);
+        RECT all = client;
+        DrawTextW(dc, text, length, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, oldFont);
+    });
 }
 
 void TimePanel::PopupMenu(POINT at) {
-    HMENU menu = CreatePopupMenu();
-    auto add = [&](UINT id, const char16_t* caption, bool enabled = true, bool checked = false) {
-        std::wstring text = Wide(caption);
-        MENUITEMINFOW info{sizeof info};
-        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-        info.fType = MFT_STRING;
-        info.fState = (enabled ? MFS_ENABLED : MFS_DISABLED) | (checked ? MFS_CHECKED : MFS_UNCHECKED);
-        info.wID = id;
-        info.dwTypeData = text.data();
-        InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
+    std::vector<TrayMenuItem> items = {
+        {kDisconnect, text::kTimeDisconnect},
+        {},
+        {kEasyLog, text::kTimeEasyLog},
+        {kSyslog, text::kTimeSyslog},
+        {},
+        {kCopyIP, text::kTimeIP, true, copyEnabled_},
+        {},
+        {kFont, text::kTimeFont},
+        {kStayTop, text::kTimeStayTop, true, true, stayTop_},
+        {kClose, text::kTimeClose},
     };
-    add(kDisconnect, text::kTimeDisconnect);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(kEasyLog, text::kTimeEasyLog);
-    add(kSyslog, text::kTimeSyslog);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(kCopyIP, text::kTimeIP, copyEnabled_);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(kFont, text::kTimeFont);
-    add(kStayTop, text::kTimeStayTop, true, stayTop_);
-    add(kClose, text::kTimeClose);
+    HMENU menu = BuildPopupMenu(items);
     SetForegroundWindow(window_);
     const UINT id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
     PostMessageW(window_, WM_NULL, 0, 0);
@@ -214,43 +193,27 @@ void TimePanel::TimeFontClick() {
     SetFont(chosen);
 }
 
-LRESULT CALLBACK TimePanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TimePanel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = hwnd;
-    }
-    auto* self = reinterpret_cast<TimePanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->Handle(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK TimePanel::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<TimePanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT TimePanel::Face::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_PAINT:
-            if (!self) break;
-            self->Paint();
+            Paint();
             return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_LBUTTONDOWN:
-            // Dragged as if by a caption bar.
             ReleaseCapture();
-            SendMessageW(GetParent(hwnd), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+            SendMessageW(GetParent(window_), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
             return 0;
         default:
             break;  // the right button's menu goes to the window
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return Window::Handle(msg, wParam, lParam);
 }
 
 LRESULT TimePanel::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_SIZE:
-            if (panel_) MoveWindow(panel_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            if (face_.hwnd()) MoveWindow(face_.hwnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
             return 0;
         case WM_LBUTTONDOWN:
             ReleaseCapture();
@@ -268,7 +231,7 @@ LRESULT TimePanel::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, msg, wParam, lParam);
+    return Window::Handle(msg, wParam, lParam);
 }
 
 }  // namespace zep

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings.h"
+#include "window_base.h"
 
 namespace zep {
 
@@ -15,19 +16,17 @@ struct TimePanelActions {
     std::function<void()> closed;  // TimeClose: the panel stops showing at connections
 };
 
-class TimePanel {
+class TimePanel : public Window {
 public:
-    TimePanel(HINSTANCE instance, TimePanelActions actions) : instance_(instance), actions_(std::move(actions)) {}
-    ~TimePanel();
+    TimePanel(HINSTANCE instance, TimePanelActions actions);
+    ~TimePanel() override;
 
     bool Create(HWND owner);
-    HWND window() const { return window_; }
 
     // Settings load: position, font and stay-on-top, without showing; and back for the save.
     void ApplySettings(const Settings& s);
     void StoreSettings(Settings& s) const;
 
-    void SizeTimePanel();
     void SetText(const std::wstring& text);
     void Show(bool stayOnTop);
     void Close();
@@ -37,18 +36,28 @@ public:
     void KeepOnTop();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    void Paint();
+    // TimePanel: covers the whole window and shows the time as its text; dragged as if by a
+    // caption bar.
+    class Face : public Window {
+    public:
+        Face(HINSTANCE instance, const TimePanel& panel) : Window(instance), panel_(panel) {}
+        bool Create(HWND parent);
+
+    private:
+        LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
+        void Paint();
+        const TimePanel& panel_;
+    };
+
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PopupMenu(POINT at);
     void TimeFontClick();
     void SetFont(const LOGFONTW& font);
+    // Sized to the font: "&88:88:88&" wide (the ampersands give the margins), 6/5 of a digit high.
+    void FitToFont();
 
-    HINSTANCE instance_;
     TimePanelActions actions_;
-    HWND window_ = nullptr;
-    HWND panel_ = nullptr;  // TimePanel: covers the whole window, shows the time as its text
+    Face face_;
     HFONT font_ = nullptr;
     LOGFONTW logFont_{};
     COLORREF colour_ = 0;

@@ -2,27 +2,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <string>
-#include <vector>
-
-#include "hidden.h"
+#include "controller_window.h"
 #include "instance.h"
+#include "tick_count.h"
+#include "win_system.h"
+#include "window_messages.h"
 
 namespace {
-
-std::vector<std::string> Parameters() {
-    std::vector<std::string> parameters;
-    int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; args && i < count; ++i) {
-        int n = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string p(n > 0 ? n - 1 : 0, '\0');
-        WideCharToMultiByte(CP_ACP, 0, args[i], -1, p.data(), n, nullptr, nullptr);
-        parameters.push_back(p);
-    }
-    LocalFree(args);
-    return parameters;
-}
 
 // Waits, processing this process's messages, until the running copy's window is gone or the
 // time is up.
@@ -39,7 +25,7 @@ void WaitForRunningCopyToEnd() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const bool quit = zep::HasQuitSwitch(Parameters());
+    const bool quit = zep::HasQuitSwitch(zep::CommandLineParameters());
     HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, zep::kInstanceMutexName);
     if (mutex || quit) {
         if (HWND running = FindWindowA(zep::kControllerClassName, nullptr)) {

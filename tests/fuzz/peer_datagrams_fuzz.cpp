@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "peer_query.h"
+#include "peer_datagrams.h"
 #include "sntp.h"
 #include "wan_address.h"
 

@@ -7,7 +7,7 @@
 
 #include "base64.h"
 #include "password_cipher.h"
-#include "settings.h"
+#include "date_time.h"
 #include "value_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

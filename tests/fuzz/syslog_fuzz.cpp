@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "ansi_text.h"
 #include "ip_page.h"
 #include "syslog_events.h"
 #include "wan_address.h"

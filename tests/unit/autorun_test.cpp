@@ -151,7 +151,7 @@ TEST(AutorunLaunch, ProgramsOpenAndWindowCommandsPostOnce) {
     settings.Autorun[2] = Entry("bad");
     settings.Autorun[2].FileName = "WM_COMMAND";
     settings.Autorun[2].Work = "C:\\folder\\";
-    for (int i = 0; i < 3; ++i) c.LaunchAutorunEntry(i);
+    for (int i = 0; i < 3; ++i) c.schedule().LaunchAutorunEntry(i);
     EXPECT_EQ(shell.log, (std::vector<std::string>{"open C:\\prog.exe [-x] in [C:\\]", "command TMainForm 32769"}));
     // The entry that cannot be posted counts as started too: the next tick leaves it alone.
     EXPECT_TRUE(settings.Autorun[2].Launched);

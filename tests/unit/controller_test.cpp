@@ -1,10 +1,12 @@
 #include "controller.h"
+
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
 #include "controller_fixture.h"
 #include "instance.h"
+#include "tick_count.h"
 
 namespace zep {
 namespace {
@@ -38,19 +40,19 @@ TEST(DailyWindow, InclusiveEndsAndMidnightSpan) {
 TEST_F(ControllerTest, ConnectionStartDecidesTheDailyWindowFromTheSpinValues) {
     settings.AutoConnect = false;  // the decision does not depend on the daily switches
     StartAt(23, 30);
-    EXPECT_TRUE(controller.state().StartedInAutoWindow);
+    EXPECT_TRUE(state().StartedInAutoWindow);
     StartAt(8, 0);
-    EXPECT_FALSE(controller.state().StartedInAutoWindow);
+    EXPECT_FALSE(state().StartedInAutoWindow);
     settings.AutoConnectHour = 9, settings.AutoConnectMinute = 0;
     settings.AutoDisconnectHour = 17, settings.AutoDisconnectMinute = 0;
     StartAt(17, 0);
-    EXPECT_TRUE(controller.state().StartedInAutoWindow);
+    EXPECT_TRUE(state().StartedInAutoWindow);
     StartAt(17, 1);
-    EXPECT_FALSE(controller.state().StartedInAutoWindow);
+    EXPECT_FALSE(state().StartedInAutoWindow);
 }
 
 TEST_F(ControllerTest, TransitionsMoveTheStateAndThePicture) {
-    auto& st = controller.state();
+    auto& st = state();
     EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
     st.WanIP = "1.2.3.4";
     settings.Autorun[3].Launched = true;
@@ -72,12 +74,12 @@ TEST_F(ControllerTest, TransitionsMoveTheStateAndThePicture) {
 
     st.DisconnectRequested = true;
     st.WanIP = "1.2.3.4";
-    controller.menus().Item(kTrayIP).enabled = true;
+    menus().Item(kTrayIP).enabled = true;
     controller.DoDisconnected();
     EXPECT_FALSE(st.Connected);
     EXPECT_FALSE(st.DisconnectRequested);
     EXPECT_FALSE(st.StartedInAutoWindow);
-    EXPECT_FALSE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_FALSE(menus().Item(kTrayIP).enabled);
     EXPECT_EQ(shell.pictures.back(), TrayPicture::DisconnectData);
     st.SyslogHeard = false;
     controller.UpdateTrayIcon();
@@ -98,27 +100,27 @@ TEST_F(ControllerTest, RefusedTipReaddsTheIconAfterHalfASecond) {
     shell.refuseTip = true;
     shell.log.clear();
     const uint32_t before = shell.tick;
-    controller.TimerTimer();  // the tip becomes the connection time
+    controller.schedule().TimerTimer();  // the tip becomes the connection time
     EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+"}));
     EXPECT_EQ(ElapsedMs(shell.tick, before), 500u);
 }
 
 TEST_F(ControllerTest, RouterChatterTouchesTheTrayOnlyWhenWhatItShowsChanges) {
     const size_t pictures = shell.pictures.size(), tips = shell.tips.size();
-    for (int i = 0; i < 100; ++i) controller.OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
+    for (int i = 0; i < 100; ++i) controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
     EXPECT_EQ(shell.pictures.size(), pictures + 1) << "the Data picture once";
     EXPECT_EQ(shell.tips.size(), tips) << "the tip stays ZEP!";
-    controller.TimerTimer();
+    controller.schedule().TimerTimer();
     EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
-    controller.TimerTimer();
+    controller.schedule().TimerTimer();
     EXPECT_EQ(shell.pictures.size(), pictures + 2);
 
     // While connected each tick shows the time; the chatter between ticks puts "ZEP!" back once.
     StartAt(12, 0);
     const size_t tipsConnected = shell.tips.size();
-    controller.TimerTimer();
-    for (int i = 0; i < 50; ++i) controller.OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
-    controller.TimerTimer();
+    controller.schedule().TimerTimer();
+    for (int i = 0; i < 50; ++i) controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "<30>FILTER pass");
+    controller.schedule().TimerTimer();
     EXPECT_EQ(shell.tips.size(), tipsConnected + 3);
     EXPECT_EQ(shell.tips.back(), u"ZEP! - 00:00:00");
 }
@@ -143,25 +145,25 @@ TEST_F(ControllerTest, ThePanelShownByItsBoxFollowsItsOwnOnTopItemAsTickedNow) {
 TEST_F(ControllerTest, DisconnectTwiceIssuesOneCommandUntilTheLineIsDown) {
     StartAt(12, 0);
     shell.log.clear();
-    controller.TrayDisconnectClick();
-    controller.TrayDisconnectClick();
+    controller.lineCommands().TrayDisconnectClick();
+    controller.lineCommands().TrayDisconnectClick();
     ASSERT_EQ(shell.log.size(), 1u);
     EXPECT_EQ(shell.log[0], "open C:\\Tools\\Velk.exe [-i10.0.0.254 -cut1] in [C:\\Tools\\]");
     controller.DoDisconnected();
-    controller.TrayDisconnectClick();
+    controller.lineCommands().TrayDisconnectClick();
     EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), shell.log[0]), 2);
 }
 
 TEST_F(ControllerTest, ConnectAndDisconnectGoThroughTheLibraryWhenChosen) {
     settings.UseMRLDll = true;
-    controller.ConnectAction();
-    controller.DisconnectAction();
+    controller.lineCommands().ConnectAction();
+    controller.lineCommands().DisconnectAction();
     EXPECT_EQ(shell.log.back(), "lib disconnect");
     EXPECT_EQ(shell.log[shell.log.size() - 2], "lib connect");
     settings.UseMRLDll = false;
-    controller.ConnectAction();
+    controller.lineCommands().ConnectAction();
     EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -con1] in []");
-    EXPECT_TRUE(controller.state().ElapsedDisconnectArmed);
+    EXPECT_TRUE(state().ElapsedDisconnectArmed);
 }
 
 TEST_F(ControllerTest, QuitRequestDisconnectsAndExitsOnceTheLineIsDown) {
@@ -211,7 +213,7 @@ TEST(SetupDialogs, OneWindowPerPatternInEnumerationOrder) {
 TEST_F(ControllerTest, SetupDialogsAreClosedWithTheirWaits) {
     shell.windows = {{11, u"NWGSet"}, {12, u"NetGenesis セットアップ"}};
     const uint32_t before = shell.tick;
-    controller.CloseSetupDialogs();
+    controller.lineCommands().CloseSetupDialogs();
     EXPECT_EQ(shell.closed, (std::vector<uintptr_t>{11, 12}));
     EXPECT_EQ(ElapsedMs(shell.tick, before), 2000u);
 }
@@ -230,6 +232,52 @@ TEST(TrayMenusModel, InitialCaptionsOrderAndStates) {
     for (auto& item : m.left) captions.push_back(item.caption);
     EXPECT_EQ(captions, (std::vector<std::u16string>{u"設定", u"", u"AI2000ログ閲覧", u"簡易ログ閲覧", u"syslog閲覧"}));
     EXPECT_EQ(CutTrayTip(std::u16string(70, u'a')).size(), 62u);
+}
+
+TEST_F(ControllerTest, FirstShowLoadsTheSettingsThenTellsAFirstStartWhatToDo) {
+    shell.files["C:\\zep\\AI98RR.log"] = "old";
+    settings.LogFolder = "C:\\zep";
+    controller.FirstShow();
+    EXPECT_EQ(shell.log, (std::vector<std::string>{"tray+", "load settings", "settings loaded",
+                                                   "rename C:\\zep\\AI98RR.log C:\\zep\\AI2000RR.log",
+                                                   "settings window"}));
+    EXPECT_EQ(shell.boxes.size(), 1u) << "no setup utility yet";
+    EXPECT_EQ(shell.files["C:\\zep\\AI2000RR.log"], "old");
+    EXPECT_FALSE(state().FirstShowPending);
+    EXPECT_FALSE(state().DestinationListKnown);
+
+    shell.log.clear();
+    controller.FirstShow();
+    EXPECT_TRUE(shell.log.empty()) << "once only";
+}
+
+TEST_F(ControllerTest, FirstShowWithAToolOrTheLibraryAsksTheRouter) {
+    shell.files[settings.SetupUtility] = "exe";
+    shell.internalNames[settings.SetupUtility] = "VELK";
+    controller.FirstShow();
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -sts1 -w TZEPHiddenForm] in []");
+
+    FakeShell libraryShell;  // the library in use, no tool at all
+    Settings librarySettings = DefaultSettings();
+    librarySettings.UseMRLDll = true;
+    Controller library(libraryShell, librarySettings);
+    library.Create();
+    library.FirstShow();
+    EXPECT_TRUE(libraryShell.boxes.empty());
+    EXPECT_EQ(libraryShell.log.back(), "settings loaded") << "the settings window switches the library on";
+}
+
+TEST_F(ControllerTest, TheAccessLogItemFollowsItsViewer) {
+    controller.logs().CheckAccessLogViewer();
+    EXPECT_FALSE(controller.menus().Item(kTrayAILog).enabled) << "no viewer set";
+    settings.AIExeFile = "C:\\AI\\AI2000.EXE";
+    controller.logs().CheckAccessLogViewer();
+    EXPECT_FALSE(controller.logs().accessLogViewerFound());
+    shell.files[settings.AIExeFile] = "exe";
+    controller.logs().CheckAccessLogViewer();
+    EXPECT_TRUE(controller.logs().accessLogViewerFound());
+    EXPECT_TRUE(controller.menus().Item(kTrayAILog).enabled);
 }
 
 }  // namespace

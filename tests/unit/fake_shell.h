@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "instance.h"
 #include "shell.h"
+#include "tick_count.h"
 
 namespace zep {
 
@@ -93,6 +93,7 @@ public:
             if (done()) return true;
             if (timeoutMs && ElapsedMs(tick, start) >= *timeoutMs) return false;
             tick += 100;
+            if (pendingNotice) std::exchange(pendingNotice, nullptr)();
             if (onPump) onPump();
         }
         ADD_FAILURE() << "wait never ended";
@@ -108,7 +109,15 @@ public:
     void CloseTimePanel() override { log.push_back("panel-close"); }
     bool TimePanelStaysOnTop() override { return panelStaysOnTop; }
     void SetTimePanelCopyEnabled(bool) override {}
-    void ShowSettingsWindow() override {}
+    void ShowSettingsWindow() override { log.push_back("settings window"); }
+    void LoadSettings() override { log.push_back("load settings"); }
+    void SettingsLoaded() override { log.push_back("settings loaded"); }
+    void RouterAddressChanged() override { log.push_back("address " + routerAddressShown()); }
+    std::function<std::string()> routerAddressShown = [] { return std::string(); };
+    void RenameFile(const std::string& from, const std::string& to) override {
+        log.push_back("rename " + from + " " + to);
+        if (files.count(from)) files[to] = files[from], files.erase(from);
+    }
     void PlaySoundFile(const std::string& f) override { log.push_back("sound " + f); }
     void CopyToClipboard(const std::string& t) override { clipboard = t; }
     LocaleFormats Locale() override { return LocaleFormats{}; }
@@ -145,9 +154,32 @@ public:
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
     std::vector<TopWindow> TopLevelWindows() override { return windows; }
     void PostClose(uintptr_t h) override { closed.push_back(h); }
+    // The router maker's library: the router search's result and the notice that follows it
+    // (posted as the search returns, arriving at the next pump; none: no notice), the
+    // information call's result and the record it leaves.
+    bool libraryBound = true;
+    int32_t findResult = 0;
+    std::optional<int32_t> notice = 0;
+    int32_t informationResult = 0;
+    std::string informationRecord;
+    std::function<void(int32_t)> postNotice;  // delivers a notice to the controller
+    bool LibraryBound() override { return libraryBound; }
+    int32_t LibraryFind() override {
+        log.push_back("lib find");
+        if (findResult >= 0 && notice && postNotice) {
+            const int32_t n = *notice;
+            pendingNotice = [this, n] { postNotice(n); };
+        }
+        return findResult;
+    }
+    std::function<void()> pendingNotice;
+    int32_t LibraryGetInformation() override {
+        log.push_back("lib information");
+        libraryBuffer = informationRecord;
+        return informationResult;
+    }
     void LibraryConnect() override { log.push_back("lib connect"); }
     void LibraryDisconnect() override { log.push_back("lib disconnect"); }
-    void CloseControllerWindow() override { log.push_back("close"); }
     void PostExitRequest() override { log.push_back("exit"); }
 
     // Line commands and the timer.

@@ -21,11 +21,5 @@ TEST(QuitSwitch, AnythingElseIsNotTheSwitch) {
     EXPECT_FALSE(HasQuitSwitch({" -quit"}));
 }
 
-TEST(ElapsedMs, SurvivesTheTickCounterWrap) {
-    EXPECT_EQ(ElapsedMs(1500, 1000), 500u);
-    EXPECT_EQ(ElapsedMs(200, 0xFFFFFF00u), 456u);
-    EXPECT_EQ(ElapsedMs(0, 0xFFFFFFFFu), 1u);
-}
-
 }  // namespace
 }  // namespace zep

@@ -7,6 +7,7 @@
 #include "controller.h"
 #include "controller_fixture.h"
 #include "instance.h"
+#include "tick_count.h"
 
 namespace zep {
 namespace {
@@ -18,7 +19,7 @@ protected:
         controller.Create();
         shell.log.clear();
     }
-    void Router(const std::string& line) { controller.OnSyslogDatagram(settings.IPAddress, line); }
+    void Router(const std::string& line) { controller.routerEvents().OnSyslogDatagram(settings.IPAddress, line); }
     // `count` router lines, one every pumped 100 ms, delivered inside whatever wait is running.
     void LinesDuringWaits(const std::string& line, int count) {
         shell.onPump = [this, line, count, sent = 0]() mutable {
@@ -46,10 +47,10 @@ TEST_F(NestedWaitsTest, AcceptedLinesInsideTheDialogClosingAreMergedIntoIt) {
 
 TEST_F(NestedWaitsTest, ADisconnectLineInsideTheDialogClosingStillTakesTheLineDown) {
     Router("<30>PPP s01 connect <-- dial");
-    ASSERT_TRUE(controller.state().Connected);
+    ASSERT_TRUE(state().Connected);
     LinesDuringWaits("<30>PPP s01 disconnect successfully", 1);
     Router("<30>PPP s01 connect successfully");
-    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(state().Connected);
     EXPECT_EQ(shell.deepestPump, 1);
 }
 
@@ -70,10 +71,10 @@ TEST_F(NestedWaitsTest, RefusedTipsDuringTheBlinkDoNotBlinkInsideIt) {
     shell.onPump = [this, n = 0]() mutable {
         if (++n > 30) return;
         shell.tick += 900;
-        controller.TimerTimer();
+        controller.schedule().TimerTimer();
         Router("<30>FILTER pass");
     };
-    controller.TimerTimer();
+    controller.schedule().TimerTimer();
     EXPECT_EQ(shell.deepestPump, 1);
 }
 
@@ -84,7 +85,7 @@ TEST_F(NestedWaitsTest, NtpLinesInsideTheClockRequestAreMergedIntoIt) {
     shell.onPump = [this, reply, n = 0]() mutable {
         ++n;
         if (n <= 10) Router("<30>CLOCK:NTP: adjust +3 sec");
-        if (n == 12) controller.OnTimeDatagram(settings.IPAddress, reply);
+        if (n == 12) controller.routerEvents().OnTimeDatagram(settings.IPAddress, reply);
     };
     Router("<30>CLOCK:NTP: adjust +3 sec");
     EXPECT_EQ(shell.deepestPump, 1);
@@ -98,14 +99,14 @@ TEST_F(NestedWaitsTest, AFindRequestInsideTheFindIsNotStarted) {
     shell.files[tool] = "exe";
     shell.internalNames[tool] = "VELK";
     shell.onPump = [this, tool, depth = 0]() mutable {
-        EXPECT_TRUE(controller.findingRouter());
+        EXPECT_TRUE(controller.lineCommands().findingRouter());
         if (depth > 3) return;  // a bound for the fault this test looks for
         ++depth;
-        controller.FindRouter(tool);
+        controller.lineCommands().FindRouter(tool);
         --depth;
     };
-    controller.FindRouter(tool);
-    EXPECT_FALSE(controller.findingRouter());
+    controller.lineCommands().FindRouter(tool);
+    EXPECT_FALSE(controller.lineCommands().findingRouter());
     EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), "open " + tool + " [-find -w TZEPHiddenForm] in []"), 1);
     EXPECT_EQ(shell.deepestPump, 1);
 }

@@ -38,13 +38,13 @@ protected:
 
 TEST_F(PageUploadTest, ThePageGoesUpAndTheLogListSaysSo) {
     shell.now = {2026, 12, 8, 9, 5, 0};
-    controller.UploadConnectPage();
+    controller.pageUpload().UploadConnectPage();
     EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.7</p>\r\n]"}));
     EXPECT_EQ(Count("ftp CWD www"), 1u);
     EXPECT_EQ(Count("ftp PASS secret"), 1u);
-    EXPECT_TRUE(controller.state().ConnectPageUploaded);
-    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"09:05:正常に転送できました"});
-    EXPECT_FALSE(controller.ftpUploading());
+    EXPECT_TRUE(state().ConnectPageUploaded);
+    EXPECT_EQ(controller.pageUpload().ftpLog(), std::vector<std::u16string>{u"09:05:正常に転送できました"});
+    EXPECT_FALSE(controller.pageUpload().ftpUploading());
     EXPECT_EQ(shell.ftpChanges, 2);  // busy, then idle again
     EXPECT_TRUE(shell.boxes.empty());
 }
@@ -53,19 +53,19 @@ TEST_F(PageUploadTest, AFailureIsOnlyListedAndTheListKeepsTheLastThree) {
     shell.ftpRefuse = "CWD";
     for (int minute = 1; minute <= 4; ++minute) {
         shell.now.minute = minute;
-        controller.UploadConnectPage();
+        controller.pageUpload().UploadConnectPage();
     }
-    EXPECT_EQ(controller.ftpLog(), (std::vector<std::u16string>{u"12:02:転送先ディレクトリに移動できませんでした",
+    EXPECT_EQ(controller.pageUpload().ftpLog(), (std::vector<std::u16string>{u"12:02:転送先ディレクトリに移動できませんでした",
                                                                  u"12:03:転送先ディレクトリに移動できませんでした",
                                                                  u"12:04:転送先ディレクトリに移動できませんでした"}));
-    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+    EXPECT_FALSE(state().ConnectPageUploaded);
     EXPECT_TRUE(shell.boxes.empty());
 }
 
 TEST_F(PageUploadTest, NothingStartsWithoutCompleteSettingsOrWithoutThePage) {
     settings.SetFTPPassword("");
-    controller.UploadConnectPage();
-    EXPECT_EQ(controller.UploadDisconnectPage(), false);
+    controller.pageUpload().UploadConnectPage();
+    EXPECT_EQ(controller.pageUpload().UploadDisconnectPage(), false);
     EXPECT_EQ(shell.boxes, (std::vector<std::u16string>{text::kFtpSettingsIncomplete, text::kFtpSettingsIncomplete}));
     EXPECT_EQ(shell.ftpChanges, 0);
 
@@ -73,76 +73,76 @@ TEST_F(PageUploadTest, NothingStartsWithoutCompleteSettingsOrWithoutThePage) {
     shell.boxes.clear();
     shell.files.erase(page);
     shell.files.erase("C:\\zep\\discon.htm");
-    controller.state().ConnectPageUploaded = true;
-    controller.UploadConnectPage();
-    EXPECT_TRUE(controller.UploadDisconnectPage());
+    state().ConnectPageUploaded = true;
+    controller.pageUpload().UploadConnectPage();
+    EXPECT_TRUE(controller.pageUpload().UploadDisconnectPage());
     EXPECT_EQ(shell.boxes, (std::vector<std::u16string>{text::kIPPageNotMadeYet, text::kDisconnectPageMissing}));
     EXPECT_TRUE(shell.log.empty());
-    EXPECT_TRUE(controller.ftpLog().empty());
-    EXPECT_FALSE(controller.state().ConnectPageUploaded);  // cleared once the disconnect page's upload began
-    EXPECT_FALSE(controller.ftpUploading());
+    EXPECT_TRUE(controller.pageUpload().ftpLog().empty());
+    EXPECT_FALSE(state().ConnectPageUploaded);  // cleared once the disconnect page's upload began
+    EXPECT_FALSE(controller.pageUpload().ftpUploading());
 }
 
 TEST_F(PageUploadTest, ASecondRequestDuringAnUploadIsTurnedAway) {
     shell.whileUploading = [this] {
-        controller.UploadConnectPage();
-        EXPECT_FALSE(controller.UploadDisconnectPage());
+        controller.pageUpload().UploadConnectPage();
+        EXPECT_FALSE(controller.pageUpload().UploadDisconnectPage());
         return true;
     };
-    controller.UploadConnectPage();
+    controller.pageUpload().UploadConnectPage();
     EXPECT_EQ(Count("ftp STOR ip.html"), 1u);
-    EXPECT_EQ(controller.ftpLog().size(), 1u);
+    EXPECT_EQ(controller.pageUpload().ftpLog().size(), 1u);
 }
 
 TEST_F(PageUploadTest, TheAbortEndsTheTransferWithItsOwnResult) {
     shell.whileUploading = [this] {
-        controller.AbortUpload();
+        controller.pageUpload().AbortUpload();
         return false;  // the transfer breaks off
     };
-    controller.UploadConnectPage();
-    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"12:00:中止されました"});
+    controller.pageUpload().UploadConnectPage();
+    EXPECT_EQ(controller.pageUpload().ftpLog(), std::vector<std::u16string>{u"12:00:中止されました"});
     EXPECT_EQ(Count("ftp QUIT"), 1u);
-    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+    EXPECT_FALSE(state().ConnectPageUploaded);
     // The next upload starts without the old abort.
     shell.whileUploading = [] { return true; };
-    controller.UploadConnectPage();
-    EXPECT_EQ(controller.ftpLog().back(), u"12:00:正常に転送できました");
+    controller.pageUpload().UploadConnectPage();
+    EXPECT_EQ(controller.pageUpload().ftpLog().back(), u"12:00:正常に転送できました");
 }
 
 TEST_F(PageUploadTest, TheDisconnectPageGoesUpBeforeTheDisconnectionAndOnlyOnce) {
     settings.FTPAutoDiscon = true;
-    controller.UploadConnectPage();
+    controller.pageUpload().UploadConnectPage();
     shell.log.clear();
-    controller.DisconnectAction();
+    controller.lineCommands().DisconnectAction();
     ASSERT_GE(shell.log.size(), 2u);
     EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>down</p>\r\n]"}));
     EXPECT_EQ(shell.log.back().rfind("open C:\\tools\\NWGSet.exe", 0), 0u);  // the request comes last
-    EXPECT_FALSE(controller.state().ConnectPageUploaded);
+    EXPECT_FALSE(state().ConnectPageUploaded);
 
     shell.log.clear();
-    controller.DisconnectAction();
+    controller.lineCommands().DisconnectAction();
     EXPECT_TRUE(Stored().empty());
     EXPECT_EQ(shell.log.size(), 1u);
 }
 
 TEST_F(PageUploadTest, AFailedDisconnectPageIsShownAndTheDisconnectionGoesOn) {
     settings.FTPAutoDiscon = true;
-    controller.state().ConnectPageUploaded = true;
+    state().ConnectPageUploaded = true;
     shell.ftpRefuse = "STOR";
-    controller.DisconnectAction();
+    controller.lineCommands().DisconnectAction();
     EXPECT_EQ(shell.boxes, std::vector<std::u16string>{text::kDisconnectPageFailed});
-    EXPECT_EQ(controller.ftpLog(), std::vector<std::u16string>{u"12:00:ファイルの転送に失敗しました"});
+    EXPECT_EQ(controller.pageUpload().ftpLog(), std::vector<std::u16string>{u"12:00:ファイルの転送に失敗しました"});
     EXPECT_EQ(shell.log.back().rfind("open C:\\tools\\NWGSet.exe", 0), 0u);
 }
 
 TEST_F(PageUploadTest, ADisconnectionDuringTheConnectPagesUploadIsRequestedAtOnce) {
     settings.FTPAutoDiscon = true;
-    controller.state().ConnectPageUploaded = true;  // from an earlier upload
+    state().ConnectPageUploaded = true;  // from an earlier upload
     shell.whileUploading = [this] {
-        controller.TrayDisconnectClick();
+        controller.lineCommands().TrayDisconnectClick();
         return true;
     };
-    controller.UploadConnectPage();
+    controller.pageUpload().UploadConnectPage();
     EXPECT_EQ(Count("ftp STOR ip.html"), 1u);  // no second upload inside the first
     EXPECT_EQ(std::count_if(shell.log.begin(), shell.log.end(),
                             [](const std::string& l) { return l.rfind("open C:\\tools\\NWGSet.exe", 0) == 0; }),
@@ -158,8 +158,8 @@ protected:
         settings.AutoDisconnect = true;
         settings.AutoDisconnectHour = 12, settings.AutoDisconnectMinute = 0;
         controller.DoConnected();
-        controller.state().WanIP = "203.0.113.7";
-        controller.state().ConnectPageUploaded = true;
+        state().WanIP = "203.0.113.7";
+        state().ConnectPageUploaded = true;
         shell.uploadMs = 3000;
         shell.log.clear();
     }
@@ -167,7 +167,7 @@ protected:
     void TicksDuringTheUpload(std::function<void()> then = nullptr) {
         shell.onPump = [this, then, pumps = 0]() mutable {
             ++pumps;
-            if (pumps % 10 == 0) controller.TimerTimer();
+            if (pumps % 10 == 0) controller.schedule().TimerTimer();
             if (pumps == 15 && then) then();
         };
     }
@@ -179,42 +179,42 @@ protected:
 
 TEST_F(SlowDisconnectPageTest, TheDailyDisconnectTickingInsideTheUploadAsksOnceAfterIt) {
     TicksDuringTheUpload();
-    controller.TimerTimer();  // 12:00: the daily disconnect
+    controller.schedule().TimerTimer();  // 12:00: the daily disconnect
     EXPECT_EQ(Disconnects(), 1);
     EXPECT_EQ(shell.log.back(), "open C:\\tools\\NWGSet.exe [-i192.168.0.1 -cut1] in [C:\\tools\\]")
         << "the request follows the whole upload";
     EXPECT_EQ(Count("ftp [data <p>down</p>\r\n]"), 1u);
     EXPECT_TRUE(shell.boxes.empty()) << "the upload was not cut off";
-    EXPECT_TRUE(controller.state().DisconnectRequested) << "the line is still up";
-    controller.TrayDisconnectClick();
+    EXPECT_TRUE(state().DisconnectRequested) << "the line is still up";
+    controller.lineCommands().TrayDisconnectClick();
     EXPECT_EQ(Disconnects(), 1);
 }
 
 TEST_F(SlowDisconnectPageTest, ASecondClickInsideTheUploadAsksNothingMore) {
     shell.onPump = [this] {
-        controller.TrayDisconnectClick();
-        controller.DisconnectAction();  // the settings window's button
+        controller.lineCommands().TrayDisconnectClick();
+        controller.lineCommands().DisconnectAction();  // the settings window's button
     };
-    controller.TrayDisconnectClick();
+    controller.lineCommands().TrayDisconnectClick();
     EXPECT_EQ(Disconnects(), 1);
     EXPECT_EQ(shell.deepestPump, 1);
 }
 
 TEST_F(SlowDisconnectPageTest, TheLineReportedDownDuringTheUploadLeavesNoRequestBehind) {
     TicksDuringTheUpload([this] {
-        controller.OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 disconnect successfully");
+        controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 disconnect successfully");
     });
     settings.DialogClose = false;
-    controller.TrayDisconnectClick();
-    EXPECT_FALSE(controller.state().Connected);
-    EXPECT_FALSE(controller.state().DisconnectRequested);
+    controller.lineCommands().TrayDisconnectClick();
+    EXPECT_FALSE(state().Connected);
+    EXPECT_FALSE(state().DisconnectRequested);
 
     // The next connection can be taken down from the tray again.
     shell.onPump = nullptr;
     shell.uploadMs = 0;
-    controller.OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 connect <-- dial");
+    controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "<30>PPP s01 connect <-- dial");
     const int before = Disconnects();
-    controller.TrayDisconnectClick();
+    controller.lineCommands().TrayDisconnectClick();
     EXPECT_EQ(Disconnects(), before + 1);
 }
 
@@ -223,18 +223,18 @@ TEST_F(PageUploadTest, TheRoutersAddressUploadsThePageOnlyAsSet) {
     settings.HTMLAutoCreate = true;
     settings.FTPAutoConnect = true;
     settings.FTPAutoConnectOnly = true;
-    controller.OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.7, peer");
+    controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.7, peer");
     EXPECT_EQ(shell.files[page], "<p>203.0.113.7</p>\r\n");
     EXPECT_TRUE(Stored().empty());  // the connection did not begin inside the daily window
 
-    controller.state().StartedInAutoWindow = true;
-    controller.OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.8, peer");
+    state().StartedInAutoWindow = true;
+    controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.8, peer");
     EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.8</p>\r\n]"}));
 
     // A peer's answer makes the page but uploads nothing.
-    controller.state().WanIP.clear();
+    state().WanIP.clear();
     shell.log.clear();
-    controller.OnPeerDatagram("192.168.0.11", "Answer,203.0.113.9:5@5");
+    controller.peers().OnPeerDatagram("192.168.0.11", "Answer,203.0.113.9:5@5");
     EXPECT_EQ(shell.files[page], "<p>203.0.113.9</p>\r\n");
     EXPECT_TRUE(Stored().empty());
 }

@@ -18,12 +18,12 @@ protected:
         shell.now = {2026, 12, 8, 10, 0, 0};
         controller.Create();
     }
-    void Router(const std::string& line) { controller.OnSyslogDatagram("192.168.0.1", line); }
+    void Router(const std::string& line) { controller.routerEvents().OnSyslogDatagram("192.168.0.1", line); }
     // The tool's destination list, read with `current` as the router's default destination.
     void KnowDestinations(int current) {
         settings.SetupUtility = "C:\\tools\\Velk.exe";
         shell.files["C:\\tools\\Velk.txt"] = "1:Main\r\n1:Office\r\n0:Backup\r\n1:Mobile\r\n";
-        controller.BuildDestinationMenus(current);
+        controller.lineCommands().BuildDestinationMenus(current);
     }
     size_t LinesIn(const std::string& path) {
         const std::string& text = shell.files[path];
@@ -32,10 +32,10 @@ protected:
 };
 
 TEST_F(RouterEventsTest, OnlyTheRoutersAddressIsHeard) {
-    controller.OnSyslogDatagram("192.168.0.2", "PPP connect s01 <--");
-    controller.OnSyslogDatagram("192.168.0.10", "PPP connect s01 <--");
-    EXPECT_FALSE(controller.state().Connected);
-    EXPECT_FALSE(controller.state().SyslogHeard);
+    controller.routerEvents().OnSyslogDatagram("192.168.0.2", "PPP connect s01 <--");
+    controller.routerEvents().OnSyslogDatagram("192.168.0.10", "PPP connect s01 <--");
+    EXPECT_FALSE(state().Connected);
+    EXPECT_FALSE(state().SyslogHeard);
     EXPECT_TRUE(shell.files.empty());
 }
 
@@ -43,17 +43,17 @@ TEST_F(RouterEventsTest, AConnectionCycleMovesStateLogsAndPage) {
     shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>\n<a href=\"http://<!--IP-->/\">x</a>";
     shell.tick = 10'000;
     Router("<30>PPP connect s01 <-- dial (ISP1)");
-    EXPECT_TRUE(controller.state().Connected);
-    EXPECT_TRUE(controller.state().SyslogHeard);
-    EXPECT_EQ(controller.state().LineNumber, 1);
+    EXPECT_TRUE(state().Connected);
+    EXPECT_TRUE(state().SyslogHeard);
+    EXPECT_EQ(state().LineNumber, 1);
     ASSERT_EQ(shell.beforeConTimes.size(), 1u);
     EXPECT_EQ(shell.beforeConTimes[0], shell.now);
 
     shell.tick = 12'000;
     Router("<30>PPP IPCP up: my ip= 203.0.113.7, peer ip=198.51.100.1");
-    EXPECT_EQ(controller.state().WanIP, " 203.0.113.7");  // everything between "=" and ","
-    EXPECT_EQ(controller.state().IPAssignedTick, 12'000u);
-    EXPECT_TRUE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_EQ(state().WanIP, " 203.0.113.7");  // everything between "=" and ","
+    EXPECT_EQ(state().IPAssignedTick, 12'000u);
+    EXPECT_TRUE(menus().Item(kTrayIP).enabled);
     EXPECT_EQ(shell.files[settings.HTMLFile], "<p> 203.0.113.7</p>\r\n<a href=\"http:// 203.0.113.7/\">x</a>\r\n");
     controller.TrayIPClick();
     EXPECT_EQ(shell.clipboard, " 203.0.113.7");
@@ -61,8 +61,8 @@ TEST_F(RouterEventsTest, AConnectionCycleMovesStateLogsAndPage) {
     shell.tick = 10'000 + 90'000;
     shell.now = {2026, 12, 8, 10, 1, 30};
     Router("<30>PPP disconnect successfully s01");
-    EXPECT_FALSE(controller.state().Connected);
-    EXPECT_FALSE(controller.menus().Item(kTrayIP).enabled);
+    EXPECT_FALSE(state().Connected);
+    EXPECT_FALSE(menus().Item(kTrayIP).enabled);
     EXPECT_EQ(shell.beforeConTimes.back(), LocalDateTime{});  // deleted
     EXPECT_EQ(shell.files[conlogFile], "S01,2026/12/08 10:01:30,2026/12/08 10:00:00,00:01:30\r\n");
     EXPECT_EQ(LinesIn(syslogFile), 3u);
@@ -82,7 +82,7 @@ TEST_F(RouterEventsTest, AccessLogOnlyWhileItsViewerExists) {
     settings.AIExeFile = "C:\\ai\\viewer.exe";
     shell.now = {2026, 12, 8, 9, 0, 0};  // a Tuesday
     Router("PPP connect s02 s01 <--");
-    EXPECT_EQ(controller.state().LineNumber, 2);
+    EXPECT_EQ(state().LineNumber, 2);
     shell.tick += 65'000;
     Router("PPP disconnect successfully");
     EXPECT_EQ(shell.files.count("C:\\logs\\AI2000RR.log"), 0u);
@@ -99,13 +99,13 @@ TEST_F(RouterEventsTest, AccessLogOnlyWhileItsViewerExists) {
 
 TEST_F(RouterEventsTest, SwitchReportChecksOneTrayItem) {
     Router("connection switched (RAS)");
-    EXPECT_TRUE(controller.menus().ConnectItem(4).checked);
+    EXPECT_TRUE(menus().ConnectItem(4).checked);
     Router("connection switched (ISP12)");
-    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
-    EXPECT_FALSE(controller.menus().ConnectItem(4).checked);
+    EXPECT_TRUE(menus().ConnectItem(2).checked);
+    EXPECT_FALSE(menus().ConnectItem(4).checked);
     Router("connection switched (ISP)");
-    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
-    EXPECT_EQ(controller.destinationPanelTag(), -1) << "the settings window has no destinations to follow yet";
+    EXPECT_TRUE(menus().ConnectItem(2).checked);
+    EXPECT_EQ(controller.lineCommands().destinationPanelTag(), -1) << "the settings window has no destinations to follow yet";
     EXPECT_EQ(shell.menusChanged, 0);
 }
 
@@ -113,13 +113,13 @@ TEST_F(RouterEventsTest, SwitchReportMovesTheSettingsWindowsDestinationToo) {
     KnowDestinations(1);
     const int changes = shell.menusChanged;
     Router("<30>ROUTE default connection switched to (ISP2)");
-    EXPECT_EQ(controller.destinationPanelTag(), 2);
-    EXPECT_EQ(controller.state().DefaultLineCaption, "Office");
+    EXPECT_EQ(controller.lineCommands().destinationPanelTag(), 2);
+    EXPECT_EQ(state().DefaultLineCaption, "Office");
     EXPECT_EQ(shell.menusChanged, changes + 1) << "the panel's caption follows";
-    const std::vector<TrayMenuItem> popup = controller.DestinationPopup();
+    const std::vector<TrayMenuItem> popup = controller.lineCommands().DestinationPopup();
     EXPECT_FALSE(popup[0].checked);
     EXPECT_TRUE(popup[1].checked);
-    EXPECT_TRUE(controller.menus().ConnectItem(2).checked);
+    EXPECT_TRUE(menus().ConnectItem(2).checked);
 }
 
 TEST_F(RouterEventsTest, WriteFailureIsReportedOnceAndEventsStillFire) {
@@ -127,7 +127,7 @@ TEST_F(RouterEventsTest, WriteFailureIsReportedOnceAndEventsStillFire) {
     Router("PPP connect s01 <--");
     Router("chatter");
     Router("PPP disconnect successfully");
-    EXPECT_FALSE(controller.state().Connected);
+    EXPECT_FALSE(state().Connected);
     EXPECT_EQ(shell.boxes.size(), 2u) << "one box for each file (syslog, conlog), none for their later lines";
     shell.failingFolder.clear();
     Router("chatter");
@@ -138,7 +138,7 @@ TEST_F(RouterEventsTest, WriteFailureIsReportedOnceAndEventsStillFire) {
 
 TEST_F(RouterEventsTest, MissingTemplateIsReportedAndNothingWritten) {
     Router("PPP IPCP up my ip=1.2.3.4, peer");
-    EXPECT_EQ(controller.state().WanIP, "1.2.3.4");
+    EXPECT_EQ(state().WanIP, "1.2.3.4");
     EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.boxes[0], u"connect.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。");
@@ -156,36 +156,36 @@ TEST_F(RouterEventsTest, ALockedTemplateIsAFileErrorNotAMissingOne) {
 TEST_F(RouterEventsTest, AnAddressWithMarkupOrLineEndsNeverReachesPageClipboardOrPeers) {
     shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
     Router("<30>PPP IPCP up: my ip=<script>x()</script>, peer ip=203.0.113.1");
-    EXPECT_EQ(controller.state().WanIP, "");
+    EXPECT_EQ(state().WanIP, "");
     EXPECT_EQ(shell.files[settings.HTMLFile], "<p></p>\r\n");
     controller.TrayIPClick();
     EXPECT_EQ(shell.clipboard, "");
 
     // Without a comma only the address text is taken, not the rest of the datagram.
     Router("<30>PPP IPCP up: my ip=203.0.113.7\r\n<b>forged</b>\r\n");
-    EXPECT_EQ(controller.state().WanIP, "203.0.113.7");
+    EXPECT_EQ(state().WanIP, "203.0.113.7");
     EXPECT_EQ(shell.files[settings.HTMLFile], "<p>203.0.113.7</p>\r\n");
     controller.TrayIPClick();
     EXPECT_EQ(shell.clipboard, "203.0.113.7");
-    controller.OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
+    controller.peers().OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
     ASSERT_EQ(shell.peerDatagrams.size(), 1u);
     EXPECT_EQ(shell.peerDatagrams[0].payload.rfind("Answer,203.0.113.7:", 0), 0u);
 }
 
 TEST_F(RouterEventsTest, OverlongDatagramIsCut) {
     Router("PPP connect <--" + std::string(5000, 'x'));
-    EXPECT_TRUE(controller.state().Connected);
+    EXPECT_TRUE(state().Connected);
     EXPECT_EQ(shell.files[syslogFile].size(), std::string("2026/12/08 10:00:00,").size() + 2048 + 2);
 }
 
 TEST_F(RouterEventsTest, LogViewsOpenThisMonthsFileOrSayWhy) {
-    controller.TraySyslogClick();
+    controller.logs().TraySyslogClick();
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.boxes[0], u"今月のsyslogはまだありません\r\n設定の「syslogを残す」にチェックを入れてください");
     Router("chatter");
-    controller.TraySyslogClick();
+    controller.logs().TraySyslogClick();
     EXPECT_EQ(shell.log.back(), "open " + syslogFile + " [] in []");
-    controller.TrayAILogClick();
+    controller.logs().TrayAILogClick();
     EXPECT_EQ(shell.boxes.back(), u"Access Informationログはまだありません\r\n設定の「AIログを残す」にチェックを入れてください");
 }
 

@@ -66,6 +66,30 @@ TEST_F(SettingsTest, FirstStartWritesEveryKeyInOrderWithTheDefaults) {
     EXPECT_EQ(file.Get("BeforeConTime"), "<missing>");
 }
 
+TEST_F(SettingsTest, EveryKeySavedIsReadBack) {
+    // Every value away from its default; what a load reads must be what the next save writes.
+    Settings s = Loaded();
+    s.PosX = 11, s.PosY = 12, s.SetupUtility = "C:\\v.exe", s.IPAddress = "10.0.0.254";
+    s.ShowTimePanel = false, s.DialogClose = false, s.AutoConnect = true, s.AutoDisconnect = true;
+    s.AutoConnectHour = 1, s.AutoConnectMinute = 2, s.AutoDisconnectHour = 3, s.AutoDisconnectMinute = 4;
+    s.AutoTimeDisconnect = true, s.AutoTimeDisconnectSecond = 600, s.Easylog = false, s.Syslog = false;
+    s.LogFolder = "D:\\logs", s.UseSNTP = true, s.WaveConnect = true, s.WaveDisconnect = true;
+    s.WaveConnectFile = "a.wav", s.WaveDisconnectFile = "b.wav", s.HTMLAutoCreate = false, s.HTMLFile = "p.html";
+    s.FTPAutoConnect = true, s.FTPAutoConnectOnly = false, s.FTPAutoDiscon = true, s.ZEPConRequest = true;
+    s.UseBeforeCon = true, s.AIlog = true, s.AIExeFile = "ai.exe", s.UseMRLDll = true;
+    s.FTPHost = "h", s.FTPUserName = "u", s.FTPDestination = "/d";
+    s.SetFTPPassword("pw");
+    s.Autorun[0].Name = "mail", s.Autorun[0].Use = true, s.Autorun[0].Wait = 5;
+    s.TimePosX = 21, s.TimePosY = 22, s.TimeFontName = "Courier", s.TimeFontSize = 12;
+    s.TimeFontBold = true, s.TimeFontItalic = true, s.TimeStayOnTop = true, s.SetPosX = 31, s.SetPosY = 32;
+    SaveAgain(s);
+    const auto saved = file.values;
+
+    env.mrlLibraryBound = true;
+    SaveAgain(Loaded());
+    EXPECT_EQ(file.values, saved);
+}
+
 TEST_F(SettingsTest, OutOfRangeAndMalformedValuesAreCorrected) {
     file.Set("AutoConnectHour", "30");
     file.Set("AutoConnectMinute", "-4");

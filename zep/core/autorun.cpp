@@ -1,31 +1,10 @@
 #include "autorun.h"
 
-#include "settings_form.h"
+#include "ansi_text.h"
+#include "paths.h"
 #include "texts_ja.h"
 
 namespace zep {
-namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-// ASCII letters lower-cased; the second byte of a double-byte character is left alone.
-std::string LowerAscii(const std::string& s) {
-    std::string out = s;
-    for (size_t i = 0; i < out.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(out[i]);
-        if (IsLeadByte932(c)) ++i;
-        else if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-std::string FileNameOf(const std::string& path) { return path.substr(FolderWithSlash(path).size()); }
-
-}  // namespace
 
 int AutorunCount(const AutorunTable& t) {
     int n = 0;
@@ -80,7 +59,7 @@ bool IsUnpostableWindowCommand(const TAutorunType& e) {
 }
 
 bool IsShortcutFile(const std::string& path) {
-    const std::string name = LowerAscii(FileNameOf(path));
+    const std::string name = LowerAnsi(FileNameOf(path));
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".lnk") == 0;
 }
 
@@ -88,7 +67,7 @@ EditorFill FillFromDroppedFile(const std::string& path) { return {path, std::nul
 
 EditorFill FillFromShortcut(const std::string& shortcutPath, const std::string& targetPath,
                             const std::string& arguments) {
-    if (LowerAscii(FileNameOf(targetPath)) != "sendcmd.exe") return FillFromDroppedFile(shortcutPath);
+    if (LowerAnsi(FileNameOf(targetPath)) != "sendcmd.exe") return FillFromDroppedFile(shortcutPath);
     WindowCommandArgs a = SplitSendcmdArguments(arguments);
     return {kWindowCommand, a.className, a.command};
 }
@@ -99,21 +78,21 @@ WindowCommandArgs SplitSendcmdArguments(const std::string& arguments) {
     if (!arguments.empty() && arguments[0] == '"') {
         const size_t close = arguments.find('"', 1);
         if (close == std::string::npos) {
-            out.className = Trim(arguments.substr(1));
+            out.className = Trimmed(arguments.substr(1));
             return out;
         }
-        out.className = Trim(arguments.substr(1, close - 1));
+        out.className = Trimmed(arguments.substr(1, close - 1));
         rest = arguments.substr(close + 1);
     } else {
         const size_t blank = arguments.find(' ');
-        out.className = Trim(arguments.substr(0, blank));
+        out.className = Trimmed(arguments.substr(0, blank));
         if (blank == std::string::npos) return out;
         rest = arguments.substr(blank + 1);
     }
     // The command number: the next word, whatever blanks come before it, up to a blank or the end.
     const size_t start = rest.find_first_not_of(' ');
     if (start == std::string::npos) return out;
-    out.command = Trim(rest.substr(start, rest.find(' ', start) - start));
+    out.command = Trimmed(rest.substr(start, rest.find(' ', start) - start));
     return out;
 }
 

@@ -2,51 +2,39 @@
 
 #include "instance.h"
 #include "texts_ja.h"
+#include "window_messages.h"
 
 namespace zep {
 
-bool InDailyWindow(int start, int end, int now) {
-    if (end >= start) return start <= now && now <= end;
-    return now >= start || now <= end;  // the window spans midnight
-}
+ControllerPart::ControllerPart(Controller& controller)
+    : controller_(controller),
+      shell_(controller.shell_),
+      settings_(controller.settings_),
+      state_(controller.state_),
+      menus_(controller.menus_) {}
 
-std::u16string CutTrayTip(const std::u16string& tip) { return tip.substr(0, kTrayTipLimit); }
-
-std::string ConnectParameters(const std::string& address) { return "-i" + address + " -con1"; }
-std::string DisconnectParameters(const std::string& address) { return "-i" + address + " -cut1"; }
-
-std::string ToolFolder(const std::string& toolPath) {
-    size_t slash = toolPath.rfind('\\');
-    return slash == std::string::npos ? std::string() : toolPath.substr(0, slash + 1);
-}
-
-std::u16string LowerTitle(std::u16string text) {
-    for (char16_t& c : text) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 0x20);
-        else if (c >= u'\xFF21' && c <= u'\xFF3A') c = static_cast<char16_t>(c + 0x20);  // full-width A-Z
-    }
-    return text;
-}
-
-std::vector<std::optional<size_t>> SetupDialogsToClose(const std::vector<std::u16string>& titles) {
-    static const char16_t* const kPatterns[] = {text::kSetupDialogPattern1, text::kSetupDialogPattern2,
-                                                text::kSetupDialogPattern3};
-    std::vector<std::optional<size_t>> chosen;
-    for (const char16_t* pattern : kPatterns) {
-        const std::u16string lowered = LowerTitle(pattern);
-        std::optional<size_t> match;
-        for (size_t i = 0; i < titles.size() && !match; ++i)
-            if (LowerTitle(titles[i].substr(0, 254)).find(lowered) != std::u16string::npos) match = i;
-        chosen.push_back(match);
-    }
-    return chosen;
-}
+Controller::Controller(Shell& shell, Settings& settings) : shell_(shell), settings_(settings) {}
 
 void Controller::Create() {
     state_ = ControllerState{};
     state_.ConnectStartTick = shell_.TickCount();
     UpdateTrayIcon();
     state_.QueryBusy = false;
+}
+
+void Controller::FirstShow() {
+    if (!state_.FirstShowPending) return;
+    lineCommands_.ResetDestinationMenus();
+    state_.FirstShowPending = false;
+    shell_.LoadSettings();
+    logs_.CheckAccessLogViewer();
+    shell_.SettingsLoaded();
+    logs_.RenameOldAccessLog();
+    if (!shell_.FileExists(settings_.SetupUtility) && !settings_.UseMRLDll) {
+        shell_.ShowBox(BoxKind::Information, text::kFirstShowInfo);
+        shell_.ShowSettingsWindow();
+    }
+    lineCommands_.FirstShowStatus();
 }
 
 void Controller::UpdateTrayIcon() {
@@ -78,6 +66,15 @@ void Controller::BlinkTrayIcon() {
     shell_.SetTrayIconVisible(true);
 }
 
+void Controller::EnableAddressCopy(bool enabled) {
+    menus_.Item(kTrayIP).enabled = enabled;
+    shell_.SetTimePanelCopyEnabled(enabled);
+}
+
+void Controller::TrayIPClick() {
+    if (!state_.WanIP.empty()) shell_.CopyToClipboard(state_.WanIP);
+}
+
 void Controller::WaitMs(uint32_t ms) {
     shell_.PumpMessages([] { return false; }, ms);
 }
@@ -105,57 +102,14 @@ void Controller::DoDisconnected() {
     for (TAutorunType& e : settings_.Autorun) e.Launched = false;
     UpdateTrayIcon();
     state_.StartedInAutoWindow = false;
-    menus_.Item(kTrayIP).enabled = false;
-    shell_.SetTimePanelCopyEnabled(false);
+    EnableAddressCopy(false);
     if (exitWhenDisconnected_) shell_.PostExitRequest();
-}
-
-void Controller::ResetDestinationMenus() {
-    state_.DestinationListKnown = false;
-    TrayMenuItem& first = menus_.ConnectItem(1);
-    first.caption = text::kTrayConnect;
-    first.visible = true;
-    for (int tag = 2; tag <= 4; ++tag) menus_.ConnectItem(tag).visible = false;
-    destinationPanelTag_ = -1;
-    shell_.DestinationMenusChanged();
-}
-
-void Controller::ConnectAction() {
-    if (settings_.UseMRLDll) shell_.LibraryConnect();
-    else shell_.OpenProgram(settings_.SetupUtility, ConnectParameters(settings_.IPAddress), "");
-    state_.StartedInAutoWindow = false;
-    state_.ElapsedDisconnectArmed = true;
-    state_.ConnectPageUploaded = false;
-}
-
-void Controller::DisconnectAction() {
-    // Asked again while this action uploads the disconnect page: its own request covers that.
-    if (disconnecting_) return;
-    RunningWait running(disconnecting_);
-    // The disconnect page goes up first; the upload returns when it is over. While the connect
-    // page's upload runs (this request may come from inside its wait) it does not start, and the
-    // disconnection is requested at once.
-    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon) UploadDisconnectPage();
-    if (settings_.UseMRLDll) shell_.LibraryDisconnect();
-    else
-        shell_.OpenProgram(settings_.SetupUtility, DisconnectParameters(settings_.IPAddress),
-                           ToolFolder(settings_.SetupUtility));
-}
-
-void Controller::TrayDisconnectClick() {
-    if (state_.DisconnectRequested) return;
-    // Set before the action, whose upload waits: a tick of the daily disconnect or a second click
-    // inside it finds the request made. It stays only while the line is still up afterwards; the
-    // router's report of the disconnection, even one that came during the upload, ends it.
-    state_.DisconnectRequested = true;
-    DisconnectAction();
-    if (!state_.Connected) state_.DisconnectRequested = false;
 }
 
 void Controller::OnInstanceCommand(uint32_t command) {
     BlinkTrayIcon();
     if (command != kInstanceQuit) return;
-    DisconnectAction();
+    lineCommands_.DisconnectAction();
     // The wait for the router's report is not a nested message loop: a report that is still being
     // handled further down the stack (its dialog-closing waits) could then never finish. The exit
     // follows the disconnected transition instead, and closing the program otherwise ends it too.
@@ -163,32 +117,22 @@ void Controller::OnInstanceCommand(uint32_t command) {
     if (!state_.Connected) shell_.PostExitRequest();
 }
 
-void Controller::CloseSetupDialogs() {
-    // A router line that asks for this while the dialogs are being closed (it arrived during the
-    // waits below) is merged into the running close: the dialogs are closed once more at its end.
-    if (closingDialogs_) {
-        closeDialogsAgain_ = true;
-        return;
-    }
-    RunningWait running(closingDialogs_);
-    const uint32_t waits[] = {1000, 500, 500};
-    do {
-        closeDialogsAgain_ = false;
-        for (size_t k = 0; k < 3; ++k) {
-            WaitMs(waits[k]);
-            if (closing_) return;
-            std::vector<Shell::TopWindow> windows = shell_.TopLevelWindows();
-            std::vector<std::u16string> titles;
-            for (const auto& w : windows) titles.push_back(w.title);
-            if (auto match = SetupDialogsToClose(titles)[k]) shell_.PostClose(windows[*match].handle);
-        }
-    } while (closeDialogsAgain_);
+void Controller::OnStatusReply(uint32_t wParam, uint32_t lParam) {
+    state_.LastStatusReply = {WM_STATUSREPLY, wParam, lParam, 0};
+}
+
+void Controller::OnLibraryNotify(uint32_t wParam, uint32_t lParam) {
+    state_.LastDllNotify = {WM_DLLNOTIFY, wParam, lParam, 0};
 }
 
 void Controller::TimeShowCheckChanged() {
     if (!state_.Connected) return;  // the next connection shows it
     if (settings_.ShowTimePanel) shell_.ShowTimePanel(shell_.TimePanelStaysOnTop());
     else shell_.CloseTimePanel();
+}
+
+void Controller::ReportFileError(const std::string& path, const std::u16string& error) {
+    shell_.ShowBox(BoxKind::Error, shell_.FromAnsi(path) + u"\r\n" + error);
 }
 
 }  // namespace zep

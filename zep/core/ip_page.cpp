@@ -1,7 +1,7 @@
 // The IP page made from the connect template.
 #include "ip_page.h"
 
-#include "syslog_events.h"
+#include "ansi_text.h"
 
 namespace zep {
 namespace {

@@ -1,15 +1,27 @@
-// What the line commands and the timer decide without the controller: the tool command lines, the
-// destination list (from the tool's destination file or the library's buffer), the countdown
-// dialog's ticks and the distance between two local times.
+// The line commands: the requests to the router maker's tools (the setup utility or VELK, started
+// with command-line switches) or to its library, the router's state read at start-up and after a
+// resume, the destination menus that the answers fill, and the closing of the setup utility's
+// dialogs after the router's reports.
 #pragma once
-#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "settings.h"
+#include "controller_part.h"
+#include "destinations.h"
+#include "tray_menus.h"
 
 namespace zep {
+
+// Tool command lines: "-i" and the router address, then the request's switches.
+std::string ConnectParameters(const std::string& address);
+std::string DisconnectParameters(const std::string& address);
+std::string DefaultDestinationParameters(const std::string& address, int destination);
+std::string StatusParameters(const std::string& address);
+std::string FindParameters();
+// The router's LAN address of a find answer or the library's record, first octet in bits 31-24.
+std::string DottedAddress(uint32_t address);
 
 // Replies of the tool (message WM_STATUSREPLY): wParam of a status answer, and of a find answer.
 inline constexpr uint32_t kStatusLineUp = 5;
@@ -24,44 +36,75 @@ inline constexpr uint32_t kDestinationChangeWaitMs = 5000;
 // abandons the request, as an unanswered one is.
 inline constexpr uint32_t kToolWindowWaitMs = 30000;
 
-std::string DefaultDestinationParameters(const std::string& address, int destination);
-std::string StatusParameters(const std::string& address);
-std::string FindParameters();
-// The router's LAN address of a find answer, first octet in bits 31-24.
-std::string DottedAddress(uint32_t address);
+// For each of the setup utility's title patterns, in order, the first window whose lower-cased
+// title contains the lower-cased pattern (titles taken as read, at most 254 characters).
+std::vector<std::optional<size_t>> SetupDialogsToClose(const std::vector<std::u16string>& titles);
+std::u16string LowerTitle(std::u16string text);
 
-// The tool's destination file: its path with the extension replaced by ".txt".
-std::string DestinationFilePath(const std::string& toolPath);
+class LineCommands : ControllerPart {
+public:
+    using ControllerPart::ControllerPart;
 
-struct Destination {
-    std::string caption;  // ANSI
-    bool usable = false;
+    // The settings window's connect button and the tray's connect items (after their checks),
+    // and the daily connect of the schedule, which starts the tool in its own folder.
+    void ConnectAction();
+    void ScheduledConnect();
+    // The settings window's disconnect button; the tray, the schedule and a second copy's quit
+    // come through TrayDisconnectClick, which notes the request while it runs.
+    void DisconnectAction();
+    void TrayDisconnectClick();
+    void TrayConnectClick(int tag);
+
+    // Whether the tool is VELK: nullopt (after the error box) when its version cannot be read.
+    std::optional<bool> CheckVelkTool(const std::string& path);
+    // The same, false when the version cannot be read.
+    bool IsVelkTool(const std::string& path);
+    void RequestStatus();
+    // First show and resume from suspend: the status request when the tool or library can answer.
+    void FirstShowStatus();
+    void ResumedFromSuspend();
+    // The settings window chose a new tool: VELK is asked for the router's address and state.
+    void FindRouter(const std::string& chosenTool);
+    // The find request waits for the tool's answer; the settings window offers no other tool then.
+    bool findingRouter() const { return findingRouter_; }
+
+    // The settings window switched the router maker's library on: the router search, its notice
+    // and the router's information. True when the library is in use now; false after the error
+    // box (UseMRLDll is off again); nullopt while an earlier switch still waits for its notice.
+    std::optional<bool> SwitchOnLibrary();
+    // The firmware version the library reported (the about box shows it).
+    uint32_t firmwareVersion() const { return firmwareVersion_; }
+
+    void SetDefaultDestination(int destination);
+    void ResetDestinationMenus();
+    void BuildDestinationMenus(int current);
+    // Follows the router's report that its default destination is now `tag` (1 to 4).
+    void ApplySwitchReport(int tag);
+    // The settings window's destination panel and popup: the four destinations (captions and
+    // usable flags as the last list gave them) and the panel's tag (-1 while the list is unknown).
+    const DestinationList& destinations() const { return destinations_; }
+    int destinationPanelTag() const { return destinationPanelTag_; }
+    // The popup's items: the four destinations as one radio group, an unusable one disabled, the
+    // current one checked (item ids are the tags 1 to 4); and an item's click.
+    std::vector<TrayMenuItem> DestinationPopup() const;
+    void DestinationPopupClick(int tag);
+
+    // Closes the setup utility's dialogs after the router reported a connect or disconnect.
+    void CloseSetupDialogs();
+
+private:
+    void StartConnect(const std::string& workingFolder);
+
+    DestinationList destinations_{};
+    int destinationPanelTag_ = -1;
+    uint32_t firmwareVersion_ = 0;
+    // Waits that are running (see RunningWait).
+    bool statusBusy_ = false;
+    bool findingRouter_ = false;
+    bool switchingOnLibrary_ = false;
+    bool closingDialogs_ = false;
+    bool closeDialogsAgain_ = false;  // asked for again while they were being closed
+    bool disconnecting_ = false;
 };
-using DestinationList = std::array<Destination, 4>;
-
-// Lines 1 to 4 of the destination file: "1" first when usable, a character that is skipped, then
-// the name. Missing lines (a short or missing file) give unusable destinations without a name.
-DestinationList DestinationsFromFile(std::string_view bytes);
-
-// The library's record buffer: the current destination (counted from 0), the usable words and
-// the names. A buffer shorter than the record reads as zeros.
-inline constexpr size_t kBufferCurrentDestination = 64;
-inline constexpr size_t kBufferUsable = 68;
-inline constexpr size_t kBufferNames = 76;
-inline constexpr size_t kBufferNameSize = 40;
-int BufferCurrentDestination(std::string_view buffer);
-DestinationList DestinationsFromBuffer(std::string_view buffer);
-
-// One tick of the countdown dialog, `elapsedMs` after it was shown.
-struct CountdownTick {
-    int gauge = 0;          // 0 to 100
-    int remaining = 10;     // seconds shown, never below 0
-    bool attention = false; // bring the dialog forward and flash the task-bar button
-    bool accept = false;    // the time is up: closes as accepted
-};
-CountdownTick CountdownAt(uint32_t elapsedMs);
-
-// Milliseconds from `earlier` to `later` (negative when `earlier` is later).
-int64_t MillisecondsBetween(const LocalDateTime& earlier, const LocalDateTime& later);
 
 }  // namespace zep

@@ -1,25 +1,39 @@
-// The IP page and the disconnect page uploaded by FTP: the buttons' actions, the busy rule, the
-// three-line log and ConnectPageUploaded.
+#include "page_upload.h"
+
+#include "ansi_text.h"
 #include "controller.h"
 #include "ftp_upload.h"
-#include "settings_form.h"
+#include "ip_page.h"
+#include "paths.h"
 #include "texts_ja.h"
 
 namespace zep {
-namespace {
 
-std::u16string TwoDigits(int n) {
-    return {static_cast<char16_t>(u'0' + n / 10 % 10), static_cast<char16_t>(u'0' + n % 10)};
+bool PageUpload::MakeIPPage() {
+    const std::string templatePath = shell_.ProgramFolder() + "\\connect.htm";
+    if (!shell_.FileExists(templatePath)) {
+        shell_.ShowBox(BoxKind::Error, text::kConnectTemplateMissing);
+        return false;
+    }
+    // A template that is there but cannot be read (another program holds it) is a file error.
+    const FileRead page = shell_.ReadWholeFile(templatePath);
+    if (!page.bytes) {
+        controller_.ReportFileError(templatePath, page.error);
+        return false;
+    }
+    if (auto error = shell_.WriteWholeFile(settings_.HTMLFile, MakeIPPageText(*page.bytes, state_.WanIP))) {
+        controller_.ReportFileError(settings_.HTMLFile, *error);
+        return false;
+    }
+    return true;
 }
 
-}  // namespace
-
-bool Controller::FtpSettingsComplete() const {
+bool PageUpload::FtpSettingsComplete() const {
     return !settings_.FTPHost.empty() && !settings_.FTPUserName.empty() && !settings_.FTPDestination.empty() &&
            !settings_.FTPPassword().empty();
 }
 
-bool Controller::BeginUpload() {
+bool PageUpload::BeginUpload() {
     if (!FtpSettingsComplete()) {
         shell_.ShowBox(BoxKind::Error, text::kFtpSettingsIncomplete);
         return false;
@@ -30,36 +44,37 @@ bool Controller::BeginUpload() {
     return true;
 }
 
-void Controller::EndUpload() {
+void PageUpload::EndUpload() {
     ftpUploading_ = false;
     shell_.FtpUploadChanged();
 }
 
-int Controller::UploadFile(const std::string& localPath) {
+int PageUpload::UploadFile(const std::string& localPath) {
     state_.FtpAbortRequested = false;
     const FileRead contents = shell_.ReadWholeFile(localPath);
     int result = kFtpTransferFailed;
     if (contents.bytes) {
         const FtpJob job{settings_.FTPHost, settings_.FTPUserName, settings_.FTPPassword(), settings_.FTPDestination,
-                         localPath.substr(FolderWithSlash(localPath).size()), *contents.bytes};
+                         FileNameOf(localPath), *contents.bytes};
         std::unique_ptr<FtpTransport> net = shell_.OpenFtpTransport();
         result = UploadByFtp(*net, job, [this] { return state_.FtpAbortRequested; });
     }
     // The newest result last; the list never holds more than three.
     if (ftpLog_.size() >= kFtpLogLines) ftpLog_.erase(ftpLog_.begin());
     const LocalDateTime now = shell_.LocalNow();
-    ftpLog_.push_back(TwoDigits(now.hour) + u":" + TwoDigits(now.minute) + u":" + FtpResultText(result));
+    const std::string time = ZeroPadded(now.hour, 2) + ":" + ZeroPadded(now.minute, 2) + ":";
+    ftpLog_.push_back(std::u16string(time.begin(), time.end()) + FtpResultText(result));
     return result;
 }
 
-void Controller::UploadConnectPage() {
+void PageUpload::UploadConnectPage() {
     if (!BeginUpload()) return;
     if (!shell_.FileExists(settings_.HTMLFile)) shell_.ShowBox(BoxKind::Error, text::kIPPageNotMadeYet);
     else if (UploadFile(settings_.HTMLFile) == kFtpUploaded) state_.ConnectPageUploaded = true;
     EndUpload();
 }
 
-bool Controller::UploadDisconnectPage() {
+bool PageUpload::UploadDisconnectPage() {
     if (!BeginUpload()) return false;
     const std::string page = shell_.ProgramFolder() + "\\discon.htm";
     if (!shell_.FileExists(page)) shell_.ShowBox(BoxKind::Error, text::kDisconnectPageMissing);
@@ -69,7 +84,7 @@ bool Controller::UploadDisconnectPage() {
     return true;
 }
 
-void Controller::AbortUpload() {
+void PageUpload::AbortUpload() {
     if (ftpUploading_) state_.FtpAbortRequested = true;
 }
 

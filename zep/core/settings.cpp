@@ -1,10 +1,92 @@
 #include "settings.h"
 
 #include "password_cipher.h"
+#include "spin_field.h"
 #include "value_codec.h"
 
 namespace zep {
 namespace {
+
+// One key of section "ZEP" and the setting it holds. The table below lists them in the file's
+// order; loading and saving both walk it.
+struct Field {
+    enum class Kind { Number, Flag, Text, Password, AutorunSections };
+    // How a stored flag is taken on load.
+    enum class FlagRule {
+        Plain,
+        OnlyAdds,      // only a stored "on" changes the value (a font style is added, never removed)
+        NeedsLibrary,  // off unless the router maker's library is bound
+    };
+
+    const char* key;
+    Kind kind;
+    int32_t Settings::*number = nullptr;
+    const SpinField* range = nullptr;  // a number held by a spin field: loaded into its range
+    bool Settings::*flag = nullptr;
+    FlagRule flagRule = FlagRule::Plain;
+    std::string Settings::*text = nullptr;
+};
+
+constexpr Field Number(const char* key, int32_t Settings::*m, const SpinField* range = nullptr) {
+    return {key, Field::Kind::Number, m, range};
+}
+constexpr Field Flag(const char* key, bool Settings::*m, Field::FlagRule rule = Field::FlagRule::Plain) {
+    return {key, Field::Kind::Flag, nullptr, nullptr, m, rule};
+}
+constexpr Field Text(const char* key, std::string Settings::*m) {
+    return {key, Field::Kind::Text, nullptr, nullptr, nullptr, Field::FlagRule::Plain, m};
+}
+
+using S = Settings;
+using Rule = Field::FlagRule;
+constexpr Field kFields[] = {
+    Number("PosX", &S::PosX),
+    Number("PosY", &S::PosY),
+    Text("SetupUtility", &S::SetupUtility),
+    Text("IPAddress", &S::IPAddress),
+    Flag("ShowTimePanel", &S::ShowTimePanel),
+    Flag("DialogClose", &S::DialogClose),
+    Flag("AutoConnect", &S::AutoConnect),
+    Flag("AutoDisconnect", &S::AutoDisconnect),
+    Number("AutoConnectHour", &S::AutoConnectHour, &kHourSpin),
+    Number("AutoConnectMinute", &S::AutoConnectMinute, &kMinuteSpin),
+    Number("AutoDisconnectHour", &S::AutoDisconnectHour, &kHourSpin),
+    Number("AutoDisconnectMinute", &S::AutoDisconnectMinute, &kMinuteSpin),
+    Flag("AutoTimeDisconnect", &S::AutoTimeDisconnect),
+    Number("AutoTimeDisconnectSecond", &S::AutoTimeDisconnectSecond, &kSecondSpin),
+    Flag("Easylog", &S::Easylog),
+    Flag("Syslog", &S::Syslog),
+    Text("LogFolder", &S::LogFolder),
+    Flag("UseSNTP", &S::UseSNTP),
+    Flag("WaveConnect", &S::WaveConnect),
+    Flag("WaveDisconnect", &S::WaveDisconnect),
+    Text("WaveConnectFile", &S::WaveConnectFile),
+    Text("WaveDisconnectFile", &S::WaveDisconnectFile),
+    Flag("HTMLAutoCreate", &S::HTMLAutoCreate),
+    Text("HTMLFile", &S::HTMLFile),
+    Flag("FTPAutoConnect", &S::FTPAutoConnect),
+    Flag("FTPAutoConnectOnly", &S::FTPAutoConnectOnly),
+    Flag("FTPAutoDiscon", &S::FTPAutoDiscon),
+    Flag("ZEPConRequest", &S::ZEPConRequest),
+    Flag("UseBeforeCon", &S::UseBeforeCon),
+    Flag("AIlog", &S::AIlog),
+    Text("AIExeFile", &S::AIExeFile),
+    Flag("UseMRLDll", &S::UseMRLDll, Rule::NeedsLibrary),
+    Text("FTPHost", &S::FTPHost),
+    Text("FTPUserName", &S::FTPUserName),
+    {"FTPPassword", Field::Kind::Password},
+    Text("FTPDestination", &S::FTPDestination),
+    {nullptr, Field::Kind::AutorunSections},  // sections "0" to "19"
+    Number("TimePosX", &S::TimePosX),
+    Number("TimePosY", &S::TimePosY),
+    Text("TimeFontName", &S::TimeFontName),
+    Number("TimeFontSize", &S::TimeFontSize),
+    Flag("TimeFontBold", &S::TimeFontBold, Rule::OnlyAdds),
+    Flag("TimeFontItalic", &S::TimeFontItalic, Rule::OnlyAdds),
+    Flag("TimeStayOnTop", &S::TimeStayOnTop),
+    Number("SetPosX", &S::SetPosX),
+    Number("SetPosY", &S::SetPosY),
+};
 
 // Writes keys in order and remembers the first one that fails; later writes are skipped.
 class OrderedWriter {
@@ -14,15 +96,27 @@ public:
         if (failedKey_) return;
         if (!file_.Write(section, key, value)) failedKey_ = key;
     }
-    void Int(const char* key, int32_t v) { Put(kSettingsSection, key, WriteStoredInt(v)); }
-    void Bool(const char* key, bool v) { Put(kSettingsSection, key, WriteStoredBool(v)); }
-    void Str(const char* key, const std::string& v) { Put(kSettingsSection, key, v); }
     const std::optional<std::string>& failedKey() const { return failedKey_; }
 
 private:
     ProfileFile& file_;
     std::optional<std::string> failedKey_;
 };
+
+void SaveAutorun(OrderedWriter& w, const Settings& s) {
+    for (int i = 0; i < kAutorunCount; ++i) {
+        const std::string section = std::to_string(i);
+        const TAutorunType& e = s.Autorun[i];
+        w.Put(section, "Name", e.Name);
+        if (e.Name.empty()) continue;
+        w.Put(section, "Use", WriteStoredBool(e.Use));
+        w.Put(section, "OnlyAuto", WriteStoredBool(e.OnlyAuto));
+        w.Put(section, "FileName", e.FileName);
+        w.Put(section, "Parameter", e.Parameter);
+        w.Put(section, "Work", e.Work);
+        w.Put(section, "Wait", WriteStoredInt(e.Wait));
+    }
+}
 
 }  // namespace
 
@@ -53,66 +147,45 @@ std::string SettingsStore::ReadString(const char* key, const std::string& fallba
 
 void SettingsStore::Load(Settings& s) {
     const Settings d = Defaults();
-    s.PosX = ReadInt("PosX", d.PosX);
-    s.PosY = ReadInt("PosY", d.PosY);
-    s.SetupUtility = ReadString("SetupUtility", d.SetupUtility);
-    s.IPAddress = ReadString("IPAddress", d.IPAddress);
-    s.ShowTimePanel = ReadBool("ShowTimePanel", d.ShowTimePanel);
-    s.DialogClose = ReadBool("DialogClose", d.DialogClose);
-    s.AutoConnect = ReadBool("AutoConnect", d.AutoConnect);
-    s.AutoDisconnect = ReadBool("AutoDisconnect", d.AutoDisconnect);
-    s.AutoConnectHour = kHourRange.Clamp(ReadInt("AutoConnectHour", d.AutoConnectHour));
-    s.AutoConnectMinute = kMinuteRange.Clamp(ReadInt("AutoConnectMinute", d.AutoConnectMinute));
-    s.AutoDisconnectHour = kHourRange.Clamp(ReadInt("AutoDisconnectHour", d.AutoDisconnectHour));
-    s.AutoDisconnectMinute = kMinuteRange.Clamp(ReadInt("AutoDisconnectMinute", d.AutoDisconnectMinute));
-    s.AutoTimeDisconnect = ReadBool("AutoTimeDisconnect", d.AutoTimeDisconnect);
-    s.AutoTimeDisconnectSecond = kSecondRange.Clamp(ReadInt("AutoTimeDisconnectSecond", d.AutoTimeDisconnectSecond));
-    s.Easylog = ReadBool("Easylog", d.Easylog);
-    s.Syslog = ReadBool("Syslog", d.Syslog);
-    s.UseSNTP = ReadBool("UseSNTP", d.UseSNTP);
-    s.WaveConnect = ReadBool("WaveConnect", d.WaveConnect);
-    s.WaveDisconnect = ReadBool("WaveDisconnect", d.WaveDisconnect);
-    s.WaveConnectFile = ReadString("WaveConnectFile", d.WaveConnectFile);
-    s.WaveDisconnectFile = ReadString("WaveDisconnectFile", d.WaveDisconnectFile);
-    s.LogFolder = ReadString("LogFolder", d.LogFolder);
-    s.HTMLAutoCreate = ReadBool("HTMLAutoCreate", d.HTMLAutoCreate);
-    s.HTMLFile = ReadString("HTMLFile", d.HTMLFile);
-    s.FTPAutoConnect = ReadBool("FTPAutoConnect", d.FTPAutoConnect);
-    s.FTPAutoConnectOnly = ReadBool("FTPAutoConnectOnly", d.FTPAutoConnectOnly);
-    s.FTPAutoDiscon = ReadBool("FTPAutoDiscon", d.FTPAutoDiscon);
-    s.FTPHost = ReadString("FTPHost", d.FTPHost);
-    s.FTPUserName = ReadString("FTPUserName", d.FTPUserName);
-    const std::string storedPassword = ReadString("FTPPassword", "");
-    s.FTPDestination = ReadString("FTPDestination", d.FTPDestination);
-    s.ZEPConRequest = ReadBool("ZEPConRequest", d.ZEPConRequest);
-    s.UseBeforeCon = ReadBool("UseBeforeCon", d.UseBeforeCon);
-    s.AIlog = ReadBool("AIlog", d.AIlog);
-    s.AIExeFile = ReadString("AIExeFile", d.AIExeFile);
+    for (const Field& f : kFields) {
+        switch (f.kind) {
+            case Field::Kind::Number: {
+                const int32_t v = ReadInt(f.key, d.*f.number);
+                s.*f.number = f.range ? f.range->Clamp(v) : v;
+                break;
+            }
+            case Field::Kind::Flag:
+                if (f.flagRule == Rule::OnlyAdds) {
+                    if (ReadBool(f.key, false)) s.*f.flag = true;
+                } else {
+                    s.*f.flag = (f.flagRule != Rule::NeedsLibrary || env_.mrlLibraryBound) && ReadBool(f.key, d.*f.flag);
+                }
+                break;
+            case Field::Kind::Text:
+                s.*f.text = ReadString(f.key, d.*f.text);
+                break;
+            case Field::Kind::Password:
+                TakeStoredPassword(s, ReadString(f.key, ""));
+                break;
+            case Field::Kind::AutorunSections:
+                LoadAutorun(s);
+                break;
+        }
+    }
+    if (env_.folderExists && !env_.folderExists(s.LogFolder)) s.LogFolder = d.LogFolder;
+}
 
+void SettingsStore::TakeStoredPassword(Settings& s, const std::string& stored) {
     // A stored password that is not Base64 counts as empty, and its text is kept so that an exit
     // save does not destroy it unless the user gives a new password.
-    auto password = PasswordCipher::Reveal(storedPassword);
+    auto password = PasswordCipher::Reveal(stored);
     s.ftpPassword_ = password.value_or(std::string());
     s.unreadableStoredPassword_.reset();
-    if (!password) s.unreadableStoredPassword_ = storedPassword;
+    if (!password) s.unreadableStoredPassword_ = stored;
+}
 
-    if (env_.folderExists && !env_.folderExists(s.LogFolder)) s.LogFolder = d.LogFolder;
-
-    LoadAutorun(s);
-
-    s.TimePosX = ReadInt("TimePosX", d.TimePosX);
-    s.TimePosY = ReadInt("TimePosY", d.TimePosY);
-    s.TimeFontName = ReadString("TimeFontName", d.TimeFontName);
-    s.TimeFontSize = ReadInt("TimeFontSize", d.TimeFontSize);
-    // A false value removes nothing: only a stored "on" adds the style.
-    if (ReadBool("TimeFontBold", false)) s.TimeFontBold = true;
-    if (ReadBool("TimeFontItalic", false)) s.TimeFontItalic = true;
-    s.TimeStayOnTop = ReadBool("TimeStayOnTop", d.TimeStayOnTop);
-    s.SetPosX = ReadInt("SetPosX", d.SetPosX);
-    s.SetPosY = ReadInt("SetPosY", d.SetPosY);
-
-    // Last, so that a router search started by it sees every other setting in place.
-    s.UseMRLDll = env_.mrlLibraryBound && ReadBool("UseMRLDll", d.UseMRLDll);
+std::string SettingsStore::StoredPassword(const Settings& s) {
+    return s.unreadableStoredPassword_ ? *s.unreadableStoredPassword_ : PasswordCipher::Protect(s.ftpPassword_);
 }
 
 void SettingsStore::LoadAutorun(Settings& s) {
@@ -134,68 +207,25 @@ void SettingsStore::LoadAutorun(Settings& s) {
 
 std::optional<std::string> SettingsStore::Save(const Settings& s) {
     OrderedWriter w(file_);
-    w.Int("PosX", s.PosX);
-    w.Int("PosY", s.PosY);
-    w.Str("SetupUtility", s.SetupUtility);
-    w.Str("IPAddress", s.IPAddress);
-    w.Bool("ShowTimePanel", s.ShowTimePanel);
-    w.Bool("DialogClose", s.DialogClose);
-    w.Bool("AutoConnect", s.AutoConnect);
-    w.Bool("AutoDisconnect", s.AutoDisconnect);
-    w.Int("AutoConnectHour", s.AutoConnectHour);
-    w.Int("AutoConnectMinute", s.AutoConnectMinute);
-    w.Int("AutoDisconnectHour", s.AutoDisconnectHour);
-    w.Int("AutoDisconnectMinute", s.AutoDisconnectMinute);
-    w.Bool("AutoTimeDisconnect", s.AutoTimeDisconnect);
-    w.Int("AutoTimeDisconnectSecond", s.AutoTimeDisconnectSecond);
-    w.Bool("Easylog", s.Easylog);
-    w.Bool("Syslog", s.Syslog);
-    w.Str("LogFolder", s.LogFolder);
-    w.Bool("UseSNTP", s.UseSNTP);
-    w.Bool("WaveConnect", s.WaveConnect);
-    w.Bool("WaveDisconnect", s.WaveDisconnect);
-    w.Str("WaveConnectFile", s.WaveConnectFile);
-    w.Str("WaveDisconnectFile", s.WaveDisconnectFile);
-    w.Bool("HTMLAutoCreate", s.HTMLAutoCreate);
-    w.Str("HTMLFile", s.HTMLFile);
-    w.Bool("FTPAutoConnect", s.FTPAutoConnect);
-    w.Bool("FTPAutoConnectOnly", s.FTPAutoConnectOnly);
-    w.Bool("FTPAutoDiscon", s.FTPAutoDiscon);
-    w.Bool("ZEPConRequest", s.ZEPConRequest);
-    w.Bool("UseBeforeCon", s.UseBeforeCon);
-    w.Bool("AIlog", s.AIlog);
-    w.Str("AIExeFile", s.AIExeFile);
-    w.Bool("UseMRLDll", s.UseMRLDll);
-
-    const std::string storedPassword =
-        s.unreadableStoredPassword_ ? *s.unreadableStoredPassword_ : PasswordCipher::Protect(s.ftpPassword_);
-    w.Str("FTPHost", s.FTPHost);
-    w.Str("FTPUserName", s.FTPUserName);
-    w.Str("FTPPassword", storedPassword);
-    w.Str("FTPDestination", s.FTPDestination);
-
-    for (int i = 0; i < kAutorunCount; ++i) {
-        const std::string section = std::to_string(i);
-        const TAutorunType& e = s.Autorun[i];
-        w.Put(section, "Name", e.Name);
-        if (e.Name.empty()) continue;
-        w.Put(section, "Use", WriteStoredBool(e.Use));
-        w.Put(section, "OnlyAuto", WriteStoredBool(e.OnlyAuto));
-        w.Put(section, "FileName", e.FileName);
-        w.Put(section, "Parameter", e.Parameter);
-        w.Put(section, "Work", e.Work);
-        w.Put(section, "Wait", WriteStoredInt(e.Wait));
+    for (const Field& f : kFields) {
+        switch (f.kind) {
+            case Field::Kind::Number:
+                w.Put(kSettingsSection, f.key, WriteStoredInt(s.*f.number));
+                break;
+            case Field::Kind::Flag:
+                w.Put(kSettingsSection, f.key, WriteStoredBool(s.*f.flag));
+                break;
+            case Field::Kind::Text:
+                w.Put(kSettingsSection, f.key, s.*f.text);
+                break;
+            case Field::Kind::Password:
+                w.Put(kSettingsSection, f.key, StoredPassword(s));
+                break;
+            case Field::Kind::AutorunSections:
+                SaveAutorun(w, s);
+                break;
+        }
     }
-
-    w.Int("TimePosX", s.TimePosX);
-    w.Int("TimePosY", s.TimePosY);
-    w.Str("TimeFontName", s.TimeFontName);
-    w.Int("TimeFontSize", s.TimeFontSize);
-    w.Bool("TimeFontBold", s.TimeFontBold);
-    w.Bool("TimeFontItalic", s.TimeFontItalic);
-    w.Bool("TimeStayOnTop", s.TimeStayOnTop);
-    w.Int("SetPosX", s.SetPosX);
-    w.Int("SetPosY", s.SetPosY);
     return w.failedKey();
 }
 

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "date_time.h"
+
 namespace zep {
 
 constexpr int kAutorunCount = 20;
@@ -22,15 +24,6 @@ struct TAutorunType {
     int32_t Wait = 0;       // seconds after the WAN address arrived
     bool Launched = false;  // never stored
 };
-
-// Ranges of the spin fields that hold numeric settings; loading clamps into them.
-struct SpinRange {
-    int32_t min, max;
-    int32_t Clamp(int32_t v) const { return v < min ? min : v > max ? max : v; }
-};
-inline constexpr SpinRange kHourRange{0, 23};
-inline constexpr SpinRange kMinuteRange{0, 59};
-inline constexpr SpinRange kSecondRange{10, 99999};
 
 struct Settings {
     int32_t PosX = 0, PosY = 0;
@@ -110,26 +103,6 @@ public:
     virtual void Flush() = 0;
 };
 
-// A date and time of the local clock, as stored in BeforeConTime.
-struct LocalDateTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    bool IsZero() const { return year == 0; }
-    friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
-};
-
-// The system's date and time formats ("c": short date, a blank, long time).
-struct LocaleFormats {
-    std::string shortDate = "yyyy/MM/dd";
-    std::string longTime = "H:mm:ss";
-    std::string dateSeparator = "/";
-    std::string timeSeparator = ":";
-    std::string amDesignator = "AM";
-    std::string pmDesignator = "PM";
-};
-
-std::string FormatDateTimeC(const LocalDateTime& t, const LocaleFormats& f);
-std::optional<LocalDateTime> ParseDateTimeC(const std::string& text, const LocaleFormats& f);
-
 class SettingsStore {
 public:
     SettingsStore(ProfileFile& file, const SettingsEnvironment& env) : file_(file), env_(env) {}
@@ -137,11 +110,12 @@ public:
     // The values of a first start, before anything is read.
     Settings Defaults() const;
 
-    // Reads the whole file in the program's load order. Never fails: what cannot be read keeps its
-    // default. Called with the holders' change actions in mind, UseMRLDll comes last.
+    // Reads every key. Never fails: what cannot be read keeps its default; numbers of the spin
+    // fields are brought into their range, UseMRLDll stays off without the bound library and a log
+    // folder that is gone gives way to the default.
     void Load(Settings& s);
-    // Writes every key; nullopt when all went through, else the key that could not be written
-    // (the keys before it stay written).
+    // Writes every key in the file's order; nullopt when all went through, else the key that could
+    // not be written (the keys before it stay written).
     std::optional<std::string> Save(const Settings& s);
 
     void SaveBeforeConTime(const LocalDateTime& t, const LocaleFormats& f);
@@ -152,6 +126,8 @@ private:
     bool ReadBool(const char* key, bool fallback);
     std::string ReadString(const char* key, const std::string& fallback);
     void LoadAutorun(Settings& s);
+    static void TakeStoredPassword(Settings& s, const std::string& stored);
+    static std::string StoredPassword(const Settings& s);
 
     ProfileFile& file_;
     SettingsEnvironment env_;

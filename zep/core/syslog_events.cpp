@@ -2,13 +2,11 @@
 // out of them.
 #include "syslog_events.h"
 
+#include "ansi_text.h"
 #include "wan_address.h"
 
 namespace zep {
 namespace {
-
-// First byte of a double-byte character in code page 932.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 bool Has(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
 
@@ -18,25 +16,7 @@ std::string_view FromFirst(std::string_view text, std::string_view word) {
     return at == std::string_view::npos ? text : text.substr(at);
 }
 
-std::string TwoDigits(uint32_t value) {
-    std::string digits = std::to_string(value);
-    return digits.size() < 2 ? "0" + digits : digits;
-}
-
 }  // namespace
-
-std::string LowerAnsi(std::string_view bytes) {
-    std::string out(bytes);
-    for (size_t i = 0; i < out.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(out[i]);
-        if (IsLeadByte(c)) {
-            ++i;  // the trail byte may look like a letter; it is not one
-        } else if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 SyslogEvents RecogniseSyslog(std::string_view lowered) {
     SyslogEvents e;
@@ -85,7 +65,7 @@ int SwitchReportTag(std::string_view lowered) {
 }
 
 std::string FormatElapsed(uint32_t seconds) {
-    return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds % 3600 / 60) + ":" + TwoDigits(seconds % 60);
+    return ZeroPadded(seconds / 3600, 2) + ":" + ZeroPadded(seconds % 3600 / 60, 2) + ":" + ZeroPadded(seconds % 60, 2);
 }
 
 }  // namespace zep

@@ -1,15 +1,12 @@
 // What the router's syslog lines mean: the keyword tests, the WAN address, the line number and the
-// destination switch. Everything here works on the lower-cased copy of a datagram.
+// destination switch. Everything here works on the lower-cased copy of a datagram
+// (LowerAnsi).
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace zep {
-
-// Lower-cases the letters A-Z of ANSI (code page 932) text. The second byte of a double-byte
-// character is never touched, and every character keeps its position.
-std::string LowerAnsi(std::string_view bytes);
 
 // The events one datagram carries; the tests are independent, so several may hold at once.
 struct SyslogEvents {

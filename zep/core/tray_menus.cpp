@@ -1,10 +1,13 @@
 #include "tray_menus.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "texts_ja.h"
 
 namespace zep {
+
+std::u16string CutTrayTip(const std::u16string& tip) { return tip.substr(0, kTrayTipLimit); }
 
 TrayMenus::TrayMenus() {
     auto radio = [](int id, const char16_t* caption, bool visible) {
@@ -35,11 +38,13 @@ TrayMenus::TrayMenus() {
     };
 }
 
-TrayMenuItem& TrayMenus::Item(int id) {
+const TrayMenuItem& TrayMenus::Item(int id) const {
     for (auto* menu : {&right, &left})
-        for (TrayMenuItem& item : *menu)
+        for (const TrayMenuItem& item : *menu)
             if (item.id == id && id != kMenuSeparator) return item;
     throw std::out_of_range("no tray menu item with this id");
 }
+
+TrayMenuItem& TrayMenus::Item(int id) { return const_cast<TrayMenuItem&>(std::as_const(*this).Item(id)); }
 
 }  // namespace zep

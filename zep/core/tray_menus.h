@@ -1,5 +1,7 @@
-// The two tray menus as data: the window layer builds the real menus from this at each popup.
+// The two tray menus as data: the window layer builds the real menus from this at each popup;
+// and the tray's tip.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ enum TrayCommand : int {
     kMenuSeparator = 0,
 };
 
+// The tray cuts every tip to this many characters.
+inline constexpr size_t kTrayTipLimit = 62;
+std::u16string CutTrayTip(const std::u16string& tip);
+
 struct TrayMenuItem {
     int id = kMenuSeparator;
     std::u16string caption;
@@ -38,8 +44,10 @@ struct TrayMenus {
 
     TrayMenus();
     TrayMenuItem& Item(int id);
+    const TrayMenuItem& Item(int id) const;
     // The connect item for destination tag 1..4.
     TrayMenuItem& ConnectItem(int tag) { return Item(kTrayConnect + tag - 1); }
+    const TrayMenuItem& ConnectItem(int tag) const { return Item(kTrayConnect + tag - 1); }
 };
 
 }  // namespace zep

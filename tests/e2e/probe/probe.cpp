@@ -415,9 +415,10 @@ bool PrintControl(HWND c) {
       items.push_back({i == cur, s});
     }
   } else if (_wcsicmp(cls.c_str(), UPDOWN_CLASSW) == 0) {
-    BOOL err = FALSE;
+    // No error flag: its pointer would be one of this process, and the control, in the other
+    // process, would write the flag at that address there (into whatever lies at it).
     LRESULT pos = 0;
-    if (!Send(c, UDM_GETPOS32, 0, (LPARAM)&err, &pos)) return false;
+    if (!Send(c, UDM_GETPOS32, 0, 0, &pos)) return false;
     line += L" pos=" + Num((int)pos);
   }
   if (kind) line += L" count=" + Num(count) + L" cur=" + Num(cur);

@@ -1,0 +1,36 @@
+#include "paths.h"
+
+#include <gtest/gtest.h>
+
+namespace zep {
+namespace {
+
+// "表" is 0x95 0x5C in code page 932: its second byte is no folder separator.
+constexpr char kHyo[] = "\x95\x5C";
+
+TEST(Paths, FolderAndFileName) {
+    EXPECT_EQ(FolderWithSlash("C:\\zep\\zep.exe"), "C:\\zep\\");
+    EXPECT_EQ(FolderOf("C:\\zep\\zep.exe"), "C:\\zep");
+    EXPECT_EQ(FileNameOf("C:\\zep\\zep.exe"), "zep.exe");
+    EXPECT_EQ(FolderWithSlash("zep.exe"), "");
+    EXPECT_EQ(FolderOf("zep.exe"), "");
+    EXPECT_EQ(FileNameOf("zep.exe"), "zep.exe");
+}
+
+TEST(Paths, DoubleByteCharactersAreNeverSplit) {
+    const std::string tool = std::string("C:\\Tools\\") + kHyo + ".exe";
+    EXPECT_EQ(FolderWithSlash(tool), "C:\\Tools\\");
+    EXPECT_EQ(FileNameOf(tool), std::string(kHyo) + ".exe");
+    EXPECT_EQ(FolderWithSlash(std::string("C:\\") + kHyo + "\\a.exe"), std::string("C:\\") + kHyo + "\\");
+    EXPECT_EQ(FolderWithSlash(std::string("C:\\") + kHyo), "C:\\");
+}
+
+TEST(Paths, ExtensionOfTheFileNameOnly) {
+    EXPECT_EQ(WithExtension("C:\\zep\\zep.exe", ".txt"), "C:\\zep\\zep.txt");
+    EXPECT_EQ(WithExtension("C:\\a.b\\zep", ".txt"), "C:\\a.b\\zep.txt");
+    EXPECT_EQ(WithExtension(std::string("C:\\x.") + kHyo, ".txt"), "C:\\x.txt");
+    EXPECT_EQ(WithExtension("C:\\zep\\zep.exe", ".ini"), "C:\\zep\\zep.ini");
+}
+
+}  // namespace
+}  // namespace zep

@@ -1,0 +1,38 @@
+#include "paths.h"
+
+#include "ansi_text.h"
+
+namespace zep {
+namespace {
+
+// Index of the last single-byte `c` in `path` from `from` on, walking whole characters.
+size_t LastChar(const std::string& path, char c, size_t from = 0) {
+    size_t found = std::string::npos;
+    for (size_t i = from; i < path.size(); ++i) {
+        if (path[i] == c) found = i;
+        else if (IsLeadByte932(static_cast<unsigned char>(path[i]))) ++i;
+    }
+    return found;
+}
+
+}  // namespace
+
+std::string FolderWithSlash(const std::string& path) {
+    const size_t slash = LastChar(path, '\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(FolderWithSlash(path).size()); }
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+    const size_t slash = LastChar(path, '\\');
+    const size_t dot = LastChar(path, '.', slash == std::string::npos ? 0 : slash + 1);
+    return (dot == std::string::npos ? path : path.substr(0, dot)) + extension;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = FolderWithSlash(path);
+    return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
+}
+
+}  // namespace zep

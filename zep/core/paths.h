@@ -1,0 +1,19 @@
+// Paths as the system gives them (ANSI bytes, "\" between folders). The searches walk whole
+// characters of code page 932, so the trail byte of a double-byte character, which may be the
+// byte of "\", never splits a path.
+#pragma once
+#include <string>
+
+namespace zep {
+
+// The folder of a path: up to and including its last "\" (empty when it has none).
+std::string FolderWithSlash(const std::string& path);
+// The file name: what follows the folder.
+std::string FileNameOf(const std::string& path);
+// The path with its extension (from the last "." of the file name) replaced by `extension`, or
+// `extension` appended when the name has none.
+std::string WithExtension(const std::string& path, const std::string& extension);
+// The folder without its trailing "\" (the program's folder as the settings hold it).
+std::string FolderOf(const std::string& path);
+
+}  // namespace zep

@@ -1,0 +1,30 @@
+// The router's datagrams drive the controller: its syslog (connection state, logs, sounds, the IP
+// page, the setup utility's dialogs) and its clock, which the PC takes after the router reported
+// that it set its own by NTP.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "controller_part.h"
+
+namespace zep {
+
+// Datagrams are handled up to this many bytes; the rest of a longer one is dropped.
+inline constexpr size_t kSyslogDatagramLimit = 2048;
+
+class RouterEvents : ControllerPart {
+public:
+    using ControllerPart::ControllerPart;
+
+    // A datagram on the syslog port, with its sender's address as dotted text.
+    void OnSyslogDatagram(const std::string& sender, std::string bytes);
+    // A datagram on the time socket: the router's SNTP reply.
+    void OnTimeDatagram(const std::string& sender, const std::string& payload);
+
+private:
+    void AdjustClockFromRouter();
+
+    bool adjustingClock_ = false;  // its wait is running (see RunningWait)
+};
+
+}  // namespace zep

@@ -1,0 +1,83 @@
+#include "ftp_settings_dialog.h"
+
+#include <commctrl.h>
+
+#include "controls.h"
+#include "settings_rules.h"
+#include "texts_ja.h"
+#include "win_system.h"
+#include "window_base.h"
+
+namespace zep {
+namespace {
+
+enum { Label1 = 300, HostEdit, Label2, UserEdit, Label3, PassEdit, Label4, DestEdit, Label6 };
+
+class FtpSettingsDialog : public Window {
+public:
+    explicit FtpSettingsDialog(HINSTANCE instance) : Window(instance) {}
+
+    // The tag: 1 after OK (the fields hold what was typed), 0 otherwise.
+    int Run(HWND owner, FtpFields& fields) {
+        if (!CreateOfClass({L"TZEPFTPSetForm", GetSysColorBrush(COLOR_BTNFACE)}, WS_EX_DLGMODALFRAME,
+                           Wide(text::kFtpSetTitle), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, owner))
+            return 0;
+        SizeClient(225, 168, true);
+        HWND tips = CreateHints(window_);
+        const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP;
+        AddControl(window_, WC_STATICW, Wide(text::kFtpHostLabel), SS_LEFT, 8, 11, 64, 14, Label1);
+        HWND host = AddControl(window_, WC_EDITW, WideFromAnsi(fields.host), edit, 76, 8, 141, 20, HostEdit,
+                               WS_EX_CLIENTEDGE);
+        AddHint(tips, window_, host, text::kFtpHostHint);
+        AddControl(window_, WC_STATICW, Wide(text::kFtpUserLabel), SS_LEFT, 8, 35, 64, 14, Label2);
+        AddControl(window_, WC_EDITW, WideFromAnsi(fields.user), edit, 76, 32, 141, 20, UserEdit, WS_EX_CLIENTEDGE);
+        AddControl(window_, WC_STATICW, Wide(text::kFtpPassLabel), SS_LEFT, 8, 59, 64, 14, Label3);
+        HWND pass = AddControl(window_, WC_EDITW, WideFromAnsi(fields.password), edit | ES_PASSWORD, 76, 56, 141, 20,
+                               PassEdit, WS_EX_CLIENTEDGE);
+        SendMessageW(pass, EM_SETPASSWORDCHAR, L'*', 0);
+        AddControl(window_, WC_STATICW, Wide(text::kFtpDestLabel), SS_LEFT, 8, 83, 64, 14, Label4);
+        HWND dest = AddControl(window_, WC_EDITW, WideFromAnsi(fields.destination), edit, 76, 80, 141, 20, DestEdit,
+                               WS_EX_CLIENTEDGE);
+        AddHint(tips, window_, dest, text::kFtpDestHint);
+        HWND note =
+            AddControl(window_, WC_STATICW, Wide(text::kFtpDestNote), SS_LEFT | SS_NOTIFY, 8, 106, 209, 28, Label6);
+        AddHint(tips, window_, note, text::kFtpDestHint);
+        AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 34, 138, 75, 24, IDOK);
+        AddControl(window_, WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 117, 138, 75, 24, IDCANCEL);
+        SetFocus(host);
+        fields_ = &fields;
+        RunModal(owner);
+        return tag_;
+    }
+
+private:
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+            tag_ = LOWORD(wParam) == IDOK ? 1 : 0;
+            if (tag_ == 1)
+                *fields_ = {ControlText(GetDlgItem(window_, HostEdit)), ControlText(GetDlgItem(window_, UserEdit)),
+                            ControlText(GetDlgItem(window_, PassEdit)), ControlText(GetDlgItem(window_, DestEdit))};
+            EndModal();
+            return 0;
+        }
+        return Window::Handle(msg, wParam, lParam);
+    }
+
+    FtpFields* fields_ = nullptr;
+    int tag_ = 0;
+};
+
+}  // namespace
+
+const char16_t* RunFtpSettings(HINSTANCE instance, HWND owner, Settings& settings) {
+    FtpFields fields{settings.FTPHost, settings.FTPUserName, settings.FTPPassword(), settings.FTPDestination};
+    if (FtpSettingsDialog(instance).Run(owner, fields) != 1) return nullptr;
+    if (const char16_t* problem = FtpFieldsProblem(fields)) return problem;
+    settings.FTPHost = fields.host;
+    settings.FTPUserName = fields.user;
+    settings.SetFTPPassword(fields.password);
+    settings.FTPDestination = fields.destination;
+    return nullptr;
+}
+
+}  // namespace zep

@@ -1,0 +1,199 @@
+#include "win_system.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace zep {
+
+std::wstring WideFromAnsi(std::string_view text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string AnsiFromWide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::vector<std::string> CommandLineParameters() {
+    std::vector<std::string> parameters;
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; args && i < count; ++i) parameters.push_back(AnsiFromWide(args[i]));
+    LocalFree(args);
+    return parameters;
+}
+
+std::string ProgramPath() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, n);
+}
+
+std::optional<std::string> VersionString(const std::string& path, const char* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+    struct Translation {
+        WORD language, codePage;
+    };
+    Translation* translations = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) ||
+        length < sizeof(Translation))
+        return std::nullopt;
+    char key[96];
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", translations[0].language,
+                  translations[0].codePage, name);
+    char* value = nullptr;
+    if (!VerQueryValueA(data.data(), key, reinterpret_cast<void**>(&value), &length) || !value) return std::string();
+    return std::string(value, strnlen(value, length));
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return !path.empty() && a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::u16string SystemErrorText(DWORD code) {
+    wchar_t* message = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+    std::wstring text = message ? message : L"";
+    LocalFree(message);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    if (text.empty()) text = L"error " + std::to_wstring(code);
+    return U16(text);
+}
+
+namespace {
+
+// Writes all bytes to an opened file and closes it; the system's error text when that failed.
+std::optional<std::u16string> WriteAndClose(HANDLE file, const std::string& bytes) {
+    if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) return SystemErrorText(error);
+    return std::nullopt;
+}
+
+std::string LocaleText(LCTYPE type, const char* fallback) {
+    char buffer[80];
+    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    return n > 1 ? std::string(buffer, n - 1) : fallback;
+}
+
+BOOL CALLBACK CollectTopWindow(HWND hwnd, LPARAM param) {
+    wchar_t title[255];  // titles are read with up to 254 characters
+    const int n = GetWindowTextW(hwnd, title, 255);
+    reinterpret_cast<std::vector<Shell::TopWindow>*>(param)->push_back(
+        {reinterpret_cast<uintptr_t>(hwnd), U16(std::wstring_view(title, n))});
+    return TRUE;
+}
+
+}  // namespace
+
+FileRead ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {std::nullopt, SystemErrorText(GetLastError())};
+    std::string bytes;
+    char chunk[65536];
+    DWORD n = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &n, nullptr)) && n > 0) bytes.append(chunk, n);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!ok) return {std::nullopt, SystemErrorText(error)};  // a file read in part is not passed on as whole
+    return {std::move(bytes), {}};
+}
+
+std::optional<std::u16string> WriteWholeFile(const std::string& path, const std::string& bytes) {
+    return WriteAndClose(
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+        bytes);
+}
+
+std::optional<std::u16string> AppendLine(const std::string& path, const std::string& line) {
+    return WriteAndClose(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+                         line + "\r\n");
+}
+
+LocaleFormats SystemLocaleFormats() {
+    LocaleFormats f;
+    f.shortDate = LocaleText(LOCALE_SSHORTDATE, "yyyy/MM/dd");
+    f.longTime = LocaleText(LOCALE_STIMEFORMAT, "H:mm:ss");
+    f.dateSeparator = LocaleText(LOCALE_SDATE, "/");
+    f.timeSeparator = LocaleText(LOCALE_STIME, ":");
+    f.amDesignator = LocaleText(LOCALE_S1159, "AM");
+    f.pmDesignator = LocaleText(LOCALE_S2359, "PM");
+    return f;
+}
+
+std::string SystemShortWeekdayName(int dayOfWeek) {
+    // The system counts from Monday (LOCALE_SABBREVDAYNAME1) to Sunday (7).
+    return LocaleText(LOCALE_SABBREVDAYNAME1 + (dayOfWeek + 6) % 7, "");
+}
+
+void CopyTextToClipboard(HWND owner, const std::string& text) {
+    if (!OpenClipboard(owner)) return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        char* bytes = static_cast<char*>(GlobalLock(memory));
+        std::memcpy(bytes, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+std::vector<Shell::TopWindow> TopLevelWindowsNow() {
+    std::vector<Shell::TopWindow> windows;
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool RunFileDialog(HWND owner, const FileDialog& dialog, std::string& file) {
+    wchar_t buffer[MAX_PATH] = L"";
+    lstrcpynW(buffer, WideFromAnsi(file).c_str(), MAX_PATH);
+    std::wstring filter = Wide(dialog.filter);
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    filter += L'\0';
+    const std::wstring title = Wide(dialog.title);
+    OPENFILENAMEW ofn{sizeof ofn};
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = dialog.defaultExtension;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | (dialog.save ? OFN_OVERWRITEPROMPT : 0) |
+                (dialog.keepShortcuts ? OFN_NODEREFERENCELINKS : 0);
+    if (!(dialog.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    file = AnsiFromWide(buffer);
+    return true;
+}
+
+}  // namespace zep

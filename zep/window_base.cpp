@@ -1,0 +1,158 @@
+#include "window_base.h"
+
+#include <vector>
+
+namespace zep {
+namespace {
+
+BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM param) {
+    auto* windows = reinterpret_cast<std::vector<HWND>*>(param);
+    if (hwnd != windows->front() && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) windows->push_back(hwnd);
+    return TRUE;
+}
+
+// The program's other windows that take input now (`modal` itself is left out), disabled.
+std::vector<HWND> DisableOtherWindows(HWND modal) {
+    std::vector<HWND> windows{modal};
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&windows));
+    windows.erase(windows.begin());
+    for (HWND w : windows) EnableWindow(w, FALSE);
+    return windows;
+}
+
+bool IsPushButton(HWND control) {
+    return SendMessageW(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+}
+
+}  // namespace
+
+Window::~Window() {
+    if (!window_) return;
+    // Whatever the window still receives goes to the system's default: the object is going.
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+}
+
+bool Window::CreateOfClass(const WindowClass& cls, DWORD exStyle, const std::wstring& title, DWORD style, int x,
+                           int y, int width, int height, HWND parent, bool clientSize) {
+    WNDCLASSEXW wc{sizeof wc};
+    if (!GetClassInfoExW(instance_, cls.name, &wc)) {
+        wc = WNDCLASSEXW{sizeof wc};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance_;
+        wc.lpszClassName = cls.name;
+        wc.hbrBackground = cls.background;
+        wc.hCursor = cls.arrowCursor ? LoadCursorW(nullptr, IDC_ARROW) : nullptr;
+        wc.hIcon = cls.icon ? LoadIconW(instance_, cls.icon) : nullptr;
+        if (!RegisterClassExW(&wc)) return false;
+    }
+    if (clientSize) {
+        RECT r{0, 0, width, height};
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+        width = r.right - r.left;
+        height = r.bottom - r.top;
+    }
+    return CreateWindowExW(exStyle, cls.name, title.c_str(), style, x, y, width, height, parent, nullptr, instance_,
+                           this) != nullptr;
+}
+
+void Window::SizeClient(int width, int height, bool centre, int x, int y) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (centre) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    }
+    SetWindowPos(window_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const LRESULT result = self->Handle(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) self->window_ = nullptr;
+    return result;
+}
+
+LRESULT Window::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (modal_ && HandleAsDialog(msg, wParam, result)) return result;
+    return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+bool Window::HandleAsDialog(UINT msg, WPARAM wParam, LRESULT& result) {
+    switch (msg) {
+        case WM_ACTIVATE:
+            // The focus leaves with the activation and comes back to the same control.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(window_, focus)) savedFocus_ = focus;
+            } else if (savedFocus_ && IsWindow(savedFocus_)) {
+                SetFocus(savedFocus_);
+            } else {
+                return false;
+            }
+            return true;
+        case WM_SETFOCUS:
+            if (!savedFocus_ || !IsWindow(savedFocus_)) return false;
+            SetFocus(savedFocus_);
+            return true;
+        case DM_GETDEFID: {
+            // Enter presses the push button that has the focus, else OK.
+            HWND focus = GetFocus();
+            const int id = focus && IsChild(window_, focus) && IsPushButton(focus) ? GetDlgCtrlID(focus) : IDOK;
+            result = MAKELRESULT(id, DC_HASDEFID);
+            return true;
+        }
+        case WM_CLOSE:
+            SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window_, IDCANCEL)));
+            return true;
+        default:
+            return false;
+    }
+}
+
+void Window::RunModal(HWND owner, bool wholeProgram, const std::function<void(const MSG&)>& dispatch) {
+    std::vector<HWND> disabled;
+    if (wholeProgram) {
+        disabled = DisableOtherWindows(window_);
+    } else if (owner && IsWindowEnabled(owner)) {
+        EnableWindow(owner, FALSE);
+        disabled.push_back(owner);
+    }
+    modal_ = true;
+    modalDone_ = false;
+    savedFocus_ = GetFocus() && IsChild(window_, GetFocus()) ? GetFocus() : nullptr;
+    ShowWindow(window_, SW_SHOW);
+    ModalShown();
+    MSG msg;
+    while (!modalDone_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+            ModalInterrupted();
+            break;
+        }
+        if (IsDialogMessageW(window_, &msg)) continue;
+        if (dispatch) {
+            dispatch(msg);
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    modal_ = false;
+    for (HWND w : disabled)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    if (window_) DestroyWindow(window_);
+}
+
+}  // namespace zep
