@@ -21,7 +21,7 @@ LOGIN_DIR = "/home/zepuser"
 DESTINATION = "/home/zepuser/www/ip.html"
 FORM = "TZEPForm"
 IP_PAGE = 3
-# Control identifiers of the settings window (fixed in zep/main.cpp).
+# Control identifiers of the settings window (fixed in zep/settings_window.cpp).
 DISCONNECT_BUTTON, FTP_CON_BUTTON, FTP_DISCON_BUTTON, FTP_LOG_LIST, FTP_ABORT_BUTTON = 102, 138, 141, 143, 144
 WM_COMMAND, TCM_SETCURFOCUS = 0x111, 0x1330
 

@@ -15,7 +15,7 @@ WM_POWERBROADCAST = 0x218
 PBT_APMRESUMESUSPEND = 7
 STATUS = "-i10.0.0.254 -sts1 -w TZEPHiddenForm"
 SETTINGS_FORM = "TZEPForm"
-# Controls of the settings window (identifiers fixed in zep/main.cpp).
+# Controls of the settings window (identifiers fixed in zep/settings_window.cpp).
 DEFAULT_PANEL = 109
 TIME_SHOW_CHECK = 110
 

@@ -7,7 +7,7 @@ from zepapp import Library, Zep
 FORM = "TZEPForm"
 TCM_SETCURFOCUS = 0x1330
 PAGES = ["基本設定", "自動起動", "自動接続", "IPアドレス", "接続ログ", "その他"]
-# Control identifiers of the window (fixed in zep/main.cpp).
+# Control identifiers of the window (fixed in zep/settings_window.cpp).
 IP_EDIT = 107
 SECOND_SPIN = 127
 
