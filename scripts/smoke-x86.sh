@@ -26,7 +26,10 @@
 # of a 32-bit Wine prefix (WINEARCH=win32, made once and cached), start it with
 # LANG=ja_JP.UTF-8, check its tray icon and its controller window (TZEPHiddenForm), take a
 # screenshot, start "zep.exe -quit", check that the running copy ends and that it wrote
-# zep.ini with a [ZEP] section beside the exe.
+# zep.ini with a [ZEP] section beside the exe. Then the x86 package (build/w32/zep-*-x86.zip):
+# its setup.exe installs it unattended (Setup Auto=1 in the package's Setup.ini), the install
+# record and the files are checked, zep started by setup's last step is found and quit, and
+# "Setup.exe uninstall" in the install folder removes everything, its folder included.
 #
 # Usage: scripts/smoke-x86.sh [--no-build] [--keep] [--refresh] [--qemu]
 #   --no-build  do not run cmake; use the zep.exe that is there
@@ -325,9 +328,10 @@ build_zep() {
       -DCMAKE_BUILD_TYPE=Release \
       || { tail -20 "$RUN/cmake-configure.log"; die "cmake configure failed"; }
   fi
-  log "building zep.exe (build/w32)"
-  bgrun -o "$RUN/cmake-build.log" timeout 2400 cmake --build build/w32 -j2 --target zep \
-    || { tail -30 "$RUN/cmake-build.log"; die "build of zep.exe failed"; }
+  log "building zep.exe, setup.exe and the package (build/w32)"
+  bgrun -o "$RUN/cmake-build.log" timeout 2400 cmake --build build/w32 -j2 --target zep setup \
+    || { tail -30 "$RUN/cmake-build.log"; die "build of zep.exe and setup.exe failed"; }
+  (cd build/w32 && cpack -G ZIP >/dev/null) || die "packaging (cpack) failed"
 }
 
 # The i386 Wine (and qemu when it is needed), then how it runs here.
@@ -578,3 +582,62 @@ else
   fail "zep.ini: not written beside zep.exe"
 fi
 ls -la "$APPDIR" > "$RUN/appdir.txt" 2>&1 || true
+
+# ---- setup: the x86 package installed, zep started from it, removed ----
+PKG_ZIP=$(ls "$REPO"/build/w32/zep-*-x86.zip 2>/dev/null | tail -1 || true)
+wincheck() {  # log-name args...: the helper inside the namespace, its status
+  local name=$1; shift
+  bgrun -o "$RUN/$name.log" timeout 300 ip netns exec "$NS" capsh --drop=cap_sys_time -- \
+    -c "cd '$PFX/drive_c/smoke-tools' && exec '$WINE32' wincheck.exe $*"
+}
+in_prefix() {  # log-name folder program args...: a program of the prefix run to its end (300 s at most)
+  local name=$1 folder=$2; shift 2
+  bgrun -o "$RUN/$name.log" timeout 300 ip netns exec "$NS" capsh --drop=cap_sys_time -- \
+    -c "cd '$folder' && exec '$WINE32' $*"
+}
+if [ -z "$PKG_ZIP" ]; then
+  fail "setup: no x86 package (build/w32/zep-*-x86.zip; scripts/build.sh makes it)"
+else
+  PKG=$PFX/drive_c/pkg
+  rm -rf "$PKG" && mkdir -p "$PKG" && unzip -q "$PKG_ZIP" -d "$PKG"
+  PKGDIR=$(ls -d "$PKG"/zep-*)
+  # No one clicks here: the run goes by itself.
+  python3 - "$PKGDIR/Setup.ini" <<'PY'
+import sys
+path = sys.argv[1]
+text = open(path, "rb").read().decode("cp932")
+open(path, "wb").write(text.replace("[Setup]\r\n", "[Setup]\r\nAuto=1\r\n", 1).encode("cp932"))
+PY
+  INSTALLED=$PFX/drive_c/ZEP!
+  log "installing $(basename "$PKG_ZIP") with its setup.exe"
+  T_SETUP=$(date +%s)
+  rc=0; in_prefix setup-install "$PKGDIR" setup.exe || rc=$?
+  if [ "$rc" = 0 ] && [ -f "$INSTALLED/zep.exe" ]; then
+    pass "setup: installed into C:\\ZEP! in $(( $(date +%s) - T_SETUP )) s: $(ls "$INSTALLED" | tr '\n' ' ')"
+  else
+    fail "setup: the installation ended with $rc and no C:\\ZEP!\\zep.exe"
+  fi
+  record=$(tr -d '\r' < "$INSTALLED/Setup.ini" 2>/dev/null | awk '/^\[CopiedFile\]/{on=1;next} /^\[/{on=0} on' | tr '\n' ' ')
+  if [[ "$record" == *'0=C:\ZEP!\zep.exe'*'1=C:\ZEP!\zep.txt'*'Count=4'* ]]; then
+    pass "setup: the install record in C:\\ZEP!\\Setup.ini: $record"
+  else
+    fail "setup: the install record is not as expected: $record"
+  fi
+  rc=0; wincheck setup-zep-find find TZEPHiddenForm 120000 || rc=$?
+  if [ "$rc" = 0 ]; then pass "setup: its last step started zep from the Start menu"
+  else fail "setup: no zep started by setup's last step"; fi
+  rc=0; in_prefix setup-zep-quit "$INSTALLED" zep.exe -quit || rc=$?
+  rc2=0; wincheck setup-zep-gone gone TZEPHiddenForm 120000 || rc2=$?
+  if [ "$rc" = 0 ] && [ "$rc2" = 0 ]; then pass "setup: the installed zep quit"
+  else fail "setup: the installed zep did not quit ($rc, $rc2)"; fi
+  log "removing it with 'Setup.exe uninstall'"
+  T_REMOVE=$(date +%s)
+  rc=0; in_prefix setup-remove "$INSTALLED" Setup.exe uninstall || rc=$?
+  deadline=$(( $(date +%s) + 120 ))
+  while [ -d "$INSTALLED" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 1; done
+  if [ "$rc" = 0 ] && [ ! -d "$INSTALLED" ]; then
+    pass "setup: removed, install folder gone $(( $(date +%s) - T_REMOVE )) s after the start of the removal"
+  else
+    fail "setup: removal ended with $rc; left in C:\\ZEP!: $(ls "$INSTALLED" 2>/dev/null | tr '\n' ' ')"
+  fi
+fi

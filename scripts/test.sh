@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs all the tests: installs what is missing, builds everything, runs the native unit tests
 # under the sanitizers, then the end-to-end tests of the real programs under Wine: the x86-64
-# build, and the x86 build (the one we ship) where this machine runs 32-bit Wine natively; where
-# it does not, the x86 build gets the smoke test through emulation instead.
+# build, and side by side with it the x86 build (the one we ship) where this machine runs 32-bit
+# Wine natively; where it does not, the x86 build gets the smoke test through emulation instead.
 # Arguments go to both pytest runs (e.g. -k or -x).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,23 +36,40 @@ done_phase "fuzzing" 0
 # A missing exe fails a test here instead of skipping it: everything was just built.
 export ZEP_E2E_REQUIRE_BUILD=1
 
-echo "== end-to-end tests of the x86-64 build (64-bit Wine, Xvfb, network namespaces)"
-rc=0
-/usr/bin/python3 -m pytest -q tests/e2e --arch=x86-64 "$@" || rc=$?
-done_phase "x86-64 build: end-to-end suite" "$rc"
-
-echo "== the x86 build (32-bit Wine)"
+# The x86 build's 32-bit Wine: where this machine runs it natively, both builds' suites run side by
+# side (they mostly wait on windows and the network, so the two cores carry both; each has its own
+# display, prefixes, namespaces and artifacts); elsewhere the x86 build gets the smoke test.
 rc=0
 scripts/wine32.sh prepare || rc=$?
 if [ "$rc" != 0 ]; then
   done_phase "x86 build: getting 32-bit Wine (scripts/wine32.sh prepare)" "$rc"
+  why="32-bit Wine could not be prepared"
+  x86_native=0
 elif why=$(scripts/wine32.sh native); then
-  echo "== end-to-end tests of the x86 build (32-bit Wine, natively)"
-  /usr/bin/python3 -m pytest -q tests/e2e --arch=x86 "$@" || rc=$?
-  done_phase "x86 build: end-to-end suite (32-bit Wine, natively)" "$rc"
+  x86_native=1
 else
+  x86_native=0
+fi
+
+if [ "$x86_native" = 1 ]; then
+  echo "== end-to-end tests of the x86-64 build (64-bit Wine) and the x86 build (32-bit Wine, natively), side by side"
+  mkdir -p build/e2e
+  /usr/bin/python3 -m pytest -q tests/e2e --arch=x86-64 "$@" > build/e2e/suite-x86-64.log 2>&1 & pid64=$!
+  /usr/bin/python3 -m pytest -q tests/e2e --arch=x86 "$@" > build/e2e/suite-x86.log 2>&1 & pid32=$!
+  rc64=0; wait "$pid64" || rc64=$?
+  rc32=0; wait "$pid32" || rc32=$?
+  for arch in x86-64 x86; do echo "== end-to-end suite, $arch build (build/e2e/suite-$arch.log)"; cat "build/e2e/suite-$arch.log"; done
+  done_phase "x86-64 build: end-to-end suite" "$rc64"
+  summary+=("$( [ "$rc32" = 0 ] && echo passed || echo FAILED)  x86 build: end-to-end suite (32-bit Wine, natively; side by side with the x86-64 suite)")
+  [ "$rc32" = 0 ] || failed=1
+else
+  echo "== end-to-end tests of the x86-64 build (64-bit Wine, Xvfb, network namespaces)"
+  rc=0
+  /usr/bin/python3 -m pytest -q tests/e2e --arch=x86-64 "$@" || rc=$?
+  done_phase "x86-64 build: end-to-end suite" "$rc"
   echo "== x86 build: end-to-end suite skipped: $why"
   echo "== x86 build: the smoke test through emulation instead"
+  rc=0
   scripts/smoke-x86.sh --no-build || rc=$?
   done_phase "x86 build: smoke test only; end-to-end suite skipped: $why" "$rc"
 fi

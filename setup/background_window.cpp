@@ -3,6 +3,7 @@
 #include "main_window.h"
 #include "painting.h"
 #include "resource.h"
+#include "win_util.h"
 
 namespace setup {
 
@@ -11,42 +12,40 @@ namespace {
 constexpr UINT_PTR kOpenTimer = 1;
 constexpr UINT kOpenDelayMs = 2000;
 
-INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* app = reinterpret_cast<SetupApp*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        app = reinterpret_cast<SetupApp*>(lParam);
-        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        SetTimer(hwnd, kOpenTimer, kOpenDelayMs, nullptr);
-        if (app->backgroundPicture) {
-            RECT screen;
-            GetWindowRect(GetDesktopWindow(), &screen);
-            SetWindowPos(hwnd, HWND_NOTOPMOST, screen.left, screen.top, screen.right - screen.left,
-                         screen.bottom - screen.top, SWP_SHOWWINDOW);
+// The window object: the program's state is all it needs.
+class BackgroundWindow {
+public:
+    explicit BackgroundWindow(SetupApp& app) : app_(app) {}
+
+    INT_PTR Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+        if (PaintFromPicture(hwnd, message, app_.backgroundPicture)) return TRUE;
+        switch (message) {
+        case WM_INITDIALOG:
+            SetTimer(hwnd, kOpenTimer, kOpenDelayMs, nullptr);
+            if (app_.backgroundPicture) {
+                RECT screen;
+                GetWindowRect(GetDesktopWindow(), &screen);
+                SetWindowPos(hwnd, HWND_NOTOPMOST, screen.left, screen.top, screen.right - screen.left,
+                             screen.bottom - screen.top, SWP_SHOWWINDOW);
+            }
+            return FALSE;
+        case WM_TIMER:
+            if (wParam != kOpenTimer) return FALSE;
+            KillTimer(hwnd, kOpenTimer);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            MainWindow::Run(hwnd, app_);
+            DestroyWindow(hwnd);
+            return TRUE;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return TRUE;
         }
         return FALSE;
-    case WM_ERASEBKGND:
-        return app && app->backgroundPicture;  // the picture covers it all
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (app && app->backgroundPicture) CopyPicture(dc, app->backgroundPicture, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-        return TRUE;
     }
-    case WM_TIMER:
-        if (wParam != kOpenTimer) return FALSE;
-        KillTimer(hwnd, kOpenTimer);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        MainWindow::Run(hwnd, *app);
-        DestroyWindow(hwnd);
-        return TRUE;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return TRUE;
-    }
-    return FALSE;
-}
+
+private:
+    SetupApp& app_;
+};
 
 }  // namespace
 
@@ -59,8 +58,9 @@ HBITMAP MakeBackgroundPicture(SetupApp& app) {
 }
 
 HWND CreateBackgroundWindow(SetupApp& app) {
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BACKGROUND), nullptr, Procedure,
-                              reinterpret_cast<LPARAM>(&app));
+    static BackgroundWindow window(app);  // one for the program's run
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BACKGROUND), nullptr,
+                              DialogProcedure<BackgroundWindow>, reinterpret_cast<LPARAM>(&window));
 }
 
 }  // namespace setup

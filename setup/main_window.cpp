@@ -77,30 +77,27 @@ std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstrin
 
 void MainWindow::Run(HWND owner, SetupApp& app) {
     MainWindow window(app);
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), owner, Procedure,
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), owner, DialogProcedure<MainWindow>,
                     reinterpret_cast<LPARAM>(&window));
 }
 
-INT_PTR CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+INT_PTR MainWindow::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        self = reinterpret_cast<MainWindow*>(lParam);
-        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        self->hwnd_ = hwnd;
-        self->Initialise();
+        hwnd_ = hwnd;
+        Initialise();
         return FALSE;  // the focus is set
     case WM_COMMAND:
-        if (self && HIWORD(wParam) == BN_CLICKED) self->Command(LOWORD(wParam));
+        if (HIWORD(wParam) == BN_CLICKED) Command(LOWORD(wParam));
         return TRUE;
     case kStartRun:
         // Posted from the initialisation: the dialog shows only once its loop is idle.
         ShowWindow(hwnd, SW_SHOW);
         UpdateWindow(hwnd);
-        if (self) self->Command(IDOK);
+        Command(IDOK);
         return TRUE;
     case WM_PAINT:
-        if (self) self->Paint();
+        Paint();
         return TRUE;
     }
     return FALSE;

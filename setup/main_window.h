@@ -25,9 +25,10 @@ public:
     // A message box owned by this window with the product name as caption.
     int Box(const std::wstring& text, UINT flags);
 
+    INT_PTR Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
     explicit MainWindow(SetupApp& app) : app_(app) {}
-    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     void Initialise();
     void SetEnglishCaptions();

@@ -188,4 +188,14 @@ void CopyPicture(HDC dc, HBITMAP picture, const RECT& part) {
     DeleteDC(source);
 }
 
+bool PaintFromPicture(HWND window, UINT message, HBITMAP picture) {
+    if (!picture) return false;
+    if (message == WM_ERASEBKGND) return true;  // the picture covers it all
+    if (message != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    CopyPicture(BeginPaint(window, &ps), picture, ps.rcPaint);
+    EndPaint(window, &ps);
+    return true;
+}
+
 }  // namespace setup

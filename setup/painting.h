@@ -20,5 +20,8 @@ void PaintPicture(HBITMAP picture, const std::wstring& base, System& system, con
 
 // Copies the part `part` of the picture to the same place of `dc` (a window's invalid part).
 void CopyPicture(HDC dc, HBITMAP picture, const RECT& part);
+// WM_ERASEBKGND and WM_PAINT of a window that shows `picture` (when there is one): true when the
+// message was answered.
+bool PaintFromPicture(HWND window, UINT message, HBITMAP picture);
 
 }  // namespace setup

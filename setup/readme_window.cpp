@@ -22,33 +22,24 @@ public:
 
     int Show(HWND owner) {
         return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_README), owner,
-                                                Procedure, reinterpret_cast<LPARAM>(this)));
+                                                DialogProcedure<ReadmeWindow>, reinterpret_cast<LPARAM>(this)));
     }
 
-private:
-    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ReadmeWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    INT_PTR Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+        if (PaintFromPicture(hwnd, message, picture_)) return TRUE;
         switch (message) {
         case WM_INITDIALOG:
-            self = reinterpret_cast<ReadmeWindow*>(lParam);
-            SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-            self->hwnd_ = hwnd;
-            self->Initialise();
+            hwnd_ = hwnd;
+            Initialise();
             return FALSE;
         case WM_COMMAND:
-            if (self) self->Command(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        case WM_ERASEBKGND:
-            return self && self->picture_;  // the picture covers it all
-        case WM_PAINT:
-            if (!self || !self->picture_) return FALSE;
-            PAINTSTRUCT ps;
-            CopyPicture(BeginPaint(hwnd, &ps), self->picture_, ps.rcPaint);
-            EndPaint(hwnd, &ps);
+            Command(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         }
         return FALSE;
     }
+
+private:
 
     void Initialise() {
         IniFile& ini = app_.ini();

@@ -31,4 +31,14 @@ void Pause(DWORD ms);
 
 bool IsNtPlatform();
 
+// The procedure of a dialog served by an object of class Window: the object comes as the
+// parameter of WM_INITDIALOG, stays with the window and answers its messages through
+// Window::Handle (FALSE for what it leaves to the dialog manager).
+template <typename Window>
+INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return window ? window->Handle(hwnd, message, wParam, lParam) : FALSE;
+}
+
 }  // namespace setup
