@@ -87,6 +87,7 @@ bool WindowsRegistry::HasSubkeyOrValue(RegRoot root, const std::wstring& key) {
 }
 
 bool WindowsRegistry::DeleteKey(RegRoot root, const std::wstring& key) {
+    if (key.empty()) return false;  // never a root
     const std::wstring parent = FolderOf(key);
     if (parent.empty()) return RegDeleteKeyW(Handle(root), key.c_str()) == ERROR_SUCCESS;
     Key k(root, parent, KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS);

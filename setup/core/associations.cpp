@@ -31,7 +31,7 @@ struct Association {
 };
 
 // The association of one section, with the extension's current owner taken into account.
-Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring& section, bool making) {
+Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring& section) {
     Association a;
     a.ext = ReadString(ini, section, L"Ext", 256);
     a.kind = ReadString(ini, section, L"Kind");
@@ -44,7 +44,8 @@ Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring
     const auto owner = registry.ReadString(RegRoot::ClassesRoot, a.ext, L"");
     if (owner && !EqualNoCase(*owner, a.kind)) {
         if (a.force) {
-            if (making) registry.WriteString(RegRoot::ClassesRoot, a.ext, L"Old Name", *owner);
+            // Also at removal: a program that took the extension after us is the one it goes back to.
+            registry.WriteString(RegRoot::ClassesRoot, a.ext, L"Old Name", *owner);
         } else {
             a.foreign = true;
             a.kind = *owner;
@@ -72,7 +73,7 @@ std::wstring VerbCommandPath(const Association& a) {
 void MakeAssociations(Profile& ini, Registry& registry, System& system) {
     const std::wstring root = ReadString(ini, L"Root", L"Named");
     ForEachAssociation(ini, [&](const std::wstring& section) {
-        const Association a = ReadAssociation(ini, registry, section, true);
+        const Association a = ReadAssociation(ini, registry, section);
         if (!a.foreign) {
             if (ini.ReadInt(L"Check", L"Ext", 3) < 2) ini.Write(L"Check", L"Ext", L"2");
             SetClassValue(registry, a.ext + L"\\", a.kind);
@@ -92,7 +93,7 @@ void MakeAssociations(Profile& ini, Registry& registry, System& system) {
 
 void RemoveAssociations(Profile& ini, Registry& registry, System&) {
     ForEachAssociation(ini, [&](const std::wstring& section) {
-        const Association a = ReadAssociation(ini, registry, section, false);
+        const Association a = ReadAssociation(ini, registry, section);
         const RegRoot classes = RegRoot::ClassesRoot;
         if (!a.foreign) {
             if (ini.ReadInt(L"Check", L"Ext", 0) != 0) ini.Write(L"Check", L"Ext", L"1");

@@ -17,7 +17,9 @@ RegRoot RegRootNamed(const std::wstring& name) {
 }
 
 bool DeleteKeyTree(Registry& registry, RegRoot root, const std::wstring& key) {
-    if (!registry.KeyExists(root, key)) return false;
+    // An empty name would be the root itself: an association without a class or an erase line
+    // naming only a root must not empty HKEY_CLASSES_ROOT or HKEY_CURRENT_USER.
+    if (key.empty() || !registry.KeyExists(root, key)) return false;
     while (const auto sub = registry.FirstSubkey(root, key)) {
         if (!DeleteKeyTree(registry, root, JoinPath(key, *sub))) return false;  // it stays: no second try
     }

@@ -31,7 +31,8 @@ public:
                              const std::vector<uint8_t>& value) = 0;
 };
 
-// root\key\name with its sub-keys, deepest first; gives up on a key it cannot delete.
+// root\key\name with its sub-keys, deepest first; gives up on a key it cannot delete. An empty
+// key (the root itself) is never deleted.
 bool DeleteKeyTree(Registry& registry, RegRoot root, const std::wstring& key);
 // Deletes key when it holds neither a sub-key nor a value.
 void DeleteKeyIfEmpty(Registry& registry, RegRoot root, const std::wstring& key);

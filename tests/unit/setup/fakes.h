@@ -189,7 +189,10 @@ public:
     };
     using Key = std::pair<RegRoot, std::wstring>;
 
-    bool KeyExists(RegRoot root, const std::wstring& key) override { return keys.count({root, Fold(key)}) != 0; }
+    // The root itself (an empty key) always opens, as the system's roots do.
+    bool KeyExists(RegRoot root, const std::wstring& key) override {
+        return key.empty() || keys.count({root, Fold(key)}) != 0;
+    }
     bool CreateKey(RegRoot root, const std::wstring& key) override {
         if (refused.count(Fold(key))) return false;
         for (std::wstring k = Fold(key); !k.empty(); k = FolderOf(k)) keys[{root, k}];
@@ -206,7 +209,7 @@ public:
     }
     bool DeleteKey(RegRoot root, const std::wstring& key) override {
         ++deleteAttempts;
-        if (!KeyExists(root, key) || FirstSubkey(root, key) || undeletable.count(Fold(key))) return false;
+        if (key.empty() || !KeyExists(root, key) || FirstSubkey(root, key) || undeletable.count(Fold(key))) return false;
         keys.erase({root, Fold(key)});
         deleted.push_back(key);
         return true;

@@ -89,6 +89,13 @@ TEST_F(RegLines, DeletingATreeGivesUpOnAKeyItCannotDelete) {
     EXPECT_TRUE(reg.KeyExists(HKLM, L"Software\\Acme\\A\\Locked"));
 }
 
+TEST_F(RegLines, NoLineDeletesARootWhole) {
+    Make(L"HKEY_CURRENT_USER\\Software\\Other\\\\Keep\\#D1");
+    EraseRegEntry(reg, L"HKEY_CURRENT_USER\\");
+    EXPECT_FALSE(DeleteKeyTree(reg, HKCU, L""));
+    EXPECT_EQ(reg.Text(HKCU, L"Software\\Other", L"Keep"), L"dword:1");
+}
+
 TEST(AssociationCommand, ProgramResolvedRestKept) {
     FakeSystem sys;
     sys.executables[Fold(L"C:\\App\\app.exe")] = L"C:\\App\\app.exe";
@@ -158,6 +165,24 @@ TEST_F(Associations, ForceTakesTheExtensionOverAndGivesItBack) {
     EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:txtfile");
     EXPECT_EQ(reg.Text(HKCR, L".zep", L"Old Name"), L"(none)");
     EXPECT_FALSE(reg.KeyExists(HKCR, L"ZepFile"));
+}
+
+TEST_F(Associations, WithForceAProgramThatTookTheExtensionLaterKeepsIt) {
+    ini.Write(L"Ext0", L"Force", L"1");
+    OwnedBy(L"txtfile");
+    MakeAssociations(ini, reg, sys);
+    reg.WriteString(HKCR, L".zep", L"", L"NewerFile");
+    RemoveAssociations(ini, reg, sys);
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:NewerFile");
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L"Old Name"), L"(none)");
+}
+
+TEST_F(Associations, ASectionWithoutAClassLeavesTheOtherClassesAlone) {
+    ini.Write(L"Ext0", L"Kind", L"");
+    OwnedBy(L"txtfile");
+    reg.WriteString(HKCR, L".zep", L"", L"");
+    RemoveAssociations(ini, reg, sys);
+    EXPECT_TRUE(reg.KeyExists(HKCR, L"txtfile\\shell\\open\\command"));
 }
 
 TEST(UninstallRegistration, QuotedCommandIconAndPlaceThenAllRemoved) {
