@@ -132,8 +132,12 @@ void MainWindow::Initialise() {
             RegistryString(HKEY_LOCAL_MACHINE, JoinPath(kUninstallKey, leaf), L"UninstallString")))
         folder = *previous;
     const std::wstring previousFolder = folder;
-    if (folder.empty()) folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), app_.system);
-    ini.Write(L"Root", L"Name", LeafName(folder));
+    if (folder.empty()) {
+        // Without one the proposed folder's name becomes the product's folder name (and so the name
+        // of its registration); an earlier installation keeps the name it was registered under.
+        folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), app_.system);
+        ini.Write(L"Root", L"Name", LeafName(folder));
+    }
     SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
 
     if (ini.ReadInt(L"CopiedFile", L"Count", 0) != 0) {
@@ -195,16 +199,12 @@ void MainWindow::SetEnglishCaptions() {
 
 void MainWindow::SetIcons() {
     IniFile& ini = app_.ini();
+    // The product's icon when the settings name one; setup shows none of its own.
     const std::wstring iconFile = ReadString(ini, L"Desktop", L"Icon");
-    if (!iconFile.empty())
-        ExtractIconExW(iconFile.c_str(), ini.ReadInt(L"Check", L"IconNo", 0), &app_.largeIcon, &app_.smallIcon, 1);
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    if (!app_.largeIcon)
-        app_.largeIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, 32, 32, 0));
-    if (!app_.smallIcon)
-        app_.smallIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, 16, 16, 0));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.largeIcon));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
+    if (iconFile.empty()) return;
+    ExtractIconExW(iconFile.c_str(), ini.ReadInt(L"Check", L"IconNo", 0), &app_.largeIcon, &app_.smallIcon, 1);
+    if (app_.largeIcon) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.largeIcon));
+    if (app_.smallIcon) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
 }
 
 void MainWindow::ShowOptions(const std::wstring& previousFolder) {
@@ -213,17 +213,15 @@ void MainWindow::ShowOptions(const std::wstring& previousFolder) {
     std::array<int, kLeftOptions> left{};
     for (int i = 0; i < kLeftOptions; ++i) {
         left[i] = ini.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0);
-        // An earlier installation's choice is kept.
-        if (!previousFolder.empty() && OptionShown(left[i]))
+        // An earlier installation's choice is kept, and so is its menu folder.
+        if (!previousFolder.empty() && OptionShown(left[i])) {
             left[i] = previous.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0) < 2 ? 1 : 2;
+            const std::wstring menu = ReadString(previous, L"Menu", L"Named");
+            if (i == kMenu && !menu.empty()) ini.Write(L"Menu", L"Change", menu);
+        }
         SetBox(hwnd_, kLeftBoxes[i].id, left[i]);
     }
-    if (!previousFolder.empty()) {
-        const std::wstring menu = ReadString(previous, L"Menu", L"Named");
-        if (!menu.empty()) ini.Write(L"Menu", L"Change", menu);
-    }
-    const bool menuPicker = left[kMenu] == 2 && !ReadString(ini, L"Menu", L"Name").empty();
-    ShowWindow(Item(IDC_MENU_FOLDER), menuPicker ? SW_SHOW : SW_HIDE);
+    ShowWindow(Item(IDC_MENU_FOLDER), left[kMenu] == 2 ? SW_SHOW : SW_HIDE);
 
     const int copy = ini.ReadInt(L"Check", L"Copy", 0);
     const int deleteAfter = ini.ReadInt(L"Check", L"Del", 0);
@@ -278,8 +276,7 @@ void MainWindow::Command(int id) {
         Browse();
         return;
     case IDC_MENU:
-        if (!ReadString(app_.ini(), L"Menu", L"Name").empty())
-            ShowWindow(Item(IDC_MENU_FOLDER), Checked(IDC_MENU) ? SW_SHOW : SW_HIDE);
+        ShowWindow(Item(IDC_MENU_FOLDER), Checked(IDC_MENU) ? SW_SHOW : SW_HIDE);
         return;
     case IDC_MENU_FOLDER:
         PickMenuFolder();

@@ -133,9 +133,9 @@ private:
         DeleteObject(brush);
     }
 
-    // Left and top aligned; "&" is a character like any other and tabs are expanded.
+    // Left and top aligned, as the system draws texts ("&" underlines the next character).
     static UINT Format(bool singleLine) {
-        return DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS | (singleLine ? DT_SINGLELINE : 0);
+        return DT_LEFT | DT_TOP | (singleLine ? DT_SINGLELINE : 0);
     }
 
     HDC dc_;

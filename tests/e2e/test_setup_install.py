@@ -154,6 +154,8 @@ def test_a_version_up_keeps_the_earlier_record_and_the_installed_copy_offers_rem
     pc.click(window, "実行")
     finish(setup)
     assert record(installed_ini(pc, APP), "CopiedFile") == [APP + r"\app.exe", APP + r"\new.dll", APP + r"\old.dll"]
+    # The product's folder name is the one it was registered under: a version-up does not rename it.
+    assert second.ini().get("Root", "Name") == r"%programs%\TestApp"
 
     installed = pc.run(APP + r"\Setup.exe", env=first.env)
     window = main_window(pc, "TestApp", shot="main-installed.png")
