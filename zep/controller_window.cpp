@@ -59,7 +59,8 @@ SettingsEnvironment HiddenForm::Environment() const {
 bool HiddenForm::Create() {
     static const std::wstring className = WideFromAnsi(kControllerClassName);
     // The port is bound before the window can be found, so nothing the router sends after a
-    // second program has seen the window is lost.
+    // second program has seen the window is lost: it waits in the socket until the settings say
+    // which host the router is (SettingsLoaded).
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(2, 2), &wsa) == 0 && syslogSocket_.Bind(kSyslogPort))
         syslogSocket_.SetReceiveBuffer(kSyslogReceiveBuffer);
@@ -69,7 +70,7 @@ bool HiddenForm::Create() {
                        Wide(text::kAppTitle), WS_POPUP, -1, 0, 1, 1, nullptr))
         return false;
 
-    library_.Bind(programFolder_.c_str());
+    library_.Bind();
     libraryRecord_.assign(kLibraryRecordSize, 0);
     notifyTarget_ = {window_, WM_DLLNOTIFY};
     for (size_t i = 0; i < icons_.size(); ++i) icons_[i] = LoadIconW(instance_, kIconResourceNames[i]);
@@ -93,13 +94,12 @@ bool HiddenForm::Create() {
     form_ = std::make_unique<SettingsForm>(FormHost{instance_, settings_, controller_, *this});
     if (!form_->Create()) form_.reset();
     SetTimer(window_, kTimerId, 1000, nullptr);
-    ListenSyslogPort();
     ListenOtherPorts();
     return true;
 }
 
 void HiddenForm::ListenSyslogPort() {
-    // Told once, after the start-up; everything else keeps working.
+    // A busy port is told once; everything else keeps working.
     if (!syslogSocket_.Listen(window_, kSyslogReady))
         PostMessageW(window_, kSyslogReady, 0, WSAMAKESELECTREPLY(0, WSAEADDRINUSE));
 }
@@ -381,7 +381,7 @@ void HiddenForm::OnCommand(int id) {
 LocalDateTime HiddenForm::LocalNow() {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
 void HiddenForm::AddTrayIcon() {

@@ -60,8 +60,11 @@ public:
     void ShowSettingsWindow() override {
         if (form_) form_->Show();
     }
+    // Once, at the first show: the router's address is known from here on, so its datagrams,
+    // those that arrived during the start-up included, are read from now.
     void SettingsLoaded() override {
         if (form_) form_->LoadFromModel();
+        ListenSyslogPort();
     }
     void DestinationMenusChanged() override {
         if (form_) form_->DestinationsChanged();

@@ -1,7 +1,5 @@
 #include "router_library.h"
 
-#include <string>
-
 namespace zep {
 namespace {
 
@@ -13,10 +11,11 @@ bool BindExport(HMODULE module, const char* name, Fn& target) {
 
 }  // namespace
 
-void MrlLibrary::Bind(const char* programFolder) {
-    // Loaded from the program's own folder only, never from the search path.
-    std::string path = std::string(programFolder) + "\\MRLExhibits.dll";
-    module_ = LoadLibraryA(path.c_str());
+void MrlLibrary::Bind() {
+    // By name, where the maker's setup may have put it: the program's folder first, then the
+    // system's folders and the path; never the current folder, where any file of that name may lie.
+    SetDllDirectoryW(L"");
+    module_ = LoadLibraryW(L"MRLExhibits.dll");
     if (!module_) return;
     // The version export is never called; only its presence counts.
     bool all = GetProcAddress(module_, "_MRL_GetDllVersion@8") != nullptr;

@@ -23,8 +23,8 @@ public:
     using GetConditionFn = int32_t(__stdcall*)(void* buffer, int32_t);
     using ChangeSiteFn = int32_t(__stdcall*)(void* buffer, int32_t, int32_t destination);
 
-    // Loads the library from the program's folder and binds all seven exports, or none.
-    void Bind(const char* programFolder);
+    // Loads the library by name and binds all seven exports, or none.
+    void Bind();
     bool bound() const { return bound_; }
 
     FindFn Find = nullptr;

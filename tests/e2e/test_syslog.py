@@ -63,6 +63,18 @@ def test_a_connection_cycle_writes_page_logs_and_start_time(zep, lan):
     zep.quit(running)
 
 
+def test_a_line_sent_while_zep_starts_is_taken_once_the_settings_are_read(zep, lan):
+    running = zep.start()
+    zep.controller(settle=0)  # the window is there; its settings may not be read yet
+    sim = RouterSim(lan)
+    sim.connect()
+    wait_for(lambda: b"BeforeConTime=" in zep.ini_path.read_bytes(), what="the connection taken")
+    assert month_file(zep, "syslog").exists()
+    sim.disconnect()
+    wait_for(lambda: b"BeforeConTime=" not in zep.ini_path.read_bytes(), what="the line down")
+    zep.quit(running)
+
+
 def test_datagrams_from_other_hosts_are_ignored(zep, lan):
     stranger = lan.add_host("stranger", "192.168.0.2")
     running = zep.start()

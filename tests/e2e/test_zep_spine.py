@@ -214,6 +214,17 @@ def test_router_library_is_bound_only_with_all_exports(zep, lan, library):
         assert calls == [], "no export of an incomplete library is ever called"
 
 
+def test_the_router_library_is_found_by_name_in_the_system_folder(zep, lan):
+    dll = Library(zep, folder=lan.pc.drive_c / "windows" / "system32")
+    zep.write_ini("[ZEP]\nUseMRLDll=1\n")
+    running = zep.start()
+    zep.controller()
+    zep.quit(running)
+    assert zep.ini().get("ZEP", "UseMRLDll") == "1"
+    assert dll.calls()[:2] == ["Find", "GetInformation"]
+    (dll.folder / "MRLExhibits.dll").unlink()
+
+
 def test_the_four_tray_pictures(zep, lan, artifacts):
     names = ["IconDisconnect", "IconConnect", "IconDisconnectData", "IconConnectData"]
     shown = lan.pc.run(paths.probe_exe(), ["show-icons", r"C:\zep\zep.exe", *names, "--ms", "15000",

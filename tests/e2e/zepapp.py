@@ -133,11 +133,11 @@ def write_answers(path, settings):
 
 
 class Library:
-    """The stand-in of the router maker's library beside zep.exe (`variant`: MRLExhibits.dll, or
-    one that lacks an export), with its answers; it logs each call, one a line."""
+    """The stand-in of the router maker's library beside zep.exe or in `folder` (`variant`:
+    MRLExhibits.dll, or one that lacks an export), with its answers; it logs each call, one a line."""
 
-    def __init__(self, zep, variant="MRLExhibits.dll", **answers):
-        self.folder = zep.folder
+    def __init__(self, zep, variant="MRLExhibits.dll", folder=None, **answers):
+        self.folder = folder or zep.folder
         shutil.copy(paths.fixture(variant), self.folder / "MRLExhibits.dll")
         self.answer(**answers)
 

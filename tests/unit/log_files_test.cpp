@@ -34,6 +34,7 @@ TEST(LogFiles, TimeBeforeCrossesCalendarBoundaries) {
     EXPECT_EQ(TimeBefore({2024, 3, 1, 0, 30, 0}, 3600000), (LocalDateTime{2024, 2, 29, 23, 30, 0}));
     EXPECT_EQ(TimeBefore({2100, 3, 1, 0, 0, 0}, 1000), (LocalDateTime{2100, 2, 28, 23, 59, 59}));
     EXPECT_EQ(TimeBefore({2026, 5, 1, 12, 0, 0}, 1500), (LocalDateTime{2026, 5, 1, 11, 59, 58}));  // fraction dropped
+    EXPECT_EQ(TimeBefore({2026, 5, 1, 12, 0, 0, 900}, 1500), (LocalDateTime{2026, 5, 1, 11, 59, 59}));  // the clock's ms count
     // The longest wait, about 49.7 days.
     EXPECT_EQ(TimeBefore({2026, 3, 1, 0, 0, 0}, 4294967295u), (LocalDateTime{2026, 1, 10, 6, 57, 12}));
 }

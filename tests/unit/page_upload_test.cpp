@@ -231,7 +231,16 @@ TEST_F(PageUploadTest, TheRoutersAddressUploadsThePageOnlyAsSet) {
     controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.8, peer");
     EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.8</p>\r\n]"}));
 
+    // Without a template the page stays as it was, but the upload still runs (a file error would
+    // have stopped it).
+    shell.files.erase("C:\\zep\\connect.htm");
+    shell.log.clear();
+    controller.routerEvents().OnSyslogDatagram(settings.IPAddress, "PPP IPCP up: my ip=203.0.113.9, peer");
+    EXPECT_EQ(shell.boxes, std::vector<std::u16string>{text::kConnectTemplateMissing});
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"ftp STOR ip.html", "ftp [data <p>203.0.113.8</p>\r\n]"}));
+
     // A peer's answer makes the page but uploads nothing.
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
     state().WanIP.clear();
     shell.log.clear();
     controller.peers().OnPeerDatagram("192.168.0.11", "Answer,203.0.113.9:5@5");

@@ -149,10 +149,10 @@ LocalDateTime DateTimeFromEpochSeconds(int64_t seconds) {
     return r;
 }
 
-// `t` has whole seconds; the instant `ms` before it is cut down to its second, so 1500 ms before
-// 12:00:00 is 11:59:58 (the fraction of 11:59:58.5 dropped), the same as reading a clock then.
+// The instant `ms` before `t` (milliseconds included), cut down to its second, so 1500 ms before
+// 12:00:00.000 is 11:59:58 (the fraction of 11:59:58.5 dropped), the same as reading a clock then.
 LocalDateTime TimeBefore(const LocalDateTime& t, uint32_t ms) {
-    return DateTimeFromEpochSeconds(FloorDiv(SecondsSinceEpoch(t) * 1000 - ms, 1000));
+    return DateTimeFromEpochSeconds(FloorDiv(SecondsSinceEpoch(t) * 1000 + t.millisecond - ms, 1000));
 }
 
 int DayOfWeek(const LocalDateTime& t) {
@@ -162,7 +162,7 @@ int DayOfWeek(const LocalDateTime& t) {
 }
 
 int64_t MillisecondsBetween(const LocalDateTime& earlier, const LocalDateTime& later) {
-    return (SecondsSinceEpoch(later) - SecondsSinceEpoch(earlier)) * 1000;
+    return (SecondsSinceEpoch(later) - SecondsSinceEpoch(earlier)) * 1000 + later.millisecond - earlier.millisecond;
 }
 
 }  // namespace zep

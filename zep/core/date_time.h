@@ -10,6 +10,7 @@ namespace zep {
 // A date and time of the local clock, whole seconds (as stored in BeforeConTime).
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int millisecond = 0;  // the clock's; stored and written times have whole seconds
     bool IsZero() const { return year == 0; }
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };

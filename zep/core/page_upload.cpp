@@ -12,8 +12,9 @@ namespace zep {
 bool PageUpload::MakeIPPage() {
     const std::string templatePath = shell_.ProgramFolder() + "\\connect.htm";
     if (!shell_.FileExists(templatePath)) {
+        // Said, and the page left as it was; only a file error stops what follows.
         shell_.ShowBox(BoxKind::Error, text::kConnectTemplateMissing);
-        return false;
+        return true;
     }
     // A template that is there but cannot be read (another program holds it) is a file error.
     const FileRead page = shell_.ReadWholeFile(templatePath);

@@ -17,7 +17,8 @@ class PageUpload : ControllerPart {
 public:
     using ControllerPart::ControllerPart;
 
-    // Writes the IP page from the connect template; false when it could not.
+    // Writes the IP page from the connect template; false after a file error, which stops what
+    // was to follow (a missing template is only said).
     bool MakeIPPage();
     // Uploads the IP page; and the disconnect page (false when it did not start: settings
     // incomplete or another upload running). The abort ends a running upload.
