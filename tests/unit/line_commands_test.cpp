@@ -283,6 +283,19 @@ TEST_F(LineCommandsTest, FindWritesTheAddressThenAsksTheStatus) {
     EXPECT_EQ(Opens("[-i192.168.0.1 -sts1 -w TZEPHiddenForm]"), 1);
 }
 
+TEST_F(LineCommandsTest, AToolWithoutAVersionStopsTheSearchAndKeepsTheDestinations) {
+    AnswerStatus(kStatusLineDown, 2);  // the destinations are known
+    controller.lineCommands().RequestStatus();
+    shell.onPump = nullptr;
+    ASSERT_TRUE(state().DestinationListKnown);
+    shell.log.clear();
+    shell.files["C:\\other\\noversion.exe"] = "exe";
+    controller.lineCommands().FindRouter("C:\\other\\noversion.exe");
+    EXPECT_EQ(shell.boxes.size(), 1u);
+    EXPECT_TRUE(state().DestinationListKnown);
+    EXPECT_EQ(Opens(""), 0);
+}
+
 TEST_F(LineCommandsTest, DisconnectPageThatDoesNotStartDoesNotHoldTheDisconnect) {
     state().ConnectPageUploaded = true;
     settings.FTPAutoDiscon = true;

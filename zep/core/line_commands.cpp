@@ -194,7 +194,9 @@ void LineCommands::RequestStatus() {
 void LineCommands::FindRouter(const std::string& chosenTool) {
     if (findingRouter_) return;  // the settings window offers no other tool meanwhile
     RunningWait running(findingRouter_);
-    if (!IsVelkTool(chosenTool)) {
+    const std::optional<bool> velk = CheckVelkTool(chosenTool);
+    if (!velk) return;  // the version could not be read: the step stops with the error box
+    if (!*velk) {
         ResetDestinationMenus();
         return;
     }
