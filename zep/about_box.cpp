@@ -85,7 +85,7 @@ public:
         }
         HWND ok = AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 240, 75, 24, IDOK);
         SetFocus(ok);
-        RunModal(owner);
+        RunModal();
     }
 
 private:

@@ -171,7 +171,7 @@ public:
         drop_ = new FileDropTarget(window_, [this](const std::wstring& path) { TakeDroppedFile(path); });
         RegisterDragDrop(file, drop_);
         SetFocus(name);
-        RunModal(owner);
+        RunModal();
         return tag_;
     }
 

@@ -40,7 +40,7 @@ int CountdownForm::ShowModal(const std::wstring& caption, const std::wstring& me
 
     // Modal: while it asks, the program's other windows take no input, so nothing opened from them
     // (an editor, a box) can hold up its answer; they go on being drawn, and the timer goes on.
-    RunModal(nullptr, true, app_.dispatch);
+    RunModal(app_.dispatch);
     return tag_;
 }
 

@@ -46,7 +46,7 @@ public:
         AddControl(window_, WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 117, 138, 75, 24, IDCANCEL);
         SetFocus(host);
         fields_ = &fields;
-        RunModal(owner);
+        RunModal();
         return tag_;
     }
 

@@ -17,6 +17,9 @@
 namespace zep {
 namespace {
 
+// The caption of the two sunken panels keeps this far from the edge.
+constexpr int kPanelTextInset = 3;
+
 constexpr wchar_t kClassName[] = L"TZEPForm";
 constexpr int kClientWidth = 280, kClientHeight = 231;
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER | WS_CLIPCHILDREN;
@@ -203,14 +206,13 @@ void SettingsForm::BuildControls() {
     // 基本設定
     int p = kSettingPage;
     Add(p, WC_STATICW, text::kLabel1, label, 0, 0, pw, 13, Label1, text::kLabel1Hint);
-    Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 0, 14, pw, 20,
-        SetupUtilPanel, nullptr, WS_EX_CLIENTEDGE);
+    Add(p, WC_STATICW, nullptr, SS_OWNERDRAW | SS_NOTIFY, 0, 14, pw, 20, SetupUtilPanel, nullptr, WS_EX_CLIENTEDGE);
     Add(p, WC_STATICW, text::kLabel2, label, 0, 42, 130, 13, Label2);
     Add(p, WC_EDITW, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, 132, 39, pw - 132, 20, IPEdit, text::kIPEditHint,
         WS_EX_CLIENTEDGE);
     Add(p, WC_STATICW, text::kLabel8, label, 0, 66, 130, 13, Label8, text::kLabel8Hint);
-    HWND defaultPanel = Add(p, WC_STATICW, nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE, 132,
-                            63, pw - 132, 20, DefaultPanel, text::kLabel8Hint, WS_EX_CLIENTEDGE);
+    HWND defaultPanel = Add(p, WC_STATICW, nullptr, SS_OWNERDRAW | SS_NOTIFY, 132, 63, pw - 132, 20, DefaultPanel,
+                            text::kLabel8Hint, WS_EX_CLIENTEDGE);
     SetWindowSubclass(defaultPanel, DefaultPanelProc, 1, reinterpret_cast<DWORD_PTR>(this));
     AddCheck(p, text::kTimeShowCheck, 0, 88, pw - 36, TimeShowCheck);
     AddCheck(p, text::kDialogAutoCloseCheck, 0, 106, pw - 36, DialogAutoCloseCheck, text::kDialogAutoCloseHint);
@@ -389,7 +391,7 @@ void SettingsForm::UpdateSetupUtilPanel() {
     std::wstring path = WideFromAnsi(h_.settings.SetupUtility);
     RECT r;
     GetClientRect(panel, &r);
-    r.right -= 2 * 2;  // the text keeps clear of the sunken edge on both sides
+    r.right -= 2 * kPanelTextInset;  // the text keeps clear of the sunken edge on both sides
     std::wstring shown = path + std::wstring(8, L'\0');
     HDC dc = GetDC(panel);
     HGDIOBJ old = SelectObject(dc, InterfaceFont());
@@ -398,7 +400,7 @@ void SettingsForm::UpdateSetupUtilPanel() {
     SelectObject(dc, old);
     ReleaseDC(panel, dc);
     shown.resize(wcslen(shown.c_str()));
-    SetWindowTextW(panel, (L" " + shown).c_str());
+    SetWindowTextW(panel, shown.c_str());
     const bool shortened = shown.size() >= 3 && shown.compare(shown.size() - 3, 3, L"...") == 0;
     SetHint(panel, shortened ? U16(path) : std::u16string());
 }
@@ -422,22 +424,15 @@ LRESULT SettingsForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlID != SetupUtilPanel && item->CtlID != DefaultPanel) break;
+            DrawPanel(*item);
+            return TRUE;
+        }
         case WM_CTLCOLORSTATIC: {
             HWND c = reinterpret_cast<HWND>(lParam);
             HDC dc = reinterpret_cast<HDC>(wParam);
-            const int id = GetDlgCtrlID(c);
-            if (id == SetupUtilPanel) {
-                // Grey while it takes no clicks (the library replaces the tool).
-                const bool clicks = Enabled(CurrentEnableStates(), Ruled::SetupUtilPanelClicks);
-                SetTextColor(dc, GetSysColor(clicks ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-            }
-            if (id == DefaultPanel) {
-                const int colour = h_.controller.state().DestinationListKnown ? COLOR_WINDOW : COLOR_INACTIVEBORDER;
-                SetBkColor(dc, GetSysColor(colour));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
-            }
             if (GetParent(c) == window_ && IsOnPage(c)) {
                 // Labels and check boxes take the colour of the page they sit on.
                 const int colour = IsAppThemed() ? COLOR_WINDOW : COLOR_BTNFACE;
@@ -616,12 +611,35 @@ void SettingsForm::ChooseSetupUtility() {
     if (!h_.controller.closing()) SetItemText(IPEdit, h_.settings.IPAddress);
 }
 
+// The two sunken panels: their caption a little clear of the edge. The tool's path is grey while
+// the panel takes no clicks (the library replaces the tool); the destination panel is grey on the
+// inactive colour while no destination is known.
+void SettingsForm::DrawPanel(const DRAWITEMSTRUCT& item) {
+    int background = COLOR_WINDOW, text = COLOR_WINDOWTEXT;
+    if (item.CtlID == SetupUtilPanel) {
+        if (!Enabled(CurrentEnableStates(), Ruled::SetupUtilPanelClicks)) text = COLOR_GRAYTEXT;
+    } else if (!h_.controller.state().DestinationListKnown) {
+        background = COLOR_INACTIVEBORDER;
+        text = COLOR_GRAYTEXT;
+    }
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(background));
+    const int length = GetWindowTextLengthW(item.hwndItem);
+    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<size_t>(GetWindowTextW(item.hwndItem, caption.data(), length + 1)));
+    RECT r = item.rcItem;
+    r.left += kPanelTextInset;
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(text));
+    HGDIOBJ old = SelectObject(item.hDC, InterfaceFont());
+    DrawTextW(item.hDC, caption.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
+}
+
 void SettingsForm::DestinationsChanged() {
     if (!window_) return;
     const ControllerState& st = h_.controller.state();
     HWND panel = GetDlgItem(window_, DefaultPanel);
-    SetWindowTextW(panel, (L" " + WideFromAnsi(st.DestinationListKnown ? st.DefaultLineCaption : std::string()))
-                              .c_str());
+    SetWindowTextW(panel, WideFromAnsi(st.DestinationListKnown ? st.DefaultLineCaption : std::string()).c_str());
     EnableWindow(panel, st.DestinationListKnown);
     InvalidateRect(panel, nullptr, TRUE);
 }

@@ -77,6 +77,7 @@ private:
     void SetItemText(int id, const std::string& ansi);
 
     void UpdateSetupUtilPanel();
+    void DrawPanel(const DRAWITEMSTRUCT& item);
     void ChooseSetupUtility();
     void DefaultPanelPressed();
     void MRLCheckChanged();

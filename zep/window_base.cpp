@@ -120,14 +120,8 @@ bool Window::HandleAsDialog(UINT msg, WPARAM wParam, LRESULT& result) {
     }
 }
 
-void Window::RunModal(HWND owner, bool wholeProgram, const std::function<void(const MSG&)>& dispatch) {
-    std::vector<HWND> disabled;
-    if (wholeProgram) {
-        disabled = DisableOtherWindows(window_);
-    } else if (owner && IsWindowEnabled(owner)) {
-        EnableWindow(owner, FALSE);
-        disabled.push_back(owner);
-    }
+void Window::RunModal(const std::function<void(const MSG&)>& dispatch) {
+    const std::vector<HWND> disabled = DisableOtherWindows(window_);
     modal_ = true;
     modalDone_ = false;
     savedFocus_ = GetFocus() && IsChild(window_, GetFocus()) ? GetFocus() : nullptr;

@@ -39,12 +39,12 @@ protected:
     // The window's own messages; what it leaves goes to DefWindowProc.
     virtual LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Shows the window and runs the message loop until EndModal. The owner (or, for
-    // `wholeProgram`, every other window of the program) takes no input meanwhile. Messages for
-    // other windows go through `dispatch` when given. A WM_QUIT ends the loop and is posted again
+    // Shows the window and runs the message loop until EndModal. Every other window of the program
+    // takes no input meanwhile (the tray still answers). Messages for other windows go through
+    // `dispatch` when given. A WM_QUIT ends the loop and is posted again
     // for the outer loop; the window is destroyed at the end. The control that has the focus when
     // it starts gets it back whenever the window is activated again.
-    void RunModal(HWND owner, bool wholeProgram = false, const std::function<void(const MSG&)>& dispatch = nullptr);
+    void RunModal(const std::function<void(const MSG&)>& dispatch = nullptr);
     void EndModal() { modalDone_ = true; }
     // Right after the modal window was shown; and when a WM_QUIT ended its loop.
     virtual void ModalShown() {}

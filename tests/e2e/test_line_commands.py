@@ -160,7 +160,7 @@ def test_the_settings_window_follows_the_routers_destination_switch(lan):
     zep, running = start_zep(lan, tool, address="192.168.0.1")  # the router's syslog counts
     tool.wait_call("-sts1")
     form = show_settings(lan.pc)
-    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == " Office", what="destination 2 shown")
+    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == "Office", what="destination 2 shown")
 
     # Its popup opens on any mouse button: all four destinations, Backup disabled, Office checked.
     for button in ("3", "1"):
@@ -172,7 +172,7 @@ def test_the_settings_window_follows_the_routers_destination_switch(lan):
         lan.pc.gone(cls="#32768", timeout_ms=5000)
 
     RouterSim(lan).switch("isp1")
-    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == " Main", what="the switch to destination 1")
+    wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == "Main", what="the switch to destination 1")
     lan.pc.find_window(cls="TZEPForm", shot="destination-switched.png")
     zep.quit(running)
 
@@ -243,7 +243,7 @@ def test_the_library_names_the_destinations_and_changes_the_default_through_the_
     form = lan.pc.find_window(cls=SETTINGS_FORM, timeout_ms=15000, visible=False, shot=False)
 
     def default_shown():
-        return next(c.text for c in lan.pc.controls(form) if c.id == DEFAULT_PANEL) == " " + long_name
+        return next(c.text for c in lan.pc.controls(form) if c.id == DEFAULT_PANEL) == long_name
 
     wait_for(default_shown, 15, "the default destination from the record in the settings window")
     tray_click(lan.pc, button=3)

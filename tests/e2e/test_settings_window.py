@@ -3,6 +3,7 @@
 import pytest
 
 from zepapp import Library, Zep
+from zeptest import RouterSim, wait_for
 
 FORM = "TZEPForm"
 TCM_SETCURFOCUS = 0x1330
@@ -163,6 +164,24 @@ def test_about_box(zep, lan):
     assert "(株)マイクロ総合研究所のホームページへ行く" in texts
     pc.click(about, "OK")
     pc.gone(about)
+    zep.quit(running)
+
+
+def test_a_dialog_is_modal_for_the_whole_program(zep, lan):
+    pc = lan.pc
+    running, form = open_form(zep)
+    sim = RouterSim(lan)
+    sim.connect()
+    pc.find_window(cls="TZEPTimeForm", timeout_ms=5000, shot=False)  # the panel of the connection
+    pc.post(form, WM_COMMAND, ABOUT_BUTTON, 0)
+    about = pc.find_window(title="バージョン情報", timeout_ms=5000, shot=False)
+    waiting = [w for w in pc.windows() if w.cls in ("TZEPForm", "TZEPTimeForm")]
+    assert len(waiting) == 2 and not any(w.enabled for w in waiting), waiting
+    pc.click(about, "OK")
+    pc.gone(about)
+    assert all(w.enabled for w in pc.windows() if w.cls in ("TZEPForm", "TZEPTimeForm"))
+    sim.disconnect()
+    wait_for(lambda: b"BeforeConTime=" not in zep.ini_path.read_bytes(), what="the line down")
     zep.quit(running)
 
 
