@@ -16,6 +16,7 @@ packages=(
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
   iproute2 libcap2-bin procps psmisc util-linux locales libc6-i386
   python3 python3-pytest python3-pyftpdlib python3-pycryptodome
+  osslsigncode openssl unzip
 )
 missing=()
 for p in "${packages[@]}"; do

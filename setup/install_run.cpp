@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "associations.h"
+#include "dll_search.h"
 #include "file_copy.h"
 #include "go2.h"
 #include "install_record.h"
@@ -36,8 +37,12 @@ class WindowsGo2Host : public Go2Host {
 public:
     explicit WindowsGo2Host(MainWindow& window) : window_(window) {}
 
-    Library Load(const std::wstring& path) override {
-        return reinterpret_cast<Library>(LoadLibraryW(path.c_str()));
+    Library Load(const std::wstring& path, LibraryUse use) override {
+        const HMODULE module =
+            use == LibraryUse::Inspect
+                ? LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
+                : dll_search::LoadByFullPath(path.c_str());
+        return reinterpret_cast<Library>(module);
     }
     bool CallEntry(Library library, const std::wstring& name) override {
         const FARPROC entry = GetProcAddress(reinterpret_cast<HMODULE>(library), AnsiFromWide(name).c_str());

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "background_window.h"
+#include "dll_search.h"
 #include "paths.h"
 #include "removal_run.h"
 #include "setup_app.h"
@@ -39,6 +40,7 @@ void AskRestartAfterInstallation(const std::wstring& iniPath) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    dll_search::RestrictToSystemFolder();
     const std::wstring word = ArgumentText();
     if (word == L"remove") {
         RemoveSelf();

@@ -1,5 +1,9 @@
 #include "router_library.h"
 
+#include "dll_search.h"
+#include "paths.h"
+#include "win_system.h"
+
 namespace zep {
 namespace {
 
@@ -12,10 +16,13 @@ bool BindExport(HMODULE module, const char* name, Fn& target) {
 }  // namespace
 
 void MrlLibrary::Bind() {
-    // By name, where the maker's setup may have put it: the program's folder first, then the
-    // system's folders and the path; never the current folder, where any file of that name may lie.
-    SetDllDirectoryW(L"");
-    module_ = LoadLibraryW(L"MRLExhibits.dll");
+    // Where the maker's setup may have put it, by full path: the program's folder first, then the
+    // system folder.
+    char system[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(system, MAX_PATH);
+    const std::string systemFolder = n > 0 && n < MAX_PATH ? std::string(system, n) : std::string();
+    for (const std::string& path : RouterLibraryCandidates(ProgramFolder(), systemFolder))
+        if ((module_ = dll_search::LoadByFullPath(path.c_str()))) break;
     if (!module_) return;
     // The version export is never called; only its presence counts.
     bool all = GetProcAddress(module_, "_MRL_GetDllVersion@8") != nullptr;

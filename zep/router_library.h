@@ -1,4 +1,5 @@
-// The binding of the router maker's interface library, MRLExhibits.dll, beside the program.
+// The binding of the router maker's interface library, MRLExhibits.dll, beside the program or in
+// the system folder.
 #pragma once
 #include <windows.h>
 
@@ -23,7 +24,7 @@ public:
     using GetConditionFn = int32_t(__stdcall*)(void* buffer, int32_t);
     using ChangeSiteFn = int32_t(__stdcall*)(void* buffer, int32_t, int32_t destination);
 
-    // Loads the library by name and binds all seven exports, or none.
+    // Loads the library and binds all seven exports, or none.
     void Bind();
     bool bound() const { return bound_; }
 

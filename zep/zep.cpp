@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "controller_window.h"
+#include "dll_search.h"
 #include "instance.h"
 #include "tick_count.h"
 #include "win_system.h"
@@ -25,6 +26,7 @@ void WaitForRunningCopyToEnd() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    dll_search::RestrictToSystemFolder();
     const bool quit = zep::HasQuitSwitch(zep::CommandLineParameters());
     HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, zep::kInstanceMutexName);
     if (mutex || quit) {

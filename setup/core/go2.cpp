@@ -36,6 +36,15 @@ ShowState ShowStateFor(const std::wstring& option) {
     return ShowState::Normal;
 }
 
+std::optional<std::wstring> LibraryFile(const std::wstring& target, System& system) {
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool drive = target.size() > 2 && target[1] == L':' && separator(target[2]);
+    const bool unc = target.size() > 2 && separator(target[0]) && separator(target[1]);
+    if (drive || unc) return target;
+    if (target.empty() || target.find_first_of(L"\\/:") != std::wstring::npos) return std::nullopt;
+    return JoinPath(system.SystemFolder(), target);
+}
+
 void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, const std::wstring& kind) {
     const std::wstring rootNamed = ReadString(ini, L"Root", L"Named");
     std::wstring loadFailures, notLibraries, missingEntries;
@@ -50,7 +59,9 @@ void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, con
             continue;
         }
         const bool checkOnly = EqualNoCase(entry.entry, L"#CheckExist");
-        if (const Go2Host::Library library = host.Load(target)) {
+        const std::optional<std::wstring> file = LibraryFile(target, system);
+        if (const Go2Host::Library library =
+                file ? host.Load(*file, checkOnly ? LibraryUse::Inspect : LibraryUse::Call) : 0) {
             if (!checkOnly && !host.CallEntry(library, entry.entry) && !quiet)
                 missingEntries += target + L"\n -> " + entry.entry + L"\n";
             host.Release(library);

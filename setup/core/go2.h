@@ -2,6 +2,7 @@
 // start of removal ("Erase"): Go2 entries "target;entry;option".
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "profile.h"
@@ -24,12 +25,21 @@ CommandLine SplitCommandLine(const std::wstring& text);
 enum class ShowState { Normal, Hidden, Minimized, Maximized };
 ShowState ShowStateFor(const std::wstring& option);
 
+// The file a library entry loads: a full path ("C:\..." or "\\server\...") as it is, a bare file
+// name from the system folder; none for any other relative path, which the system would look for
+// in folders others may write (the current folder, PATH).
+std::optional<std::wstring> LibraryFile(const std::wstring& target, System& system);
+
+// How a library is loaded: to call an entry of it, or only to see that it is one ("#CheckExist":
+// mapped as data, so none of its code runs).
+enum class LibraryUse { Call, Inspect };
+
 // What running the entries needs of the system.
 class Go2Host {
 public:
     using Library = uintptr_t;  // 0: did not load
     virtual ~Go2Host() = default;
-    virtual Library Load(const std::wstring& path) = 0;
+    virtual Library Load(const std::wstring& path, LibraryUse use) = 0;
     virtual bool CallEntry(Library library, const std::wstring& name) = 0;  // false: no such entry
     virtual void Release(Library library) = 0;
     virtual bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) = 0;

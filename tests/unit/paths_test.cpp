@@ -32,5 +32,17 @@ TEST(Paths, ExtensionOfTheFileNameOnly) {
     EXPECT_EQ(WithExtension("C:\\zep\\zep.exe", ".ini"), "C:\\zep\\zep.ini");
 }
 
+TEST(Paths, RouterLibraryOnlyInTheProgramAndSystemFolders) {
+    EXPECT_EQ(RouterLibraryCandidates("C:\\ZEP!", "C:\\Windows\\system32"),
+              (std::vector<std::string>{"C:\\ZEP!\\MRLExhibits.dll", "C:\\Windows\\system32\\MRLExhibits.dll"}));
+    // A program in a drive's root; a folder whose last character ends in the byte of "\".
+    const std::string hyo = std::string("C:\\") + kHyo;
+    EXPECT_EQ(RouterLibraryCandidates("C:\\", hyo),
+              (std::vector<std::string>{"C:\\MRLExhibits.dll", hyo + "\\MRLExhibits.dll"}));
+    // A folder the system could not give is no candidate (a bare name would be searched for).
+    EXPECT_EQ(RouterLibraryCandidates("", "C:\\Windows\\system32"),
+              (std::vector<std::string>{"C:\\Windows\\system32\\MRLExhibits.dll"}));
+}
+
 }  // namespace
 }  // namespace zep

@@ -35,4 +35,14 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
 }
 
+std::vector<std::string> RouterLibraryCandidates(const std::string& programFolder, const std::string& systemFolder) {
+    std::vector<std::string> candidates;
+    for (const std::string* folder : {&programFolder, &systemFolder}) {
+        if (folder->empty()) continue;
+        const bool slash = LastChar(*folder, '\\') == folder->size() - 1;
+        candidates.push_back(*folder + (slash ? "" : "\\") + "MRLExhibits.dll");
+    }
+    return candidates;
+}
+
 }  // namespace zep

@@ -3,6 +3,7 @@
 // byte of "\", never splits a path.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zep {
 
@@ -15,5 +16,10 @@ std::string FileNameOf(const std::string& path);
 std::string WithExtension(const std::string& path, const std::string& extension);
 // The folder without its trailing "\" (the program's folder as the settings hold it).
 std::string FolderOf(const std::string& path);
+
+// Where the router maker's library is looked for, in this order: the program's folder, then the
+// system folder (both without a trailing "\"; an empty one is left out). Never the current
+// folder or PATH, which anyone who hands the user a folder or sets the environment controls.
+std::vector<std::string> RouterLibraryCandidates(const std::string& programFolder, const std::string& systemFolder);
 
 }  // namespace zep

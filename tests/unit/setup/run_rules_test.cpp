@@ -73,8 +73,8 @@ TEST(Go2, EntriesAndCommandLinesSplit) {
 
 class Host : public Go2Host {
 public:
-    Library Load(const std::wstring& path) override {
-        calls.push_back(L"load " + path);
+    Library Load(const std::wstring& path, LibraryUse use) override {
+        calls.push_back((use == LibraryUse::Inspect ? L"inspect " : L"load ") + path);
         return libraries.count(path) ? 7 : 0;
     }
     bool CallEntry(Library, const std::wstring& name) override {
@@ -106,17 +106,39 @@ TEST(Go2, RunsEntriesAndReportsEachFailureListOnce) {
                     {L"Go2", L"Make7", L"\"%root%\\app.exe\" -first;;min"},
                     {L"Go2", L"Make8", L"nothing.exe"},
                     {L"Go2", L"Make9", L"nothing.exe;;hide"},
+                    {L"Go2", L"Make10", L"lib\\r.dll;Start"},
+                    {L"Go2", L"Make11", L"lib\\s.dll;#CheckExist"},
                     {L"Go2", L"Erase0", L"never.exe"}};
     Host host;
     RunGo2(ini, sys, host, TextsFor(Language::English), L"Make");
     EXPECT_EQ(host.calls, (std::vector<std::wstring>{
                               L"load C:\\App\\ok.dll", L"call Init", L"free", L"load C:\\App\\ok.dll", L"call Missing",
-                              L"free", L"load C:\\App\\ok.dll", L"free", L"load x.dll", L"load y.dll", L"load z.dll",
-                              L"load q.dll", L"run \"C:\\App\\app.exe\"|-first|2", L"run nothing.exe||0",
-                              L"failed nothing.exe", L"run nothing.exe||1"}));
-    EXPECT_EQ(host.lists, (std::vector<std::wstring>{L"Could not load library.\n\nz.dll\n",
-                                                     L"Here is not library.\n\nx.dll\n -> runtime\ny.dll\n",
+                              L"free", L"inspect C:\\App\\ok.dll", L"free", L"inspect C:\\Windows\\system32\\x.dll",
+                              L"inspect C:\\Windows\\system32\\y.dll", L"load C:\\Windows\\system32\\z.dll",
+                              L"load C:\\Windows\\system32\\q.dll", L"run \"C:\\App\\app.exe\"|-first|2",
+                              L"run nothing.exe||0", L"failed nothing.exe", L"run nothing.exe||1"}));
+    // The lists name each entry's target as written; a relative one is never looked for.
+    EXPECT_EQ(host.lists, (std::vector<std::wstring>{L"Could not load library.\n\nz.dll\nlib\\r.dll\n",
+                                                     L"Here is not library.\n\nx.dll\n -> runtime\ny.dll\nlib\\s.dll\n",
                                                      L"Could not find entry.\n\nC:\\App\\ok.dll\n -> Missing\n"}));
+}
+
+TEST(Go2, LibrariesLoadByFullPathOrFromTheSystemFolder) {
+    FakeSystem sys;
+    const std::wstring system = L"C:\\Windows\\system32\\";
+    const std::pair<std::wstring, std::optional<std::wstring>> cases[] = {
+        {L"C:\\App\\lib.dll", L"C:\\App\\lib.dll"},
+        {L"d:/app/lib.dll", L"d:/app/lib.dll"},
+        {L"\\\\server\\share\\lib.dll", L"\\\\server\\share\\lib.dll"},
+        {L"msvbvm60.dll", system + L"msvbvm60.dll"},
+        // Relative: searched for in the current folder or PATH, so never loaded.
+        {L"lib\\lib.dll", std::nullopt},
+        {L".\\lib.dll", std::nullopt},
+        {L"C:lib.dll", std::nullopt},
+        {L"\\lib.dll", std::nullopt},
+        {L"", std::nullopt},
+    };
+    for (const auto& [target, file] : cases) EXPECT_EQ(LibraryFile(target, sys), file) << target;
 }
 
 TEST(Language, JapaneseOnlyOnCodePage932) {

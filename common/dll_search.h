@@ -1,0 +1,23 @@
+// Where both programs let the system find DLLs. Called first thing in each program's entry, before
+// any DLL is loaded by name: the program's own folder, the current folder and PATH are folders
+// that other users or a downloaded file's neighbours may control (a planted version.dll beside
+// the program would otherwise run with the program's rights).
+#pragma once
+#include <windows.h>
+
+namespace dll_search {
+
+// Limits the search for DLLs loaded by name to the system folder: SetDefaultDllDirectories where
+// the system has it; elsewhere the current folder is taken out of the search (SetDllDirectory) and
+// the safe search mode is made permanent.
+void RestrictToSystemFolder();
+
+// Whether the LOAD_LIBRARY_SEARCH_* flags of LoadLibraryEx work here (set by the call above).
+bool SearchFlagsAvailable();
+
+// Loads a DLL named by its full path; the DLLs it needs come from its own folder and the system
+// folder. Null when it cannot be loaded.
+HMODULE LoadByFullPath(const wchar_t* path);
+HMODULE LoadByFullPath(const char* path);
+
+}  // namespace dll_search
