@@ -36,14 +36,11 @@ void RestrictToSystemFolder() {
     using SetSearchPathModeFn = BOOL(WINAPI*)(DWORD);
     if (auto setDefault = Kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
         searchFlags = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
-    if (!searchFlags) {
-        SetDllDirectoryW(L"");
-        if (auto setMode = Kernel32Function<SetSearchPathModeFn>("SetSearchPathMode"))
-            setMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
-    }
+    if (!searchFlags) SetDllDirectoryW(L"");
+    // SearchPath too looks in the current folder only after the system's folders.
+    if (auto setMode = Kernel32Function<SetSearchPathModeFn>("SetSearchPathMode"))
+        setMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
 }
-
-bool SearchFlagsAvailable() { return searchFlags; }
 
 HMODULE LoadByFullPath(const wchar_t* path) { return LoadLibraryExW(path, nullptr, FullPathLoadFlags()); }
 HMODULE LoadByFullPath(const char* path) { return LoadLibraryExA(path, nullptr, FullPathLoadFlags()); }

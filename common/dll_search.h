@@ -8,15 +8,13 @@
 namespace dll_search {
 
 // Limits the search for DLLs loaded by name to the system folder: SetDefaultDllDirectories where
-// the system has it; elsewhere the current folder is taken out of the search (SetDllDirectory) and
-// the safe search mode is made permanent.
+// the system has it (looked up at run time); elsewhere the current folder is taken out of the
+// search (SetDllDirectory). The safe search mode of SearchPath is made permanent.
 void RestrictToSystemFolder();
 
-// Whether the LOAD_LIBRARY_SEARCH_* flags of LoadLibraryEx work here (set by the call above).
-bool SearchFlagsAvailable();
-
 // Loads a DLL named by its full path; the DLLs it needs come from its own folder and the system
-// folder. Null when it cannot be loaded.
+// folder (where the system cannot restrict the search, from its own folder first). Null when it
+// cannot be loaded.
 HMODULE LoadByFullPath(const wchar_t* path);
 HMODULE LoadByFullPath(const char* path);
 

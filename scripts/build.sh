@@ -77,4 +77,5 @@ for build in build/w32 build/w64; do
   done
   rm -rf "$unpacked"
 done
-echo "build: done (build/native, build/fuzz, build/w64, build/w32; packages $(ls build/w32/zep-*.zip build/w64/zep-*.zip | tr '\n' ' ')$( [ "$signing" = 1 ] && echo '; programs signed'))"
+packages=$(echo build/w32/zep-*.zip build/w64/zep-*.zip)
+echo "build: done (build/native, build/fuzz, build/w64, build/w32; packages $packages$( [ "$signing" = 1 ] && echo '; programs signed'))"
