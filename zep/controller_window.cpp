@@ -127,18 +127,9 @@ std::unique_ptr<FtpTransport> HiddenForm::OpenFtpTransport() {
         [this] { return controller_.state().FtpAbortRequested; });
 }
 
-void HiddenForm::SetSystemClock(const UtcTime& utc) {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(utc.year);
-    t.wMonth = static_cast<WORD>(utc.month);
-    t.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
-    t.wDay = static_cast<WORD>(utc.day);
-    t.wHour = static_cast<WORD>(utc.hour);
-    t.wMinute = static_cast<WORD>(utc.minute);
-    t.wSecond = static_cast<WORD>(utc.second);
-    t.wMilliseconds = static_cast<WORD>(utc.millisecond);
-    SetSystemTime(&t);
-}
+bool HiddenForm::SetSystemClock(const UtcTime& utc) { return SetSystemClockUtc(utc); }
+
+uint64_t HiddenForm::RandomNumber() { return SystemRandomNumber(); }
 
 void HiddenForm::Run() {
     // Showing the main window starts the one-time start-up, once the loop runs.
@@ -186,8 +177,7 @@ bool HiddenForm::PumpMessages(const std::function<bool()>& done, std::optional<u
     }
 }
 
-void HiddenForm::ReadDatagrams(UdpSocket& socket, UINT message,
-                               const std::function<void(const std::string& sender, std::string bytes)>& handle) {
+void HiddenForm::ReadDatagrams(UdpSocket& socket, UINT message, const UdpSocket::Handler& handle) {
     if (socket.ReadWaiting(handle, kDatagramBatch)) PostMessageW(window_, message, 0, 0);
 }
 
@@ -203,18 +193,18 @@ LRESULT HiddenForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (WSAGETSELECTERROR(lParam) == WSAEADDRINUSE && !syslogSocket_.open())
                 ShowBox(BoxKind::Error, text::kSyslogPortBusy);
             else
-                ReadDatagrams(syslogSocket_, kSyslogReady, [this](const std::string& sender, std::string bytes) {
+                ReadDatagrams(syslogSocket_, kSyslogReady, [this](const std::string& sender, u_short, std::string bytes) {
                     controller_.routerEvents().OnSyslogDatagram(sender, std::move(bytes));
                 });
             return 0;
         case kPeerReady:
-            ReadDatagrams(peerSocket_, kPeerReady, [this](const std::string& sender, std::string bytes) {
+            ReadDatagrams(peerSocket_, kPeerReady, [this](const std::string& sender, u_short, std::string bytes) {
                 controller_.peers().OnPeerDatagram(sender, bytes);
             });
             return 0;
         case kTimeReady:
-            ReadDatagrams(timeSocket_, kTimeReady, [this](const std::string& sender, std::string bytes) {
-                controller_.routerEvents().OnTimeDatagram(sender, bytes);
+            ReadDatagrams(timeSocket_, kTimeReady, [this](const std::string& sender, u_short port, std::string bytes) {
+                controller_.routerEvents().OnTimeDatagram(sender, port, bytes);
             });
             return 0;
         case WM_TIMER:
@@ -438,6 +428,15 @@ void HiddenForm::ShowBox(BoxKind kind, const std::u16string& message) {
     const bool error = kind == BoxKind::Error;
     MessageBoxW(window_, Wide(message).c_str(), Wide(error ? text::kCaptionError : text::kCaptionInfo).c_str(),
                 MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+}
+
+void HiddenForm::ShowTrayNotice(const std::u16string& title, const std::u16string& text) {
+    if (!trayAdded_) return;
+    tray_.uFlags = NIF_INFO;
+    lstrcpynW(tray_.szInfoTitle, Wide(title).c_str(), ARRAYSIZE(tray_.szInfoTitle));
+    lstrcpynW(tray_.szInfo, Wide(text).c_str(), ARRAYSIZE(tray_.szInfo));
+    tray_.dwInfoFlags = NIIF_WARNING;
+    Shell_NotifyIconW(NIM_MODIFY, &tray_);
 }
 
 bool HiddenForm::AskYesNo(const std::u16string& caption, const std::u16string& message) {

@@ -77,6 +77,7 @@ public:
     }
     bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
                        const std::u16string& acceptCaption) override;
+    void ShowTrayNotice(const std::u16string& title, const std::u16string& text) override;
     void ShowBox(BoxKind kind, const std::u16string& text) override;
     bool AskYesNo(const std::u16string& caption, const std::u16string& text) override;
     void InformationBeep() override { MessageBeep(MB_ICONINFORMATION); }
@@ -123,7 +124,8 @@ public:
     void SendPeerDatagram(const std::string& address, const std::string& payload) override;
     void StartPeerPause(uint32_t ms) override;
     void SendTimeRequest(const std::string& address, const std::string& request) override;
-    void SetSystemClock(const UtcTime& utc) override;
+    uint64_t RandomNumber() override;
+    bool SetSystemClock(const UtcTime& utc) override;
     std::unique_ptr<FtpTransport> OpenFtpTransport() override;
 
 private:
@@ -132,8 +134,7 @@ private:
     void DispatchOne(const MSG& msg);
     // Hands the datagrams waiting on `socket` to `handle`, a batch at a time: after a batch the
     // window's other messages come first, and `message` (posted again) reads on.
-    void ReadDatagrams(UdpSocket& socket, UINT message,
-                       const std::function<void(const std::string& sender, std::string bytes)>& handle);
+    void ReadDatagrams(UdpSocket& socket, UINT message, const UdpSocket::Handler& handle);
 
     void SaveSettings();
     bool CloseQuery();

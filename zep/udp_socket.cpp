@@ -41,8 +41,7 @@ bool UdpSocket::Listen(HWND window, UINT message) {
     return open();
 }
 
-bool UdpSocket::ReadWaiting(const std::function<void(const std::string& sender, std::string bytes)>& handle,
-                            size_t limit) {
+bool UdpSocket::ReadWaiting(const Handler& handle, size_t limit) {
     // Each datagram is read whole; the handler cuts what it does not want.
     static char buffer[65536];
     for (size_t read = 0; open(); ++read) {
@@ -53,7 +52,7 @@ bool UdpSocket::ReadWaiting(const std::function<void(const std::string& sender, 
         if (n < 0) return false;  // nothing more queued (or an error the next notice repeats)
         char sender[INET_ADDRSTRLEN] = "";
         inet_ntop(AF_INET, &from.sin_addr, sender, sizeof sender);
-        handle(sender, std::string(buffer, static_cast<size_t>(n)));
+        handle(sender, ntohs(from.sin_port), std::string(buffer, static_cast<size_t>(n)));
     }
     return false;
 }

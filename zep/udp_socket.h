@@ -21,9 +21,10 @@ public:
     // Announces arriving datagrams to `window` with `message`; false (and closed) when it cannot.
     bool Listen(HWND window, UINT message);
     // Reads the queued datagrams, at most `limit`, handing each over with its sender's dotted
-    // address; true when it stopped at the limit (more may be waiting). Stops when the socket was
-    // closed meanwhile (a handler may process messages).
-    bool ReadWaiting(const std::function<void(const std::string& sender, std::string bytes)>& handle, size_t limit);
+    // address and port; true when it stopped at the limit (more may be waiting). Stops when the
+    // socket was closed meanwhile (a handler may process messages).
+    using Handler = std::function<void(const std::string& sender, u_short port, std::string bytes)>;
+    bool ReadWaiting(const Handler& handle, size_t limit);
     // Asks the system for a receive buffer of this many bytes (it may give less).
     void SetReceiveBuffer(int bytes);
     void SendTo(const std::string& address, u_short port, const std::string& bytes);

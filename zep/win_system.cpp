@@ -1,6 +1,7 @@
 #include "win_system.h"
 
 #include <commdlg.h>
+#include <ntsecapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -153,6 +154,39 @@ LocaleFormats SystemLocaleFormats() {
 std::string SystemShortWeekdayName(int dayOfWeek) {
     // The system counts from Monday (LOCALE_SABBREVDAYNAME1) to Sunday (7).
     return LocaleText(LOCALE_SABBREVDAYNAME1 + (dayOfWeek + 6) % 7, "");
+}
+
+bool SetSystemClockUtc(const UtcTime& utc) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(utc.year);
+    t.wMonth = static_cast<WORD>(utc.month);
+    t.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
+    t.wDay = static_cast<WORD>(utc.day);
+    t.wHour = static_cast<WORD>(utc.hour);
+    t.wMinute = static_cast<WORD>(utc.minute);
+    t.wSecond = static_cast<WORD>(utc.second);
+    t.wMilliseconds = static_cast<WORD>(utc.millisecond);
+    // The right is off in the token until switched on; a token without it stays without it.
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES on{1, {{{}, SE_PRIVILEGE_ENABLED}}};
+    TOKEN_PRIVILEGES before{};
+    DWORD beforeSize = 0;
+    bool switched = false;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token) &&
+        LookupPrivilegeValueW(nullptr, SE_SYSTEMTIME_NAME, &on.Privileges[0].Luid))
+        switched = AdjustTokenPrivileges(token, FALSE, &on, sizeof before, &before, &beforeSize) &&
+                   GetLastError() == ERROR_SUCCESS;
+    const bool set = SetSystemTime(&t) != FALSE;
+    const DWORD error = set ? ERROR_SUCCESS : GetLastError();
+    if (switched) AdjustTokenPrivileges(token, FALSE, &before, 0, nullptr, nullptr);
+    if (token) CloseHandle(token);
+    return set || error != ERROR_PRIVILEGE_NOT_HELD;
+}
+
+uint64_t SystemRandomNumber() {
+    uint64_t value = 0;
+    RtlGenRandom(&value, sizeof value);
+    return value;
 }
 
 void CopyTextToClipboard(HWND owner, const std::string& text) {

@@ -1,6 +1,6 @@
 // The window layer's one module for conversions and what it asks of the system: the program's
 // bytes (ANSI code page) to and from the wide API, the program's own path, files and folders,
-// version resources, the locale, the clipboard, other programs' windows and the file dialogs.
+// version resources, the locale, the clock, random numbers, the clipboard, other programs' windows and the file dialogs.
 #pragma once
 #include <windows.h>
 
@@ -45,6 +45,14 @@ std::optional<std::u16string> AppendLine(const std::string& path, const std::str
 // --- The locale
 LocaleFormats SystemLocaleFormats();
 std::string SystemShortWeekdayName(int dayOfWeek);  // 0 = Sunday
+
+// --- The system's clock and random numbers
+// Sets the clock to `utc` with the right to change the time switched on for the call; false when
+// the user does not hold that right (SeSystemtimePrivilege). Other refusals count as done: the
+// next NTP line tries again.
+bool SetSystemClockUtc(const UtcTime& utc);
+// From the system's cryptographic generator.
+uint64_t SystemRandomNumber();
 
 // --- The clipboard and other programs' windows
 void CopyTextToClipboard(HWND owner, const std::string& text);

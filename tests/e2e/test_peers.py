@@ -139,12 +139,19 @@ def test_an_ntp_line_sets_the_clock_from_the_router_by_one_sntp_request(lan):
     refusal = wait_for(lambda: re.search(r"NtSetSystemTime not allowed: difference (-?\d+) ms", running.error_output()),
                        what="the clock setting")
     assert int(refusal[1]) == pytest.approx(3_600_000, abs=3000)
+    # The user is told in a balloon at the tray icon (Wine's tray draws it as a tooltip window).
+    balloon = wait_for(lambda: [w for w in lan.pc.windows() if w.cls == "tooltips_class32" and w.visible],
+                       what="the balloon that the clock was not set")[0]
+    lan.pc.screenshot(balloon, "clock-not-set-balloon.png")
+    assert [w for w in lan.pc.windows() if w.cls == "#32770"] == []  # no box
     time.sleep(1)
     requests = re.findall(r"^SNTP (\S+):\d+ \[(.*)\]$", router_clock.output(), re.M)
     assert len(requests) == 1
     sender, request = requests[0]
     assert sender == lan.pc.address
-    assert lines.unescape(request) == b"\x0b" + bytes(47)
+    request = lines.unescape(request)
+    # Version 1, client mode, and a random transmit timestamp that the reply must return.
+    assert request[:40] == b"\x0b" + bytes(39) and len(request) == 48 and request[40:] != bytes(8)
     # This machine's clock was not touched.
     assert time.time() - time.monotonic() == pytest.approx(wall_offset, abs=1)
     zep.quit(running)

@@ -262,7 +262,15 @@ public:
     void SendTimeRequest(const std::string& address, const std::string& request) override {
         timeRequests.push_back({tick, address, request});
     }
-    void SetSystemClock(const UtcTime& utc) override { clockSettings.push_back(utc); }
+    uint64_t randomNumber = 0x0123456789ABCDEF;  // what the next request carries
+    uint64_t RandomNumber() override { return randomNumber; }
+    bool clockRefused = false;  // the user lacks the right to set the clock
+    bool SetSystemClock(const UtcTime& utc) override {
+        clockSettings.push_back(utc);
+        return !clockRefused;
+    }
+    std::vector<std::u16string> notices;
+    void ShowTrayNotice(const std::u16string&, const std::u16string& text) override { notices.push_back(text); }
 
     // FTP: the server refuses the command that begins with `ftpRefuse`; the page's bytes take
     // `uploadMs` on the line, with messages handled meanwhile as the client's waits do (onPump's

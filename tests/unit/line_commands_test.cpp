@@ -136,6 +136,40 @@ TEST_F(LineCommandsTest, StoredStartInTheFutureCountsFromNow) {
     EXPECT_EQ(state().ConnectStartTick, shell.tick);
 }
 
+// Durations are unsigned 32-bit tick differences: a line up for 1,000 hours (past 2^31 ms)
+// shows, answers and logs its whole time.
+TEST_F(LineCommandsTest, ALineUpForAThousandHoursCountsEveryHour) {
+    settings.UseBeforeCon = true;
+    settings.Easylog = true;
+    settings.DialogClose = false;  // its waits would add their seconds to the logged time
+    settings.LogFolder = "C:\\logs";
+    shell.beforeConTime = {2026, 10, 27, 20, 0, 0};  // 1,000 hours before now (12-08 12:00)
+    AnswerStatus(5, 0);
+    controller.lineCommands().RequestStatus();
+    shell.onPump = nullptr;
+    controller.schedule().TimerTimer();
+    EXPECT_EQ(shell.panelText, "1000:00:00");
+    EXPECT_EQ(shell.tips.back(), u"ZEP! - 1000:00:00");
+
+    state().WanIP = "203.0.113.7";
+    state().IPAssignedTick = shell.tick;
+    controller.peers().OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
+    ASSERT_EQ(shell.peerDatagrams.size(), 1u);
+    EXPECT_EQ(shell.peerDatagrams[0].payload, "Answer,203.0.113.7:3600000000@0");
+
+    controller.routerEvents().OnSyslogDatagram("10.0.0.254", "PPP s01 disconnect successfully");
+    EXPECT_EQ(shell.files["C:\\logs\\conlog_202612.txt"], "S01,2026/12/08 12:00:00,2026/10/27 20:00:00,1000:00:00\r\n");
+}
+
+// Beyond 49.7 days the tick count cannot hold the time: it counts from the longest it can.
+TEST_F(LineCommandsTest, ALineUpLongerThanTheTickCountHoldsStartsFromItsLongestTime) {
+    settings.UseBeforeCon = true;
+    shell.beforeConTime = {2026, 9, 1, 0, 0, 0};
+    AnswerStatus(5, 0);
+    controller.lineCommands().RequestStatus();
+    EXPECT_EQ(ElapsedMs(shell.tick, state().ConnectStartTick), UINT32_MAX);
+}
+
 TEST_F(LineCommandsTest, StatusDownLeavesTheMenusAndNoAnswerChangesNothing) {
     controller.DoConnected();
     AnswerStatus(3, 0);

@@ -81,11 +81,13 @@ TEST_F(NestedWaitsTest, RefusedTipsDuringTheBlinkDoNotBlinkInsideIt) {
 TEST_F(NestedWaitsTest, NtpLinesInsideTheClockRequestAreMergedIntoIt) {
     settings.UseSNTP = true;
     std::string reply(48, '\0');
+    reply[0] = '\x0C', reply[1] = 2;  // a server's reply
+    reply.replace(24, 8, SntpRequest(shell.randomNumber).substr(40));
     reply[40] = '\xBC', reply[41] = '\x17', reply[42] = '\xC2', reply[43] = '\x00';  // 2000-01-01
     shell.onPump = [this, reply, n = 0]() mutable {
         ++n;
         if (n <= 10) Router("<30>CLOCK:NTP: adjust +3 sec");
-        if (n == 12) controller.routerEvents().OnTimeDatagram(settings.IPAddress, reply);
+        if (n == 12) controller.routerEvents().OnTimeDatagram(settings.IPAddress, kSntpPort, reply);
     };
     Router("<30>CLOCK:NTP: adjust +3 sec");
     EXPECT_EQ(shell.deepestPump, 1);

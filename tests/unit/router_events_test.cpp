@@ -1,8 +1,11 @@
 // The controller driven by the router's syslog datagrams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "controller.h"
 #include "controller_fixture.h"
+#include "tick_count.h"
 
 namespace zep {
 namespace {
@@ -153,13 +156,36 @@ TEST_F(RouterEventsTest, ALockedTemplateIsAFileErrorNotAMissingOne) {
     EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
 }
 
+TEST_F(RouterEventsTest, AnIPLineWithoutAnAddressChangesNothingButTheLog) {
+    shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
+    settings.FTPAutoConnect = true;
+    settings.WaveConnect = true;
+    Router("PPP connect s01 <--");
+    shell.tick += 5000;
+    for (const char* forged : {"<30>PPP IPCP up: my ip = evil.example , peer ip=203.0.113.1",
+                               "<30>PPP IPCP up: my ip=<script>x()</script>, peer ip=203.0.113.1",
+                               "<30>PPP IPCP up: my ip=203.0.113.256, peer", "<30>PPP IPCP up: my ip=, peer"}) {
+        Router(forged);
+        EXPECT_EQ(state().WanIP, "") << forged;
+    }
+    EXPECT_EQ(ElapsedMs(shell.tick, state().IPAssignedTick), 5000u);
+    EXPECT_FALSE(menus().Item(kTrayIP).enabled);
+    EXPECT_EQ(shell.files.count(settings.HTMLFile), 0u);
+    EXPECT_FALSE(std::any_of(shell.log.begin(), shell.log.end(),
+                             [](const std::string& l) { return l.rfind("ftp", 0) == 0 || l.rfind("sound", 0) == 0; }));
+    EXPECT_EQ(LinesIn(syslogFile), 5u);
+
+    // Once the router has named the address, a forged line leaves it as it is.
+    Router("<30>PPP IPCP up: my ip=203.0.113.7, peer ip=203.0.113.1");
+    const std::string page = shell.files[settings.HTMLFile];
+    EXPECT_EQ(page, "<p>203.0.113.7</p>\r\n");
+    Router("<30>PPP IPCP up: my ip = evil.example , peer ip=203.0.113.1");
+    EXPECT_EQ(state().WanIP, "203.0.113.7");
+    EXPECT_EQ(shell.files[settings.HTMLFile], page);
+}
+
 TEST_F(RouterEventsTest, AnAddressWithMarkupOrLineEndsNeverReachesPageClipboardOrPeers) {
     shell.files["C:\\zep\\connect.htm"] = "<p><!--ip--></p>";
-    Router("<30>PPP IPCP up: my ip=<script>x()</script>, peer ip=203.0.113.1");
-    EXPECT_EQ(state().WanIP, "");
-    EXPECT_EQ(shell.files[settings.HTMLFile], "<p></p>\r\n");
-    controller.TrayIPClick();
-    EXPECT_EQ(shell.clipboard, "");
 
     // Without a comma only the address text is taken, not the rest of the datagram.
     Router("<30>PPP IPCP up: my ip=203.0.113.7\r\n<b>forged</b>\r\n");
@@ -170,6 +196,14 @@ TEST_F(RouterEventsTest, AnAddressWithMarkupOrLineEndsNeverReachesPageClipboardO
     controller.peers().OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
     ASSERT_EQ(shell.peerDatagrams.size(), 1u);
     EXPECT_EQ(shell.peerDatagrams[0].payload.rfind("Answer,203.0.113.7:", 0), 0u);
+}
+
+TEST_F(RouterEventsTest, ADatagramWithLineEndsIsOneLineOfTheSyslog) {
+    Router(std::string("<30>a\r\nforged line\0b\\r", 22));
+    Router("<30>FILTER pass C:\\x \x83\x5C");  // backslashes and Shift-JIS stay as received
+    EXPECT_EQ(shell.files[syslogFile],
+              "2026/12/08 10:00:00,<30>a\\r\\nforged line\\0b\\r\r\n"
+              "2026/12/08 10:00:00,<30>FILTER pass C:\\x \x83\x5C\r\n");
 }
 
 TEST_F(RouterEventsTest, OverlongDatagramIsCut) {

@@ -1,4 +1,5 @@
 #include "syslog_events.h"
+#include "wan_address.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +41,32 @@ TEST(SyslogEvents, WanAddressIsOnlyItsAddressText) {
     EXPECT_EQ(ExtractWanIP("my ip=198.51.100.2\r\n<b>x</b>, peer"), "198.51.100.2");
     EXPECT_EQ(ExtractWanIP("my ip=<script>x()</script>, peer"), "");
     EXPECT_EQ(ExtractWanIP("my ip=198.51.100.2\"onload=x, peer"), "198.51.100.2");
-    EXPECT_EQ(ExtractWanIP("my ip= 2001:db8::7, peer"), " 2001:db8::7");
-    EXPECT_EQ(ExtractWanIP("my ip=" + std::string(100, '1')), std::string(64, '1'));
+    EXPECT_EQ(ExtractWanIP("my ip = evil.example ,"), "");
+    EXPECT_EQ(ExtractWanIP("my ip= 2001:db8::7, peer"), "");
+    EXPECT_EQ(ExtractWanIP("my ip=" + std::string(100, '1')), "");
+    EXPECT_EQ(ExtractWanIP("my ip = 203.0.113.7 , peer"), " 203.0.113.7");  // the blank after it is cut
+}
+
+TEST(WanAddress, OnlyAnIPv4LiteralIsAnAddress) {
+    for (const char* good : {"0.0.0.0", "255.255.255.255", "203.0.113.7", " 203.0.113.7", "   10.0.0.1"})
+        EXPECT_TRUE(IsWanAddressText(good)) << good;
+    for (const char* bad : {"", " ", "evil.example", "1.2.3.4.example", "example.1.2.3.4", "x1.2.3.4", "1.2.3",
+                            "1.2.3.4.5", "1.2.3.", ".1.2.3.4", "1..2.3", "256.1.1.1", "1.2.3.999", "1.2.3.1000",
+                            "010.1.1.1", "1.2.3.00", "1.2.3.4 ", "1.2.3.4\r", "+1.2.3.4", "0x7f.0.0.1", "2001:db8::7"})
+        EXPECT_FALSE(IsWanAddressText(bad)) << bad;
+    EXPECT_FALSE(IsWanAddressText(std::string(60, ' ') + "1.2.3.4"));  // over the limit
+}
+
+TEST(WanAddress, AnAddressFollowedByOtherTextIsCutWhereTheAddressEnds) {
+    EXPECT_EQ(WanAddressPrefix("1.2.3.4,"), "1.2.3.4");
+    EXPECT_EQ(WanAddressPrefix(" 1.2.3.4 peer"), " 1.2.3.4");
+    EXPECT_EQ(WanAddressPrefix("1.2.3.4\"onload=x"), "1.2.3.4");
+    EXPECT_EQ(WanAddressPrefix("1.2.3.4evil.example"), "1.2.3.4");
+    // What runs on in digits and dots is not cut into an address.
+    EXPECT_EQ(WanAddressPrefix("1.2.3.4.5"), "");
+    EXPECT_EQ(WanAddressPrefix("1.2.3.456"), "");
+    EXPECT_EQ(WanAddressPrefix("evil 1.2.3.4"), "");
+    EXPECT_EQ(WanAddressPrefix("1.2.3.4" + std::string(100, '5')), "");
 }
 
 TEST(SyslogEvents, ConnectLineNumber) {

@@ -180,9 +180,10 @@ void LineCommands::RequestStatus() {
         if (settings_.UseBeforeCon) {
             const LocalDateTime now = shell_.LocalNow();
             const LocalDateTime since = shell_.ReadBeforeConTime(now);
-            // A stored start in the future (the clock was set back) counts from now; the tick
-            // count cannot reach back further than half its range.
-            const int64_t m = std::clamp<int64_t>(MillisecondsBetween(since, now), 0, INT32_MAX);
+            // A stored start in the future (the clock was set back) counts from now; durations
+            // are unsigned 32-bit tick differences, so the line's time reaches back 49.7 days at
+            // most (a connection that long wraps as every tick difference does).
+            const int64_t m = std::clamp<int64_t>(MillisecondsBetween(since, now), 0, UINT32_MAX);
             state_.ConnectStartTick = state_.IPAssignedTick = shell_.TickCount() - static_cast<uint32_t>(m);
         }
         if (settings_.ZEPConRequest) controller_.peers().StatusQuery();

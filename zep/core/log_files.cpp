@@ -18,6 +18,20 @@ std::string MonthlyLogLine(const std::string& prefix, const std::string& nowC, c
     return prefix.empty() ? nowC + "," + data : prefix + "," + nowC + "," + data;
 }
 
+std::string SyslogLineData(std::string_view datagram) {
+    std::string line;
+    line.reserve(datagram.size());
+    for (char c : datagram) {
+        switch (c) {
+            case '\r': line += "\\r"; break;
+            case '\n': line += "\\n"; break;
+            case '\0': line += "\\0"; break;
+            default: line += c;
+        }
+    }
+    return line;
+}
+
 std::string LineLabel(int lineNumber, const std::string& caption) {
     return "S0" + std::to_string(lineNumber) + (caption.empty() ? "" : ":" + caption);
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "date_time.h"
 
@@ -20,6 +21,12 @@ std::string OldAccessLogPath(const std::string& folder);
 // The line of the monthly writer: prefix "," now "," data, or now "," data without a prefix
 // (`now` is already in the "c" format).
 std::string MonthlyLogLine(const std::string& prefix, const std::string& nowC, const std::string& data);
+
+// A datagram as the syslog file keeps it, one line whatever it holds: CR, LF and NUL are written
+// as \r, \n and \0. Everything else stays as received, a backslash too (a second byte of a
+// Shift-JIS character can be one; those bytes are never CR, LF or NUL), so lines without those
+// three are the datagram byte for byte.
+std::string SyslogLineData(std::string_view datagram);
 
 // "S0" + line number, and ":" + caption when there is one.
 std::string LineLabel(int lineNumber, const std::string& caption);

@@ -8,7 +8,7 @@
 
 namespace zep {
 
-void LogWriter::AppendSyslogLine(const std::string& raw) { AppendMonthlyLog(kSyslogKind, raw, ""); }
+void LogWriter::AppendSyslogLine(const std::string& raw) { AppendMonthlyLog(kSyslogKind, SyslogLineData(raw), ""); }
 
 void LogWriter::AppendConnectionLines() {
     if (!settings_.Easylog && !settings_.AIlog) return;

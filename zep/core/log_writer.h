@@ -12,7 +12,7 @@ class LogWriter : ControllerPart {
 public:
     using ControllerPart::ControllerPart;
 
-    // A router line, as received, into this month's syslog.
+    // A router datagram, as received, into this month's syslog: one line (SyslogLineData).
     void AppendSyslogLine(const std::string& raw);
     // The connection that the router has just taken down: its line in this month's connection log
     // and in the access log, as far as they are switched on.

@@ -4,6 +4,7 @@
 #include "controller.h"
 #include "sntp.h"
 #include "syslog_events.h"
+#include "texts_ja.h"
 #include "tick_count.h"
 
 namespace zep {
@@ -27,9 +28,12 @@ void RouterEvents::OnSyslogDatagram(const std::string& sender, std::string raw) 
         controller_.DoConnected();
         state_.LineNumber = LineNumberOfConnect(lowered, state_.LineNumber);
     }
-    if (events.ipAssigned) {
+    // An IP line whose address is not one (a host on the LAN can forge the router's lines) is
+    // only logged: the page, the clipboard and the peers' answers keep what they had.
+    std::string wanIP = events.ipAssigned ? ExtractWanIP(lowered) : std::string();
+    if (!wanIP.empty()) {
         state_.IPAssignedTick = shell_.TickCount();
-        state_.WanIP = ExtractWanIP(lowered);
+        state_.WanIP = std::move(wanIP);
         controller_.EnableAddressCopy(true);
         if (settings_.WaveConnect) shell_.PlaySoundFile(settings_.WaveConnectFile);
         if (settings_.HTMLAutoCreate && controller_.pageUpload().MakeIPPage() && settings_.FTPAutoConnect &&
@@ -52,15 +56,26 @@ void RouterEvents::AdjustClockFromRouter() {
     if (adjustingClock_) return;
     RunningWait running(adjustingClock_);
     state_.SntpReply.clear();
-    shell_.SendTimeRequest(settings_.IPAddress, SntpRequest());
+    sntpTransmit_ = shell_.RandomNumber();
+    if (sntpTransmit_ == 0) sntpTransmit_ = 1;  // a zero originate is what a careless server sends
+    shell_.SendTimeRequest(settings_.IPAddress, SntpRequest(sntpTransmit_));
     const uint32_t sent = shell_.TickCount();
     shell_.PumpMessages([this] { return !state_.SntpReply.empty(); }, kSntpReplyWaitMs);
     if (controller_.closing() || ElapsedMs(shell_.TickCount(), sent) >= kSntpReplyWaitMs) return;
-    if (auto utc = SntpTransmitTime(state_.SntpReply)) shell_.SetSystemClock(*utc);
+    const std::optional<UtcTime> utc = SntpTransmitTime(state_.SntpReply);
+    if (!utc || shell_.SetSystemClock(*utc) || clockRefusalShown_) return;
+    // Said once a run, in a balloon: the router's NTP lines come again and again.
+    clockRefusalShown_ = true;
+    shell_.ShowTrayNotice(text::kClockNotSetTitle, text::kClockNotSet);
 }
 
-void RouterEvents::OnTimeDatagram(const std::string& sender, const std::string& payload) {
-    if (sender == settings_.IPAddress) state_.SntpReply = payload;
+// Only the router's port 123 answers, and only with a reply to the request awaited now; anything
+// else (a host on the LAN that forges the router's address, a reply after the wait) is dropped
+// and the wait goes on.
+void RouterEvents::OnTimeDatagram(const std::string& sender, uint16_t port, const std::string& payload) {
+    if (adjustingClock_ && sender == settings_.IPAddress && port == kSntpPort &&
+        SntpReplyAnswers(payload, sntpTransmit_))
+        state_.SntpReply = payload;
 }
 
 }  // namespace zep

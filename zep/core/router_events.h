@@ -3,6 +3,7 @@
 // that it set its own by NTP.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "controller_part.h"
@@ -18,13 +19,16 @@ public:
 
     // A datagram on the syslog port, with its sender's address as dotted text.
     void OnSyslogDatagram(const std::string& sender, std::string bytes);
-    // A datagram on the time socket: the router's SNTP reply.
-    void OnTimeDatagram(const std::string& sender, const std::string& payload);
+    // A datagram on the time socket, with its sender's address and port: the router's SNTP reply
+    // while one is awaited.
+    void OnTimeDatagram(const std::string& sender, uint16_t port, const std::string& payload);
 
 private:
     void AdjustClockFromRouter();
 
     bool adjustingClock_ = false;  // its wait is running (see RunningWait)
+    uint64_t sntpTransmit_ = 0;    // the transmit timestamp of the request awaiting its reply
+    bool clockRefusalShown_ = false;  // the user has been told once that the clock cannot be set
 };
 
 }  // namespace zep

@@ -61,6 +61,8 @@ public:
     // Shows the ten-second countdown dialog modally; true when it was accepted (button or time).
     virtual bool ShowCountdown(const std::u16string& caption, const std::u16string& message,
                                const std::u16string& acceptCaption) = 0;
+    // A notice in a balloon at the tray icon (no box to answer).
+    virtual void ShowTrayNotice(const std::u16string& title, const std::u16string& text) = 0;
     // Message boxes (one OK button), a Yes/No question (true for Yes) and the information sound.
     virtual void ShowBox(BoxKind kind, const std::u16string& text) = 0;
     virtual bool AskYesNo(const std::u16string& caption, const std::u16string& text) = 0;
@@ -128,9 +130,12 @@ public:
     virtual void SendPeerDatagram(const std::string& address, const std::string& payload) = 0;
     virtual void StartPeerPause(uint32_t ms) = 0;
     // The router's clock: one datagram to UDP port 123 from the time socket, whose replies go to
-    // RouterEvents::OnTimeDatagram; and the system clock set to a UTC time (refusal not reported).
+    // RouterEvents::OnTimeDatagram; a random number for the request (from the system's
+    // cryptographic generator); and the system clock set to a UTC time: false when the system
+    // refused because the user lacks the right to change the time.
     virtual void SendTimeRequest(const std::string& address, const std::string& request) = 0;
-    virtual void SetSystemClock(const UtcTime& utc) = 0;
+    virtual uint64_t RandomNumber() = 0;
+    virtual bool SetSystemClock(const UtcTime& utc) = 0;
     // The FTP client's connections; their waits process window messages and end on the abort.
     virtual std::unique_ptr<FtpTransport> OpenFtpTransport() = 0;
 };

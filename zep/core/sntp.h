@@ -1,4 +1,5 @@
-// The router's clock by SNTP: the request, and the reply's transmit time as a UTC calendar time.
+// The router's clock by SNTP: the request, the checks a reply must pass to count as the answer to
+// it, and the reply's transmit time as a UTC calendar time.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -15,10 +16,18 @@ struct UtcTime {
     friend bool operator==(const UtcTime&, const UtcTime&) = default;
 };
 
-// 48 bytes: version 1, client mode, every timestamp zero.
-std::string SntpRequest();
-// The transmit time of a reply (seconds since 1900 and a fraction); nothing for a reply shorter
-// than 48 bytes.
+// 48 bytes: version 1, client mode, `transmit` as the transmit timestamp (a random number that
+// the reply must return as its originate timestamp, so that no other host can answer for the
+// router without seeing the request), every other field zero.
+std::string SntpRequest(uint64_t transmit);
+// Whether `reply` answers the request that carried `transmit`: at least 48 bytes, server mode,
+// a leap indicator other than 3 (the server's clock is not synchronised), stratum 1 to 15, a
+// transmit timestamp that is not zero and the originate timestamp equal to `transmit`.
+bool SntpReplyAnswers(const std::string& reply, uint64_t transmit);
+// The transmit time of a reply (seconds since 1900 and a fraction, to the nearest millisecond);
+// nothing for a reply shorter than 48 bytes. The 32-bit seconds wrap on 2036-02-07 06:28:16:
+// seconds with the top bit clear count from there (up to 2104), those with it set from 1900
+// (1968 on).
 std::optional<UtcTime> SntpTransmitTime(const std::string& reply);
 
 }  // namespace zep

@@ -35,8 +35,7 @@ std::string ExtractWanIP(std::string_view lowered) {
     if (equals == std::string_view::npos) return {};
     const size_t comma = rest.find(',');
     // A comma ahead of the "=" leaves nothing between them. Without a comma the text runs to the
-    // end of the datagram; either way only its address text is taken (line ends, markup and what
-    // follows them stay out).
+    // end of the datagram; either way only the address it begins with is taken.
     if (comma != std::string_view::npos && comma < equals) return {};
     return WanAddressPrefix(rest.substr(equals + 1, comma == std::string_view::npos ? comma : comma - equals - 1));
 }

@@ -20,8 +20,8 @@ struct SyslogEvents {
 SyslogEvents RecogniseSyslog(std::string_view lowered);
 
 // The WAN address of an IP line: from the first "my ip" on (the whole text without it), the
-// characters after the first "=" up to the first ",", as far as they are an address text
-// (WanAddressPrefix). Blanks are kept.
+// characters after the first "=" up to the first ",", as far as they are an address
+// (WanAddressPrefix); empty when they do not begin with one. Blanks ahead of it are kept.
 std::string ExtractWanIP(std::string_view lowered);
 
 // The router line a connect line names: 1 for "s01", then 2 for "s02"; else `previous`.

@@ -61,6 +61,12 @@ inline constexpr char16_t kDisconnectPageMissing[] =
     u"discon.htm が見つかりません。\r\nもう一度ZEP!をセットアップしなおしてください。";
 inline constexpr char16_t kDisconnectPageFailed[] = u"discon.htmの転送に失敗しました";
 
+// The PC's clock cannot be set from the router (shown once a run, in a balloon at the tray icon)
+inline constexpr char16_t kClockNotSetTitle[] = u"PCの時計を合わせられません";
+inline constexpr char16_t kClockNotSet[] =
+    u"ルーターの時刻を受け取りましたが、\r\nこのユーザーには時計を変更する権利"
+    u"（ユーザー権利「システム時刻の変更」、SeSystemtimePrivilege）がありません。";
+
 // The router's syslog cannot be received
 inline constexpr char16_t kSyslogPortBusy[] =
     u"UDPポート514を使用できません。\r\n"

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -1308,6 +1309,32 @@ int CmdHold(const Args& a) {
   return kOk;
 }
 
+// Prints the clipboard's text (escaped), or puts TEXT on it.
+int CmdClipboard(const Args& a) {
+  bool open = false;
+  for (int i = 0; i < 50 && !(open = OpenClipboard(nullptr)); i++) Sleep(100);  // another program may hold it
+  if (!open) return Fail(kFailed, L"cannot open the clipboard, error " + Num(GetLastError()));
+  if (!a.pos.empty()) {
+    const std::wstring& text = a.pos[0];
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (h) {
+      memcpy(GlobalLock(h), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+      GlobalUnlock(h);
+    }
+    const bool put = h && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+    return put ? kOk : Fail(kFailed, L"cannot put the text on the clipboard");
+  }
+  std::wstring text;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) text = p;
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  Out(L"CLIPBOARD [" + Esc(text) + L"]");
+  return kOk;
+}
+
 int CmdInfo(const Args&) {
   wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
   GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
@@ -1341,6 +1368,7 @@ int Usage() {
               L"  hold FILE MS\n"
               L"  link LNK\n"
               L"  reg ROOT\\KEY\n"
+              L"  clipboard [TEXT]\n"
               L"  info\n"
               L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
 }
@@ -1363,7 +1391,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
       {L"link", CmdLink},         {L"reg", CmdReg},
-      {L"info", CmdInfo}};
+      {L"clipboard", CmdClipboard}, {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
   return Usage();
