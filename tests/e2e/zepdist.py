@@ -4,13 +4,18 @@ import time
 
 import pytest
 
-from setupapp import MAIN, main_window
+from setupapp import MAIN, main_window, reg
 from setupapp import unpack as unpack_package
 from zeptest import paths, wait_for
 
-ROOT = r"C:\ZEP!"
+# Installed for the user alone: into the user's own program folder (Wine knows no
+# FOLDERID_UserProgramFiles; setup takes its documented place in the local application data), the
+# installed-programs entry under HKEY_CURRENT_USER.
+USER_PROGRAMS = r"C:\users\root\AppData\Local\Programs"
+ROOT = USER_PROGRAMS + r"\ZEP!"
 PROGRAMS = r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs"
-UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZEP!"
+UNINSTALL = r"HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZEP!"
+MACHINE_UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZEP!"
 FILES = ["Setup.ini", "connect.htm", "discon.htm", "setup.exe", "zep.exe", "zep.txt"]
 IDC_FOLDER_LABEL, IDC_COPY = 1001, 1011
 CONTROLLER = "TZEPHiddenForm"
@@ -47,6 +52,18 @@ def dismiss_first_start(pc):
 def quit_zep(pc, env):
     assert pc.wine(ROOT + r"\zep.exe", "-quit", env=env, timeout=60).returncode == 0
     wait_for(lambda: not [w for w in pc.windows() if w.cls == CONTROLLER], 20, "zep ended")
+
+
+def registration(pc):
+    """The values of zep's installed-programs entry ({} without one); asserts that there is none
+    for every user of the machine."""
+    assert reg(pc, MACHINE_UNINSTALL) == {}
+    return reg(pc, UNINSTALL).get(UNINSTALL.split("\\", 1)[1], {})
+
+
+def uninstall_command(pc):
+    """The program of the entry's UninstallString, as the installed-programs list starts it."""
+    return registration(pc)["UninstallString"].split(":", 1)[1].strip('"')
 
 
 def install(pc, env, folder, shot_prefix):
