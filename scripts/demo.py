@@ -64,7 +64,7 @@ def install_package(pc, env):
     folder = unpack(pc)
     step(f"the package unpacked into Downloads: {', '.join(sorted(p.name for p in folder.iterdir()))}")
     step("setup.exe: the background and the readme page for a new installation, then the installer window")
-    setup, window = install(pc, env, folder, "01-install")
+    setup, window = install(pc, env, folder, "01-install", folder_page=True)
     pc.click(window, "実行")
     time.sleep(1.5)
     pc.screenshot(None, "02-installing.png")

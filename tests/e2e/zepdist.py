@@ -34,11 +34,17 @@ def unpack(pc, name="Downloads"):
     return unpack_package(pc, package(), name)
 
 
-def close_readme(pc, shot):
-    """The painted readme opens first; closes it with its end button."""
+def close_readme(pc, shot, folder_page_shot=None):
+    """The painted readme opens first; closes it with its end button. With `folder_page_shot`, its
+    page on the install folder is shown on the way."""
     readme = pc.find_window(cls=MAIN, title="ZEP!", timeout_ms=20000, shot=False)
     time.sleep(0.3)
     pc.screenshot(None, shot)  # the background behind the readme page
+    if folder_page_shot:
+        pc.click(readme, "インストール先について")
+        time.sleep(0.3)
+        pc.screenshot(None, folder_page_shot)
+        pc.click(readme, "戻る")
     pc.click(readme, "説明終了(&E)")
     pc.gone(readme)
 
@@ -66,10 +72,10 @@ def uninstall_command(pc):
     return registration(pc)["UninstallString"].split(":", 1)[1].strip('"')
 
 
-def install(pc, env, folder, shot_prefix):
+def install(pc, env, folder, shot_prefix, folder_page=False):
     """Starts the package's setup.exe, closes the readme it opens first; (process, main window)."""
     setup = pc.run(pc.windows_path(folder / "setup.exe"), env=env)
-    close_readme(pc, f"{shot_prefix}-readme.png")
+    close_readme(pc, f"{shot_prefix}-readme.png", f"{shot_prefix}-readme-folder.png" if folder_page else None)
     window = main_window(pc, "ZEP!", shot=False)
     pc.screenshot(None, f"{shot_prefix}-main.png")
     return setup, window
