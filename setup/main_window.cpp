@@ -291,7 +291,7 @@ void MainWindow::Command(int id) {
 void MainWindow::Browse() {
     const std::wstring chosen = PickFolder(hwnd_, app_.texts->browseTitle, ControlText(hwnd_, IDC_FOLDER), -1);
     if (chosen.empty()) return;
-    const std::wstring folder = WithFolderName(chosen, ReadString(app_.ini(), L"Root", L"Name"));
+    const std::wstring folder = WithFolderName(chosen, RegistrationName(app_.ini()));
     SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
 }
 

@@ -5,13 +5,15 @@
 
 namespace setup {
 
+std::wstring RegistrationName(Profile& ini) { return LeafName(ReadString(ini, L"Root", L"Name")); }
+
 std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic) {
     return L"\"" + JoinPath(installFolder, L"Setup.exe") + L"\"" + (automatic ? L" uninstall" : L"");
 }
 
 void RegisterUninstall(Profile& ini, Registry& registry) {
     const RegRoot root = UninstallRoot(ReadInstallMode(ini));
-    const std::wstring name = ReadString(ini, L"Root", L"Name");
+    const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;  // never into the list's own key
     const std::wstring key = JoinPath(kUninstallKey, name);
     if (!registry.CreateKey(root, key)) return;
@@ -25,7 +27,7 @@ void RegisterUninstall(Profile& ini, Registry& registry) {
 }
 
 void UnregisterUninstall(Profile& ini, Registry& registry) {
-    const std::wstring name = ReadString(ini, L"Root", L"Name");
+    const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;
     DeleteKeyTree(registry, UninstallRoot(ReadInstallMode(ini)), JoinPath(kUninstallKey, name));
     const std::wstring company = ReadString(ini, L"Registry", L"Company");
@@ -40,9 +42,8 @@ void UnregisterUninstall(Profile& ini, Registry& registry) {
 }
 
 std::optional<std::wstring> RegisteredInstallFolder(Profile& ini, Registry& registry) {
-    const std::wstring leaf = LeafName(ReadString(ini, L"Root", L"Name"));
-    const auto command =
-        registry.ReadString(UninstallRoot(ReadInstallMode(ini)), JoinPath(kUninstallKey, leaf), L"UninstallString");
+    const auto command = registry.ReadString(UninstallRoot(ReadInstallMode(ini)),
+                                             JoinPath(kUninstallKey, RegistrationName(ini)), L"UninstallString");
     if (!command) return std::nullopt;
     return PreviousInstallFolder(*command);
 }

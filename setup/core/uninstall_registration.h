@@ -10,6 +10,10 @@ namespace setup {
 
 inline constexpr const wchar_t* kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
+// The product's folder name, which names its uninstall entry too: the leaf of Root Name. A version-up
+// keeps Root Name as its Setup.ini gives it, folder macro and all ("%userprograms%\ZEP!": "ZEP!").
+std::wstring RegistrationName(Profile& ini);
+
 // The uninstall command of an installation in `installFolder`: its Setup.exe, quoted (a path with
 // blanks must not be taken for a shorter one), with " uninstall" for an automatic removal.
 std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic);

@@ -8,9 +8,9 @@ from datetime import datetime
 
 import pytest
 
-from setupapp import answer_box, control, finish, isolate, link, linux_path, main_window, snapshot, trash
-from zepdist import (CONTROLLER, FILES, IDC_COPY, IDC_FOLDER_LABEL, PROGRAMS, ROOT, USER_PROGRAMS, close_readme,
-                     dismiss_first_start, install, quit_zep, registration, uninstall_command, unpack)
+from setupapp import answer_box, control, finish, isolate, link, linux_path, main_window, reg, snapshot, trash
+from zepdist import (CONTROLLER, FILES, IDC_COPY, IDC_FOLDER_LABEL, PROGRAMS, ROOT, UNINSTALL, USER_PROGRAMS,
+                     close_readme, dismiss_first_start, install, quit_zep, registration, uninstall_command, unpack)
 from zeptest import Display, Lan, RouterSim, wait_for
 
 def test_install_start_and_remove_leave_the_prefix_as_it_was(lan):
@@ -96,6 +96,9 @@ def test_a_version_up_while_zep_runs_replaces_it_at_the_restart(lan):
     assert control(pc, window, IDC_FOLDER_LABEL).text == "(&F)バージョンアップ先"
     pc.click(window, "実行")
     finish(setup)
+    # The entry keeps its name: the new Setup.ini's folder macro names no key of its own.
+    assert registration(pc)["UninstallString"] == f'sz:"{ROOT}\\Setup.exe"'
+    assert reg(pc, UNINSTALL.rsplit("\\", 1)[0] + r"\%userprograms%") == {}
     question = answer_box(pc, "ZEP!", "いいえ", shot="versionup-restart.png", timeout_ms=20000)
     assert question == "いくつかのファイルは\n再起動後に有効になります\n\n今すぐ再起動しますか？"
     assert (installed / "zep.exe").read_bytes() != newer

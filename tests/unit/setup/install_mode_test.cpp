@@ -51,8 +51,9 @@ TEST(StartAction, OnlyAPerMachineRunWithoutItsRightsElevatesAndOnlyOnce) {
             << c.word << " " << static_cast<int>(c.mode) << " " << static_cast<int>(c.elevation) << " " << c.waiting;
 }
 
+// A version-up's Setup.ini keeps its Root Name with the folder macro: the entry is named by the leaf.
 TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnderTheUser) {
-    FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Setup", L"PerUser", L"1"}, {L"Root", L"Name", L"ZEP!"},
+    FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Setup", L"PerUser", L"1"}, {L"Root", L"Name", L"%userprograms%\\ZEP!"},
                     {L"Root", L"Named", L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!"},
                     {L"Registry", L"Company", L"Acme"}};
     FakeRegistry reg;
@@ -65,6 +66,7 @@ TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnder
     EXPECT_EQ(reg.Text(HKCU, kEntry, L"UninstallString"),
               L"sz:\"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!\\Setup.exe\"");
     EXPECT_EQ(reg.Text(HKCU, kEntry, L"DisplayName"), L"sz:ZEP!");
+    EXPECT_FALSE(reg.KeyExists(HKCU, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%userprograms%"));
     EXPECT_EQ(reg.Text(HKLM, kEntry, L"UninstallString"), L"sz:\"C:\\ZEP!\\Setup.exe\"");
     EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!");
 
