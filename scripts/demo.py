@@ -2,8 +2,10 @@
 network (router 192.168.0.1, PC 192.168.0.10, an FTP server at 192.168.0.2). The package is
 unpacked and installed with its setup.exe through its windows; zep starts from what setup made and
 is set up to publish the WAN address; the simulated router brings the line up and down; a new
-version is installed while zep runs and replaces it at the restart; zep is removed from the system's
-list of programs. A screenshot of every step, and the prefix's state before and after."""
+version is installed while zep runs and replaces it at the restart; zep is removed from the user's
+list of programs. The package installs for the user alone: nothing asks for administrator rights,
+zep's files lie in the user's own program folder and its installed-programs entry under
+HKEY_CURRENT_USER. A screenshot of every step, and the prefix's state before and after."""
 
 import os
 import shutil
@@ -15,9 +17,9 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests/e2e"))
 
-from setupapp import answer_box, finish, isolate, linux_path, main_window, reg, snapshot, trash  # noqa: E402
+from setupapp import answer_box, finish, isolate, linux_path, main_window, snapshot, trash  # noqa: E402
 from zepdist import (CONTROLLER, PROGRAMS, ROOT, UNINSTALL, close_readme, install, quit_zep,  # noqa: E402
-                     unpack)
+                     registration, uninstall_command, unpack)
 from zeptest import (  # noqa: E402
     Display, Lan, RouterSim, menu_keys, paths, popup_menu, proc, tray_click, tray_screenshot, wait_for)
 from zeptest.ftp_server import FtpServer  # noqa: E402
@@ -62,14 +64,17 @@ def install_package(pc, env):
     folder = unpack(pc)
     step(f"the package unpacked into Downloads: {', '.join(sorted(p.name for p in folder.iterdir()))}")
     step("setup.exe: the background and the readme page for a new installation, then the installer window")
-    setup, window = install(pc, env, folder, "01-install")
+    setup, window = install(pc, env, folder, "01-install", folder_page=True)
     pc.click(window, "実行")
     time.sleep(1.5)
     pc.screenshot(None, "02-installing.png")
     finish(setup)
     installed = linux_path(pc, ROOT)
-    step(f"installed into {ROOT}: {', '.join(sorted(p.name for p in installed.iterdir()))}; Start menu "
-         f"{PROGRAMS}\\ZEP! and the Startup shortcut; registered as {UNINSTALL}")
+    entry = registration(pc)  # asserts that nothing was registered for every user
+    step(f"installed for this user alone, without administrator rights, into the user's own program folder "
+         f"{ROOT}: {', '.join(sorted(p.name for p in installed.iterdir()))}; Start menu {PROGRAMS}\\ZEP! and "
+         f"the Startup shortcut; the installed-programs entry {UNINSTALL} (UninstallString "
+         f"{entry['UninstallString'].split(':', 1)[1]}), none under HKEY_LOCAL_MACHINE")
 
 
 def first_start(pc, lan):
@@ -149,9 +154,9 @@ def version_up(pc, env):
 
 
 def removal(pc, env):
-    command = reg(pc, UNINSTALL)[UNINSTALL.split("\\", 1)[1]]["UninstallString"].split(":", 1)[1]
-    step(f"removal from the system's list of programs: {command}")
-    process = pc.run(command.strip('"'), env=env)
+    command = uninstall_command(pc)
+    step(f"removal from the user's list of programs (HKEY_CURRENT_USER), no elevation: {command}")
+    process = pc.run(command, env=env)
     close_readme(pc, "17-removal-readme.png")
     window = main_window(pc, "ZEP!", shot="18-removal-window.png")
     pc.click(window, "実行")
@@ -163,7 +168,7 @@ def removal(pc, env):
     installed = linux_path(pc, ROOT)
     wait_for(lambda: not (installed / "Setup.exe").exists(), 15, "Setup.exe gone")
     step(f"left in {ROOT}: {', '.join(sorted(p.name for p in installed.iterdir()))}; in the recycle bin: "
-         f"{', '.join(trash(env))}")
+         f"{', '.join(trash(env))}; the installed-programs entry is gone: {registration(pc) == {}}")
 
 
 def main():
@@ -184,7 +189,8 @@ def main():
             removal(pc, env)
             after = save_snapshot(pc, shots / "prefix-after.txt")
             changes = sorted(f"+ {line}" for line in after - before) + sorted(f"- {line}" for line in before - after)
-            step("the prefix after removal, against before (prefix-after.txt): " +
+            step("the prefix after removal, against before (prefix-after.txt; the user's own program folder "
+                 "stays once made, as on Windows; the kept logs are in it): " +
                  ("\n    " + "\n    ".join(changes) if changes else "no difference"))
     finally:
         display.stop()

@@ -608,18 +608,22 @@ path = sys.argv[1]
 text = open(path, "rb").read().decode("cp932")
 open(path, "wb").write(text.replace("[Setup]\r\n", "[Setup]\r\nAuto=1\r\n", 1).encode("cp932"))
 PY
-  INSTALLED=$PFX/drive_c/ZEP!
+  # Installed for the user alone, into the user's own program folder (the local application data's
+  # Programs: Wine knows no FOLDERID_UserProgramFiles).
+  WIN_USER=$(ls "$PFX/drive_c/users" | grep -vx Public | head -1)
+  INSTALLED_WIN="C:\\users\\$WIN_USER\\AppData\\Local\\Programs\\ZEP!"
+  INSTALLED=$PFX/drive_c/users/$WIN_USER/AppData/Local/Programs/ZEP!
   log "installing $(basename "$PKG_ZIP") with its setup.exe"
   T_SETUP=$(date +%s)
   rc=0; in_prefix setup-install "$PKGDIR" setup.exe || rc=$?
   if [ "$rc" = 0 ] && [ -f "$INSTALLED/zep.exe" ]; then
-    pass "setup: installed into C:\\ZEP! in $(( $(date +%s) - T_SETUP )) s: $(ls "$INSTALLED" | tr '\n' ' ')"
+    pass "setup: installed into $INSTALLED_WIN in $(( $(date +%s) - T_SETUP )) s: $(ls "$INSTALLED" | tr '\n' ' ')"
   else
-    fail "setup: the installation ended with $rc and no C:\\ZEP!\\zep.exe"
+    fail "setup: the installation ended with $rc and no $INSTALLED_WIN\\zep.exe"
   fi
   record=$(tr -d '\r' < "$INSTALLED/Setup.ini" 2>/dev/null | awk '/^\[CopiedFile\]/{on=1;next} /^\[/{on=0} on' | tr '\n' ' ')
-  if [[ "$record" == *'0=C:\ZEP!\zep.exe'*'1=C:\ZEP!\zep.txt'*'Count=4'* ]]; then
-    pass "setup: the install record in C:\\ZEP!\\Setup.ini: $record"
+  if [[ "$record" == *"0=$INSTALLED_WIN\\zep.exe"*"1=$INSTALLED_WIN\\zep.txt"*'Count=4'* ]]; then
+    pass "setup: the install record in $INSTALLED_WIN\\Setup.ini: $record"
   else
     fail "setup: the install record is not as expected: $record"
   fi
@@ -638,6 +642,6 @@ PY
   if [ "$rc" = 0 ] && [ ! -d "$INSTALLED" ]; then
     pass "setup: removed, install folder gone $(( $(date +%s) - T_REMOVE )) s after the start of the removal"
   else
-    fail "setup: removal ended with $rc; left in C:\\ZEP!: $(ls "$INSTALLED" 2>/dev/null | tr '\n' ' ')"
+    fail "setup: removal ended with $rc; left in $INSTALLED_WIN: $(ls "$INSTALLED" 2>/dev/null | tr '\n' ' ')"
   fi
 fi

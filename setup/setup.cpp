@@ -1,8 +1,12 @@
 // setup.exe: the installer driven by the Setup.ini beside it.
 #include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
 
 #include "background_window.h"
 #include "dll_search.h"
+#include "install_mode.h"
 #include "paths.h"
 #include "removal_run.h"
 #include "setup_app.h"
@@ -37,17 +41,76 @@ void AskRestartAfterInstallation(const std::wstring& iniPath) {
         RestartComputer();
 }
 
+// Held by a start that waits for its elevated relaunch. A relaunch that comes back without the
+// rights (an account that cannot be elevated) finds it and stops instead of starting a third copy.
+std::wstring RelaunchMarker(const std::wstring& program) {
+    std::wstring folded = program;
+    CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return L"Local\\setup-elevation-" + std::to_wstring(std::hash<std::wstring>{}(folded));
+}
+
+bool RelaunchWaiting(const std::wstring& program) {
+    HANDLE marker = OpenEventW(SYNCHRONIZE, FALSE, RelaunchMarker(program).c_str());
+    if (!marker) return false;
+    CloseHandle(marker);
+    return true;
+}
+
+void SayNotElevated(const std::wstring& iniPath) {
+    IniFile ini(iniPath);
+    const std::wstring name = ReadString(ini, L"Setup", L"Name");
+    MessageBoxW(nullptr, UserTexts().notElevated, name.empty() ? L"Install" : name.c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+// This program started again as administrator, with the same command line and working folder; the
+// elevated copy's exit code once it has ended.
+int RelaunchElevated(const std::wstring& program, const std::wstring& word, const std::wstring& folder,
+                     const std::wstring& iniPath) {
+    HANDLE marker = CreateEventW(nullptr, TRUE, FALSE, RelaunchMarker(program).c_str());
+    SHELLEXECUTEINFOW info{sizeof info};
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.lpVerb = L"runas";
+    info.lpFile = program.c_str();
+    info.lpParameters = word.empty() ? nullptr : word.c_str();
+    info.lpDirectory = folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    DWORD code = 1;
+    if (ShellExecuteExW(&info)) {
+        code = 0;
+        if (info.hProcess) {
+            WaitForSingleObject(info.hProcess, INFINITE);
+            GetExitCodeProcess(info.hProcess, &code);
+            CloseHandle(info.hProcess);
+        }
+    } else {
+        SayNotElevated(iniPath);  // refused (ERROR_CANCELLED) or not possible here
+    }
+    if (marker) CloseHandle(marker);
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dll_search::RestrictToSystemFolder();
     const std::wstring word = ArgumentText();
+    const std::wstring program = ModulePath();
+    const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
+    IniFile besideProgram(iniPath);  // the installed copy's for "uninstall": the installation's mode
+    switch (StartActionFor(ReadInstallMode(besideProgram), word, CurrentElevation(), RelaunchWaiting(program))) {
+    case StartAction::Run:
+        break;
+    case StartAction::RelaunchElevated:
+        return RelaunchElevated(program, word, CurrentFolder(), iniPath);
+    case StartAction::RefuseUnelevated:
+        SayNotElevated(iniPath);
+        return 1;
+    }
     if (word == L"remove") {
         RemoveSelf();
         return 0;
     }
-    const std::wstring program = ModulePath();
-    const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
     if (word == L"reboot") {
         AskRestartAfterInstallation(iniPath);
         return 0;

@@ -10,7 +10,8 @@
 
 namespace setup {
 
-enum class InstallMode { Fresh, VersionUp, Installed };
+// What the run finds: nothing installed, an earlier version registered, or itself the installed copy.
+enum class SetupState { Fresh, VersionUp, Installed };
 
 struct SetupApp {
     explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
@@ -24,7 +25,7 @@ struct SetupApp {
     WindowsSystem system;
     WindowsFiles files;
 
-    InstallMode mode = InstallMode::Fresh;
+    SetupState state = SetupState::Fresh;
     std::wstring readmePage = L"install";  // the first painted readme page
     bool restartNeeded = false;
     bool pendingAtRestart = false;

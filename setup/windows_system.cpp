@@ -35,6 +35,38 @@ std::wstring WindowsSystem::ProgramFilesDir() {
     return RegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
 }
 
+namespace {
+
+// The user's own program folder (FOLDERID_UserProgramFiles), known from Windows 7 on.
+constexpr GUID kUserProgramFiles = {0x5cd7aee2, 0x2219, 0x4a67, {0xb8, 0x5d, 0x6c, 0x9c, 0xe1, 0x56, 0x60, 0xcb}};
+
+// A known folder, made when missing; empty where the system lacks the function or the folder.
+std::wstring KnownFolder(const GUID& id) {
+    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    const auto get = shell ? reinterpret_cast<decltype(&SHGetKnownFolderPath)>(
+                                 reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")))
+                           : nullptr;
+    if (!get) return L"";
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(get(id, KF_FLAG_CREATE, nullptr, &path)) && path) folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+}  // namespace
+
+std::wstring WindowsSystem::UserProgramsFolder() {
+    if (std::wstring folder = KnownFolder(kUserProgramFiles); !folder.empty()) return folder;
+    // Where the system does not know it: its documented place, in the local application data.
+    wchar_t local[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, local)))
+        return L"";
+    const std::wstring folder = JoinPath(local, L"Programs");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
 std::wstring WindowsSystem::FindProgram(const std::wstring& file, const std::wstring& folder) {
     wchar_t result[MAX_PATH] = L"";
     const auto code = reinterpret_cast<INT_PTR>(
@@ -174,6 +206,18 @@ void StartFollowUp(const std::wstring& commandLine, int show) {
     CloseHandle(process.hProcess);
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
+}
+
+Elevation CurrentElevation() {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return Elevation::Unknown;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    // A system before elevation does not know the query.
+    const BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    if (!known) return Elevation::Unknown;
+    return elevation.TokenIsElevated ? Elevation::Elevated : Elevation::Limited;
 }
 
 void RestartComputer() {

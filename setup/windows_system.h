@@ -5,6 +5,7 @@
 #include <string>
 
 #include "file_system.h"
+#include "install_mode.h"
 #include "system.h"
 
 namespace setup {
@@ -15,6 +16,7 @@ public:
     std::wstring WindowsFolder() override;
     std::wstring DesktopFolder() override;
     std::wstring ProgramFilesDir() override;
+    std::wstring UserProgramsFolder() override;
     std::wstring FindProgram(const std::wstring& file, const std::wstring& folder) override;
     bool FileExists(const std::wstring& path) override;
     bool ClassKeyExists(const std::wstring& subkey) override;
@@ -42,6 +44,9 @@ bool RecycleFile(const std::wstring& path);
 // Starts `commandLine` to run after this process has gone: suspended at idle priority from the root
 // of the current drive, while this process runs at high priority until it exits.
 void StartFollowUp(const std::wstring& commandLine, int show);
+
+// The rights of this process's token.
+Elevation CurrentElevation();
 
 // Restarts the computer (with the shutdown privilege on the NT family).
 void RestartComputer();

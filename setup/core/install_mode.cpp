@@ -10,4 +10,10 @@ RegRoot UninstallRoot(InstallMode mode) {
     return mode == InstallMode::PerUser ? RegRoot::CurrentUser : RegRoot::LocalMachine;
 }
 
+StartAction StartActionFor(InstallMode mode, const std::wstring& word, Elevation elevation, bool relaunchWaiting) {
+    if (word == L"reboot" || word == L"remove") return StartAction::Run;
+    if (mode == InstallMode::PerUser || elevation != Elevation::Limited) return StartAction::Run;
+    return relaunchWaiting ? StartAction::RefuseUnelevated : StartAction::RelaunchElevated;
+}
+
 }  // namespace setup

@@ -1,6 +1,8 @@
 // For whom a product is installed: the current user only (nothing elevated, the uninstall entry
 // under HKEY_CURRENT_USER) or every user of the machine (elevated, HKEY_LOCAL_MACHINE).
 #pragma once
+#include <string>
+
 #include "profile.h"
 #include "registry.h"
 
@@ -13,5 +15,22 @@ InstallMode ReadInstallMode(Profile& ini);
 
 // Where the uninstall registration and the previous-installation lookup live in that mode.
 RegRoot UninstallRoot(InstallMode mode);
+
+// The rights this process holds, as its token tells: elevated (or an administrator without a split
+// token), limited, or unknown where the system has no such notion.
+enum class Elevation { Elevated, Limited, Unknown };
+
+enum class StartAction {
+    Run,               // go on in this process
+    RelaunchElevated,  // start this program again with the same command line, as administrator
+    RefuseUnelevated,  // an elevated start was asked for and came back without the rights: stop
+};
+
+// What a start of setup with the command word `word` does first. A per-machine run without its
+// rights relaunches itself elevated, once: `relaunchWaiting` says that a starter of this program
+// already waits for such a relaunch. A per-user run never elevates. The follow-up instances
+// ("reboot", "remove") run with the rights of the run that started them, which was in its
+// installation's mode.
+StartAction StartActionFor(InstallMode mode, const std::wstring& word, Elevation elevation, bool relaunchWaiting);
 
 }  // namespace setup

@@ -77,10 +77,14 @@ std::optional<std::wstring> ResolvePath(const std::wstring& value, const std::ws
         {L"%desktop%", [](System& s) { return WithoutTrailingBackslash(s.DesktopFolder()); }},
         {L"%windows%", [](System& s) { return s.WindowsFolder(); }},
         {L"%programs%", [](System& s) { return ProgramsFolder(s); }},
+        {L"%userprograms%", [](System& s) { return s.UserProgramsFolder(); }},
     };
     for (const Prefix& prefix : kFolders) {
-        if (StartsWithNoCase(value, prefix.text))
-            return Limited(prefix.folder(system) + value.substr(std::wstring_view(prefix.text).size()));
+        if (!StartsWithNoCase(value, prefix.text)) continue;
+        const std::wstring folder = prefix.folder(system);
+        // A folder the system does not know: the rest alone would name a place at the drive's root.
+        if (folder.empty()) return std::nullopt;
+        return Limited(folder + value.substr(std::wstring_view(prefix.text).size()));
     }
     if (StartsWithNoCase(value, L"%root%")) return Limited(JoinPath(base, value.substr(6)));
     if (!value.empty() && value[0] == L'!') return Limited(value.substr(1));
@@ -106,6 +110,8 @@ std::wstring ExpandMacros(const std::wstring& text, const std::wstring& rootName
             whole = system.WindowsFolder();
         } else if (EqualNoCase(name, L"programs")) {
             if (std::wstring programs = system.ProgramFilesDir(); !programs.empty()) whole = programs;
+        } else if (EqualNoCase(name, L"userprograms")) {
+            if (std::wstring programs = system.UserProgramsFolder(); !programs.empty()) whole = programs;
         } else if (EqualNoCase(name, L"root")) {
             if (!rootNamed.empty()) whole = rootNamed;
         }
@@ -126,6 +132,7 @@ std::wstring DefaultInstallFolder(const std::wstring& rootName, System& system) 
         else if (EqualNoCase(word, L"%windows")) folder = system.WindowsFolder();
         else if (EqualNoCase(word, L"%desktop")) folder = system.DesktopFolder();
         else if (EqualNoCase(word, L"%programs")) folder = ProgramsFolder(system);
+        else if (EqualNoCase(word, L"%userprograms")) folder = system.UserProgramsFolder();
         if (!folder.empty()) {
             std::wstring rest = name.substr(second + 1);
             if (folder.back() == L'\\' && !rest.empty()) rest.erase(0, 1);

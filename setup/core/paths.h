@@ -24,7 +24,8 @@ enum class PathMode { Plain, Program };
 std::optional<std::wstring> ResolvePath(const std::wstring& value, const std::wstring& base, PathMode mode,
                                         System& system);
 
-// "%system%", "%desktop%", "%windows%", "%programs%", "%root%" anywhere in `text`; other names stay.
+// "%system%", "%desktop%", "%windows%", "%programs%", "%userprograms%", "%root%" anywhere in `text`;
+// other names stay.
 std::wstring ExpandMacros(const std::wstring& text, const std::wstring& rootNamed, System& system);
 
 // The install folder proposed for Root Name when no earlier installation is registered.

@@ -14,6 +14,9 @@ public:
     virtual std::wstring DesktopFolder() = 0;  // as the shell gives it (a trailing "\" possible)
     // ProgramFilesDir of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion; empty when missing.
     virtual std::wstring ProgramFilesDir() = 0;
+    // The current user's own program folder (normally %LOCALAPPDATA%\Programs), made when missing;
+    // empty when the system knows neither it nor the local application-data folder.
+    virtual std::wstring UserProgramsFolder() = 0;
     // The program that opens `file`, looked up in `folder`; empty when there is none.
     virtual std::wstring FindProgram(const std::wstring& file, const std::wstring& folder) = 0;
     virtual bool FileExists(const std::wstring& path) = 0;

@@ -50,6 +50,9 @@ const Texts kJapanese = {
     .notDeleted = L"次のものは削除されませんでした．\n\n",
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
+    .notElevated = L"このセットアップはコンピューターのすべてのユーザーのためにインストール・アンインストール"
+                   L"するので、管理者の権限が必要です．\n\n管理者として実行することが許可されなかったため、"
+                   L"何も変更せずに終了します．",
 };
 
 const Texts kEnglish = {
@@ -94,6 +97,8 @@ const Texts kEnglish = {
     .notDeleted = L"Could not delete these...\n\n",
     .deleteAfterRestart = L"These will delete after reboot.\n\n",
     .deleteCaption = L"Delete files and folders",
+    .notElevated = L"This setup installs and removes for all users of this computer and needs administrator "
+                   L"rights.\n\nRunning as administrator was not allowed: setup ends without changing anything.",
 };
 
 }  // namespace

@@ -57,6 +57,8 @@ struct Texts {
     const wchar_t* notDeleted;
     const wchar_t* deleteAfterRestart;
     const wchar_t* deleteCaption;
+    // Start of a per-machine run whose elevation was refused.
+    const wchar_t* notElevated;
 };
 
 const Texts& TextsFor(Language language);

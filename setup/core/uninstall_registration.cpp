@@ -1,32 +1,35 @@
 #include "uninstall_registration.h"
 
+#include "install_mode.h"
 #include "paths.h"
 
 namespace setup {
+
+std::wstring RegistrationName(Profile& ini) { return LeafName(ReadString(ini, L"Root", L"Name")); }
 
 std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic) {
     return L"\"" + JoinPath(installFolder, L"Setup.exe") + L"\"" + (automatic ? L" uninstall" : L"");
 }
 
 void RegisterUninstall(Profile& ini, Registry& registry) {
-    const RegRoot machine = RegRoot::LocalMachine;
-    const std::wstring name = ReadString(ini, L"Root", L"Name");
+    const RegRoot root = UninstallRoot(ReadInstallMode(ini));
+    const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;  // never into the list's own key
     const std::wstring key = JoinPath(kUninstallKey, name);
-    if (!registry.CreateKey(machine, key)) return;
+    if (!registry.CreateKey(root, key)) return;
     if (const std::wstring product = ReadString(ini, L"Setup", L"Name"); !product.empty())
-        registry.WriteString(machine, key, L"DisplayName", product);
-    const std::wstring root = ReadString(ini, L"Root", L"Named");
-    if (root.empty()) return;
-    registry.WriteString(machine, key, L"UninstallString", UninstallCommand(root, ini.ReadInt(L"Del", L"Auto", 0) != 0));
-    registry.WriteString(machine, key, L"DisplayIcon", JoinPath(root, L"Setup.exe"));
-    registry.WriteString(machine, key, L"InstallLocation", root);
+        registry.WriteString(root, key, L"DisplayName", product);
+    const std::wstring folder = ReadString(ini, L"Root", L"Named");
+    if (folder.empty()) return;
+    registry.WriteString(root, key, L"UninstallString", UninstallCommand(folder, ini.ReadInt(L"Del", L"Auto", 0) != 0));
+    registry.WriteString(root, key, L"DisplayIcon", JoinPath(folder, L"Setup.exe"));
+    registry.WriteString(root, key, L"InstallLocation", folder);
 }
 
 void UnregisterUninstall(Profile& ini, Registry& registry) {
-    const std::wstring name = ReadString(ini, L"Root", L"Name");
+    const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;
-    DeleteKeyTree(registry, RegRoot::LocalMachine, JoinPath(kUninstallKey, name));
+    DeleteKeyTree(registry, UninstallRoot(ReadInstallMode(ini)), JoinPath(kUninstallKey, name));
     const std::wstring company = ReadString(ini, L"Registry", L"Company");
     if (company.empty()) return;
     const std::wstring product = ReadString(ini, L"Registry", L"Name");
@@ -36,6 +39,13 @@ void UnregisterUninstall(Profile& ini, Registry& registry) {
         DeleteKeyTree(registry, root, key);
         DeleteKeyIfEmpty(registry, root, JoinPath(L"SOFTWARE", company));
     }
+}
+
+std::optional<std::wstring> RegisteredInstallFolder(Profile& ini, Registry& registry) {
+    const auto command = registry.ReadString(UninstallRoot(ReadInstallMode(ini)),
+                                             JoinPath(kUninstallKey, RegistrationName(ini)), L"UninstallString");
+    if (!command) return std::nullopt;
+    return PreviousInstallFolder(*command);
 }
 
 }  // namespace setup

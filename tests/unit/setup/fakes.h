@@ -70,6 +70,7 @@ public:
     std::wstring WindowsFolder() override { return L"C:\\Windows"; }
     std::wstring DesktopFolder() override { return desktop; }
     std::wstring ProgramFilesDir() override { return programFiles; }
+    std::wstring UserProgramsFolder() override { return userPrograms; }
     std::wstring FindProgram(const std::wstring& file, const std::wstring& folder) override {
         auto it = executables.find(Fold(JoinPath(folder, file)));
         return it == executables.end() ? L"" : it->second;
@@ -86,6 +87,7 @@ public:
 
     std::wstring desktop = L"C:\\Users\\taro\\Desktop\\";
     std::wstring programFiles = L"C:\\Program Files";
+    std::wstring userPrograms = L"C:\\Users\\taro\\AppData\\Local\\Programs";
     std::map<std::wstring, std::wstring> executables;  // folded folder\file -> program
     std::set<std::wstring> files;                      // folded paths that exist
     std::set<std::wstring> classKeys;                  // folded keys without a default value

@@ -105,6 +105,23 @@ TEST(DefaultInstallFolder, MacroWordOrSystemDrive) {
     EXPECT_EQ(DefaultInstallFolder(L"%programs%\\App", sys), L"D:\\App");
 }
 
+TEST(UserProgramsMacro, TheUsersOwnProgramFolderInEveryRule) {
+    FakeSystem sys;
+    const std::wstring mine = L"C:\\Users\\taro\\AppData\\Local\\Programs";
+    EXPECT_EQ(DefaultInstallFolder(L"%userprograms%\\ZEP!", sys), mine + L"\\ZEP!");
+    EXPECT_EQ(DefaultInstallFolder(L"%UserPrograms%ZEP!", sys), mine + L"ZEP!");
+    EXPECT_EQ(ExpandMacros(L"\"%userprograms%\\x.exe\" %programs%", L"", sys),
+              L"\"" + mine + L"\\x.exe\" C:\\Program Files");
+    EXPECT_EQ(ResolvePath(L"%USERPROGRAMS%\\Tool\\*.log", L"C:\\App", PathMode::Plain, sys), mine + L"\\Tool\\*.log");
+    sys.userPrograms = L"D:\\";  // a folder ending in "\" takes the rest without a second one
+    EXPECT_EQ(DefaultInstallFolder(L"%userprograms%\\ZEP!", sys), L"D:\\ZEP!");
+
+    // Unknown to the system: no path at the drive's root, the macro kept as the other rules keep theirs.
+    sys.userPrograms.clear();
+    EXPECT_FALSE(ResolvePath(L"%userprograms%\\Tool", L"C:\\App", PathMode::Plain, sys));
+    EXPECT_EQ(ExpandMacros(L"%userprograms%\\x", L"", sys), L"%userprograms%\\x");
+}
+
 TEST(WithFolderName, AppendedUnlessThePickedFolderEndsWithIt) {
     EXPECT_EQ(WithFolderName(L"D:\\Tools", L"App"), L"D:\\Tools\\App");
     EXPECT_EQ(WithFolderName(L"D:\\", L"App"), L"D:\\App");

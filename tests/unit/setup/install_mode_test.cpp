@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "install_mode.h"
+#include "uninstall_registration.h"
+
+namespace setup::testing {
+namespace {
+
+constexpr auto HKCU = RegRoot::CurrentUser;
+constexpr auto HKLM = RegRoot::LocalMachine;
+const std::wstring kEntry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZEP!";
+
+TEST(InstallMode, PerUserOnlyWhenTheKeySaysSo) {
+    for (const auto& [value, expected] : std::initializer_list<std::pair<const wchar_t*, InstallMode>>{
+             {nullptr, InstallMode::PerMachine}, {L"", InstallMode::PerMachine}, {L"0", InstallMode::PerMachine},
+             {L"1", InstallMode::PerUser}, {L"2", InstallMode::PerUser}, {L"-1", InstallMode::PerUser}}) {
+        FakeProfile ini;
+        if (value) ini.Write(L"setup", L"peruser", value);
+        EXPECT_EQ(ReadInstallMode(ini), expected) << (value ? value : L"(absent)");
+        EXPECT_EQ(UninstallRoot(expected), expected == InstallMode::PerUser ? HKCU : HKLM);
+    }
+}
+
+TEST(StartAction, OnlyAPerMachineRunWithoutItsRightsElevatesAndOnlyOnce) {
+    using enum StartAction;
+    const auto perMachine = InstallMode::PerMachine, perUser = InstallMode::PerUser;
+    const auto limited = Elevation::Limited, elevated = Elevation::Elevated, unknown = Elevation::Unknown;
+    const struct {
+        InstallMode mode;
+        const wchar_t* word;
+        Elevation elevation;
+        bool waiting;
+        StartAction expected;
+    } cases[] = {
+        {perMachine, L"", limited, false, RelaunchElevated},
+        {perMachine, L"uninstall", limited, false, RelaunchElevated},  // the registration's command
+        {perMachine, L"anything", limited, false, RelaunchElevated},
+        {perMachine, L"", limited, true, RefuseUnelevated},  // the relaunch came back without rights
+        {perMachine, L"", elevated, false, Run},
+        {perMachine, L"", elevated, true, Run},
+        {perMachine, L"", unknown, false, Run},  // a system without elevation
+        {perMachine, L"reboot", limited, false, Run},
+        {perMachine, L"remove", limited, false, Run},
+        {perUser, L"", limited, false, Run},
+        {perUser, L"uninstall", limited, true, Run},
+        {perUser, L"", elevated, false, Run},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StartActionFor(c.mode, c.word, c.elevation, c.waiting), c.expected)
+            << c.word << " " << static_cast<int>(c.mode) << " " << static_cast<int>(c.elevation) << " " << c.waiting;
+}
+
+// A version-up's Setup.ini keeps its Root Name with the folder macro: the entry is named by the leaf.
+TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnderTheUser) {
+    FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Setup", L"PerUser", L"1"}, {L"Root", L"Name", L"%userprograms%\\ZEP!"},
+                    {L"Root", L"Named", L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!"},
+                    {L"Registry", L"Company", L"Acme"}};
+    FakeRegistry reg;
+    reg.CreateKey(HKLM, kEntry);  // a per-machine product of the same folder name
+    reg.WriteString(HKLM, kEntry, L"UninstallString", L"\"C:\\ZEP!\\Setup.exe\"");
+    for (RegRoot root : {HKCU, HKLM}) reg.CreateKey(root, L"SOFTWARE\\Acme");
+
+    EXPECT_FALSE(RegisteredInstallFolder(ini, reg));  // the other product's entry is not this one's
+    RegisterUninstall(ini, reg);
+    EXPECT_EQ(reg.Text(HKCU, kEntry, L"UninstallString"),
+              L"sz:\"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!\\Setup.exe\"");
+    EXPECT_EQ(reg.Text(HKCU, kEntry, L"DisplayName"), L"sz:ZEP!");
+    EXPECT_FALSE(reg.KeyExists(HKCU, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%userprograms%"));
+    EXPECT_EQ(reg.Text(HKLM, kEntry, L"UninstallString"), L"sz:\"C:\\ZEP!\\Setup.exe\"");
+    EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!");
+
+    UnregisterUninstall(ini, reg);
+    EXPECT_FALSE(reg.KeyExists(HKCU, kEntry));
+    EXPECT_TRUE(reg.KeyExists(HKLM, kEntry));
+    EXPECT_FALSE(reg.KeyExists(HKCU, L"SOFTWARE\\Acme"));  // the product keys go from both roots, as before
+    EXPECT_FALSE(reg.KeyExists(HKLM, L"SOFTWARE\\Acme"));
+    EXPECT_FALSE(RegisteredInstallFolder(ini, reg));
+
+    // The same Setup.ini without the key: the per-machine entry is this product's.
+    ini.Write(L"Setup", L"PerUser", L"0");
+    EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\ZEP!");
+}
+
+}  // namespace
+}  // namespace setup::testing
