@@ -64,7 +64,9 @@ public:
         if (info.hProcess) started_.push_back(info.hProcess);  // none when an open went to a running program
         return true;
     }
-    void WaitForStarted(uint32_t timeoutMs) override { PumpUntilSignalled(started_, timeoutMs); }
+    void WaitForStarted(uint32_t timeoutMs) override {
+        if (!started_.empty()) PumpUntilSignalled(started_, timeoutMs);
+    }
     void ReportLaunchFailure(const std::wstring& file) override {
         MessageBoxW(window_.hwnd(), window_.app().texts->executeFailed, file.c_str(), MB_OK | MB_ICONWARNING);
     }

@@ -30,7 +30,8 @@ std::wstring ControlText(HWND dialog, int id);
 
 // Processes window messages for `ms` milliseconds, sleeping while there are none.
 void Pause(DWORD ms);
-// The same until every one of `handles` is signalled (a process has ended), `ms` at most.
+// The same until every one of `handles` is signalled (a process has ended), `ms` at most; with no
+// handles, for `ms`.
 void PumpUntilSignalled(const std::vector<HANDLE>& handles, DWORD ms);
 
 bool IsNtPlatform();

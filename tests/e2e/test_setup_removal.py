@@ -11,7 +11,7 @@ from setupapp import Distribution, answer_box, control, finish, linux_path, main
 from zepapp import CONTROLLER, Tool
 from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for
 
-IDC_FOLDER_LABEL, IDC_COPY = 1001, 1011
+IDC_FOLDER_LABEL, IDC_FOLDER = 1001, 1002
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 
 
@@ -76,9 +76,10 @@ def test_the_distributions_setup_run_again_hands_removal_to_the_installed_copy(l
     setup = dist.start()
     window = main_window(pc, "Handed", shot="installs-again.png")
     assert control(pc, window, IDC_FOLDER_LABEL).text == "(&F)インストール先"
+    folder = control(pc, window, IDC_FOLDER).text
     pc.click(window, "実行")
     finish(setup)
-    assert sorted(p.name for p in installed.iterdir()) == ["Setup.exe", "Setup.ini", "app.exe", "lib.dll"]
+    assert sorted(p.name for p in linux_path(pc, folder).iterdir()) == ["Setup.exe", "Setup.ini", "app.exe", "lib.dll"]
 
 
 def test_a_read_only_setup_goes_from_a_temporary_folder_with_awkward_characters(lan):
