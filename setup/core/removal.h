@@ -28,11 +28,12 @@ std::wstring MadeParentsOfInstallFolder(Profile& ini);
 std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::wstring& folder);
 
 // The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
-// too: a Setup.exe copied from a CD), trying about once a second (ping's pause, from
-// `systemFolder`) for a minute at most, then removes
-// `folders` (each only when empty) and itself. The batch holds no path: cmd finds it by its ASCII
-// `batchName` in its current folder, and the paths come in environment variables, which cmd takes
-// as they are, whatever the console's code page and whatever "%", "&", "^" or "!" they hold.
+// too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
+// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself.
+// The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder, and the
+// paths come in environment variables, which cmd takes as they are, whatever the console's code
+// page and whatever "%", "&", "^" or "!" they hold.
+inline constexpr unsigned kSelfRemovalAttempts = 60;
 struct SelfRemoval {
     std::string batch;  // ASCII
     std::vector<std::pair<std::wstring, std::wstring>> variables;
@@ -40,6 +41,5 @@ struct SelfRemoval {
 };
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
                            const std::string& batchName, const std::wstring& systemFolder);
-inline constexpr unsigned kSelfRemovalAttempts = 60;
 
 }  // namespace setup
