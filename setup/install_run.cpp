@@ -36,6 +36,11 @@ private:
 class WindowsGo2Host : public Go2Host {
 public:
     explicit WindowsGo2Host(MainWindow& window) : window_(window) {}
+    ~WindowsGo2Host() override {
+        for (HANDLE process : started_) CloseHandle(process);
+    }
+    WindowsGo2Host(const WindowsGo2Host&) = delete;
+    WindowsGo2Host& operator=(const WindowsGo2Host&) = delete;
 
     Library Load(const std::wstring& path, LibraryUse use) override {
         const HMODULE module =
@@ -61,8 +66,11 @@ public:
         info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
         info.nShow = kShow[static_cast<int>(show)];
         if (!ShellExecuteExW(&info)) return false;
-        if (info.hProcess) CloseHandle(info.hProcess);  // not waited for
+        if (info.hProcess) started_.push_back(info.hProcess);  // none when an open went to a running program
         return true;
+    }
+    void WaitForStarted(uint32_t timeoutMs) override {
+        if (!started_.empty()) PumpUntilSignalled(started_, timeoutMs);
     }
     void ReportLaunchFailure(const std::wstring& file) override {
         MessageBoxW(window_.hwnd(), window_.app().texts->executeFailed, file.c_str(), MB_OK | MB_ICONWARNING);
@@ -71,6 +79,7 @@ public:
 
 private:
     MainWindow& window_;
+    std::vector<HANDLE> started_;
 };
 
 void OpenShortcut(const std::wstring& link) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "associations.h"
+#include "install_record.h"
 #include "install_run.h"
 #include "paths.h"
 #include "reg_entries.h"
@@ -30,8 +31,10 @@ void ReportLeftovers(MainWindow& window) {
     if (left.empty() || (ini.ReadInt(L"Del", L"ShowError", 0) == 0 && !app.pendingAtRestart)) return;
     std::wstring text;
     if (app.pendingAtRestart) {
-        app.files.ScheduleAtRestart(ModulePath(), L"");
-        app.files.ScheduleAtRestart(ini.path(), L"");
+        if (app.installedCopy) {  // setup goes with the product, never a distribution's own copy
+            app.files.ScheduleAtRestart(ModulePath(), L"");
+            app.files.ScheduleAtRestart(ini.path(), L"");
+        }
         text = app.texts->deleteAfterRestart;
     } else {
         text = app.texts->notDeleted;
@@ -103,6 +106,11 @@ void FinishRemoval(SetupApp& app) {
             RestartComputer();
         return;
     }
+    if (!app.installedCopy) {
+        // A distribution's setup keeps its files; its record now names nothing installed.
+        ForgetInstallRecord(app.ini());
+        return;
+    }
     SetEnvironmentVariableW(kMadeFolders, MadeParentsOfInstallFolder(app.ini()).c_str());
     RecycleFile(app.ini().path());
     StartFollowUp(Quoted(ModulePath()) + L" remove", SW_SHOWNORMAL);
@@ -122,18 +130,40 @@ void RemoveSelf() {
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH) return;
+    const std::wstring system = WindowsSystem().SystemFolder();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring batch = JoinPath(temp, L"delus-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                                      std::to_wstring(attempt) + L".bat");
+        const std::string name =
+            "delus-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".bat";
+        const std::wstring batch = JoinPath(temp, std::wstring(name.begin(), name.end()));
         HANDLE h = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        const std::string text = OemFromWide(SelfRemovalBatch(program, folders, batch));  // as cmd reads it
+        if (h == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return;
+        }
+        const SelfRemoval removal = SelfRemovalFor(program, folders, name, system);
         DWORD written = 0;
-        const bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                        written == text.size();
+        const bool ok = WriteFile(h, removal.batch.data(), static_cast<DWORD>(removal.batch.size()), &written,
+                                  nullptr) &&
+                        written == removal.batch.size();
         CloseHandle(h);
-        if (ok) StartFollowUp(Quoted(JoinPath(WindowsSystem().SystemFolder(), L"cmd.exe")) + L" /c " + Quoted(batch),
-                              SW_HIDE);
+        if (!ok) {
+            DeleteFileW(batch.c_str());
+            return;
+        }
+        for (const auto& [variable, value] : removal.variables) SetEnvironmentVariableW(variable.c_str(), value.c_str());
+        // cmd runs from the temporary folder (never the folder it removes), at normal priority
+        // (this instance runs at idle priority), without a console window.
+        const std::wstring cmd = JoinPath(system, L"cmd.exe");
+        std::wstring line = Quoted(cmd) + L" " + removal.arguments;
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW,
+                           nullptr, temp, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        } else {
+            DeleteFileW(batch.c_str());
+        }
         return;
     }
 }

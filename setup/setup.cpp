@@ -7,6 +7,7 @@
 #include "background_window.h"
 #include "dll_search.h"
 #include "install_mode.h"
+#include "install_record.h"
 #include "paths.h"
 #include "removal_run.h"
 #include "setup_app.h"
@@ -90,6 +91,49 @@ int RelaunchElevated(const std::wstring& program, const std::wstring& word, cons
     return static_cast<int>(code);
 }
 
+// Set for the copy of setup that another copy handed its run to.
+constexpr const wchar_t* kHandedOver = L"SETUP_HANDED_OVER";
+
+// The installed copy started in this one's place, with the same command word, from its folder.
+bool HandOver(const std::wstring& installedSetup, const std::wstring& word) {
+    SetEnvironmentVariableW(kHandedOver, L"1");
+    const std::wstring folder = FolderOf(installedSetup);
+    SHELLEXECUTEINFOW info{sizeof info};
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = installedSetup.c_str();
+    info.lpParameters = word.empty() ? nullptr : word.c_str();
+    info.lpDirectory = folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const bool started = ShellExecuteExW(&info);
+    SetEnvironmentVariableW(kHandedOver, nullptr);
+    return started;
+}
+
+// Which copy of setup acts on an installed product (see RoleOf); false when this one ends.
+bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word) {
+    IniFile& ini = app.ini();
+    SetupCopy copy;
+    copy.recorded = ini.ReadInt(L"CopiedFile", L"Count", 0) != 0;
+    copy.installFolder = ReadString(ini, L"Root", L"Named");
+    const std::wstring installedSetup = JoinPath(copy.installFolder, L"Setup.exe");
+    copy.isInstalledCopy = copy.installFolder.empty() || SameFile(program, installedSetup);
+    copy.installedCopyExists = !copy.installFolder.empty() && PathExists(installedSetup) && !IsFolder(installedSetup);
+    copy.handedOver = GetEnvironmentVariableW(kHandedOver, nullptr, 0) != 0;
+    SetEnvironmentVariableW(kHandedOver, nullptr);  // not for the programs this run starts
+    app.installedCopy = copy.isInstalledCopy;
+    switch (RoleOf(copy)) {
+    case CopyRole::HandOver:
+        if (HandOver(installedSetup, word)) return false;
+        break;  // it could not be started: this copy runs, and keeps its own files
+    case CopyRole::ForgetRecord:
+        ForgetInstallRecord(ini);
+        break;
+    case CopyRole::RunHere:
+        break;
+    }
+    return true;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -122,6 +166,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     app.language = LanguageForOemCodePage(GetOEMCP());
     app.texts = &TextsFor(app.language);
     app.uninstallWord = word == L"uninstall";
+    if (!TakeRole(app, program, word)) return 0;
     if (app.ini().ReadInt(L"Back", L"Do", 0) != 0) app.backgroundPicture = MakeBackgroundPicture(app);
 
     app.backgroundWindow = CreateBackgroundWindow(app);

@@ -31,6 +31,9 @@ struct SetupApp {
     bool pendingAtRestart = false;
     bool uninstallWord = false;
     bool removalCompleted = false;
+    // This program is the install folder's Setup.exe (or no install folder is recorded): a removal
+    // ends by removing it. A distribution's setup never removes its own files.
+    bool installedCopy = true;
 
     HWND backgroundWindow = nullptr;
     HBITMAP backgroundPicture = nullptr;

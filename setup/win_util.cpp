@@ -12,22 +12,14 @@ std::wstring WideFromAnsi(const std::string& text) {
     return out;
 }
 
-namespace {
-
-std::string Narrow(UINT codePage, const std::wstring& text) {
+std::string AnsiFromWide(const std::wstring& text) {
     if (text.empty()) return {};
     const int n =
-        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(n, '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
-
-}  // namespace
-
-std::string AnsiFromWide(const std::wstring& text) { return Narrow(CP_ACP, text); }
-
-std::string OemFromWide(const std::wstring& text) { return Narrow(CP_OEMCP, text); }
 
 std::wstring ModulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -50,6 +42,21 @@ bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const BOOL ok = GetFileInformationByHandle(h, &info);
+        CloseHandle(h);
+        return ok != FALSE;
+    };
+    BY_HANDLE_FILE_INFORMATION x, y;
+    if (!identity(a, x) || !identity(b, y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
 }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit) {
@@ -90,8 +97,11 @@ std::wstring WindowText(HWND window) {
 
 std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
-void Pause(DWORD ms) {
+void Pause(DWORD ms) { PumpUntilSignalled({}, ms); }
+
+void PumpUntilSignalled(const std::vector<HANDLE>& handles, DWORD ms) {
     const DWORD start = GetTickCount();
+    size_t next = 0;  // the handles before it are signalled
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -102,9 +112,13 @@ void Pause(DWORD ms) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
+        while (next < handles.size() && WaitForSingleObject(handles[next], 0) != WAIT_TIMEOUT) ++next;
+        if (!handles.empty() && next == handles.size()) return;
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= ms) return;
-        MsgWaitForMultipleObjectsEx(0, nullptr, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD count = next < handles.size() ? 1 : 0;
+        MsgWaitForMultipleObjectsEx(count, count ? &handles[next] : nullptr, ms - elapsed, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
     }
 }
 

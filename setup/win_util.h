@@ -4,17 +4,19 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace setup {
 
 std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const std::wstring& text);
-std::string OemFromWide(const std::wstring& text);  // the console's code page
 
 std::wstring ModulePath();                 // this executable
 std::wstring CurrentFolder();
 bool PathExists(const std::wstring& path);  // a file or a folder
 bool IsFolder(const std::wstring& path);
+// Whether two paths name the same file (a short name, another spelling or a link included).
+bool SameFile(const std::wstring& a, const std::wstring& b);
 // The whole file as bytes; none when it cannot be read or is larger than `limit`.
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit = size_t{1} << 30);
 
@@ -28,6 +30,9 @@ std::wstring ControlText(HWND dialog, int id);
 
 // Processes window messages for `ms` milliseconds, sleeping while there are none.
 void Pause(DWORD ms);
+// The same until every one of `handles` is signalled (a process has ended), `ms` at most; with no
+// handles, for `ms`.
+void PumpUntilSignalled(const std::vector<HANDLE>& handles, DWORD ms);
 
 bool IsNtPlatform();
 

@@ -71,6 +71,7 @@ void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, con
             loadFailures += target + L"\n";
         }
     }
+    if (EqualNoCase(kind, L"Erase")) host.WaitForStarted(kEraseWaitMs);
     if (!loadFailures.empty()) host.ReportList(texts.loadFailed + loadFailures);
     if (!notLibraries.empty()) host.ReportList(texts.notLibrary + notLibraries);
     if (!missingEntries.empty()) host.ReportList(texts.entryMissing + missingEntries);

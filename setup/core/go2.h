@@ -34,6 +34,11 @@ std::optional<std::wstring> LibraryFile(const std::wstring& target, System& syst
 // mapped as data, so none of its code runs).
 enum class LibraryUse { Call, Inspect };
 
+// How long removal waits, in all, for the programs its "Erase" command lines started before it
+// deletes files: a program told to quit writes its settings as it ends, and deleted files must not
+// come back. "Make" programs are not waited for.
+inline constexpr uint32_t kEraseWaitMs = 30000;
+
 // What running the entries needs of the system.
 class Go2Host {
 public:
@@ -43,11 +48,14 @@ public:
     virtual bool CallEntry(Library library, const std::wstring& name) = 0;  // false: no such entry
     virtual void Release(Library library) = 0;
     virtual bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) = 0;
+    // Waits until every program Execute started has ended, `timeoutMs` at most in all.
+    virtual void WaitForStarted(uint32_t timeoutMs) = 0;
     virtual void ReportLaunchFailure(const std::wstring& file) = 0;
     virtual void ReportList(const std::wstring& text) = 0;
 };
 
-// Runs the entries `kind` + 0, 1, ... of Go2 ("Make" or "Erase"), then reports what failed.
+// Runs the entries `kind` + 0, 1, ... of Go2 ("Make" or "Erase"); after "Erase" waits for the
+// programs started; then reports what failed.
 void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, const std::wstring& kind);
 
 }  // namespace setup

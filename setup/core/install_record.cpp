@@ -31,4 +31,23 @@ void MergeInstallRecord(Profile& record, Profile& earlier) {
     MergeList(record, earlier, L"CopiedFile");
 }
 
+void ForgetInstallRecord(Profile& record) {
+    for (const wchar_t* section : {L"MakedDirectory", L"CopiedFile"}) {
+        // The entries too: a record is read on past its count while entries follow.
+        const int count = record.ReadInt(section, L"Count", 0);
+        for (int i = 0; i < count || !ReadString(record, section, std::to_wstring(i)).empty(); ++i)
+            record.Write(section, std::to_wstring(i), L"");
+        WriteInt(record, section, L"Count", 0);
+    }
+    record.Flush();
+}
+
+CopyRole RoleOf(const SetupCopy& copy) {
+    // Without an install folder there is nothing to hand over to; a copy that was handed the run
+    // keeps it, so two copies naming each other's folder cannot pass it back and forth.
+    if (!copy.recorded || copy.installFolder.empty() || copy.isInstalledCopy || copy.handedOver)
+        return CopyRole::RunHere;
+    return copy.installedCopyExists ? CopyRole::HandOver : CopyRole::ForgetRecord;
+}
+
 }  // namespace setup

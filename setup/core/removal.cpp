@@ -121,17 +121,31 @@ std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::w
     return parents;
 }
 
-std::wstring SelfRemovalBatch(const std::wstring& program, const std::vector<std::wstring>& folders,
-                              const std::wstring& batch) {
-    // A "%" in a path would be taken for a variable.
-    auto quoted = [](const std::wstring& path) {
-        std::wstring out = L"\"";
-        for (wchar_t c : path) out += c == L'%' ? std::wstring(L"%%") : std::wstring(1, c);
-        return out + L"\"";
-    };
-    std::wstring text = L":Repeat\r\ndel " + quoted(program) + L"\r\nif exist " + quoted(program) + L" goto Repeat\r\n";
-    for (const std::wstring& folder : folders) text += L"rmdir " + quoted(folder) + L"\r\n";
-    return text + L"del " + quoted(batch) + L"\r\n";
+SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
+                           const std::string& batchName, const std::wstring& systemFolder) {
+    SelfRemoval removal;
+    removal.variables.emplace_back(L"SETUP_REMOVE_PROGRAM", program);
+    removal.variables.emplace_back(L"SETUP_REMOVE_PING", JoinPath(systemFolder, L"ping.exe"));
+    std::string text =
+        "@echo off\r\n"
+        "set SETUP_REMOVE_TRIES=0\r\n"
+        ":Repeat\r\n"
+        "del /f /q \"%SETUP_REMOVE_PROGRAM%\" >nul 2>&1\r\n"
+        "if not exist \"%SETUP_REMOVE_PROGRAM%\" goto Removed\r\n"
+        "set /a SETUP_REMOVE_TRIES+=1\r\n"
+        "if %SETUP_REMOVE_TRIES% GEQ " + std::to_string(kSelfRemovalAttempts) + " goto Removed\r\n"
+        // The one pause cmd has everywhere: about a second.
+        "\"%SETUP_REMOVE_PING%\" -n 2 127.0.0.1 >nul 2>&1\r\n"
+        "goto Repeat\r\n"
+        ":Removed\r\n";
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const std::string name = "SETUP_REMOVE_FOLDER" + std::to_string(i + 1);
+        removal.variables.emplace_back(std::wstring(name.begin(), name.end()), folders[i]);
+        text += "rmdir \"%" + name + "%\" >nul 2>&1\r\n";
+    }
+    removal.batch = text + "del " + batchName + "\r\n";
+    removal.arguments = L"/D /V:OFF /C .\\" + std::wstring(batchName.begin(), batchName.end());
+    return removal;
 }
 
 }  // namespace setup

@@ -2,6 +2,7 @@
 // left afterwards.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "file_system.h"
@@ -26,9 +27,19 @@ std::wstring MadeParentsOfInstallFolder(Profile& ini);
 // The folders of such a text that are above `folder`, the deepest first; nothing else is taken.
 std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::wstring& folder);
 
-// The batch file that deletes `program` once its process has ended, then removes `folders` (each
-// only when empty) and itself.
-std::wstring SelfRemovalBatch(const std::wstring& program, const std::vector<std::wstring>& folders,
-                              const std::wstring& batch);
+// The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
+// too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
+// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself.
+// The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder, and the
+// paths come in environment variables, which cmd takes as they are, whatever the console's code
+// page and whatever "%", "&", "^" or "!" they hold.
+inline constexpr unsigned kSelfRemovalAttempts = 60;
+struct SelfRemoval {
+    std::string batch;  // ASCII
+    std::vector<std::pair<std::wstring, std::wstring>> variables;
+    std::wstring arguments;  // cmd's: no AutoRun commands, no delayed expansion
+};
+SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
+                           const std::string& batchName, const std::wstring& systemFolder);
 
 }  // namespace setup

@@ -86,8 +86,12 @@ public:
         calls.push_back(L"run " + file + L"|" + parameters + L"|" + std::to_wstring(static_cast<int>(show)));
         return file != L"nothing.exe";
     }
+    void WaitForStarted(uint32_t timeoutMs) override { calls.push_back(L"wait " + std::to_wstring(timeoutMs)); }
     void ReportLaunchFailure(const std::wstring& file) override { calls.push_back(L"failed " + file); }
-    void ReportList(const std::wstring& text) override { lists.push_back(text); }
+    void ReportList(const std::wstring& text) override {
+        calls.push_back(L"list");
+        lists.push_back(text);
+    }
 
     std::set<std::wstring> libraries{L"C:\\App\\ok.dll"};
     std::vector<std::wstring> calls, lists;
@@ -116,7 +120,7 @@ TEST(Go2, RunsEntriesAndReportsEachFailureListOnce) {
                               L"free", L"inspect C:\\App\\ok.dll", L"free", L"inspect C:\\Windows\\system32\\x.dll",
                               L"inspect C:\\Windows\\system32\\y.dll", L"load C:\\Windows\\system32\\z.dll",
                               L"load C:\\Windows\\system32\\q.dll", L"run \"C:\\App\\app.exe\"|-first|2",
-                              L"run nothing.exe||0", L"failed nothing.exe", L"run nothing.exe||1"}));
+                              L"run nothing.exe||0", L"failed nothing.exe", L"run nothing.exe||1", L"list", L"list", L"list"}));
     // The lists name each entry's target as written; a relative one is never looked for.
     EXPECT_EQ(host.lists, (std::vector<std::wstring>{L"Could not load library.\n\nz.dll\nlib\\r.dll\n",
                                                      L"Here is not library.\n\nx.dll\n -> runtime\ny.dll\nlib\\s.dll\n",
@@ -139,6 +143,20 @@ TEST(Go2, LibrariesLoadByFullPathOrFromTheSystemFolder) {
         {L"", std::nullopt},
     };
     for (const auto& [target, file] : cases) EXPECT_EQ(LibraryFile(target, sys), file) << target;
+}
+
+TEST(Go2, RemovalWaitsForWhatItsEraseLinesStartedBeforeItGoesOn) {
+    FakeSystem sys;
+    FakeProfile ini{{L"Root", L"Named", L"C:\\App"},
+                    {L"Go2", L"Erase0", L"\"%root%\\app.exe\" -quit;;hide"},
+                    {L"Go2", L"Erase1", L"nothing.exe"},
+                    {L"Go2", L"Erase2", L"z.dll;Stop"}};
+    Host host;
+    RunGo2(ini, sys, host, TextsFor(Language::English), L"Erase");
+    // Once, bounded, after the last entry and before the failures are shown.
+    EXPECT_EQ(host.calls, (std::vector<std::wstring>{L"run \"C:\\App\\app.exe\"|-quit|1", L"run nothing.exe||0",
+                                                     L"failed nothing.exe", L"load C:\\Windows\\system32\\z.dll", L"wait 30000",
+                                                     L"list"}));
 }
 
 TEST(Language, JapaneseOnlyOnCodePage932) {

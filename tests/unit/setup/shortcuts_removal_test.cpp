@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "install_record.h"
 #include "removal.h"
 #include "shortcuts.h"
 
@@ -169,13 +170,62 @@ TEST_F(Removal, WithoutAnInstallFolderDelAndDirRemoveTouchNothing) {
     EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\app.exe"));  // the record itself is whole paths
 }
 
-TEST(SelfRemoval, TheBatchDeletesTheProgramThenItsFoldersThenItself) {
-    EXPECT_EQ(SelfRemovalBatch(L"C:\\Tools\\100%\\Setup.exe", {L"C:\\Tools\\100%", L"C:\\Tools"},
-                               L"C:\\Temp\\delus-1.bat"),
-              L":Repeat\r\ndel \"C:\\Tools\\100%%\\Setup.exe\"\r\nif exist \"C:\\Tools\\100%%\\Setup.exe\" goto Repeat\r\n"
-              L"rmdir \"C:\\Tools\\100%%\"\r\nrmdir \"C:\\Tools\"\r\ndel \"C:\\Temp\\delus-1.bat\"\r\n");
+TEST(SelfRemoval, TheBatchNamesNoPathTriesABoundedTimeAndRemovesTheFoldersThenItself) {
+    // Characters cmd would take as syntax, and one outside every code page a console may use.
+    const std::wstring program = L"C:\\Tools\\100% & (x)^@!\u0151\\Setup.exe";
+    const SelfRemoval removal = SelfRemovalFor(program, {L"C:\\Tools\\100% & (x)^@!\u0151", L"C:\\Tools"},
+                                               "delus-7-0.bat", L"C:\\Windows\\system32");
+    EXPECT_EQ(removal.variables,
+              (std::vector<std::pair<std::wstring, std::wstring>>{
+                  {L"SETUP_REMOVE_PROGRAM", program},
+                  {L"SETUP_REMOVE_PING", L"C:\\Windows\\system32\\ping.exe"},
+                  {L"SETUP_REMOVE_FOLDER1", L"C:\\Tools\\100% & (x)^@!\u0151"},
+                  {L"SETUP_REMOVE_FOLDER2", L"C:\\Tools"}}));
+    const std::string& batch = removal.batch;
+    for (char c : batch) EXPECT_TRUE(c > 0 && c < 0x7F) << "not ASCII: " << int(c);
+    EXPECT_EQ(batch.find("Tools"), std::string::npos);
+    // Read-only files go too; the loop ends after a minute even when the program stays.
+    EXPECT_NE(batch.find("del /f /q \"%SETUP_REMOVE_PROGRAM%\""), std::string::npos);
+    EXPECT_NE(batch.find("if %SETUP_REMOVE_TRIES% GEQ 60 goto Removed"), std::string::npos);
+    const size_t removed = batch.find(":Removed\r\n");
+    ASSERT_NE(removed, std::string::npos);
+    EXPECT_EQ(batch.substr(removed), ":Removed\r\nrmdir \"%SETUP_REMOVE_FOLDER1%\" >nul 2>&1\r\n"
+                                     "rmdir \"%SETUP_REMOVE_FOLDER2%\" >nul 2>&1\r\ndel delus-7-0.bat\r\n");
+    EXPECT_EQ(removal.arguments, L"/D /V:OFF /C .\\delus-7-0.bat");
+
     EXPECT_EQ(ParentsToRemove(L"C:\\Tools|C:\\Tools\\Vendor|C:\\Windows|C:\\Tools\\App|", L"C:\\Tools\\Vendor\\App"),
               (std::vector<std::wstring>{L"C:\\Tools\\Vendor", L"C:\\Tools"}));
+}
+
+TEST(SetupCopies, OnlyTheInstalledCopyActsOnTheRecord) {
+    const std::wstring folder = L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!";
+    const struct {
+        SetupCopy copy;
+        CopyRole role;
+    } cases[] = {
+        // not installed: a fresh installation or a version-up, wherever setup runs from
+        {{false, L"", false, false, false}, CopyRole::RunHere},
+        {{false, folder, false, true, false}, CopyRole::RunHere},
+        // the installed copy itself
+        {{true, folder, true, true, false}, CopyRole::RunHere},
+        // a distribution's copy whose record names an installed product: the installed copy runs
+        {{true, folder, false, true, false}, CopyRole::HandOver},
+        // ... but never back again: two copies naming each other's folder
+        {{true, folder, false, true, true}, CopyRole::RunHere},
+        // the product (its setup) is gone: the distribution's record is stale
+        {{true, folder, false, false, false}, CopyRole::ForgetRecord},
+        // a record without an install folder (written by hand): nothing to hand over to
+        {{true, L"", true, false, false}, CopyRole::RunHere},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RoleOf(c.copy), c.role) << c.copy.recorded << c.copy.isInstalledCopy;
+
+    FakeProfile ini{{L"CopiedFile", L"Count", L"2"}, {L"CopiedFile", L"0", L"C:\\App\\a.exe"},
+                    {L"MakedDirectory", L"Count", L"1"}, {L"MakedDirectory", L"0", L"C:\\App"}};
+    ForgetInstallRecord(ini);
+    EXPECT_EQ(ini.ReadInt(L"CopiedFile", L"Count", 7), 0);
+    EXPECT_TRUE(ReadRecord(ini, L"CopiedFile").empty());
+    EXPECT_TRUE(ReadRecord(ini, L"MakedDirectory").empty());
+    EXPECT_GT(ini.flushes, 0);
 }
 
 }  // namespace
