@@ -4,7 +4,9 @@
 
 #include "associations.h"
 #include "file_copy.h"
+#include "folder_security.h"
 #include "go2.h"
+#include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
 #include "reg_entries.h"
@@ -12,7 +14,9 @@
 #include "text.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
+#include "windows_launcher.h"
 #include "windows_registry.h"
+#include "windows_security.h"
 #include "windows_shell.h"
 
 namespace setup {
@@ -34,7 +38,8 @@ private:
 
 class WindowsGo2Host : public Go2Host {
 public:
-    explicit WindowsGo2Host(MainWindow& window) : window_(window) {}
+    // With `asUser`, commands start as the desktop's user would start them.
+    WindowsGo2Host(MainWindow& window, UserLaunches* asUser) : window_(window), asUser_(asUser) {}
 
     Library Load(const std::wstring& path) override {
         return reinterpret_cast<Library>(LoadLibraryW(path.c_str()));
@@ -47,17 +52,9 @@ public:
     }
     void Release(Library library) override { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
     bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) override {
-        static const int kShow[] = {SW_SHOW, SW_HIDE, SW_MINIMIZE, SW_MAXIMIZE};
-        SHELLEXECUTEINFOW info{sizeof info};
-        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_CONNECTNETDRV | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_DOENVSUBST |
-                     SEE_MASK_FLAG_NO_UI;
-        info.hwnd = window_.hwnd();
-        info.lpFile = file.c_str();
-        info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-        info.nShow = kShow[static_cast<int>(show)];
-        if (!ShellExecuteExW(&info)) return false;
-        if (info.hProcess) CloseHandle(info.hProcess);  // not waited for
-        return true;
+        const LaunchRequest request{file, parameters, show};
+        if (asUser_) return asUser_->Start(request) != LaunchOutcome::Failed;  // a deferred one is told at the end
+        return ShellStart(window_.hwnd(), request);
     }
     void ReportLaunchFailure(const std::wstring& file) override {
         MessageBoxW(window_.hwnd(), window_.app().texts->executeFailed, file.c_str(), MB_OK | MB_ICONWARNING);
@@ -66,14 +63,12 @@ public:
 
 private:
     MainWindow& window_;
+    UserLaunches* asUser_;
 };
 
-void OpenShortcut(const std::wstring& link) {
-    ShellExecuteW(GetDesktopWindow(), nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
-}
-
 // The shortcuts named in LastGo, opened as the user would open them; "$" ones only once.
-void OpenLastGo(SetupApp& app) {
+void OpenLastGo(SetupApp& app, UserLaunches& launches) {
+    const auto OpenShortcut = [&launches](const std::wstring& link) { launches.Start({link, L"", ShowState::Normal}); };
     IniFile& ini = app.ini();
     std::wstring menu = ReadString(ini, L"Menu", L"Named");
     if (menu.empty()) {
@@ -101,11 +96,14 @@ void OpenLastGo(SetupApp& app) {
 }
 
 // Setup.exe and the record into the install folder: removal starts from there.
-void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
-    const std::wstring installedSetup = JoinPath(root, L"Setup.exe");
-    const std::wstring self = ModulePath();
-    if (!EqualNoCase(self, installedSetup)) CopyFileW(self.c_str(), installedSetup.c_str(), FALSE);
-    if (app.restartNeeded) StartFollowUp(Quoted(installedSetup) + L" reboot", SW_SHOW);
+void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
+    SetupApp& app = window.app();
+    if (PlaceInstalledSetup(app.files, ModulePath(), root) == SetupPlacement::Failed) {
+        // What lies there is not this setup: nothing is started from it.
+        window.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
+    } else if (app.restartNeeded) {
+        StartFollowUp(Quoted(JoinPath(root, L"Setup.exe")) + L" reboot", SW_SHOW);
+    }
 
     IniFile& ini = app.ini();
     const std::wstring installedIni = JoinPath(root, L"Setup.ini");
@@ -118,9 +116,21 @@ void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
 
 }  // namespace
 
-void RunGo2Entries(MainWindow& window, const std::wstring& kind) {
-    WindowsGo2Host host(window);
+void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser) {
+    WindowsGo2Host host(window, asUser);
     RunGo2(window.app().ini(), window.app().system, host, *window.app().texts, kind);
+}
+
+bool InstallFolderAccepted(MainWindow& window) {
+    SetupApp& app = window.app();
+    // A per-user installation runs with the user's own rights: nothing there is worth taking over.
+    if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
+    const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
+    if (!PathExists(folder)) return true;  // made below with an access list of its own where needed
+    const std::wstring refusal = FolderRefusal(JudgeInstallFolder(ReadFolderSecurity(folder)), folder, *app.texts);
+    if (refusal.empty()) return true;
+    window.Box(refusal, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 void RunInstallation(MainWindow& window) {
@@ -129,6 +139,7 @@ void RunInstallation(MainWindow& window) {
     const Texts& t = *app.texts;
     WindowsShell shell(window.hwnd(), t);
     WindowsRegistry registry;
+    app.files.protectNewFolders = ReadInstallMode(ini) == InstallMode::PerMachine;
 
     // An earlier version's menu goes; the menu is made anew below.
     IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
@@ -176,15 +187,19 @@ void RunInstallation(MainWindow& window) {
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
         MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));
 
-    LeaveSetupBehind(app, ReadString(ini, L"Root", L"Named"));
+    LeaveSetupBehind(window, ReadString(ini, L"Root", L"Named"));
     for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
     Pause(500);
 
-    OpenLastGo(app);
-    RunGo2Entries(window, L"Make");
+    WindowsLauncher launcher(window.hwnd());
+    UserLaunches launches(launcher);
+    OpenLastGo(app, launches);
+    RunGo2Entries(window, L"Make", &launches);
 
     window.SetLabel(t.completed);
     Pause(1000);
+    if (const std::wstring notStarted = launches.DeferredMessage(t); !notStarted.empty())
+        window.Box(notStarted, MB_OK | MB_ICONINFORMATION);
     ini.Flush();
     window.Close();
 }

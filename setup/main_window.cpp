@@ -141,7 +141,7 @@ void MainWindow::Initialise() {
     SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
 
     if (ini.ReadInt(L"CopiedFile", L"Count", 0) != 0) {
-        app_.mode = InstallMode::Installed;
+        app_.state = SetupState::Installed;
         app_.readmePage = L"uninstall";
         ini.Write(L"Check", L"Copy", L"1");
         ini.Write(L"Check", L"Del", L"0");
@@ -158,7 +158,7 @@ void MainWindow::Initialise() {
         const std::wstring package = LeafName(ReadString(ini, L"CopyFile", L"Self"));
         SetDlgItemTextW(hwnd_, IDC_PACKAGE, package.empty() ? t.installerGroup : package.c_str());
         if (!previousFolder.empty()) {
-            app_.mode = InstallMode::VersionUp;
+            app_.state = SetupState::VersionUp;
             app_.readmePage = L"versionup";
             SetLabel(t.versionUpLabel);
         }
@@ -176,7 +176,7 @@ void MainWindow::Initialise() {
         return;
     }
 
-    ShowOptions(app_.mode == InstallMode::Fresh ? L"" : previousFolder);
+    ShowOptions(app_.state == SetupState::Fresh ? L"" : previousFolder);
 
     if (ini.ReadInt(L"Setup", L"Auto", 0) != 0) {
         for (int id : {IDOK, IDCANCEL, IDC_README, IDC_BROWSE}) Hide(id);
@@ -228,24 +228,24 @@ void MainWindow::ShowOptions(const std::wstring& previousFolder) {
     SetBox(hwnd_, IDC_COPY, copy);
     SetBox(hwnd_, IDC_DELETE_AFTER, deleteAfter);
     if (!OptionShown(copy) && !OptionShown(deleteAfter)) Hide(IDC_PACKAGE);
-    if (app_.mode == InstallMode::Installed && ini.ReadInt(L"Del", L"Auto", 0) == 0 &&
+    if (app_.state == SetupState::Installed && ini.ReadInt(L"Del", L"Auto", 0) == 0 &&
         ini.ReadInt(L"Del", L"Checked", 0) != 0) {
         CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
         RemovalBoxClicked();
     }
     if (app_.uninstallWord) {
         CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
-        if (app_.mode == InstallMode::Installed) RemovalBoxClicked();
+        if (app_.state == SetupState::Installed) RemovalBoxClicked();
     }
     LayOut(left, copy, deleteAfter, ini.ReadInt(L"Setup", L"Auto", 0) != 0);
 }
 
 void MainWindow::LayOut(const std::array<int, kLeftOptions>& left, int copy, int deleteAfter, bool unattended) {
     const OptionLayout layout =
-        LayOutOptions(left, copy, deleteAfter, app_.mode == InstallMode::Installed, unattended);
+        LayOutOptions(left, copy, deleteAfter, app_.state == SetupState::Installed, unattended);
     const int pitch = ClientRect(hwnd_, Item(IDC_SHORTCUT)).top - ClientRect(hwnd_, Item(IDC_MENU)).top;
     for (int i = 1; i < kLeftOptions; ++i) MoveBy(hwnd_, Item(kLeftBoxes[i].id), 0, -layout.leftUp[i] * pitch);
-    if (app_.mode != InstallMode::Installed) {
+    if (app_.state != SetupState::Installed) {
         MoveBy(hwnd_, Item(IDC_DELETE_AFTER), 0, -layout.deleteAfterUp * pitch);
         MoveBy(hwnd_, Item(IDC_PACKAGE), 0, 0, -layout.groupShorter * pitch);
     }
@@ -262,9 +262,13 @@ void MainWindow::Command(int id) {
     switch (id) {
     case IDOK:
         if (running_) return;
+        if (!(app_.state == SetupState::Installed && Checked(IDC_COPY)) && !InstallFolderAccepted(*this)) {
+            if (app_.ini().ReadInt(L"Setup", L"Auto", 0) != 0) Close();  // nobody to choose another folder
+            return;
+        }
         running_ = true;
         for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);
-        if (app_.mode == InstallMode::Installed && Checked(IDC_COPY)) RunRemoval(*this);
+        if (app_.state == SetupState::Installed && Checked(IDC_COPY)) RunRemoval(*this);
         else RunInstallation(*this);
         return;
     case IDCANCEL:
@@ -282,7 +286,7 @@ void MainWindow::Command(int id) {
         PickMenuFolder();
         return;
     case IDC_COPY:
-        if (app_.mode == InstallMode::Installed) RemovalBoxClicked();
+        if (app_.state == SetupState::Installed) RemovalBoxClicked();
         return;
     case IDC_README:
         if (!running_ && !OpenReadme()) Close();

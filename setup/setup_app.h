@@ -10,7 +10,9 @@
 
 namespace setup {
 
-enum class InstallMode { Fresh, VersionUp, Installed };
+// What the Setup.ini beside the program found: a fresh installation, a version-up of an earlier
+// one, or the installed copy (which offers removal).
+enum class SetupState { Fresh, VersionUp, Installed };
 
 struct SetupApp {
     explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
@@ -24,7 +26,7 @@ struct SetupApp {
     WindowsSystem system;
     WindowsFiles files;
 
-    InstallMode mode = InstallMode::Fresh;
+    SetupState state = SetupState::Fresh;
     std::wstring readmePage = L"install";  // the first painted readme page
     bool restartNeeded = false;
     bool pendingAtRestart = false;

@@ -1,0 +1,80 @@
+"""A per-machine installation's folder under Wine. Wine keeps no file security descriptors: it maps
+an access list onto the Unix mode bits of the owner and of Everyone, so "Everyone may write" is the
+one unsafe folder it can show; the other cases are decided and tested in setup's core."""
+
+import stat
+
+import pytest
+
+from setupapp import Distribution, answer_box, finish, installed_ini, linux_path, main_window, record, reg
+
+APP = r"C:\Program Files\TestApp"
+UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TestApp"
+
+
+def machine_ini(root=r"%programs%\TestApp", unattended=False):
+    return f"""
+[Setup]
+Name=TestApp
+Auto={1 if unattended else 0}
+[Root]
+Name={root}
+[Check]
+Menu=1
+[Menu]
+Name=TestApp
+[MakeDirectory]
+1=data
+[CopyFile]
+0=app.exe
+"""
+
+
+REFUSED = {
+    "ja": "このインストール先は，管理者以外のユーザーが書き込めるため使えません．\n\n{}\n\n"
+          "何もコピーしていません．別のフォルダーを選ぶか，このフォルダーを削除してからやり直してください．",
+    "en": "This install folder cannot be used: users other than the administrators can write into it.\n\n{}\n\n"
+          "Nothing was copied. Choose another folder, or delete this one and try again.",
+}
+
+
+@pytest.mark.parametrize("unattended,language", [(False, "ja"), (True, "en")])
+def test_an_install_folder_everyone_may_write_is_refused_before_anything_is_copied(lan, unattended, language):
+    pc = lan.pc
+    dist = Distribution(pc, machine_ini(unattended=unattended), {"app.exe": b"x"})
+    folder = linux_path(pc, APP)
+    folder.mkdir(parents=True)
+    folder.chmod(0o777)  # what Wine reports as Everyone with write access
+    setup = dist.start(env={"LANG": "C.UTF-8"} if language == "en" else None)
+    window = main_window(pc, "TestApp")
+    if not unattended:
+        pc.click(window, "実行")
+    assert answer_box(pc, "TestApp", "OK", shot=f"folder-refused-{language}.png") == REFUSED[language].format(APP)
+    if not unattended:
+        # The window stays for another folder to be chosen; nothing has started.
+        pc.click(main_window(pc, "TestApp"), "中止")
+    finish(setup)
+    assert list(folder.iterdir()) == []
+    assert reg(pc, UNINSTALL) == {}
+    assert not (pc.drive_c / "users" / "root" / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" /
+                "Programs" / "TestApp").exists()
+    assert "CopiedFile" not in dist.ini().sections  # the distribution does not think itself installed
+
+
+def test_a_folder_made_where_everyone_may_write_gets_an_access_list_of_its_own(lan):
+    pc = lan.pc
+    shared = pc.drive_c / "Shared"
+    shared.mkdir()
+    shared.chmod(0o777)
+    root = r"C:\Shared\TestApp"
+    for run in range(2):  # the second run: a version-up into the folder the first one made
+        dist = Distribution(pc, machine_ini(root=r"Shared\TestApp"), {"app.exe": b"%d" % run}, name=f"dist{run}")
+        setup = dist.start()
+        pc.click(main_window(pc, "TestApp"), "実行")
+        finish(setup)
+    folder = linux_path(pc, root)
+    assert (folder / "app.exe").read_bytes() == b"1"
+    # Wine's picture of an access list that grants Everyone nothing (Wine does not carry inheritance
+    # into the mode bits of what is made inside, so only the folder itself shows it).
+    assert stat.S_IMODE(folder.stat().st_mode) & 0o007 == 0, oct(folder.stat().st_mode)
+    assert record(installed_ini(pc, root), "MakedDirectory") == [root, root + r"\data"]
