@@ -2,11 +2,14 @@
 an access list onto the Unix mode bits of the owner and of Everyone, so "Everyone may write" is the
 one unsafe folder it can show; the other cases are decided and tested in setup's core."""
 
+import shutil
 import stat
+import time
 
 import pytest
 
-from setupapp import Distribution, answer_box, finish, installed_ini, linux_path, main_window, record, reg
+from setupapp import Distribution, answer_box, box_text, finish, installed_ini, linux_path, main_window, record, reg
+from zeptest import paths, wait_for
 
 APP = r"C:\Program Files\TestApp"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TestApp"
@@ -78,3 +81,34 @@ def test_a_folder_made_where_everyone_may_write_gets_an_access_list_of_its_own(l
     # into the mode bits of what is made inside, so only the folder itself shows it).
     assert stat.S_IMODE(folder.stat().st_mode) & 0o007 == 0, oct(folder.stat().st_mode)
     assert record(installed_ini(pc, root), "MakedDirectory") == [root, root + r"\data"]
+
+
+def test_a_version_up_that_cannot_leave_its_setup_behind_starts_nothing_from_the_folder(lan):
+    pc = lan.pc
+    dist = Distribution(pc, machine_ini() + "Reboot=1\n", {"app.exe": b"new app"})
+    folder = linux_path(pc, APP)
+    folder.mkdir(parents=True)
+    (folder / "app.exe").write_bytes(b"old app")
+    # The earlier version's setup, in use as a running program's file is (it can be started, not
+    # written): it cannot be replaced, and the restart question it would ask must not be started.
+    shutil.copy(paths.require_exe(paths.setup_exe(), "setup"), folder / "Setup.exe")
+    holders = [pc.run(paths.probe_exe(), ["hold", APP + "\\" + name, "20000", share])
+               for name, share in (("app.exe", "none"), ("Setup.exe", "read"))]
+    for holder in holders:
+        holder.wait_for_output("HOLDING", 20)
+    setup = dist.start()
+    window = main_window(pc, "TestApp")
+    pc.click(window, "実行")
+    # The message box has the product's name for its title, as the main window has.
+    box = wait_for(lambda: [w for w in pc.windows() if w.visible and w.cls == "#32770" and w.hwnd != window.hwnd],
+                   20, "the message box")[0]
+    pc.find_window(box, shot="setup-not-copied.png")
+    assert box_text(pc, box) == ("セットアップをインストール先にコピーできなかったため，そこからは何も起動しません．\n"
+                                 f"再起動が必要な場合は，ご自分でコンピューターを再起動してください．\n\n{APP}")
+    pc.click(box, "OK")
+    finish(setup)
+    time.sleep(8)  # the follow-up would ask after 5 s
+    assert not [w for w in pc.windows() if w.visible and w.cls == "#32770"]
+    assert list(folder.glob("RBT*.tmp"))  # the replacement at the restart is noted all the same
+    for holder in holders:
+        assert holder.wait(30) == 0
