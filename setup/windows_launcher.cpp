@@ -48,19 +48,18 @@ private:
     BSTR b_;
 };
 
-VARIANT Variant(BSTR text) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = text;
-    return v;
-}
-
-VARIANT Variant(int number) {
+VARIANT Number(int number) {
     VARIANT v;
     VariantInit(&v);
     v.vt = VT_I4;
     v.lVal = number;
+    return v;
+}
+
+VARIANT Text(BSTR text) {
+    VARIANT v = Number(0);
+    v.vt = VT_BSTR;
+    v.bstrVal = text;
     return v;
 }
 
@@ -70,7 +69,7 @@ bool DesktopShellDispatch(Com<IShellDispatch2>& shell) {
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.outVoid())))
         return false;
-    VARIANT location = Variant(CSIDL_DESKTOP), empty;
+    VARIANT location = Number(CSIDL_DESKTOP), empty;
     VariantInit(&empty);
     long hwnd = 0;
     Com<IDispatch> desktop;
@@ -133,8 +132,8 @@ bool WindowsLauncher::StartThroughShell(const LaunchRequest& request) {
             std::wstring file = request.file;
             if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"') file = file.substr(1, file.size() - 2);
             const Bstr fileText(file), parameters(request.parameters), folder(L""), verb(L"");
-            started = SUCCEEDED(shell->ShellExecute(fileText.get(), Variant(parameters.get()), Variant(folder.get()),
-                                                    Variant(verb.get()), Variant(ShowCommand(request.show))));
+            started = SUCCEEDED(shell->ShellExecute(fileText.get(), Text(parameters.get()), Text(folder.get()),
+                                                    Text(verb.get()), Number(ShowCommand(request.show))));
         }
     }
     if (SUCCEEDED(init)) CoUninitialize();
