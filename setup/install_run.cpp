@@ -126,8 +126,15 @@ bool InstallFolderAccepted(MainWindow& window) {
     // A per-user installation runs with the user's own rights: nothing there is worth taking over.
     if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
     const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
-    if (!PathExists(folder)) return true;  // made below with an access list of its own where needed
-    const std::wstring refusal = FolderRefusal(JudgeInstallFolder(ReadFolderSecurity(folder)), folder, *app.texts);
+    // A missing folder is made with an access list of its own where needed.
+    FolderVerdict verdict = PathExists(folder) ? JudgeInstallFolder(ReadFolderSecurity(folder)) : FolderVerdict::Safe;
+    if (verdict == FolderVerdict::Safe) {
+        std::vector<std::optional<FolderSecurity>> above;
+        for (std::wstring up = FolderOf(folder); !up.empty(); up = FolderOf(up))
+            if (PathExists(up)) above.push_back(ReadFolderSecurity(up));
+        verdict = JudgeFoldersAbove(above);
+    }
+    const std::wstring refusal = FolderRefusal(verdict, folder, *app.texts);
     if (refusal.empty()) return true;
     window.Box(refusal, MB_OK | MB_ICONERROR);
     return false;

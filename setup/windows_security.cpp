@@ -57,9 +57,18 @@ Trustee TrusteeOf(PSID sid, PSID installer) {
     return Trustee::Other;
 }
 
-// Rights that change the folder, what it holds or who may use it.
-constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
-                                     WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+// The rights of an access mask as the verdicts weigh them.
+unsigned RightsOf(ACCESS_MASK mask) {
+    unsigned rights = 0;
+    if (mask & (GENERIC_ALL | MAXIMUM_ALLOWED)) return kWriteRight | kDeleteRight | kDeleteChildRight | kChangeSecurityRight;
+    if (mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | GENERIC_WRITE)) rights |= kWriteRight;
+    if (mask & DELETE) rights |= kDeleteRight;
+    if (mask & FILE_DELETE_CHILD) rights |= kDeleteChildRight;
+    if (mask & (WRITE_DAC | WRITE_OWNER)) rights |= kChangeSecurityRight;
+    return rights;
+}
+
+constexpr unsigned kAllRights = kWriteRight | kDeleteRight | kDeleteChildRight | kChangeSecurityRight;
 
 bool CreateFolderWith(const std::wstring& path, const std::wstring& descriptor) {
     PSECURITY_DESCRIPTOR sd = nullptr;
@@ -74,10 +83,12 @@ bool CreateFolderWith(const std::wstring& path, const std::wstring& descriptor) 
 }  // namespace
 
 std::optional<FolderSecurity> ReadFolderSecurity(const std::wstring& path) {
+    // "C:" alone is the current folder of drive C; the drive's root is "C:\\".
+    const std::wstring folder = path.size() == 2 && path[1] == L':' ? path + L'\\' : path;
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                               &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
         return std::nullopt;
     const TokenAccount self(GetCurrentProcess());
@@ -87,16 +98,17 @@ std::optional<FolderSecurity> ReadFolderSecurity(const std::wstring& path) {
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACE_HEADER* header = nullptr;
         if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) {
-            security.entries.push_back({Trustee::Other, true, true});  // unreadable: taken at its worst
+            security.entries.push_back({Trustee::Other, true, kAllRights, true});  // unreadable: at its worst
             continue;
         }
+        const bool here = (header->AceFlags & INHERIT_ONLY_ACE) == 0;
         if (header->AceType == ACCESS_DENIED_ACE_TYPE || header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE) {
-            security.entries.push_back({Trustee::Other, false, true});
+            security.entries.push_back({Trustee::Other, false, kAllRights, here});
         } else if (header->AceType == ACCESS_ALLOWED_ACE_TYPE) {
             auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-            security.entries.push_back({TrusteeOf(&ace->SidStart, self.sid()), true, (ace->Mask & kWriteRights) != 0});
+            security.entries.push_back({TrusteeOf(&ace->SidStart, self.sid()), true, RightsOf(ace->Mask), here});
         } else {
-            security.entries.push_back({Trustee::Other, true, true});  // a kind not read here
+            security.entries.push_back({Trustee::Other, true, kAllRights, true});  // a kind not read here
         }
     }
     LocalFree(sd);

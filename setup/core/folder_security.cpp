@@ -9,23 +9,39 @@ bool Trusted(Trustee trustee) {
            trustee == Trustee::Installer;
 }
 
-}  // namespace
-
-bool OthersMayWrite(const FolderSecurity& security) {
+// An allow entry that gives someone untrusted one of `rights`. What an object's creator gets goes to
+// whoever may create there, and that is judged by the other entries.
+bool OthersHold(const FolderSecurity& security, unsigned rights, bool onlyWhereItApplies) {
     if (!security.hasAccessList) return true;
     for (const AccessEntry& entry : security.entries) {
-        // What an object's creator gets goes to whoever may create there, and that is judged by
-        // the other entries.
-        if (entry.allows && entry.writes && !Trusted(entry.trustee) && entry.trustee != Trustee::CreatorOwner)
+        if (entry.allows && (entry.rights & rights) != 0 && !Trusted(entry.trustee) &&
+            entry.trustee != Trustee::CreatorOwner && (entry.appliesHere || !onlyWhereItApplies))
             return true;
     }
     return false;
+}
+
+}  // namespace
+
+bool OthersMayWrite(const FolderSecurity& security) {
+    return OthersHold(security, kWriteRight | kDeleteRight | kDeleteChildRight | kChangeSecurityRight, false);
 }
 
 FolderVerdict JudgeInstallFolder(const std::optional<FolderSecurity>& security) {
     if (!security) return FolderVerdict::Unreadable;
     if (!Trusted(security->owner)) return FolderVerdict::OwnedByOther;
     if (OthersMayWrite(*security)) return FolderVerdict::WritableByOthers;
+    return FolderVerdict::Safe;
+}
+
+FolderVerdict JudgeFoldersAbove(const std::vector<std::optional<FolderSecurity>>& above) {
+    for (size_t i = 0; i < above.size(); ++i) {
+        if (!above[i]) return FolderVerdict::Unreadable;
+        // Entries that only pass on to what is made inside show in the lists of the folders below.
+        const bool root = i + 1 == above.size();
+        const unsigned rights = kDeleteChildRight | kChangeSecurityRight | (root ? 0u : unsigned{kDeleteRight});
+        if (!Trusted(above[i]->owner) || OthersHold(*above[i], rights, true)) return FolderVerdict::MovableByOthers;
+    }
     return FolderVerdict::Safe;
 }
 
@@ -39,6 +55,9 @@ std::wstring FolderRefusal(FolderVerdict verdict, const std::wstring& folder, co
         break;
     case FolderVerdict::WritableByOthers:
         reason = texts.folderWritableByOthers;
+        break;
+    case FolderVerdict::MovableByOthers:
+        reason = texts.folderMovableByOthers;
         break;
     case FolderVerdict::Unreadable:
         reason = texts.folderUnreadable;

@@ -54,9 +54,10 @@ const Texts kJapanese = {
                          L"スタートメニューからも起動できます．",
     .folderOwnedByOther = L"このインストール先は，管理者以外のアカウントが所有しているため使えません．\n\n",
     .folderWritableByOthers = L"このインストール先は，管理者以外のユーザーが書き込めるため使えません．\n\n",
+    .folderMovableByOthers = L"このインストール先は，上のフォルダーを管理者以外のユーザーが変更できるため"
+                             L"使えません．\n\n",
     .folderUnreadable = L"このインストール先は，アクセス権を確認できないため使えません．\n\n",
-    .folderRefusedAdvice = L"\n\n何もコピーしていません．別のフォルダーを選ぶか，"
-                           L"このフォルダーを削除してからやり直してください．",
+    .folderRefusedAdvice = L"\n\n何もコピーしていません．管理者だけが変更できるフォルダーを選んでください．",
     .notDeleted = L"次のものは削除されませんでした．\n\n",
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
@@ -108,8 +109,10 @@ const Texts kEnglish = {
     .folderOwnedByOther = L"This install folder cannot be used: an account other than the administrators owns it.\n\n",
     .folderWritableByOthers = L"This install folder cannot be used: users other than the administrators can write into "
                               L"it.\n\n",
+    .folderMovableByOthers = L"This install folder cannot be used: users other than the administrators can change a "
+                             L"folder above it.\n\n",
     .folderUnreadable = L"This install folder cannot be used: its access rights cannot be checked.\n\n",
-    .folderRefusedAdvice = L"\n\nNothing was copied. Choose another folder, or delete this one and try again.",
+    .folderRefusedAdvice = L"\n\nNothing was copied. Choose a folder that only administrators can change.",
     .notDeleted = L"Could not delete these...\n\n",
     .deleteAfterRestart = L"These will delete after reboot.\n\n",
     .deleteCaption = L"Delete files and folders",

@@ -59,6 +59,7 @@ struct Texts {
     // An install folder refused before anything is copied: + the folder + folderRefusedAdvice.
     const wchar_t* folderOwnedByOther;
     const wchar_t* folderWritableByOthers;
+    const wchar_t* folderMovableByOthers;
     const wchar_t* folderUnreadable;
     const wchar_t* folderRefusedAdvice;
     // Removal.

@@ -1,14 +1,14 @@
 """A per-machine installation's folder under Wine. Wine keeps no file security descriptors: it maps
-an access list onto the Unix mode bits of the owner and of Everyone, so "Everyone may write" is the
-one unsafe folder it can show; the other cases are decided and tested in setup's core."""
+an access list onto the Unix mode bits of the owner and of Everyone, so "Everyone may change it" is
+the one unsafe folder it can show (and a folder made with an access list of its own can only be
+made under a safe one there); the other cases are decided and tested in setup's core."""
 
 import shutil
-import stat
 import time
 
 import pytest
 
-from setupapp import Distribution, answer_box, box_text, finish, installed_ini, linux_path, main_window, record, reg
+from setupapp import Distribution, answer_box, box_text, finish, linux_path, main_window, reg
 from zeptest import paths, wait_for
 
 APP = r"C:\Program Files\TestApp"
@@ -33,54 +33,45 @@ Name=TestApp
 """
 
 
-REFUSED = {
-    "ja": "このインストール先は，管理者以外のユーザーが書き込めるため使えません．\n\n{}\n\n"
-          "何もコピーしていません．別のフォルダーを選ぶか，このフォルダーを削除してからやり直してください．",
-    "en": "This install folder cannot be used: users other than the administrators can write into it.\n\n{}\n\n"
-          "Nothing was copied. Choose another folder, or delete this one and try again.",
+WRITABLE = {
+    "ja": "このインストール先は，管理者以外のユーザーが書き込めるため使えません．\n\n{}\n\n",
+    "en": "This install folder cannot be used: users other than the administrators can write into it.\n\n{}\n\n",
+}
+MOVABLE = "このインストール先は，上のフォルダーを管理者以外のユーザーが変更できるため使えません．\n\n{}\n\n"
+ADVICE = {
+    "ja": "何もコピーしていません．管理者だけが変更できるフォルダーを選んでください．",
+    "en": "Nothing was copied. Choose a folder that only administrators can change.",
 }
 
 
-@pytest.mark.parametrize("unattended,language", [(False, "ja"), (True, "en")])
-def test_an_install_folder_everyone_may_write_is_refused_before_anything_is_copied(lan, unattended, language):
+@pytest.mark.parametrize("unattended,language,where", [(False, "ja", "folder"), (True, "en", "folder"),
+                                                        (False, "ja", "above")])
+def test_an_install_folder_everyone_may_change_is_refused_before_anything_is_copied(lan, unattended, language, where):
     pc = lan.pc
-    dist = Distribution(pc, machine_ini(unattended=unattended), {"app.exe": b"x"})
-    folder = linux_path(pc, APP)
-    folder.mkdir(parents=True)
-    folder.chmod(0o777)  # what Wine reports as Everyone with write access
+    root = APP if where == "folder" else r"C:\Shared\TestApp"
+    dist = Distribution(pc, machine_ini(root=r"%programs%\TestApp" if where == "folder" else r"Shared\TestApp",
+                                        unattended=unattended), {"app.exe": b"x"})
+    # What Wine reports as Everyone with the rights to write into, delete and rename: the install
+    # folder itself, or a folder above it (someone could put another folder in its place).
+    changeable = linux_path(pc, root) if where == "folder" else pc.drive_c / "Shared"
+    changeable.mkdir(parents=True)
+    changeable.chmod(0o777)
     setup = dist.start(env={"LANG": "C.UTF-8"} if language == "en" else None)
     window = main_window(pc, "TestApp")
     if not unattended:
         pc.click(window, "実行")
-    assert answer_box(pc, "TestApp", "OK", shot=f"folder-refused-{language}.png") == REFUSED[language].format(APP)
+    reason = WRITABLE[language] if where == "folder" else MOVABLE
+    assert answer_box(pc, "TestApp", "OK", shot=f"refused-{where}-{language}.png") == (
+        reason.format(root) + ADVICE[language])
     if not unattended:
         # The window stays for another folder to be chosen; nothing has started.
         pc.click(main_window(pc, "TestApp"), "中止")
     finish(setup)
-    assert list(folder.iterdir()) == []
+    assert list(changeable.iterdir()) == []
     assert reg(pc, UNINSTALL) == {}
     assert not (pc.drive_c / "users" / "root" / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" /
                 "Programs" / "TestApp").exists()
     assert "CopiedFile" not in dist.ini().sections  # the distribution does not think itself installed
-
-
-def test_a_folder_made_where_everyone_may_write_gets_an_access_list_of_its_own(lan):
-    pc = lan.pc
-    shared = pc.drive_c / "Shared"
-    shared.mkdir()
-    shared.chmod(0o777)
-    root = r"C:\Shared\TestApp"
-    for run in range(2):  # the second run: a version-up into the folder the first one made
-        dist = Distribution(pc, machine_ini(root=r"Shared\TestApp"), {"app.exe": b"%d" % run}, name=f"dist{run}")
-        setup = dist.start()
-        pc.click(main_window(pc, "TestApp"), "実行")
-        finish(setup)
-    folder = linux_path(pc, root)
-    assert (folder / "app.exe").read_bytes() == b"1"
-    # Wine's picture of an access list that grants Everyone nothing (Wine does not carry inheritance
-    # into the mode bits of what is made inside, so only the folder itself shows it).
-    assert stat.S_IMODE(folder.stat().st_mode) & 0o007 == 0, oct(folder.stat().st_mode)
-    assert record(installed_ini(pc, root), "MakedDirectory") == [root, root + r"\data"]
 
 
 def test_a_version_up_that_cannot_leave_its_setup_behind_starts_nothing_from_the_folder(lan):

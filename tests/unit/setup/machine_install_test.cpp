@@ -11,22 +11,25 @@
 namespace setup::testing {
 namespace {
 
-constexpr bool kWrite = true, kRead = false;
+constexpr unsigned kRead = 0, kModify = kWriteRight | kDeleteRight,
+                   kFull = kWriteRight | kDeleteRight | kDeleteChildRight | kChangeSecurityRight;
 
-AccessEntry Allow(Trustee who, bool writes) { return {who, true, writes}; }
-AccessEntry Deny(Trustee who) { return {who, false, true}; }
+AccessEntry Allow(Trustee who, unsigned rights, bool appliesHere = true) { return {who, true, rights, appliesHere}; }
+AccessEntry Deny(Trustee who) { return {who, false, kFull, true}; }
 
 // As Windows sets them: an elevated administrator's folder under Program Files...
 FolderSecurity ProgramFilesLike(Trustee owner = Trustee::Administrators) {
     return {owner, true,
-            {Allow(Trustee::TrustedInstaller, kWrite), Allow(Trustee::System, kWrite),
-             Allow(Trustee::Administrators, kWrite), Allow(Trustee::Users, kRead),
-             Allow(Trustee::CreatorOwner, kWrite)}};
+            {Allow(Trustee::TrustedInstaller, kFull), Allow(Trustee::System, kFull),
+             Allow(Trustee::Administrators, kFull), Allow(Trustee::Users, kRead),
+             Allow(Trustee::CreatorOwner, kFull, false)}};
 }
-// ...and one made at the root of the system drive, where every signed-in user may change what is made.
-FolderSecurity DriveRootLike(Trustee owner = Trustee::Administrators) {
-    FolderSecurity security = ProgramFilesLike(owner);
-    security.entries.push_back(Allow(Trustee::AuthenticatedUsers, kWrite));
+// ...and the root of the system drive, where every signed-in user may make folders and change
+// what is made in them, but not rename what others made.
+FolderSecurity DriveRootLike() {
+    FolderSecurity security = ProgramFilesLike(Trustee::TrustedInstaller);
+    security.entries.push_back(Allow(Trustee::AuthenticatedUsers, kWriteRight));
+    security.entries.push_back(Allow(Trustee::AuthenticatedUsers, kModify, false));
     return security;
 }
 
@@ -35,7 +38,7 @@ TEST(InstallFolder, TheAdministratorsTheSystemAndTheInstallerAreFineOwners) {
         EXPECT_EQ(JudgeInstallFolder(ProgramFilesLike(owner)), FolderVerdict::Safe) << static_cast<int>(owner);
     // A version-up by the same administrator who installed it, with the owner's own entry.
     FolderSecurity own = ProgramFilesLike(Trustee::Installer);
-    own.entries.push_back(Allow(Trustee::Installer, kWrite));
+    own.entries.push_back(Allow(Trustee::Installer, kFull));
     EXPECT_EQ(JudgeInstallFolder(own), FolderVerdict::Safe);
 }
 
@@ -43,36 +46,68 @@ TEST(InstallFolder, AnotherOwnerIsRefusedEvenWithATightAccessList) {
     for (Trustee owner : {Trustee::Other, Trustee::Users, Trustee::Everyone, Trustee::AuthenticatedUsers})
         EXPECT_EQ(JudgeInstallFolder(ProgramFilesLike(owner)), FolderVerdict::OwnedByOther);
     // An empty folder a user made before the first installation is refused the same way.
-    EXPECT_EQ(JudgeInstallFolder(FolderSecurity{Trustee::Other, true, {Allow(Trustee::Other, kWrite)}}),
+    EXPECT_EQ(JudgeInstallFolder(FolderSecurity{Trustee::Other, true, {Allow(Trustee::Other, kFull)}}),
               FolderVerdict::OwnedByOther);
 }
 
-TEST(InstallFolder, WriteAccessForAnyoneButTheTrustedIsRefused) {
+TEST(InstallFolder, AnyRightToChangeItForAnyoneButTheTrustedIsRefused) {
     for (Trustee who : {Trustee::Users, Trustee::AuthenticatedUsers, Trustee::Everyone, Trustee::Other}) {
-        FolderSecurity security = ProgramFilesLike();
-        security.entries.push_back(Allow(who, kWrite));
-        EXPECT_EQ(JudgeInstallFolder(security), FolderVerdict::WritableByOthers) << static_cast<int>(who);
-        // Reading and running are fine; a deny entry in front does not make an allow entry safe.
-        security.entries.back().writes = false;
-        EXPECT_EQ(JudgeInstallFolder(security), FolderVerdict::Safe);
-        security.entries.back().writes = true;
-        security.entries.insert(security.entries.begin(), Deny(who));
-        EXPECT_EQ(JudgeInstallFolder(security), FolderVerdict::WritableByOthers);
+        for (unsigned right : {kWriteRight, kDeleteRight, kDeleteChildRight, kChangeSecurityRight}) {
+            FolderSecurity security = ProgramFilesLike();
+            // Also when it only passes on to what is made inside: the files setup puts there.
+            security.entries.push_back(Allow(who, right, right != kWriteRight));
+            EXPECT_EQ(JudgeInstallFolder(security), FolderVerdict::WritableByOthers) << static_cast<int>(who) << right;
+            // A deny entry in front does not make an allow entry safe.
+            security.entries.insert(security.entries.begin(), Deny(who));
+            EXPECT_EQ(JudgeInstallFolder(security), FolderVerdict::WritableByOthers);
+        }
     }
-    EXPECT_EQ(JudgeInstallFolder(DriveRootLike()), FolderVerdict::WritableByOthers);
     // No access list at all (a FAT volume): everyone may do anything.
     EXPECT_EQ(JudgeInstallFolder(FolderSecurity{Trustee::Administrators, false, {}}), FolderVerdict::WritableByOthers);
     EXPECT_EQ(JudgeInstallFolder(std::nullopt), FolderVerdict::Unreadable);
+}
+
+TEST(InstallFolder, AFolderAboveMayNotLetOthersRenameOrReplaceWhatItHolds) {
+    const FolderSecurity root = DriveRootLike();
+    EXPECT_EQ(JudgeFoldersAbove({ProgramFilesLike(), root}), FolderVerdict::Safe);
+    // The root's own Modify for users cannot rename the root; it passes on to what users make.
+    EXPECT_EQ(JudgeFoldersAbove({root}), FolderVerdict::Safe);
+    FolderSecurity rootUsersModify = root;
+    rootUsersModify.entries.push_back(Allow(Trustee::AuthenticatedUsers, kModify));
+    EXPECT_EQ(JudgeFoldersAbove({rootUsersModify}), FolderVerdict::Safe);
+    // A folder a user made at the root: the user may rename it and put another in its place.
+    FolderSecurity usersFolder = root;
+    usersFolder.owner = Trustee::Other;
+    EXPECT_EQ(JudgeFoldersAbove({usersFolder, root}), FolderVerdict::MovableByOthers);
+    for (unsigned right : {kDeleteRight, kDeleteChildRight, kChangeSecurityRight}) {
+        FolderSecurity tools = ProgramFilesLike();
+        tools.entries.push_back(Allow(Trustee::Users, right));
+        EXPECT_EQ(JudgeFoldersAbove({tools, root}), FolderVerdict::MovableByOthers) << right;
+        tools.entries.back().appliesHere = false;  // shows in the lists below, judged there
+        EXPECT_EQ(JudgeFoldersAbove({tools, root}), FolderVerdict::Safe) << right;
+    }
+    EXPECT_EQ(JudgeFoldersAbove({std::nullopt, root}), FolderVerdict::Unreadable);
+    // As Wine reports a Unix folder with mode 0777: Everyone has every right but the security's.
+    FolderSecurity wineShared{Trustee::Installer, true,
+                              {Allow(Trustee::System, kFull), Allow(Trustee::Installer, kFull),
+                               Allow(Trustee::Everyone, kWriteRight | kDeleteRight | kDeleteChildRight)}};
+    EXPECT_EQ(JudgeFoldersAbove({wineShared, root}), FolderVerdict::MovableByOthers);
 }
 
 TEST(InstallFolder, ANewFolderGetsItsOwnAccessListUnlessTheParentKeepsOthersOut) {
     EXPECT_FALSE(NewFolderNeedsOwnAccessList(ProgramFilesLike(Trustee::TrustedInstaller)));
     EXPECT_TRUE(NewFolderNeedsOwnAccessList(DriveRootLike()));
     EXPECT_TRUE(NewFolderNeedsOwnAccessList(std::nullopt));
-    // Under an "Everyone may write" folder, as Wine reports a Unix folder with mode 0777.
-    EXPECT_TRUE(NewFolderNeedsOwnAccessList(FolderSecurity{
-        Trustee::Installer, true,
-        {Allow(Trustee::System, kWrite), Allow(Trustee::Installer, kWrite), Allow(Trustee::Everyone, kWrite)}}));
+}
+
+TEST(InstallFolder, EachRefusalSaysWhyNamesTheFolderAndThatNothingWasCopied) {
+    const Texts& t = TextsFor(Language::English);
+    EXPECT_EQ(FolderRefusal(FolderVerdict::Safe, L"C:\\App", t), L"");
+    const std::pair<FolderVerdict, const wchar_t*> reasons[] = {
+        {FolderVerdict::OwnedByOther, t.folderOwnedByOther}, {FolderVerdict::WritableByOthers, t.folderWritableByOthers},
+        {FolderVerdict::MovableByOthers, t.folderMovableByOthers}, {FolderVerdict::Unreadable, t.folderUnreadable}};
+    for (const auto& [verdict, reason] : reasons)
+        EXPECT_EQ(FolderRefusal(verdict, L"C:\\App", t), std::wstring(reason) + L"C:\\App" + t.folderRefusedAdvice);
 }
 
 // The system's side of starting programs, as a script of answers.
