@@ -8,8 +8,8 @@ import time
 
 import pytest
 
-from setupapp import Distribution, answer_box, box_text, finish, linux_path, main_window, reg
-from zeptest import paths, wait_for
+from setupapp import Distribution, box_text, finish, linux_path, main_window, reg
+from zeptest import ProbeError, paths, wait_for
 
 APP = r"C:\Program Files\TestApp"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TestApp"
@@ -31,6 +31,30 @@ Name=TestApp
 [CopyFile]
 0=app.exe
 """
+
+
+IDC_FOLDER = 1002
+
+
+def answer_message_box(pc, shot):
+    """Waits for setup's message box (it has the product's name for its title, as the main window
+    has, which holds the folder field), clicks OK; returns its text."""
+    def boxes():
+        found = []
+        for w in pc.windows():
+            try:
+                if w.visible and w.cls == "#32770" and all(c.id != IDC_FOLDER for c in pc.controls(w)):
+                    found.append(w)
+            except ProbeError:  # gone meanwhile
+                pass
+        return found
+
+    box = wait_for(boxes, 20, "the message box")[0]
+    pc.find_window(box, shot=shot)
+    text = box_text(pc, box)
+    pc.click(box, "OK")
+    pc.gone(box)
+    return text
 
 
 WRITABLE = {
@@ -57,12 +81,10 @@ def test_an_install_folder_everyone_may_change_is_refused_before_anything_is_cop
     changeable.mkdir(parents=True)
     changeable.chmod(0o777)
     setup = dist.start(env={"LANG": "C.UTF-8"} if language == "en" else None)
-    window = main_window(pc, "TestApp")
     if not unattended:
-        pc.click(window, "実行")
+        pc.click(main_window(pc, "TestApp"), "実行")
     reason = WRITABLE[language] if where == "folder" else MOVABLE
-    assert answer_box(pc, "TestApp", "OK", shot=f"refused-{where}-{language}.png") == (
-        reason.format(root) + ADVICE[language])
+    assert answer_message_box(pc, f"refused-{where}-{language}.png") == reason.format(root) + ADVICE[language]
     if not unattended:
         # The window stays for another folder to be chosen; nothing has started.
         pc.click(main_window(pc, "TestApp"), "中止")
@@ -88,15 +110,10 @@ def test_a_version_up_that_cannot_leave_its_setup_behind_starts_nothing_from_the
     for holder in holders:
         holder.wait_for_output("HOLDING", 20)
     setup = dist.start()
-    window = main_window(pc, "TestApp")
-    pc.click(window, "実行")
-    # The message box has the product's name for its title, as the main window has.
-    box = wait_for(lambda: [w for w in pc.windows() if w.visible and w.cls == "#32770" and w.hwnd != window.hwnd],
-                   20, "the message box")[0]
-    pc.find_window(box, shot="setup-not-copied.png")
-    assert box_text(pc, box) == ("セットアップをインストール先にコピーできなかったため，そこからは何も起動しません．\n"
-                                 f"再起動が必要な場合は，ご自分でコンピューターを再起動してください．\n\n{APP}")
-    pc.click(box, "OK")
+    pc.click(main_window(pc, "TestApp"), "実行")
+    assert answer_message_box(pc, "setup-not-copied.png") == (
+        "セットアップをインストール先にコピーできなかったため，そこからは何も起動しません．\n"
+        f"再起動が必要な場合は，ご自分でコンピューターを再起動してください．\n\n{APP}")
     finish(setup)
     time.sleep(8)  # the follow-up would ask after 5 s
     assert not [w for w in pc.windows() if w.visible and w.cls == "#32770"]
