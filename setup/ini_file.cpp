@@ -1,11 +1,13 @@
 #include "ini_file.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
 
 #include <vector>
 
 #include "paths.h"
 #include "win_util.h"
+#include "windows_security.h"
 
 namespace setup {
 
@@ -42,15 +44,22 @@ bool CanWrite(const std::wstring& path) {
     return true;
 }
 
-// A new folder of this user's own under the temporary folder.
+// A new folder under the temporary folder that only this account may use, under a name nobody can
+// foresee: a folder another user made there first is never taken over.
 std::wstring MakePrivateFolder() {
     wchar_t temp[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     if (n == 0 || n > MAX_PATH) return {};
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring folder =
-            JoinPath(temp, L"setup-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt));
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+    for (unsigned attempt = 0; attempt < 10; ++attempt) {
+        unsigned char random[16];
+        if (!RtlGenRandom(random, sizeof random)) return {};
+        std::wstring name = L"setup-";
+        for (unsigned char byte : random) {
+            name += L"0123456789abcdef"[byte >> 4];
+            name += L"0123456789abcdef"[byte & 15];
+        }
+        const std::wstring folder = JoinPath(temp, name);
+        if (CreatePrivateFolder(folder)) return folder;
     }
     return {};
 }
@@ -62,7 +71,12 @@ WorkingIni::WorkingIni(const std::wstring& besideProgram) : file_(besideProgram)
     privateFolder_ = MakePrivateFolder();
     if (privateFolder_.empty()) return;  // carry on with what can be read
     const std::wstring copy = JoinPath(privateFolder_, L"Setup.ini");
-    CopyFileW(besideProgram.c_str(), copy.c_str(), FALSE);
+    // Never onto a file that is already there.
+    if (!CopyFileW(besideProgram.c_str(), copy.c_str(), TRUE)) {
+        RemoveDirectoryW(privateFolder_.c_str());
+        privateFolder_.clear();
+        return;
+    }
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a CD's copy comes read-only
     file_ = IniFile(copy);
 }

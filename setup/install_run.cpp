@@ -5,7 +5,9 @@
 #include "associations.h"
 #include "dll_search.h"
 #include "file_copy.h"
+#include "folder_security.h"
 #include "go2.h"
+#include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
 #include "reg_entries.h"
@@ -13,7 +15,9 @@
 #include "text.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
+#include "windows_launcher.h"
 #include "windows_registry.h"
+#include "windows_security.h"
 #include "windows_shell.h"
 
 namespace setup {
@@ -35,7 +39,9 @@ private:
 
 class WindowsGo2Host : public Go2Host {
 public:
-    explicit WindowsGo2Host(MainWindow& window) : window_(window) {}
+    // With `asUser`, commands start as the desktop's user would start them; others are kept to be
+    // waited for.
+    WindowsGo2Host(MainWindow& window, UserLaunches* asUser) : window_(window), asUser_(asUser) {}
     ~WindowsGo2Host() override {
         for (HANDLE process : started_) CloseHandle(process);
     }
@@ -57,16 +63,11 @@ public:
     }
     void Release(Library library) override { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
     bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) override {
-        static const int kShow[] = {SW_SHOW, SW_HIDE, SW_MINIMIZE, SW_MAXIMIZE};
-        SHELLEXECUTEINFOW info{sizeof info};
-        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_CONNECTNETDRV | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_DOENVSUBST |
-                     SEE_MASK_FLAG_NO_UI;
-        info.hwnd = window_.hwnd();
-        info.lpFile = file.c_str();
-        info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-        info.nShow = kShow[static_cast<int>(show)];
-        if (!ShellExecuteExW(&info)) return false;
-        if (info.hProcess) started_.push_back(info.hProcess);  // none when an open went to a running program
+        const LaunchRequest request{file, parameters, show};
+        if (asUser_) return asUser_->Start(request) != LaunchOutcome::Failed;  // a deferred one is told at the end
+        HANDLE process = nullptr;
+        if (!ShellStart(window_.hwnd(), request, &process)) return false;
+        if (process) started_.push_back(process);  // none when an open went to a running program
         return true;
     }
     void WaitForStarted(uint32_t timeoutMs) override {
@@ -79,15 +80,13 @@ public:
 
 private:
     MainWindow& window_;
+    UserLaunches* asUser_;
     std::vector<HANDLE> started_;
 };
 
-void OpenShortcut(const std::wstring& link) {
-    ShellExecuteW(GetDesktopWindow(), nullptr, link.c_str(), nullptr, nullptr, SW_SHOW);
-}
-
 // The shortcuts named in LastGo, opened as the user would open them; "$" ones only once.
-void OpenLastGo(SetupApp& app) {
+void OpenLastGo(SetupApp& app, UserLaunches& launches) {
+    const auto OpenShortcut = [&launches](const std::wstring& link) { launches.Start({link, L"", ShowState::Normal}); };
     IniFile& ini = app.ini();
     std::wstring menu = ReadString(ini, L"Menu", L"Named");
     if (menu.empty()) {
@@ -115,11 +114,14 @@ void OpenLastGo(SetupApp& app) {
 }
 
 // Setup.exe and the record into the install folder: removal starts from there.
-void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
-    const std::wstring installedSetup = JoinPath(root, L"Setup.exe");
-    const std::wstring self = ModulePath();
-    if (!EqualNoCase(self, installedSetup)) CopyFileW(self.c_str(), installedSetup.c_str(), FALSE);
-    if (app.restartNeeded) StartFollowUp(Quoted(installedSetup) + L" reboot", SW_SHOW);
+void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
+    SetupApp& app = window.app();
+    if (PlaceInstalledSetup(app.files, ModulePath(), root) == SetupPlacement::Failed) {
+        // What lies there is not this setup: nothing is started from it.
+        window.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
+    } else if (app.restartNeeded) {
+        StartFollowUp(Quoted(JoinPath(root, L"Setup.exe")) + L" reboot", SW_SHOW);
+    }
 
     IniFile& ini = app.ini();
     const std::wstring installedIni = JoinPath(root, L"Setup.ini");
@@ -132,9 +134,28 @@ void LeaveSetupBehind(SetupApp& app, const std::wstring& root) {
 
 }  // namespace
 
-void RunGo2Entries(MainWindow& window, const std::wstring& kind) {
-    WindowsGo2Host host(window);
+void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser) {
+    WindowsGo2Host host(window, asUser);
     RunGo2(window.app().ini(), window.app().system, host, *window.app().texts, kind);
+}
+
+bool InstallFolderAccepted(MainWindow& window) {
+    SetupApp& app = window.app();
+    // A per-user installation runs with the user's own rights: nothing there is worth taking over.
+    if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
+    const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
+    // A missing folder is made with an access list of its own where needed.
+    FolderVerdict verdict = PathExists(folder) ? JudgeInstallFolder(ReadFolderSecurity(folder)) : FolderVerdict::Safe;
+    if (verdict == FolderVerdict::Safe) {
+        std::vector<std::optional<FolderSecurity>> above;
+        for (std::wstring up = FolderOf(folder); !up.empty(); up = FolderOf(up))
+            if (PathExists(up)) above.push_back(ReadFolderSecurity(up));
+        verdict = JudgeFoldersAbove(above);
+    }
+    const std::wstring refusal = FolderRefusal(verdict, folder, *app.texts);
+    if (refusal.empty()) return true;
+    window.Box(refusal, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 void RunInstallation(MainWindow& window) {
@@ -143,6 +164,7 @@ void RunInstallation(MainWindow& window) {
     const Texts& t = *app.texts;
     WindowsShell shell(window.hwnd(), t);
     WindowsRegistry registry;
+    app.files.protectNewFolders = ReadInstallMode(ini) == InstallMode::PerMachine;
 
     // An earlier version's menu goes; the menu is made anew below.
     IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
@@ -190,15 +212,19 @@ void RunInstallation(MainWindow& window) {
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
         MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));
 
-    LeaveSetupBehind(app, ReadString(ini, L"Root", L"Named"));
+    LeaveSetupBehind(window, ReadString(ini, L"Root", L"Named"));
     for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
     Pause(500);
 
-    OpenLastGo(app);
-    RunGo2Entries(window, L"Make");
+    WindowsLauncher launcher(window.hwnd());
+    UserLaunches launches(launcher);
+    OpenLastGo(app, launches);
+    RunGo2Entries(window, L"Make", &launches);
 
     window.SetLabel(t.completed);
     Pause(1000);
+    if (const std::wstring notStarted = launches.DeferredMessage(t); !notStarted.empty())
+        window.Box(notStarted, MB_OK | MB_ICONINFORMATION);
     ini.Flush();
     window.Close();
 }

@@ -3,11 +3,16 @@
 #include <string>
 
 #include "main_window.h"
+#include "user_launch.h"
 
 namespace setup {
 
+// Per-machine: whether the install folder in the window may be used; an existing folder that
+// others own or may write is refused with a message, before anything is done.
+bool InstallFolderAccepted(MainWindow& window);
 void RunInstallation(MainWindow& window);
-// The Go2 entries "Make" (after installation) or "Erase" (at the start of removal).
-void RunGo2Entries(MainWindow& window, const std::wstring& kind);
+// The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
+// their commands start as the desktop's user would start them.
+void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser = nullptr);
 
 }  // namespace setup

@@ -260,6 +260,10 @@ void MainWindow::Command(int id) {
     switch (id) {
     case IDOK:
         if (running_) return;
+        if (!(app_.state == SetupState::Installed && Checked(IDC_COPY)) && !InstallFolderAccepted(*this)) {
+            if (app_.ini().ReadInt(L"Setup", L"Auto", 0) != 0) Close();  // nobody to choose another folder
+            return;
+        }
         running_ = true;
         for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);
         if (app_.state == SetupState::Installed && Checked(IDC_COPY)) RunRemoval(*this);

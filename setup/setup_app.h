@@ -10,7 +10,8 @@
 
 namespace setup {
 
-// What the run finds: nothing installed, an earlier version registered, or itself the installed copy.
+// What the Setup.ini beside the program found: a fresh installation, a version-up of an earlier
+// one, or the installed copy (which offers removal).
 enum class SetupState { Fresh, VersionUp, Installed };
 
 struct SetupApp {

@@ -7,6 +7,7 @@
 
 #include "paths.h"
 #include "win_util.h"
+#include "windows_security.h"
 #include "wininit.h"
 
 namespace setup {
@@ -92,7 +93,11 @@ std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring&
     return std::wstring(buffer);
 }
 
-bool WindowsFiles::CreateFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr); }
+bool WindowsFiles::CreateFolder(const std::wstring& path) {
+    if (protectNewFolders && NewFolderNeedsOwnAccessList(ReadFolderSecurity(FolderOf(path))))
+        return CreateProtectedFolder(path);
+    return CreateDirectoryW(path.c_str(), nullptr);
+}
 
 bool WindowsFiles::Exists(const std::wstring& path) { return PathExists(path); }
 

@@ -25,6 +25,10 @@ public:
 
 class WindowsFiles : public FileSystem {
 public:
+    // A per-machine installation: a folder made under one that others may write gets an access list
+    // of its own.
+    bool protectNewFolders = false;
+
     bool CreateFolder(const std::wstring& path) override;
     bool Exists(const std::wstring& path) override;
     std::optional<uint64_t> LastWriteTime(const std::wstring& path) override;

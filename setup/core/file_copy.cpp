@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "paths.h"
+#include "text.h"
 
 namespace setup {
 
@@ -162,6 +163,12 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
     }
     WriteInt(ini, L"CopiedFile", L"Count", run.recorded() == 0 ? 1 : run.recorded());
     return run.restartNeeded();
+}
+
+SetupPlacement PlaceInstalledSetup(FileSystem& files, const std::wstring& self, const std::wstring& installFolder) {
+    const std::wstring installed = JoinPath(installFolder, L"Setup.exe");
+    if (EqualNoCase(self, installed)) return SetupPlacement::AlreadyThere;
+    return files.CopyOver(self, installed) ? SetupPlacement::Copied : SetupPlacement::Failed;
 }
 
 }  // namespace setup

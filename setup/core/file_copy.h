@@ -48,4 +48,10 @@ struct CopyJob {
 bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, const Texts& texts,
                const CopyJob& job);
 
+enum class SetupPlacement { AlreadyThere, Copied, Failed };
+
+// setup itself (`self`) into the install folder as Setup.exe, where removal and the follow-up of
+// the run start from. Failed: what lies there is not this setup, and nothing may be started from it.
+SetupPlacement PlaceInstalledSetup(FileSystem& files, const std::wstring& self, const std::wstring& installFolder);
+
 }  // namespace setup

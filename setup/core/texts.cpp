@@ -47,6 +47,17 @@ const Texts kJapanese = {
     .entryMissing = L"エントリポイントを見つけられませんでした\n\n",
     .restartAfterInstall = L"いくつかのファイルは\n再起動後に有効になります\n\n今すぐ再起動しますか？",
     .restartAfterRemoval = L"いくつかのファイルは\n再起動後に削除されます\n\n今すぐ再起動しますか？",
+    .setupNotCopied = L"セットアップをインストール先にコピーできなかったため，そこからは何も起動しません．\n"
+                      L"再起動が必要な場合は，ご自分でコンピューターを再起動してください．\n\n",
+    .notStartedAsUser = L"次のプログラムは，管理者の権限で動かないよう，今は起動しませんでした．\n\n",
+    .startsAtNextLogon = L"\n次回ログオンしたときに起動します（スタートアップに登録されていれば）．"
+                         L"スタートメニューからも起動できます．",
+    .folderOwnedByOther = L"このインストール先は，管理者以外のアカウントが所有しているため使えません．\n\n",
+    .folderWritableByOthers = L"このインストール先は，管理者以外のユーザーが書き込めるため使えません．\n\n",
+    .folderMovableByOthers = L"このインストール先は，上のフォルダーを管理者以外のユーザーが変更できるため"
+                             L"使えません．\n\n",
+    .folderUnreadable = L"このインストール先は，アクセス権を確認できないため使えません．\n\n",
+    .folderRefusedAdvice = L"\n\n何もコピーしていません．管理者だけが変更できるフォルダーを選んでください．",
     .notDeleted = L"次のものは削除されませんでした．\n\n",
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
@@ -94,6 +105,17 @@ const Texts kEnglish = {
     .entryMissing = L"Could not find entry.\n\n",
     .restartAfterInstall = L"Some files will be enabled\nafter reboot.\n\nReboot now?",
     .restartAfterRemoval = L"Some files will delete\nafter reboot.\n\nReboot now?",
+    .setupNotCopied = L"Setup could not be copied into the install folder, so nothing is started from there.\n"
+                      L"If a restart is needed, restart the computer yourself.\n\n",
+    .notStartedAsUser = L"These programs were not started now, so that they do not run with administrator rights:\n\n",
+    .startsAtNextLogon = L"\nThey start at your next logon (if they are in Startup), or start them from the Start menu.",
+    .folderOwnedByOther = L"This install folder cannot be used: an account other than the administrators owns it.\n\n",
+    .folderWritableByOthers = L"This install folder cannot be used: users other than the administrators can write into "
+                              L"it.\n\n",
+    .folderMovableByOthers = L"This install folder cannot be used: users other than the administrators can change a "
+                             L"folder above it.\n\n",
+    .folderUnreadable = L"This install folder cannot be used: its access rights cannot be checked.\n\n",
+    .folderRefusedAdvice = L"\n\nNothing was copied. Choose a folder that only administrators can change.",
     .notDeleted = L"Could not delete these...\n\n",
     .deleteAfterRestart = L"These will delete after reboot.\n\n",
     .deleteCaption = L"Delete files and folders",

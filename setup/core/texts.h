@@ -53,6 +53,15 @@ struct Texts {
     const wchar_t* entryMissing;
     const wchar_t* restartAfterInstall;
     const wchar_t* restartAfterRemoval;
+    const wchar_t* setupNotCopied;      // + the install folder
+    const wchar_t* notStartedAsUser;    // + the programs, one a line, + startsAtNextLogon
+    const wchar_t* startsAtNextLogon;
+    // An install folder refused before anything is copied: + the folder + folderRefusedAdvice.
+    const wchar_t* folderOwnedByOther;
+    const wchar_t* folderWritableByOthers;
+    const wchar_t* folderMovableByOthers;
+    const wchar_t* folderUnreadable;
+    const wchar_t* folderRefusedAdvice;
     // Removal.
     const wchar_t* notDeleted;
     const wchar_t* deleteAfterRestart;

@@ -1,6 +1,8 @@
 """setup.exe installing a distribution under Wine, driven through its windows."""
 
 import os
+import re
+import stat
 import subprocess
 
 import pytest
@@ -252,7 +254,13 @@ def test_a_distribution_on_a_read_only_medium_still_leaves_its_record(lan):
         subprocess.run([*where, "mount", "--bind", "-o", "ro", source.folder, cdrom], check=True)
     try:
         setup = pc.run(r"C:\cdrom\setup.exe", env=source.env)
-        pc.click(main_window(pc, "TestApp"), "実行")
+        window = main_window(pc, "TestApp")
+        # The working copy's folder: a name nobody could foresee, for its owner only (Wine shows an
+        # access list without Everyone as mode bits without "others").
+        private = list((pc.drive_c / "users" / "root" / "Temp").glob("setup-*"))
+        assert len(private) == 1 and re.fullmatch(r"setup-[0-9a-f]{32}", private[0].name)
+        assert stat.S_IMODE(private[0].stat().st_mode) & 0o007 == 0, oct(private[0].stat().st_mode)
+        pc.click(window, "実行")
         finish(setup)
     finally:
         for where in mounts:

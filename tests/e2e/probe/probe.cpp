@@ -1295,12 +1295,15 @@ int CmdDrop(const Args& a) {
   return kOk;
 }
 
-// Keeps FILE open without sharing for MS milliseconds (a program using it), then closes it.
+// Keeps FILE open for MS milliseconds (a program using it), then closes it; shared with no one, or
+// with readers only.
 int CmdHold(const Args& a) {
   if (a.pos.size() < 2) return Fail(kUsage, L"hold FILE MS");
   long long ms = 0;
   if (!ParseNumber(a.pos[1], &ms) || ms < 0) return Fail(kUsage, L"hold FILE MS");
-  HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // "read": others may still read it (and so start it), as a running program's file, but not write it.
+  const DWORD share = a.pos.size() > 2 && a.pos[2] == L"read" ? FILE_SHARE_READ : 0;
+  HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return Fail(kFailed, L"cannot open " + a.pos[0]);
   Out(L"HOLDING " + a.pos[0]);
   fflush(stdout);
@@ -1365,7 +1368,7 @@ int Usage() {
               L"  broadcast NAME\n"
               L"  shortcut LNK TARGET [ARGS]\n"
               L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
-              L"  hold FILE MS\n"
+              L"  hold FILE MS [read]\n"
               L"  link LNK\n"
               L"  reg ROOT\\KEY\n"
               L"  clipboard [TEXT]\n"

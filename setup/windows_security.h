@@ -1,0 +1,28 @@
+// The security of folders and processes as the installer core judges it: read from the system,
+// and the access lists setup gives the folders it makes.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "folder_security.h"
+#include "user_launch.h"
+
+namespace setup {
+
+// The owner and access list of a folder, the accounts named as the core tells them apart; none when
+// they cannot be read.
+std::optional<FolderSecurity> ReadFolderSecurity(const std::wstring& path);
+
+// A new folder whose access list ignores its parent's: the system and the administrators may do
+// anything, users may read and run; what is made inside inherits that. False when it fails or exists.
+bool CreateProtectedFolder(const std::wstring& path);
+
+// A new folder that only this process's account may use; false when it fails or already exists.
+bool CreatePrivateFolder(const std::wstring& path);
+
+// The rights of a process; none when its token cannot be read.
+std::optional<ProcessRights> ReadProcessRights(HANDLE process);
+
+}  // namespace setup
