@@ -24,11 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (auto t = zep::SntpTransmitTime(bytes)) {
         if (size < zep::kSntpPacketSize) std::abort();
-        if (t->year < 1900 || t->year > 2037 || t->month < 1 || t->month > 12 || t->day < 1 || t->day > 31 ||
+        // Era 0 from 1968, era 1 to 2104.
+        if (t->year < 1968 || t->year > 2104 || t->month < 1 || t->month > 12 || t->day < 1 || t->day > 31 ||
             t->hour > 23 || t->minute > 59 || t->second > 59 || t->millisecond > 999 || t->dayOfWeek > 6)
             std::abort();
     } else if (size >= zep::kSntpPacketSize) {
         std::abort();
+    }
+    // A reply answers only the request whose transmit time it carries as its originate time.
+    if (size >= zep::kSntpPacketSize) {
+        uint64_t originate = 0;
+        for (size_t i = 24; i < 32; ++i) originate = originate << 8 | data[i];
+        if (zep::SntpReplyAnswers(bytes, originate ^ 1)) std::abort();
     }
     return 0;
 }

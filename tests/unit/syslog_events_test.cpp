@@ -58,15 +58,12 @@ TEST(WanAddress, OnlyAnIPv4LiteralIsAnAddress) {
 }
 
 TEST(WanAddress, AnAddressFollowedByOtherTextIsCutWhereTheAddressEnds) {
-    EXPECT_EQ(WanAddressPrefix("1.2.3.4,"), "1.2.3.4");
-    EXPECT_EQ(WanAddressPrefix(" 1.2.3.4 peer"), " 1.2.3.4");
-    EXPECT_EQ(WanAddressPrefix("1.2.3.4\"onload=x"), "1.2.3.4");
-    EXPECT_EQ(WanAddressPrefix("1.2.3.4evil.example"), "1.2.3.4");
-    // What runs on in digits and dots is not cut into an address.
-    EXPECT_EQ(WanAddressPrefix("1.2.3.4.5"), "");
-    EXPECT_EQ(WanAddressPrefix("1.2.3.456"), "");
-    EXPECT_EQ(WanAddressPrefix("evil 1.2.3.4"), "");
-    EXPECT_EQ(WanAddressPrefix("1.2.3.4" + std::string(100, '5')), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"1.2.3.4,", "1.2.3.4"}, {" 1.2.3.4 peer", " 1.2.3.4"}, {"1.2.3.4\"onload=x", "1.2.3.4"},
+        {"1.2.3.4evil.example", "1.2.3.4"},
+        // What runs on in digits and dots is not cut into an address.
+        {"1.2.3.4.5", ""}, {"1.2.3.456", ""}, {"evil 1.2.3.4", ""}, {"1.2.3.4" + std::string(100, '5'), ""}};
+    for (const auto& [text, address] : cases) EXPECT_EQ(WanAddressPrefix(text), address) << text;
 }
 
 TEST(SyslogEvents, ConnectLineNumber) {
