@@ -21,7 +21,7 @@ cmake --build build/w32 -j"$jobs"
 for exe in build/w64/zep/zep.exe build/w32/zep/zep.exe build/w64/setup/setup.exe build/w32/setup/setup.exe; do
   objdump=x86_64-w64-mingw32-objdump
   extra=$($objdump -p "$exe" | awk '/DLL Name/ {print tolower($3)}' |
-    grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|shell32.dll|comctl32.dll|ole32.dll|advapi32.dll|version.dll|winmm.dll|ws2_32.dll|msvcrt.dll|comdlg32.dll|oleaut32.dll|shlwapi.dll|uxtheme.dll|api-ms-win-.*' || true)
+    grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|shell32.dll|comctl32.dll|ole32.dll|advapi32.dll|version.dll|winmm.dll|ws2_32.dll|secur32.dll|crypt32.dll|msvcrt.dll|comdlg32.dll|oleaut32.dll|shlwapi.dll|uxtheme.dll|api-ms-win-.*' || true)
   if [ -n "$extra" ]; then echo "build: $exe needs non-system DLLs: $extra" >&2; exit 1; fi
 done
 # The packages a Windows user installs from: build/w32/zep-VERSION-x86.zip (shipped first) and

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 namespace zep {
 namespace {
 
@@ -30,6 +33,26 @@ TEST(Paths, ExtensionOfTheFileNameOnly) {
     EXPECT_EQ(WithExtension("C:\\a.b\\zep", ".txt"), "C:\\a.b\\zep.txt");
     EXPECT_EQ(WithExtension(std::string("C:\\x.") + kHyo, ".txt"), "C:\\x.txt");
     EXPECT_EQ(WithExtension("C:\\zep\\zep.exe", ".ini"), "C:\\zep\\zep.ini");
+}
+
+TEST(Paths, OwnFilesGoToApplicationDataOnlyWhereTheProgramFolderIsClosed) {
+    const std::string program = "C:\\Program Files\\ZEP!", appData = "C:\\Users\\ann\\AppData\\Roaming";
+    const std::string mine = appData + "\\ZEP!";
+    std::set<std::string> files;
+    const auto exists = [&](const std::string& path) { return files.count(path) > 0; };
+    const auto place = [&](bool writable, const char* appDataFolder = "C:\\Users\\ann\\AppData\\Roaming") {
+        const OwnFilesPlace p = PlaceOwnFiles(program, writable, appDataFolder, "zep.ini", exists);
+        return std::make_pair(p.folder, p.takeOverSettings);
+    };
+
+    EXPECT_EQ(place(true), std::make_pair(program, false));
+    EXPECT_EQ(place(false), std::make_pair(mine, false));  // nothing to take over
+    files.insert(program + "\\zep.ini");
+    EXPECT_EQ(place(true), std::make_pair(program, false));
+    EXPECT_EQ(place(false), std::make_pair(mine, true));
+    files.insert(mine + "\\zep.ini");  // taken over once: the user's own file wins from then on
+    EXPECT_EQ(place(false), std::make_pair(mine, false));
+    EXPECT_EQ(place(false, ""), std::make_pair(program, false));  // no application-data folder
 }
 
 }  // namespace
