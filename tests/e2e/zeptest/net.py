@@ -80,6 +80,14 @@ class Host:
         self._procs.append(p)
         return p
 
+    def resolve(self, names):
+        """Host names for the programs started here from now on: {name: address}. A hosts file in
+        /etc/netns/<namespace>/, which `ip netns exec` mounts over /etc/hosts; removed by stop()."""
+        folder = Path("/etc/netns") / self.ns
+        folder.mkdir(parents=True, exist_ok=True)
+        lines = ["127.0.0.1 localhost"] + [f"{address} {name}" for name, address in names.items()]
+        (folder / "hosts").write_text("\n".join(lines) + "\n")
+
     def python(self, code, *args, timeout=30.0, check=True):
         """Runs python3 -c code [args] in the namespace."""
         return self.exec("/usr/bin/python3", "-c", code, *args, timeout=timeout, check=check)
@@ -126,6 +134,7 @@ class Host:
                 p.terminate()
             proc.reap(p, 3)
         self._procs.clear()
+        shutil.rmtree(Path("/etc/netns") / self.ns, ignore_errors=True)
 
 
 class WinHost(Host):
@@ -202,14 +211,16 @@ class WinHost(Host):
 
     # -- programs
 
-    def run(self, exe, args=(), cwd=None, *, env=None, log=None, stdout=None, stderr=None):
+    def run(self, exe, args=(), cwd=None, *, env=None, log=None, stdout=None, stderr=None, drop=()):
         """Starts a Wine program in the namespace under the clock guard. Returns a Popen whose
         stdout/stderr go to log files in the test's artifacts (read with .output(),
-        .error_output(), .wait_for_output()) unless given. `env` adds or overrides variables (e.g. WINEDEBUG)."""
+        .error_output(), .wait_for_output()) unless given. `env` adds or overrides variables (e.g. WINEDEBUG).
+        `drop` takes more capabilities away: "cap_dac_override" makes root keep to the files'
+        modes, as a standard user keeps to the access lists."""
         if log is None and stdout is None:
             log = self.lan.log_path(f"{self.name}-{Path(str(exe)).stem}")
         p = proc.start(
-            self.command(wine.guarded([paths.wine(), exe, *args], check_ns=self.ns)),
+            self.command(wine.guarded([paths.wine(), exe, *args], check_ns=self.ns, drop=drop)),
             env=self.env(**(env or {})),
             cwd=cwd,
             log=log,
