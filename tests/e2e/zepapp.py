@@ -53,8 +53,8 @@ class Zep:
     def ini(self):
         return Ini.parse(self.ini_path.read_bytes())
 
-    def start(self, *args, env=None, drop=()):
-        return self.pc.run(EXE, list(args), env=env, drop=drop)
+    def start(self, *args, env=None):
+        return self.pc.run(EXE, list(args), env=env)
 
     def controller(self, timeout_ms=15000, settle=1.0):
         """The controller window, `settle` seconds after it appeared: the window exists before its

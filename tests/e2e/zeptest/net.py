@@ -211,16 +211,14 @@ class WinHost(Host):
 
     # -- programs
 
-    def run(self, exe, args=(), cwd=None, *, env=None, log=None, stdout=None, stderr=None, drop=()):
+    def run(self, exe, args=(), cwd=None, *, env=None, log=None, stdout=None, stderr=None):
         """Starts a Wine program in the namespace under the clock guard. Returns a Popen whose
         stdout/stderr go to log files in the test's artifacts (read with .output(),
-        .error_output(), .wait_for_output()) unless given. `env` adds or overrides variables (e.g. WINEDEBUG).
-        `drop` takes more capabilities away: "cap_dac_override" makes root keep to the files'
-        modes, as a standard user keeps to the access lists."""
+        .error_output(), .wait_for_output()) unless given. `env` adds or overrides variables (e.g. WINEDEBUG)."""
         if log is None and stdout is None:
             log = self.lan.log_path(f"{self.name}-{Path(str(exe)).stem}")
         p = proc.start(
-            self.command(wine.guarded([paths.wine(), exe, *args], check_ns=self.ns, drop=drop)),
+            self.command(wine.guarded([paths.wine(), exe, *args], check_ns=self.ns)),
             env=self.env(**(env or {})),
             cwd=cwd,
             log=log,
