@@ -36,7 +36,7 @@ from . import proc
 PORT = 21
 _E2E = Path(__file__).resolve().parents[1]
 
-Store = namedtuple("Store", "path type mode size complete secure")
+Store = namedtuple("Store", "path type mode size complete secure", defaults=[False])
 _STORE = re.compile(r"^\* STOR (.*) type=(\S+) mode=(\S+) bytes=(\d+) complete=(yes|no) secure=(yes|no)$")
 
 
