@@ -278,6 +278,29 @@ def test_another_name_an_unknown_authority_and_a_server_without_tls_hear_no_pass
     zep.quit(running)
 
 
+def test_in_active_mode_a_data_connection_from_another_host_is_turned_away(lan):
+    # The server agrees to PORT and STOR but never connects: the router's host does instead.
+    ftp = serve_ftp(lan, replies={"PORT": "200 PORT ok.", "STOR": "150 Opening data connection."})
+    zep, _, running = start_zep(lan)
+    (zep.folder / "myip.html").write_bytes(b"<p>203.0.113.45</p>\r\n")
+    form = open_ip_page(lan.pc)
+    press(lan.pc, form, FTP_CON_BUTTON)
+    port = ftp.wait_for(r"^> PORT 192,168,0,10,(\d+),(\d+)$", 30)
+    intruder = lan.router.python(
+        "import socket, sys\n"
+        "s = socket.create_connection(('192.168.0.10', int(sys.argv[1])), timeout=5)\n"
+        "try:\n"
+        "    print('GOT', s.recv(4096).hex())\n"
+        "except ConnectionResetError:\n"
+        "    print('RESET')\n",
+        int(port[1]) * 256 + int(port[2]))
+    assert intruder.stdout.strip() in ("GOT", "RESET")  # closed at once, nothing of the page
+    assert control(lan.pc, form, FTP_ABORT_BUTTON).enabled  # the upload still waits for the server
+    press(lan.pc, form, FTP_ABORT_BUTTON)
+    assert wait_log(lan.pc, form, 1)[0].endswith("中止されました")
+    zep.quit(running)
+
+
 @contextmanager
 def immutable(*paths_):
     """Neither root nor the wineserver (which opens files for Wine's programs) can make, change or
