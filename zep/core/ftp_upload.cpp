@@ -171,7 +171,7 @@ private:
     int LogIn(const FtpJob& job);
     int StartTls();
     int ProtectData();
-    int OpenData(bool passive);
+    bool OpenData(bool passive);
     std::optional<uint16_t> EnterPassive();
     int Store(const FtpJob& job, const std::string& fileName);
 
@@ -259,19 +259,19 @@ std::optional<uint16_t> FtpSession::EnterPassive() {
     return pasv && pasv->code == 227 ? PassivePort(pasv->text) : std::nullopt;
 }
 
-int FtpSession::OpenData(bool passive) {
+bool FtpSession::OpenData(bool passive) {
     if (passive) {
         const std::optional<uint16_t> port = EnterPassive();
-        return port && net_.ConnectData(*port) ? kFtpUploaded : kFtpTransferFailed;
+        return port && net_.ConnectData(*port);
     }
     const std::optional<std::string> address = net_.ListenForData();
-    return address && !Refused(Exchange("PORT " + *address), kTransferRefused) ? kFtpUploaded : kFtpTransferFailed;
+    return address && !Refused(Exchange("PORT " + *address), kTransferRefused);
 }
 
 // A server that answers STOR at once without a preliminary reply still gets the data; its answer
 // was the final one.
 int FtpSession::Store(const FtpJob& job, const std::string& fileName) {
-    if (OpenData(job.passive) != kFtpUploaded) return kFtpTransferFailed;
+    if (!OpenData(job.passive)) return kFtpTransferFailed;
     const std::optional<FtpReply> store = Exchange("STOR " + fileName);
     if (Refused(store, kTransferRefused) || !net_.SendData(job.contents, job.tls)) return kFtpTransferFailed;
     if (store->code / 100 != 1) return kFtpUploaded;
