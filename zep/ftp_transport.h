@@ -1,5 +1,6 @@
 // The FTP upload's network on Windows: non-blocking sockets whose events wake the program's
-// message pump, so the one UI thread keeps handling messages while the upload waits.
+// message pump, so the one UI thread keeps handling messages while the upload waits; TLS on them
+// through the system (tls_client).
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
