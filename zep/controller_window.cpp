@@ -37,7 +37,10 @@ constexpr UINT kTrayIconId = 1;
 }  // namespace
 
 HiddenForm::HiddenForm(HINSTANCE instance)
-    : Window(instance), programFolder_(zep::ProgramFolder()), iniFile_(WithExtension(ProgramPath(), ".ini")) {}
+    : Window(instance),
+      programFolder_(zep::ProgramFolder()),
+      ownFolder_(OwnFilesFolder()),
+      iniFile_(ownFolder_ + "\\" + FileNameOf(WithExtension(ProgramPath(), ".ini"))) {}
 
 HiddenForm::~HiddenForm() {
     if (trayAdded_) Shell_NotifyIconW(NIM_DELETE, &tray_);
@@ -51,6 +54,7 @@ SettingsEnvironment HiddenForm::Environment() const {
     UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
     env.windowsFolder.assign(windows, n);
     env.programFolder = programFolder_;
+    env.dataFolder = ownFolder_;
     env.mrlLibraryBound = library_.bound();
     env.folderExists = FolderExists;
     return env;

@@ -155,6 +155,7 @@ private:
 
     std::unique_ptr<TimePanel> timePanel_;
     std::string programFolder_;
+    std::string ownFolder_;  // zep.ini, and the defaults of the logs and the IP page
     IniFile iniFile_;
     Settings settings_;
     Controller controller_{*this, settings_};

@@ -11,7 +11,7 @@
 namespace zep {
 namespace {
 
-enum { Label1 = 300, HostEdit, Label2, UserEdit, Label3, PassEdit, Label4, DestEdit, Label6 };
+enum { Label1 = 300, HostEdit, Label2, UserEdit, Label3, PassEdit, Label4, DestEdit, Label6, PassiveCheck, TlsCheck };
 
 class FtpSettingsDialog : public Window {
 public:
@@ -22,7 +22,7 @@ public:
         if (!CreateOfClass({L"TZEPFTPSetForm", GetSysColorBrush(COLOR_BTNFACE)}, WS_EX_DLGMODALFRAME,
                            Wide(text::kFtpSetTitle), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, owner))
             return 0;
-        SizeClient(225, 168, true);
+        SizeClient(225, 212, true);
         HWND tips = CreateHints(window_);
         const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP;
         AddControl(window_, WC_STATICW, Wide(text::kFtpHostLabel), SS_LEFT, 8, 11, 64, 14, Label1);
@@ -42,8 +42,16 @@ public:
         HWND note =
             AddControl(window_, WC_STATICW, Wide(text::kFtpDestNote), SS_LEFT | SS_NOTIFY, 8, 106, 209, 28, Label6);
         AddHint(tips, window_, note, text::kFtpDestHint);
-        AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 34, 138, 75, 24, IDOK);
-        AddControl(window_, WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 117, 138, 75, 24, IDCANCEL);
+        const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
+        HWND passive = AddControl(window_, WC_BUTTONW, Wide(text::kFtpPassiveCheck), check, 8, 138, 209, 18,
+                                  PassiveCheck);
+        AddHint(tips, window_, passive, text::kFtpPassiveHint);
+        HWND tls = AddControl(window_, WC_BUTTONW, Wide(text::kFtpTlsCheck), check, 8, 158, 209, 18, TlsCheck);
+        AddHint(tips, window_, tls, text::kFtpTlsHint);
+        SendMessageW(passive, BM_SETCHECK, fields.passive ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(tls, BM_SETCHECK, fields.tls ? BST_CHECKED : BST_UNCHECKED, 0);
+        AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 34, 182, 75, 24, IDOK);
+        AddControl(window_, WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 117, 182, 75, 24, IDCANCEL);
         SetFocus(host);
         fields_ = &fields;
         RunModal();
@@ -56,7 +64,9 @@ private:
             tag_ = LOWORD(wParam) == IDOK ? 1 : 0;
             if (tag_ == 1)
                 *fields_ = {ControlText(GetDlgItem(window_, HostEdit)), ControlText(GetDlgItem(window_, UserEdit)),
-                            ControlText(GetDlgItem(window_, PassEdit)), ControlText(GetDlgItem(window_, DestEdit))};
+                            ControlText(GetDlgItem(window_, PassEdit)), ControlText(GetDlgItem(window_, DestEdit)),
+                            IsDlgButtonChecked(window_, PassiveCheck) == BST_CHECKED,
+                            IsDlgButtonChecked(window_, TlsCheck) == BST_CHECKED};
             EndModal();
             return 0;
         }
@@ -70,13 +80,16 @@ private:
 }  // namespace
 
 const char16_t* RunFtpSettings(HINSTANCE instance, HWND owner, Settings& settings) {
-    FtpFields fields{settings.FTPHost, settings.FTPUserName, settings.FTPPassword(), settings.FTPDestination};
+    FtpFields fields{settings.FTPHost,        settings.FTPUserName, settings.FTPPassword(),
+                     settings.FTPDestination, settings.FTPPassive,  settings.FTPUseTLS};
     if (FtpSettingsDialog(instance).Run(owner, fields) != 1) return nullptr;
     if (const char16_t* problem = FtpFieldsProblem(fields)) return problem;
     settings.FTPHost = fields.host;
     settings.FTPUserName = fields.user;
     settings.SetFTPPassword(fields.password);
     settings.FTPDestination = fields.destination;
+    settings.FTPPassive = fields.passive;
+    settings.FTPUseTLS = fields.tls;
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tick_count.h"
+#include "win_system.h"
 
 namespace zep {
 namespace {
@@ -103,10 +104,18 @@ bool WinFtpTransport::WaitFor(const std::function<Step()>& step, uint32_t timeou
 
 bool WinFtpTransport::Connect(const std::string& host) {
     Close();
+    serverName_ = WideFromAnsi(host);
     const uint32_t start = GetTickCount();
     const std::optional<in_addr> address = Resolve(host, kConnectTimeoutMs);
     const uint32_t spent = std::min(ElapsedMs(GetTickCount(), start), kConnectTimeoutMs);
-    if (address && ConnectControl(*address, kConnectTimeoutMs - spent)) return true;
+    if (address) {
+        control_ = WatchedSocket(FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
+        sockaddr_in server{};
+        server.sin_family = AF_INET;
+        server.sin_port = htons(kFtpPort);
+        server.sin_addr = *address;
+        if (control_ != INVALID_SOCKET && ConnectTo(control_, server, kConnectTimeoutMs - spent)) return true;
+    }
     Close();
     return false;
 }
@@ -143,14 +152,8 @@ SOCKET WinFtpTransport::WatchedSocket(long events) {
     return s;
 }
 
-bool WinFtpTransport::ConnectControl(in_addr address, uint32_t timeoutMs) {
-    control_ = WatchedSocket(FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
-    if (control_ == INVALID_SOCKET) return false;
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(kFtpPort);
-    server.sin_addr = address;
-    if (connect(control_, reinterpret_cast<const sockaddr*>(&server), sizeof server) == 0) return true;
+bool WinFtpTransport::ConnectTo(SOCKET socket, const sockaddr_in& address, uint32_t timeoutMs) {
+    if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
     if (!WouldBlock()) return false;
     // Connected when writable; a refused or unreachable server shows in the exception set.
     return WaitFor(
@@ -158,30 +161,42 @@ bool WinFtpTransport::ConnectControl(in_addr address, uint32_t timeoutMs) {
             fd_set writable, failed;
             FD_ZERO(&writable);
             FD_ZERO(&failed);
-            FD_SET(control_, &writable);
-            FD_SET(control_, &failed);
+            FD_SET(socket, &writable);
+            FD_SET(socket, &failed);
             timeval now{0, 0};
-            if (select(0, nullptr, &writable, &failed, &now) == SOCKET_ERROR || FD_ISSET(control_, &failed))
+            if (select(0, nullptr, &writable, &failed, &now) == SOCKET_ERROR || FD_ISSET(socket, &failed))
                 return Step::kFailed;
-            return FD_ISSET(control_, &writable) ? Step::kDone : Step::kWaiting;
+            return FD_ISSET(socket, &writable) ? Step::kDone : Step::kWaiting;
         },
         timeoutMs);
 }
 
-std::optional<std::string> WinFtpTransport::Receive(uint32_t timeoutMs) {
-    if (control_ == INVALID_SOCKET) return std::nullopt;
-    char buffer[4096];
+std::optional<std::string> WinFtpTransport::ReceiveSome(SOCKET socket, uint32_t timeoutMs) {
+    if (socket == INVALID_SOCKET) return std::nullopt;
+    char buffer[16384];
     int got = 0;
     // recv also asks for the next FD_READ notice, so nothing arriving later is missed.
     const bool received = WaitFor(
         [&] {
-            got = recv(control_, buffer, sizeof buffer, 0);
+            got = recv(socket, buffer, sizeof buffer, 0);
             if (got > 0) return Step::kDone;
             return got == SOCKET_ERROR && WouldBlock() ? Step::kWaiting : Step::kFailed;  // 0: the server closed
         },
         timeoutMs);
     if (!received) return std::nullopt;
     return std::string(buffer, static_cast<size_t>(got));
+}
+
+std::optional<std::string> WinFtpTransport::Receive(uint32_t timeoutMs) {
+    if (controlTls_) return controlTls_->Receive(Link(control_, kControlStallMs), timeoutMs);
+    return ReceiveSome(control_, timeoutMs);
+}
+
+TlsLink WinFtpTransport::Link(SOCKET& socket, uint32_t stallMs) {
+    return {[this, &socket, stallMs](std::string_view bytes) {
+                return socket != INVALID_SOCKET && SendAll(socket, bytes, stallMs);
+            },
+            [this, &socket](uint32_t timeoutMs) { return ReceiveSome(socket, timeoutMs); }};
 }
 
 bool WinFtpTransport::SendAll(SOCKET socket, std::string_view bytes, uint32_t stallMs) {
@@ -204,7 +219,24 @@ bool WinFtpTransport::SendAll(SOCKET socket, std::string_view bytes, uint32_t st
 }
 
 bool WinFtpTransport::Send(const std::string& bytes) {
+    if (controlTls_) return controlTls_->Send(Link(control_, kControlStallMs), bytes);
     return control_ != INVALID_SOCKET && SendAll(control_, bytes, kControlStallMs);
+}
+
+FtpTls WinFtpTransport::StartTls() {
+    if (control_ == INVALID_SOCKET) return FtpTls::kFailed;
+    auto tls = std::make_unique<TlsClient>(credentials_, serverName_, kControlStallMs);
+    const FtpTls result = tls->Handshake(Link(control_, kControlStallMs));
+    if (result == FtpTls::kUp) controlTls_ = std::move(tls);
+    return result;
+}
+
+std::optional<in_addr> WinFtpTransport::ControlPeer() const {
+    sockaddr_in peer{};
+    int length = sizeof peer;
+    if (control_ == INVALID_SOCKET || getpeername(control_, reinterpret_cast<sockaddr*>(&peer), &length) != 0)
+        return std::nullopt;
+    return peer.sin_addr;
 }
 
 std::optional<std::string> WinFtpTransport::ListenForData() {
@@ -224,23 +256,58 @@ std::optional<std::string> WinFtpTransport::ListenForData() {
     return PortArgument(local);
 }
 
+bool WinFtpTransport::ConnectData(uint16_t port) {
+    CloseSocket(data_);
+    CloseSocket(listener_);
+    const std::optional<in_addr> peer = ControlPeer();
+    if (!peer) return false;
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    server.sin_addr = *peer;
+    data_ = WatchedSocket(FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
+    if (data_ != INVALID_SOCKET && ConnectTo(data_, server, kConnectTimeoutMs)) return true;
+    CloseSocket(data_);
+    return false;
+}
+
+// Only the server may connect: a connection from any other address is closed at once, and the
+// wait goes on for the server's.
 bool WinFtpTransport::AcceptData() {
-    if (listener_ == INVALID_SOCKET) return false;
+    const std::optional<in_addr> peer = ControlPeer();
+    if (listener_ == INVALID_SOCKET || !peer) return false;
     // accept also asks for the next FD_ACCEPT notice.
     const bool accepted = WaitFor(
         [&] {
-            data_ = accept(listener_, nullptr, nullptr);
-            if (data_ != INVALID_SOCKET) return Step::kDone;
-            return WouldBlock() ? Step::kWaiting : Step::kFailed;
+            sockaddr_in from{};
+            int length = sizeof from;
+            data_ = accept(listener_, reinterpret_cast<sockaddr*>(&from), &length);
+            if (data_ == INVALID_SOCKET) return WouldBlock() ? Step::kWaiting : Step::kFailed;
+            if (from.sin_family == AF_INET && from.sin_addr.s_addr == peer->s_addr) return Step::kDone;
+            ResetSocket(data_);
+            return Step::kWaiting;
         },
         kAcceptTimeoutMs);
     CloseSocket(listener_);
-    // The accepted socket took the listener's FD_ACCEPT; it needs to hear of room to write.
-    return accepted && WSAAsyncSelect(data_, window_, socketMessage_, FD_WRITE | FD_CLOSE) == 0;
+    // The accepted socket took the listener's FD_ACCEPT; it needs to hear of bytes and of room to
+    // write.
+    return accepted && WSAAsyncSelect(data_, window_, socketMessage_, FD_READ | FD_WRITE | FD_CLOSE) == 0;
 }
 
-bool WinFtpTransport::SendData(const std::string& bytes) {
-    const bool sent = AcceptData() && SendAll(data_, bytes, kDataStallMs) && shutdown(data_, SD_SEND) == 0;
+// The data connection's own TLS session, the certificate checked as on the control connection;
+// the close_notify tells the server that the file is whole.
+bool WinFtpTransport::SendProtected(const std::string& bytes) {
+    TlsClient tls(credentials_, serverName_, kDataStallMs);
+    const TlsLink link = Link(data_, kDataStallMs);
+    if (tls.Handshake(link) != FtpTls::kUp || !tls.Send(link, bytes)) return false;
+    tls.Shutdown(link);
+    return true;
+}
+
+bool WinFtpTransport::SendData(const std::string& bytes, bool protect) {
+    const bool connected = listener_ == INVALID_SOCKET ? data_ != INVALID_SOCKET : AcceptData();
+    const bool sent = connected && (protect ? SendProtected(bytes) : SendAll(data_, bytes, kDataStallMs)) &&
+                      shutdown(data_, SD_SEND) == 0;
     // After the shutdown the system delivers what is still buffered, then ends the connection.
     // The socket stays open until the server's answer: the system may hold much of the file yet,
     // and an abort while the server reads it must still break the transfer off.
@@ -253,6 +320,8 @@ void WinFtpTransport::Close() {
     CloseSocket(data_);
     CloseSocket(listener_);
     if (control_ == INVALID_SOCKET) return;
+    if (controlTls_) controlTls_->Shutdown(Link(control_, kCloseDrainMs));
+    controlTls_.reset();
     // The normal end: what the server still says (the answer to QUIT after an abort, a 426) is
     // read and dropped until it closes too. Closing over unread bytes would reset the connection,
     // and the reset would throw away the QUIT the server had not yet read. Not ended by the abort.

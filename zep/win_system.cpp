@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <ntsecapi.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,43 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+// Whether the user may make files in `folder`: the only sure answer is to make one (the access
+// lists, a read-only medium and policies all have their say).
+bool FolderWritable(const std::string& folder) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string probe =
+            folder + "\\zep-write-check-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string OwnFilesFolder() {
+    const std::string program = ProgramPath();
+    const std::string programFolder = FolderOf(program);
+    char appData[MAX_PATH] = "";
+    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK)
+        appData[0] = '\0';
+    const std::string settingsName = FileNameOf(WithExtension(program, ".ini"));
+    const OwnFilesPlace place =
+        PlaceOwnFiles(programFolder, FolderWritable(programFolder), appData, settingsName, FileExists);
+    if (place.folder == programFolder) return programFolder;
+    if (!CreateDirectoryA(place.folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return programFolder;
+    if (place.takeOverSettings)
+        CopyFileA((programFolder + "\\" + settingsName).c_str(), (place.folder + "\\" + settingsName).c_str(), TRUE);
+    return place.folder;
 }
 
 std::u16string SystemErrorText(DWORD code) {

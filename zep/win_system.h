@@ -35,6 +35,10 @@ std::optional<std::string> VersionString(const std::string& path, const char* na
 // --- Files and folders
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The folder of zep's own files (no trailing backslash): beside the program, or, where the user
+// cannot write there, "ZEP!" in the user's application-data folder, made on the first start and
+// given the settings file from beside the program.
+std::string OwnFilesFolder();
 // The system's text of an error code, without the line end.
 std::u16string SystemErrorText(DWORD code);
 FileRead ReadWholeFile(const std::string& path);

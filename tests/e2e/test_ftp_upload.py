@@ -1,18 +1,22 @@
 """The IP page published by FTP, against a real server on the test LAN: the automatic upload when
 the address arrives, the disconnect page ahead of a disconnection from the window, the upload
-buttons, the abort and the three-line log list."""
+buttons, the abort and the three-line log list; passive mode and TLS with the server's certificate
+checked; zep's own files where its folder is closed to the user."""
 
 import base64
 import hashlib
 import re
 import shutil
+import subprocess
 import time
+from contextlib import contextmanager
 
 from Cryptodome.Cipher import Blowfish
 
-from zepapp import Tool, Zep
+from zepapp import Ini, Tool, Zep
 from zeptest import ROUTER_ADDRESS, RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for
 from zeptest.ftp_server import FtpServer
+from zeptest.tls import Authority
 
 DIST = paths.REPO / "dist"
 FTP_ADDRESS = "192.168.0.2"
@@ -34,19 +38,20 @@ def protect(password):
 
 
 def serve_ftp(lan, **options):
-    server = FtpServer(lan.add_host("ftp", FTP_ADDRESS), lan.workdir / "ftp-root", user=USER, password=PASSWORD,
-                       login_dir=LOGIN_DIR, **options).start()
+    host = next((h for h in lan.hosts if h.name == "ftp"), None) or lan.add_host("ftp", FTP_ADDRESS)
+    server = FtpServer(host, lan.workdir / "ftp-root", user=USER, password=PASSWORD, login_dir=LOGIN_DIR,
+                       **options).start()
     server.local_path(LOGIN_DIR + "/www").mkdir(parents=True)
     return server
 
 
-def start_zep(lan, extra=""):
+def start_zep(lan, extra="", host=FTP_ADDRESS):
     zep = Zep(lan.pc)
     for page in ("connect.htm", "discon.htm"):
         shutil.copy(DIST / page, zep.folder)
     tool = Tool(lan.pc, Status=3, Default=0)
     zep.write_ini(f"[ZEP]\nSetupUtility={tool.path}\nIPAddress={ROUTER_ADDRESS}\nHTMLAutoCreate=1\n{extra}"
-                  f"FTPHost={FTP_ADDRESS}\nFTPUserName={USER}\nFTPPassword={protect(PASSWORD.encode())}\n"
+                  f"FTPHost={host}\nFTPUserName={USER}\nFTPPassword={protect(PASSWORD.encode())}\n"
                   f"FTPDestination={DESTINATION}\n")
     running = zep.start()
     zep.controller()
@@ -191,3 +196,148 @@ def test_quitting_during_an_upload_breaks_it_off_and_exits(lan):
     ftp.wait_for(r"^> STOR ip\.html$", 30)
     zep.quit(running)
     assert [s.complete for s in wait_for(ftp.stores, 15, "the broken-off store")] == [False]
+
+
+# -- TLS and passive mode: a server with a certificate of a test authority that the PC trusts
+
+FTP_NAME = "ftp.zep.test"
+FTP_SET_BUTTON = 142
+TLS_REFUSED, UNTRUSTED = "サーバがTLSに対応していません", "サーバの証明書を確認できませんでした"
+
+
+def trusting_pc(lan, authority):
+    """The PC trusts `authority` (in its machine's Root store) and finds the FTP server by name."""
+    assert "TRUSTED" in lan.pc.probe("trust-root", lan.pc.windows_path(authority.der_path))
+    lan.pc.resolve({FTP_NAME: FTP_ADDRESS})
+
+
+def start_tls_zep(lan, passive):
+    zep, _, running = start_zep(lan, f"FTPUseTLS=1\nFTPPassive={int(passive)}\n", host=FTP_NAME)
+    (zep.folder / "myip.html").write_bytes(b"<p>203.0.113.45</p>\r\n")
+    return zep, running
+
+
+def upload_now(lan, form, count):
+    press(lan.pc, form, FTP_CON_BUTTON)
+    return wait_log(lan.pc, form, count, timeout=60)[-1]
+
+
+def test_the_page_goes_up_over_tls_in_passive_and_in_active_mode(lan):
+    authority = Authority(lan.workdir / "ca")
+    trusting_pc(lan, authority)
+    ftp = serve_ftp(lan, tls=authority.server(FTP_NAME))
+    zep, running = start_tls_zep(lan, passive=True)
+    form = open_ip_page(lan.pc)
+
+    assert upload_now(lan, form, 1).endswith("正常に転送できました")
+    store = wait_for(ftp.stores, 15, "the page on the server")[0]
+    assert (store.path, store.mode, store.complete, store.secure) == (DESTINATION, "passive", True, True)
+    assert ftp.local_path(DESTINATION).read_bytes() == (zep.folder / "myip.html").read_bytes()
+    assert ftp.commands()[:6] == ["AUTH TLS", f"USER {USER}", f"PASS {PASSWORD}", "PBSZ 0", "PROT P", "TYPE A"]
+    assert "EPSV" in ftp.commands()
+
+    # Passive mode off in the FTP settings: the same server, the data connection from the server.
+    press(lan.pc, form, FTP_SET_BUTTON)
+    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=5000, shot="ftp-settings-tls-passive.png")
+    boxes = {c.text: c for c in lan.pc.controls(dialog) if c.cls == "Button" and c.text not in ("OK", "Cancel")}
+    assert [(text, box.checked) for text, box in boxes.items()] == [
+        ("パッシブモードで転送する", True), ("TLSで暗号化する（FTPS）", True)]
+    lan.pc.click(dialog, "パッシブモードで転送する")
+    lan.pc.click(dialog, "OK")
+    lan.pc.gone(dialog)
+
+    assert upload_now(lan, form, 2).endswith("正常に転送できました")
+    store = wait_for(lambda: ftp.stores()[1:], 15, "the second upload")[0]
+    assert (store.mode, store.complete, store.secure) == ("active", True, True)
+    assert re.fullmatch(r"PORT 192,168,0,10,\d+,\d+", next(c for c in reversed(ftp.commands()) if c[:4] == "PORT"))
+    zep.quit(running)
+    assert (zep.ini().get("ZEP", "FTPPassive"), zep.ini().get("ZEP", "FTPUseTLS")) == ("0", "1")
+
+
+def test_another_name_an_unknown_authority_and_a_server_without_tls_hear_no_password(lan):
+    authority = Authority(lan.workdir / "ca")
+    trusting_pc(lan, authority)
+    zep, running = start_tls_zep(lan, passive=True)
+    form = open_ip_page(lan.pc)
+    servers = [
+        (dict(tls=authority.server("other.zep.test")), UNTRUSTED),
+        (dict(tls=Authority(lan.workdir / "stranger", "stranger root").server(FTP_NAME)), UNTRUSTED),
+        ({}, TLS_REFUSED),
+    ]
+    for count, (options, result) in enumerate(servers, 1):
+        ftp = serve_ftp(lan, **options)
+        try:
+            assert upload_now(lan, form, count).endswith(result)
+            assert ftp.commands()[:1] == ["AUTH TLS"]
+            assert not [c for c in ftp.commands() if c.startswith(("USER", "PASS"))]
+            assert not ftp.stores()
+        finally:
+            ftp.stop()
+            shutil.rmtree(ftp.root)
+    lan.pc.find_window(cls=FORM, shot="ip-page-tls-refusals.png")
+    zep.quit(running)
+
+
+def test_in_active_mode_a_data_connection_from_another_host_is_turned_away(lan):
+    # The server agrees to PORT and STOR but never connects: the router's host does instead.
+    ftp = serve_ftp(lan, replies={"PORT": "200 PORT ok.", "STOR": "150 Opening data connection."})
+    zep, _, running = start_zep(lan)
+    (zep.folder / "myip.html").write_bytes(b"<p>203.0.113.45</p>\r\n")
+    form = open_ip_page(lan.pc)
+    press(lan.pc, form, FTP_CON_BUTTON)
+    port = ftp.wait_for(r"^> PORT 192,168,0,10,(\d+),(\d+)$", 30)
+    intruder = lan.router.python(
+        "import socket, sys\n"
+        "s = socket.create_connection(('192.168.0.10', int(sys.argv[1])), timeout=5)\n"
+        "try:\n"
+        "    print('GOT', s.recv(4096).hex())\n"
+        "except ConnectionResetError:\n"
+        "    print('RESET')\n",
+        int(port[1]) * 256 + int(port[2]))
+    assert intruder.stdout.strip() in ("GOT", "RESET")  # closed at once, nothing of the page
+    assert control(lan.pc, form, FTP_ABORT_BUTTON).enabled  # the upload still waits for the server
+    press(lan.pc, form, FTP_ABORT_BUTTON)
+    assert wait_log(lan.pc, form, 1)[0].endswith("中止されました")
+    zep.quit(running)
+
+
+@contextmanager
+def immutable(*paths_):
+    """Neither root nor the wineserver (which opens files for Wine's programs) can make, change or
+    remove anything in these folders and files: a folder under Program Files for a standard user."""
+    subprocess.run(["chattr", "+i", *map(str, paths_)], check=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["chattr", "-i", *map(str, paths_)], check=True)
+
+
+def test_a_zep_that_cannot_write_its_folder_keeps_its_settings_in_application_data(lan):
+    zep = Zep(lan.pc)
+    zep.write_ini(f"[ZEP]\nIPAddress={ROUTER_ADDRESS}\nSetupUtility=C:\\none.exe\nFTPHost=kept.example\n")
+    mine = lan.pc.drive_c / "users/root/AppData/Roaming/ZEP!"
+    before = zep.ini_path.read_bytes()
+    with immutable(zep.folder, zep.ini_path):
+        running = zep.start()
+        zep.controller()
+        zep.quit(running)
+        settings = Ini.parse((mine / "zep.ini").read_bytes())
+        assert settings.get("ZEP", "FTPHost") == "kept.example"  # taken over from beside the program
+        assert settings.get("ZEP", "LogFolder") == lan.pc.windows_path(mine)
+        assert settings.get("ZEP", "HTMLFile") == lan.pc.windows_path(mine / "myip.html")
+
+        # The second start reads the file it wrote, not the one beside the program.
+        (mine / "zep.ini").write_bytes(settings.raw.replace(b"kept.example", b"changed.example"))
+        running = zep.start()
+        zep.controller()
+        zep.quit(running)
+        assert Ini.parse((mine / "zep.ini").read_bytes()).get("ZEP", "FTPHost") == "changed.example"
+    assert zep.ini_path.read_bytes() == before and sorted(p.name for p in zep.folder.iterdir()) == ["zep.exe", "zep.ini"]
+
+    # Where the folder is writable, nothing changes: zep.ini stays beside the program.
+    (mine / "zep.ini").unlink()
+    running = zep.start()
+    zep.controller()
+    zep.quit(running)
+    assert zep.ini().get("ZEP", "LogFolder") == "C:\\zep" and zep.ini().get("ZEP", "FTPHost") == "kept.example"
+    assert not (mine / "zep.ini").exists()

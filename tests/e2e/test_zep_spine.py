@@ -13,8 +13,8 @@ ZEP_KEYS = [
     "AutoTimeDisconnectSecond", "Easylog", "Syslog", "LogFolder", "UseSNTP", "WaveConnect", "WaveDisconnect",
     "WaveConnectFile", "WaveDisconnectFile", "HTMLAutoCreate", "HTMLFile", "FTPAutoConnect", "FTPAutoConnectOnly",
     "FTPAutoDiscon", "ZEPConRequest", "UseBeforeCon", "AIlog", "AIExeFile", "UseMRLDll", "FTPHost", "FTPUserName",
-    "FTPPassword", "FTPDestination", "TimePosX", "TimePosY", "TimeFontName", "TimeFontSize", "TimeFontBold",
-    "TimeFontItalic", "TimeStayOnTop", "SetPosX", "SetPosY",
+    "FTPPassword", "FTPDestination", "FTPPassive", "FTPUseTLS", "TimePosX", "TimePosY", "TimeFontName",
+    "TimeFontSize", "TimeFontBold", "TimeFontItalic", "TimeStayOnTop", "SetPosX", "SetPosY",
 ]
 
 FIRST_SHOW_INFO = (

@@ -1,7 +1,8 @@
 // Fuzzes what an FTP server says. The input's first byte tells how many of the following bytes give
-// the sizes of the pieces in which the rest arrives. The reply reader must give the same replies
-// however the stream is cut, and the upload, talking to a server that says the rest, must end
-// with a result and a closed connection.
+// the sizes of the pieces in which the rest arrives (its low three bits), and whether the upload
+// uses passive mode and TLS (the next two). The reply reader must give the same replies however
+// the stream is cut, and the upload, talking to a server that says the rest, must end with a
+// result and a closed connection, never sending the account before TLS is up.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,8 @@ class StreamServer : public zep::FtpTransport {
 public:
     explicit StreamServer(Pieces pieces) : pieces_(pieces) {}
     bool closed = false;
+    bool tlsRequired = false;
+    bool tlsUp = false;
 
     bool Connect(const std::string&) override { return true; }
     std::optional<std::string> Receive(uint32_t) override {
@@ -49,10 +52,16 @@ public:
     }
     bool Send(const std::string& bytes) override {
         if (closed || !bytes.ends_with("\r\n") || bytes.find_first_of("\r\n") != bytes.size() - 2) std::abort();
+        if (tlsRequired && !tlsUp && (bytes.starts_with("USER") || bytes.starts_with("PASS"))) std::abort();
         return true;
     }
+    zep::FtpTls StartTls() override {
+        tlsUp = true;
+        return zep::FtpTls::kUp;
+    }
     std::optional<std::string> ListenForData() override { return "127,0,0,1,4,1"; }
-    bool SendData(const std::string&) override { return true; }
+    bool ConnectData(uint16_t port) override { return port != 0; }
+    bool SendData(const std::string&, bool protect) override { return protect == tlsRequired; }
     void Close() override { closed = true; }
 
 private:
@@ -87,12 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const zep::FtpReply& reply : replies) {
         if (std::to_string(reply.code + 1000).substr(1) != reply.text.substr(0, 3)) std::abort();
         if (reply.text.find(zep::QuotedDirectory(reply.text)) == std::string::npos) std::abort();
+        if (zep::ExtendedPassivePort(reply.text) == 0 || zep::PassivePort(reply.text) == 0) std::abort();
     }
 
     StreamServer server{Pieces(sizes, stream)};
-    const zep::FtpJob job{"ftp.example.jp", "ann", "secret", "/a//b/c.html", "connect.htm", "<p>x</p>"};
+    const bool passive = input[0] & 8, tls = input[0] & 16;
+    server.tlsRequired = tls;
+    const zep::FtpJob job{"ftp.example.jp", "ann", "secret", "/a//b/c.html", "connect.htm", "<p>x</p>", passive, tls};
     const int result = zep::UploadByFtp(server, job, [] { return false; });
-    // Without the user's abort, any of the other five
-    if (result > zep::kFtpUploaded || result < zep::kFtpTransferFailed || !server.closed) std::abort();
+    // Without the user's abort, any of the others; the TLS ones only with TLS.
+    const int lowest = tls ? zep::kFtpTlsFailed : zep::kFtpTransferFailed;
+    if (result > zep::kFtpUploaded || result < lowest || result == zep::kFtpAborted || !server.closed) std::abort();
     return 0;
 }

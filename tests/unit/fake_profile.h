@@ -41,6 +41,7 @@ inline SettingsEnvironment TestEnvironment() {
     env.desktopHeight = 768;
     env.windowsFolder = "C:\\windows";
     env.programFolder = "C:\\zep";
+    env.dataFolder = env.programFolder;
     env.folderExists = [](const std::string& f) { return f == "C:\\zep" || f == "D:\\logs"; };
     return env;
 }

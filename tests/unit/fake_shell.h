@@ -37,9 +37,17 @@ public:
         pending_ = !refuse_.empty() && command.rfind(refuse_, 0) == 0 ? "550 no\r\n" : ReplyTo(command);
         return true;
     }
+    FtpTls StartTls() override {
+        log_.push_back("ftp [tls]");
+        return FtpTls::kUp;
+    }
     std::optional<std::string> ListenForData() override { return "127,0,0,1,4,1"; }
-    bool SendData(const std::string& bytes) override {
-        log_.push_back("ftp [data " + bytes + "]");
+    bool ConnectData(uint16_t port) override {
+        log_.push_back("ftp [data connection to port " + std::to_string(port) + "]");
+        return true;
+    }
+    bool SendData(const std::string& bytes, bool protect) override {
+        log_.push_back((protect ? "ftp [tls data " : "ftp [data ") + bytes + "]");
         if (!dataArrives_()) return false;
         pending_ = "226 stored\r\n";
         return true;
@@ -49,7 +57,8 @@ public:
 private:
     static std::string ReplyTo(const std::string& command) {
         for (auto [verb, reply] : {std::pair{"USER", "331 password"}, {"PASS", "230 in"}, {"PWD", "257 \"/\" here"},
-                                   {"STOR", "150 go"}, {"QUIT", "221 bye"}})
+                                   {"STOR", "150 go"}, {"QUIT", "221 bye"}, {"AUTH", "234 go"},
+                                   {"EPSV", "229 passive (|||50000|)"}})
             if (command.rfind(verb, 0) == 0) return std::string(reply) + "\r\n";
         return "200 ok\r\n";
     }

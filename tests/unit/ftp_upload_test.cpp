@@ -30,6 +30,8 @@ struct Quirks {
     bool noListener = false;
     bool dataFails = false;
     bool endReadsEmpty = false;  // the connection's end reads as "" instead of nothing
+    FtpTls tls = FtpTls::kUp;    // how the TLS handshake ends
+    bool noDataConnection = false;  // the passive data connection cannot be opened
     std::string_view abortOn = {};  // the user aborts when the client does this
 };
 
@@ -56,12 +58,20 @@ public:
         Record(oneLine ? bytes.substr(0, bytes.size() - 2) : "[not one line] " + bytes);
         return true;
     }
+    FtpTls StartTls() override {
+        Record("[tls]");
+        return quirks_.tls;
+    }
     std::optional<std::string> ListenForData() override {
         if (quirks_.noListener) return std::nullopt;
         return "127,0,0,1,4,1";
     }
-    bool SendData(const std::string& bytes) override {
-        Record("[data " + bytes + "]");
+    bool ConnectData(uint16_t port) override {
+        Record("[data connection to port " + std::to_string(port) + "]");
+        return !quirks_.noDataConnection;
+    }
+    bool SendData(const std::string& bytes, bool protect) override {
+        Record((protect ? "[tls data " : "[data ") + bytes + "]");
         return !quirks_.dataFails;
     }
     void Close() override { Record("[close]"); }
@@ -124,6 +134,58 @@ Script From(const std::string& action) { return Script(Find(action), kUpload.end
 // kUpload up to `action`, which the server answers with `answer`, and then `end`.
 Script AnsweredWith(const std::string& action, const std::string& answer, const Script& end = kQuit) {
     return Before(action) + Script{{action, answer}} + end;
+}
+
+// `script` with the step `action` replaced by `steps`.
+Script Replace(Script script, const std::string& action, const Script& steps) {
+    const auto at = std::find_if(script.begin(), script.end(), [&](const auto& step) { return step.first == action; });
+    if (at == script.end()) throw std::logic_error(action + " is not in the script");
+    const auto next = script.erase(at);
+    script.insert(next, steps.begin(), steps.end());
+    return script;
+}
+
+const std::string kTlsStorPage = "[tls data " + kPage + "]";
+const Script kPassive = {{"EPSV", "229 Entering Extended Passive Mode (|||50000|)\r\n"},
+                         {"[data connection to port 50000]", ""}};
+const Script kTlsLogin = {{kConnect, "220 ready\r\n"},
+                          {"AUTH TLS", "234 AUTH TLS successful\r\n"},
+                          {"[tls]", ""},
+                          {"USER ann", "331 password please\r\n"},
+                          {"PASS secret", "230 logged in\r\n"},
+                          {"PBSZ 0", "200 PBSZ=0\r\n"},
+                          {"PROT P", "200 protection set\r\n"}};
+
+// kUpload through passive mode, or over TLS, or both.
+Script Variant(bool passive, bool tls) {
+    Script script = kUpload;
+    if (passive) script = Replace(script, "PORT 127,0,0,1,4,1", kPassive);
+    if (tls) {
+        script = Replace(script, kStorPage, {{kTlsStorPage, "226 done\r\n"}});
+        script.erase(script.begin(), script.begin() + 3);  // the clear-text login
+        script.insert(script.begin(), kTlsLogin.begin(), kTlsLogin.end());
+    }
+    return script;
+}
+const Script kPassiveUpload = Variant(true, false);
+const Script kTlsUpload = Variant(false, true);
+
+FtpJob PassiveJob() {
+    FtpJob job = Job();
+    job.passive = true;
+    return job;
+}
+FtpJob TlsJob(bool passive = false) {
+    FtpJob job = Job();
+    job.passive = passive;
+    job.tls = true;
+    return job;
+}
+// `script` up to `action`, which the server answers with `answer`, and then `end`.
+Script Until(const Script& script, const std::string& action, const std::string& answer, const Script& end = kQuit) {
+    const auto at = std::find_if(script.begin(), script.end(), [&](const auto& step) { return step.first == action; });
+    if (at == script.end()) throw std::logic_error(action + " is not in the script");
+    return Script(script.begin(), at) + Script{{action, answer}} + end;
 }
 
 struct DialogueCase {
@@ -214,7 +276,41 @@ INSTANTIATE_TEST_SUITE_P(
         DialogueCase{"BreakInDirectory", AnsweredWith("PWD", "257 \"/\"\r\n"), kFtpNoDirectory,
                      Job("/pub\nDELE index.html/myip.html")},
         DialogueCase{"BreakInFileName", AnsweredWith("PORT 127,0,0,1,4,1", "200 ok\r\n"), kFtpTransferFailed,
-                     Job("/public_html/my\rip.html")}),
+                     Job("/public_html/my\rip.html")},
+        // Passive mode: the port of the reply, never its address
+        DialogueCase{"PassiveEpsv", kPassiveUpload, kFtpUploaded, PassiveJob()},
+        DialogueCase{"PassiveFallsBackToPasv",
+                     Replace(kPassiveUpload, "EPSV",
+                             {{"EPSV", "500 EPSV not understood\r\n"},
+                              {"PASV", "227 Entering Passive Mode (10,9,8,7,195,80)\r\n"}}),
+                     kFtpUploaded, PassiveJob()},
+        DialogueCase{"PassiveEpsvWithoutPort",
+                     Replace(kPassiveUpload, "EPSV",
+                             {{"EPSV", "229 Entering Extended Passive Mode\r\n"},
+                              {"PASV", "227 Entering Passive Mode 10,9,8,7,195,80\r\n"}}),
+                     kFtpUploaded, PassiveJob()},
+        DialogueCase{"PassiveRefused",
+                     Until(kPassiveUpload, "EPSV", "502 no\r\n", Script{{"PASV", "502 no\r\n"}} + kQuit),
+                     kFtpTransferFailed, PassiveJob()},
+        DialogueCase{"PassiveNoDataConnection", Until(kPassiveUpload, "[data connection to port 50000]", ""),
+                     kFtpTransferFailed, PassiveJob(), {.noDataConnection = true}},
+        // TLS: nothing of the account before the handshake, nothing in clear text after a refusal
+        DialogueCase{"TlsActive", kTlsUpload, kFtpUploaded, TlsJob()},
+        DialogueCase{"TlsPassive", Variant(true, true), kFtpUploaded, TlsJob(true)},
+        DialogueCase{"AuthRefused", Until(kTlsUpload, "AUTH TLS", "502 Unrecognized encryption type\r\n"), kFtpNoTls,
+                     TlsJob()},
+        DialogueCase{"AuthSecurityData", Until(kTlsUpload, "AUTH TLS", "334 ADAT please\r\n"), kFtpNoTls, TlsJob()},
+        DialogueCase{"AuthUnanswered", Until(kTlsUpload, "AUTH TLS", "", kClose), kFtpNoConnection, TlsJob()},
+        DialogueCase{"CertificateUntrusted", Until(kTlsUpload, "[tls]", "", kClose), kFtpUntrusted, TlsJob(),
+                     {.tls = FtpTls::kUntrusted}},
+        DialogueCase{"HandshakeFails", Until(kTlsUpload, "[tls]", "", kClose), kFtpTlsFailed, TlsJob(),
+                     {.tls = FtpTls::kFailed}},
+        DialogueCase{"ClearTextAfterAuth", Until(kTlsUpload, "AUTH TLS", "234 go\r\n230 logged in\r\n", kClose),
+                     kFtpTlsFailed, TlsJob()},
+        DialogueCase{"PbszRefused", Until(kTlsUpload, "PBSZ 0", "503 no\r\n"), kFtpNoTls, TlsJob()},
+        DialogueCase{"ProtRefused", Until(kTlsUpload, "PROT P", "534 policy\r\n"), kFtpNoTls, TlsJob()},
+        DialogueCase{"TlsDataFails", Until(kTlsUpload, kTlsStorPage, ""), kFtpTransferFailed, TlsJob(),
+                     {.dataFails = true}}),
     [](const ::testing::TestParamInfo<DialogueCase>& info) { return std::string(info.param.name); });
 
 std::vector<FtpReply> ReadAll(FtpReplyReader& reader) {
@@ -296,8 +392,26 @@ TEST(FtpResultText, EveryResultHasItsText) {
     EXPECT_EQ(std::u16string(FtpResultText(kFtpNoDirectory)), u"転送先ディレクトリに移動できませんでした");
     EXPECT_EQ(std::u16string(FtpResultText(kFtpTransferFailed)), u"ファイルの転送に失敗しました");
     EXPECT_EQ(std::u16string(FtpResultText(kFtpAborted)), u"中止されました");
-    EXPECT_EQ(std::u16string(FtpResultText(-6)), u"正常に転送できました");
+    EXPECT_EQ(std::u16string(FtpResultText(kFtpNoTls)), u"サーバがTLSに対応していません");
+    EXPECT_EQ(std::u16string(FtpResultText(kFtpUntrusted)), u"サーバの証明書を確認できませんでした");
+    EXPECT_EQ(std::u16string(FtpResultText(kFtpTlsFailed)), u"TLSで接続できませんでした");
+    EXPECT_EQ(std::u16string(FtpResultText(-9)), u"正常に転送できました");
     EXPECT_EQ(std::u16string(FtpResultText(1)), u"正常に転送できました");
+}
+
+TEST(FtpPassivePort, OnlyTheDataPortIsTaken) {
+    EXPECT_EQ(ExtendedPassivePort("229 Entering Extended Passive Mode (|||6446|)"), 6446);
+    EXPECT_EQ(ExtendedPassivePort("229 ok (!!!65535!)"), 65535);
+    for (const char* bad : {"229 (|||0|)", "229 (|||65536|)", "229 (|||6446)", "229 (||6446|)", "229 (|||6446!)",
+                            "229 (1116441)", "229 (|||123456|)", "229 (|||x|)", "229 (|1|2|3|)", "229 (|"})
+        EXPECT_EQ(ExtendedPassivePort(bad), std::nullopt) << bad;
+
+    EXPECT_EQ(PassivePort("227 Entering Passive Mode (192,168,0,2,4,1)"), 1025);
+    EXPECT_EQ(PassivePort("227 Entering Passive Mode 203,0,113,9,255,255"), 65535);
+    EXPECT_EQ(PassivePort("227 =1,2,3,4,0,21"), 21);
+    for (const char* bad : {"227 (256,1,1,1,4,1)", "227 (1,2,3,4,0,0)", "227 (1,2,3,4,5)", "227 (1,2,3,4,5,1000)",
+                            "227 (1,2,3,4,5,-1)", "227 passive"})
+        EXPECT_EQ(PassivePort(bad), std::nullopt) << bad;
 }
 
 }  // namespace

@@ -135,6 +135,30 @@ TEST_F(PageUploadTest, AFailedDisconnectPageIsShownAndTheDisconnectionGoesOn) {
     EXPECT_EQ(shell.log.back().rfind("open C:\\tools\\NWGSet.exe", 0), 0u);
 }
 
+TEST_F(PageUploadTest, PassiveModeAndTlsComeFromTheSettings) {
+    settings.FTPPassive = true;
+    settings.FTPUseTLS = true;
+    controller.pageUpload().UploadConnectPage();
+    EXPECT_EQ(shell.log, (std::vector<std::string>{
+                             "ftp AUTH TLS", "ftp [tls]", "ftp USER ann", "ftp PASS secret", "ftp PBSZ 0",
+                             "ftp PROT P", "ftp TYPE A", "ftp PWD", "ftp CWD www", "ftp EPSV",
+                             "ftp [data connection to port 50000]", "ftp STOR ip.html",
+                             "ftp [tls data <p>203.0.113.7</p>\r\n]", "ftp QUIT", "ftp [close]"}));
+    EXPECT_EQ(controller.pageUpload().ftpLog().back(), u"12:00:正常に転送できました");
+}
+
+TEST_F(PageUploadTest, ATlsRefusalIsListedAndShownForTheDisconnectPage) {
+    settings.FTPUseTLS = true;
+    shell.ftpRefuse = "AUTH";
+    controller.pageUpload().UploadConnectPage();
+    state().ConnectPageUploaded = true;
+    controller.pageUpload().UploadDisconnectPage();
+    EXPECT_EQ(controller.pageUpload().ftpLog(), (std::vector<std::u16string>{u"12:00:サーバがTLSに対応していません",
+                                                                 u"12:00:サーバがTLSに対応していません"}));
+    EXPECT_EQ(shell.boxes, std::vector<std::u16string>{text::kDisconnectPageFailed});
+    EXPECT_EQ(Count("ftp USER ann"), 0u);
+}
+
 TEST_F(PageUploadTest, ADisconnectionDuringTheConnectPagesUploadIsRequestedAtOnce) {
     settings.FTPAutoDiscon = true;
     state().ConnectPageUploaded = true;  // from an earlier upload

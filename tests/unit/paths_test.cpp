@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 namespace zep {
 namespace {
 
@@ -42,6 +45,26 @@ TEST(Paths, RouterLibraryOnlyInTheProgramAndSystemFolders) {
     // A folder the system could not give is no candidate (a bare name would be searched for).
     EXPECT_EQ(RouterLibraryCandidates("", "C:\\Windows\\system32"),
               (std::vector<std::string>{"C:\\Windows\\system32\\MRLExhibits.dll"}));
+}
+
+TEST(Paths, OwnFilesGoToApplicationDataOnlyWhereTheProgramFolderIsClosed) {
+    const std::string program = "C:\\Program Files\\ZEP!", appData = "C:\\Users\\ann\\AppData\\Roaming";
+    const std::string mine = appData + "\\ZEP!";
+    std::set<std::string> files;
+    const auto exists = [&](const std::string& path) { return files.count(path) > 0; };
+    const auto place = [&](bool writable, const char* appDataFolder = "C:\\Users\\ann\\AppData\\Roaming") {
+        const OwnFilesPlace p = PlaceOwnFiles(program, writable, appDataFolder, "zep.ini", exists);
+        return std::make_pair(p.folder, p.takeOverSettings);
+    };
+
+    EXPECT_EQ(place(true), std::make_pair(program, false));
+    EXPECT_EQ(place(false), std::make_pair(mine, false));  // nothing to take over
+    files.insert(program + "\\zep.ini");
+    EXPECT_EQ(place(true), std::make_pair(program, false));
+    EXPECT_EQ(place(false), std::make_pair(mine, true));
+    files.insert(mine + "\\zep.ini");  // taken over once: the user's own file wins from then on
+    EXPECT_EQ(place(false), std::make_pair(mine, false));
+    EXPECT_EQ(place(false, ""), std::make_pair(program, false));  // no application-data folder
 }
 
 }  // namespace

@@ -37,13 +37,14 @@ TEST_F(SettingsTest, FirstStartWritesEveryKeyInOrderWithTheDefaults) {
         "AutoTimeDisconnect", "AutoTimeDisconnectSecond", "Easylog", "Syslog", "LogFolder", "UseSNTP",
         "WaveConnect", "WaveDisconnect", "WaveConnectFile", "WaveDisconnectFile", "HTMLAutoCreate", "HTMLFile",
         "FTPAutoConnect", "FTPAutoConnectOnly", "FTPAutoDiscon", "ZEPConRequest", "UseBeforeCon", "AIlog",
-        "AIExeFile", "UseMRLDll", "FTPHost", "FTPUserName", "FTPPassword", "FTPDestination", "TimePosX",
+        "AIExeFile", "UseMRLDll", "FTPHost", "FTPUserName", "FTPPassword", "FTPDestination", "FTPPassive",
+        "FTPUseTLS", "TimePosX",
         "TimePosY", "TimeFontName", "TimeFontSize", "TimeFontBold", "TimeFontItalic", "TimeStayOnTop", "SetPosX",
         "SetPosY"};
     EXPECT_EQ(zepKeys, expected);
 
     // Twenty autorun sections between FTPDestination and TimePosX, each with only an empty Name.
-    size_t first = 36;
+    size_t first = 38;
     for (int i = 0; i < kAutorunCount; ++i)
         EXPECT_EQ(file.writeOrder[first + i], (std::pair<std::string, std::string>{std::to_string(i), "Name"}));
     EXPECT_EQ(file.writeOrder[first + kAutorunCount].second, "TimePosX");
@@ -63,6 +64,8 @@ TEST_F(SettingsTest, FirstStartWritesEveryKeyInOrderWithTheDefaults) {
     EXPECT_EQ(file.Get("TimeFontName"), "Arial");
     EXPECT_EQ(file.Get("TimeFontSize"), "9");
     EXPECT_EQ(file.Get("FTPPassword"), "");
+    EXPECT_EQ(file.Get("FTPPassive"), "0");  // active mode and clear text, as files without the keys had
+    EXPECT_EQ(file.Get("FTPUseTLS"), "0");
     EXPECT_EQ(file.Get("BeforeConTime"), "<missing>");
 }
 
@@ -77,7 +80,7 @@ TEST_F(SettingsTest, EveryKeySavedIsReadBack) {
     s.WaveConnectFile = "a.wav", s.WaveDisconnectFile = "b.wav", s.HTMLAutoCreate = false, s.HTMLFile = "p.html";
     s.FTPAutoConnect = true, s.FTPAutoConnectOnly = false, s.FTPAutoDiscon = true, s.ZEPConRequest = true;
     s.UseBeforeCon = true, s.AIlog = true, s.AIExeFile = "ai.exe", s.UseMRLDll = true;
-    s.FTPHost = "h", s.FTPUserName = "u", s.FTPDestination = "/d";
+    s.FTPHost = "h", s.FTPUserName = "u", s.FTPDestination = "/d", s.FTPPassive = true, s.FTPUseTLS = true;
     s.SetFTPPassword("pw");
     s.Autorun[0].Name = "mail", s.Autorun[0].Use = true, s.Autorun[0].Wait = 5;
     s.TimePosX = 21, s.TimePosY = 22, s.TimeFontName = "Courier", s.TimeFontSize = 12;
@@ -168,6 +171,22 @@ TEST_F(SettingsTest, MissingLogFolderFallsBackToTheProgramFolder) {
     EXPECT_EQ(Loaded().LogFolder, "C:\\zep");
     file.Set("LogFolder", "D:\\logs");
     EXPECT_EQ(Loaded().LogFolder, "D:\\logs");
+}
+
+TEST_F(SettingsTest, OwnFilesElsewhereTakeTheDefaultsThatNamedTheProgramFolder) {
+    env.dataFolder = "C:\\Users\\ann\\AppData\\Roaming\\ZEP!";
+    EXPECT_EQ(Loaded().LogFolder, env.dataFolder);
+    EXPECT_EQ(Loaded().HTMLFile, env.dataFolder + "\\myip.html");
+
+    // A file copied from beside the program: its defaults move, the user's own choices stay.
+    file.Set("LogFolder", "C:\\zep");
+    file.Set("HTMLFile", "C:\\zep\\myip.html");
+    EXPECT_EQ(Loaded().LogFolder, env.dataFolder);
+    EXPECT_EQ(Loaded().HTMLFile, env.dataFolder + "\\myip.html");
+    file.Set("LogFolder", "D:\\logs");
+    file.Set("HTMLFile", "C:\\zep\\page.html");
+    EXPECT_EQ(Loaded().LogFolder, "D:\\logs");
+    EXPECT_EQ(Loaded().HTMLFile, "C:\\zep\\page.html");
 }
 
 TEST_F(SettingsTest, LibrarySettingNeedsTheBoundLibrary) {

@@ -14,6 +14,9 @@ const char16_t* FtpResultText(int result) {
         case kFtpNoDirectory: return text::kFtpResultNoDirectory;
         case kFtpTransferFailed: return text::kFtpResultTransferFailed;
         case kFtpAborted: return text::kFtpResultAborted;
+        case kFtpNoTls: return text::kFtpResultNoTls;
+        case kFtpUntrusted: return text::kFtpResultUntrusted;
+        case kFtpTlsFailed: return text::kFtpResultTlsFailed;
         default: return text::kFtpResultUploaded;
     }
 }
@@ -95,6 +98,54 @@ FtpTarget SplitFtpDestination(std::string destination, const std::string& curren
 
 namespace {
 
+// A decimal number of at most `maxDigits` digits at `at`, moving `at` past it.
+std::optional<uint32_t> Number(const std::string& text, size_t& at, size_t maxDigits) {
+    const size_t start = at;
+    uint32_t value = 0;
+    while (at < text.size() && IsDigit(text[at]) && at - start < maxDigits) value = value * 10 + (text[at++] - '0');
+    if (at == start || (at < text.size() && IsDigit(text[at]))) return std::nullopt;
+    return value;
+}
+
+std::optional<uint16_t> ValidPort(std::optional<uint32_t> port) {
+    if (!port || *port == 0 || *port > 65535) return std::nullopt;
+    return static_cast<uint16_t>(*port);
+}
+
+}  // namespace
+
+std::optional<uint16_t> ExtendedPassivePort(const std::string& replyText) {
+    // (<d><d><d>port<d>): the delimiter d is any printable character but a digit.
+    const size_t open = replyText.find('(');
+    if (open == std::string::npos || replyText.size() < open + 4) return std::nullopt;
+    const char d = replyText[open + 1];
+    if (d < 33 || d > 126 || IsDigit(d) || replyText[open + 2] != d || replyText[open + 3] != d) return std::nullopt;
+    size_t at = open + 4;
+    const std::optional<uint16_t> port = ValidPort(Number(replyText, at, 5));
+    if (!port || replyText.compare(at, 2, std::string{d, ')'}) != 0) return std::nullopt;
+    return port;
+}
+
+std::optional<uint16_t> PassivePort(const std::string& replyText) {
+    // The first six numbers 0-255 joined by commas after the code, with or without parentheses.
+    for (size_t from = 3; from < replyText.size(); ++from) {
+        if (!IsDigit(replyText[from]) || IsDigit(replyText[from - 1])) continue;
+        size_t at = from;
+        uint32_t parts[6];
+        int count = 0;
+        for (; count < 6; ++count) {
+            const std::optional<uint32_t> part = Number(replyText, at, 3);
+            if (!part || *part > 255) break;
+            parts[count] = *part;
+            if (count < 5 && (at >= replyText.size() || replyText[at++] != ',')) break;
+        }
+        if (count == 6) return ValidPort(parts[4] * 256 + parts[5]);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
 // The reply codes with which a step's server refuses it.
 struct Refusal {
     int lowest, highest;
@@ -118,7 +169,11 @@ public:
 
 private:
     int LogIn(const FtpJob& job);
-    int Store(const std::string& fileName, const std::string& contents);
+    int StartTls();
+    int ProtectData();
+    bool OpenData(bool passive);
+    std::optional<uint16_t> EnterPassive();
+    int Store(const FtpJob& job, const std::string& fileName);
 
     // A command is sent only when it fits in one line: a CR, LF or NUL in a name would end it early
     // and let the rest of the name become a command of its own.
@@ -150,7 +205,7 @@ int FtpSession::Upload(const FtpJob& job) {
         if (Refused(Exchange("CWD " + directory), kRefusedFrom400)) return kFtpNoDirectory;
     }
     if (abortRequested_()) return kFtpAborted;
-    return Store(target.fileName, job.contents);
+    return Store(job, target.fileName);
 }
 
 int FtpSession::LogIn(const FtpJob& job) {
@@ -161,19 +216,64 @@ int FtpSession::LogIn(const FtpJob& job) {
     std::optional<FtpReply> greeting = Reply();
     if (greeting && greeting->code / 100 == 1) greeting = Reply();  // "120 ready in n minutes", then the greeting
     if (Refused(greeting, kRefusedFrom400)) return kFtpNoConnection;
+    if (job.tls) {
+        if (const int result = StartTls(); result != kFtpUploaded) return result;
+    }
     const std::optional<FtpReply> user = Exchange("USER " + job.userName);
     if (Refused(user, kLoginRefused)) return kFtpNoConnection;
     if (user->code == 331 && Refused(Exchange("PASS " + job.password), kLoginRefused)) return kFtpNoConnection;
-    return kFtpUploaded;
+    return job.tls ? ProtectData() : kFtpUploaded;
+}
+
+// Only 234 starts TLS; any other answer ends the upload before a name or a password is sent. Bytes
+// that came after the 234 in clear text were put there by someone on the way (or by a broken
+// server): they would be read as the first replies under TLS, so the upload stops there too.
+int FtpSession::StartTls() {
+    const std::optional<FtpReply> auth = Exchange("AUTH TLS");
+    if (!auth || auth->code != 234) return broken_ ? kFtpNoConnection : kFtpNoTls;
+    broken_ = !reader_.empty();
+    if (broken_) return kFtpTlsFailed;
+    const FtpTls tls = net_.StartTls();
+    // After a failed handshake the connection carries neither TLS nor clear text: no QUIT.
+    broken_ = tls != FtpTls::kUp;
+    if (tls == FtpTls::kUntrusted) return kFtpUntrusted;
+    return broken_ ? kFtpTlsFailed : kFtpUploaded;
+}
+
+// The data connections are protected too; a server that refuses gets no file in clear text.
+int FtpSession::ProtectData() {
+    const std::optional<FtpReply> pbsz = Exchange("PBSZ 0");
+    if (!pbsz || pbsz->code / 100 != 2) return kFtpNoTls;
+    const std::optional<FtpReply> prot = Exchange("PROT P");
+    return prot && prot->code / 100 == 2 ? kFtpUploaded : kFtpNoTls;
+}
+
+// EPSV, and PASV when the server refuses it or its answer names no port.
+std::optional<uint16_t> FtpSession::EnterPassive() {
+    const std::optional<FtpReply> epsv = Exchange("EPSV");
+    if (!epsv) return std::nullopt;
+    if (epsv->code == 229) {
+        if (const std::optional<uint16_t> port = ExtendedPassivePort(epsv->text)) return port;
+    }
+    const std::optional<FtpReply> pasv = Exchange("PASV");
+    return pasv && pasv->code == 227 ? PassivePort(pasv->text) : std::nullopt;
+}
+
+bool FtpSession::OpenData(bool passive) {
+    if (passive) {
+        const std::optional<uint16_t> port = EnterPassive();
+        return port && net_.ConnectData(*port);
+    }
+    const std::optional<std::string> address = net_.ListenForData();
+    return address && !Refused(Exchange("PORT " + *address), kTransferRefused);
 }
 
 // A server that answers STOR at once without a preliminary reply still gets the data; its answer
 // was the final one.
-int FtpSession::Store(const std::string& fileName, const std::string& contents) {
-    const std::optional<std::string> address = net_.ListenForData();
-    if (!address || Refused(Exchange("PORT " + *address), kTransferRefused)) return kFtpTransferFailed;
+int FtpSession::Store(const FtpJob& job, const std::string& fileName) {
+    if (!OpenData(job.passive)) return kFtpTransferFailed;
     const std::optional<FtpReply> store = Exchange("STOR " + fileName);
-    if (Refused(store, kTransferRefused) || !net_.SendData(contents)) return kFtpTransferFailed;
+    if (Refused(store, kTransferRefused) || !net_.SendData(job.contents, job.tls)) return kFtpTransferFailed;
     if (store->code / 100 != 1) return kFtpUploaded;
     const std::optional<FtpReply> done = Reply();
     return done && done->code / 100 == 2 ? kFtpUploaded : kFtpTransferFailed;

@@ -45,4 +45,14 @@ std::vector<std::string> RouterLibraryCandidates(const std::string& programFolde
     return candidates;
 }
 
+OwnFilesPlace PlaceOwnFiles(const std::string& programFolder, bool programFolderWritable,
+                            const std::string& appDataFolder, const std::string& settingsFileName,
+                            const std::function<bool(const std::string&)>& fileExists) {
+    if (programFolderWritable || appDataFolder.empty()) return {programFolder, false};
+    std::string folder = appDataFolder + "\\ZEP!";  // the system gives it without a trailing "\"
+    const bool takeOver =
+        !fileExists(folder + "\\" + settingsFileName) && fileExists(programFolder + "\\" + settingsFileName);
+    return {std::move(folder), takeOver};
+}
+
 }  // namespace zep

@@ -37,6 +37,8 @@ constexpr Field Text(const char* key, std::string Settings::*m) {
     return {key, Field::Kind::Text, nullptr, nullptr, nullptr, Field::FlagRule::Plain, m};
 }
 
+constexpr char kIPPageName[] = "\\myip.html";
+
 using S = Settings;
 using Rule = Field::FlagRule;
 constexpr Field kFields[] = {
@@ -76,6 +78,8 @@ constexpr Field kFields[] = {
     Text("FTPUserName", &S::FTPUserName),
     {"FTPPassword", Field::Kind::Password},
     Text("FTPDestination", &S::FTPDestination),
+    Flag("FTPPassive", &S::FTPPassive),
+    Flag("FTPUseTLS", &S::FTPUseTLS),
     {nullptr, Field::Kind::AutorunSections},  // sections "0" to "19"
     Number("TimePosX", &S::TimePosX),
     Number("TimePosY", &S::TimePosY),
@@ -126,10 +130,10 @@ Settings SettingsStore::Defaults() const {
     s.PosY = env_.desktopHeight / 2;
     s.SetupUtility = kDefaultSetupUtility;
     s.IPAddress = kDefaultRouterAddress;
-    s.LogFolder = env_.programFolder;
+    s.LogFolder = env_.dataFolder;
     s.WaveConnectFile = env_.windowsFolder + "\\media\\tada.wav";
     s.WaveDisconnectFile = env_.windowsFolder + "\\media\\ding.wav";
-    s.HTMLFile = env_.programFolder + "\\myip.html";
+    s.HTMLFile = env_.dataFolder + kIPPageName;
     return s;
 }
 
@@ -173,6 +177,12 @@ void SettingsStore::Load(Settings& s) {
         }
     }
     if (env_.folderExists && !env_.folderExists(s.LogFolder)) s.LogFolder = d.LogFolder;
+    // A settings file taken over from beside the program names the program's folder, which the
+    // user cannot write, where earlier starts wrote the defaults: they move along.
+    if (env_.dataFolder != env_.programFolder) {
+        if (s.LogFolder == env_.programFolder) s.LogFolder = d.LogFolder;
+        if (s.HTMLFile == env_.programFolder + kIPPageName) s.HTMLFile = d.HTMLFile;
+    }
 }
 
 void SettingsStore::TakeStoredPassword(Settings& s, const std::string& stored) {

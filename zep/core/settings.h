@@ -60,6 +60,8 @@ struct Settings {
     std::string FTPHost;
     std::string FTPUserName;
     std::string FTPDestination;
+    bool FTPPassive = false;  // the data connection opened by zep (EPSV/PASV), not by the server
+    bool FTPUseTLS = false;   // explicit TLS on the control and the data connection
     std::array<TAutorunType, kAutorunCount> Autorun{};
     int32_t TimePosX = 0, TimePosY = 0;
     std::string TimeFontName = "Arial";
@@ -89,6 +91,7 @@ struct SettingsEnvironment {
     int32_t desktopWidth = 0, desktopHeight = 0;
     std::string windowsFolder;  // no trailing backslash
     std::string programFolder;  // no trailing backslash
+    std::string dataFolder;     // where zep's own files go (the logs, the IP page); no trailing backslash
     bool mrlLibraryBound = false;
     std::function<bool(const std::string&)> folderExists;
 };

@@ -40,9 +40,11 @@ inline bool Enabled(const EnableStates& e, Ruled r) { return e[static_cast<size_
 // The about box's firmware line: upper half in hexadecimal, ".", lower half in four hex digits.
 std::string FirmwareVersionText(uint32_t version);
 
-// The FTP settings dialog's four fields after OK: the first empty one's message, or nothing.
+// The FTP settings dialog's four fields and two boxes after OK: the first empty field's message,
+// or nothing.
 struct FtpFields {
     std::string host, user, password, destination;
+    bool passive = false, tls = false;
 };
 const char16_t* FtpFieldsProblem(const FtpFields& f);
 

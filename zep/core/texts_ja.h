@@ -245,6 +245,10 @@ inline constexpr char16_t kFtpPassLabel[] = u"パスワード";
 inline constexpr char16_t kFtpDestLabel[] = u"転送先";
 inline constexpr char16_t kFtpDestHint[] = u"例) /public_html/myip.html";
 inline constexpr char16_t kFtpDestNote[] = u"↑注意！ 転送先のファイル名まで入れてください";
+inline constexpr char16_t kFtpPassiveCheck[] = u"パッシブモードで転送する";
+inline constexpr char16_t kFtpPassiveHint[] = u"サーバからPCへデータ接続できないとき（NATの内側など）に使います";
+inline constexpr char16_t kFtpTlsCheck[] = u"TLSで暗号化する（FTPS）";
+inline constexpr char16_t kFtpTlsHint[] = u"パスワードもファイルも暗号化して送ります。サーバの証明書を確認します";
 
 // FTP upload results, shown in the FTP log list
 inline constexpr char16_t kFtpResultUploaded[] = u"正常に転送できました";
@@ -253,6 +257,9 @@ inline constexpr char16_t kFtpResultNoAsciiMode[] = u"ASCIIモードにできま
 inline constexpr char16_t kFtpResultNoDirectory[] = u"転送先ディレクトリに移動できませんでした";
 inline constexpr char16_t kFtpResultTransferFailed[] = u"ファイルの転送に失敗しました";
 inline constexpr char16_t kFtpResultAborted[] = u"中止されました";
+inline constexpr char16_t kFtpResultNoTls[] = u"サーバがTLSに対応していません";
+inline constexpr char16_t kFtpResultUntrusted[] = u"サーバの証明書を確認できませんでした";
+inline constexpr char16_t kFtpResultTlsFailed[] = u"TLSで接続できませんでした";
 
 // Autorun list lines and the editor
 inline constexpr char16_t kAutorunUsed[] = u"○：";

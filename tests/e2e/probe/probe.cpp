@@ -17,6 +17,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <wincrypt.h>
 #include <ole2.h>
 #include <fcntl.h>
 #include <io.h>
@@ -1338,6 +1339,28 @@ int CmdClipboard(const Args& a) {
   return kOk;
 }
 
+// Adds the certificate in FILE (DER) to the machine's trusted roots, as an administrator's
+// certificate import does: the system's chain engine then trusts what it signed.
+int CmdTrustRoot(const Args& a) {
+  if (a.pos.empty()) return Fail(kUsage, L"trust-root FILE.der");
+  HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail(kFailed, L"cannot open " + a.pos[0]);
+  std::vector<BYTE> der(GetFileSize(h, nullptr));
+  DWORD got = 0;
+  const BOOL read = ReadFile(h, der.data(), static_cast<DWORD>(der.size()), &got, nullptr);
+  CloseHandle(h);
+  if (!read || got != der.size()) return Fail(kFailed, L"cannot read " + a.pos[0]);
+  HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  if (!root) return Fail(kFailed, L"cannot open the Root store: " + Num(GetLastError()));
+  const BOOL added = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), got,
+                                                      CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  const DWORD error = GetLastError();
+  CertCloseStore(root, 0);
+  if (!added) return Fail(kFailed, L"not added to the Root store: " + Hex(error));
+  Out(L"TRUSTED " + a.pos[0]);
+  return kOk;
+}
+
 int CmdInfo(const Args&) {
   wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
   GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
@@ -1372,6 +1395,7 @@ int Usage() {
               L"  link LNK\n"
               L"  reg ROOT\\KEY\n"
               L"  clipboard [TEXT]\n"
+              L"  trust-root FILE.der\n"
               L"  info\n"
               L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
 }
@@ -1394,7 +1418,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
       {L"link", CmdLink},         {L"reg", CmdReg},
-      {L"clipboard", CmdClipboard}, {L"info", CmdInfo}};
+      {L"clipboard", CmdClipboard}, {L"trust-root", CmdTrustRoot}, {L"info", CmdInfo}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
   return Usage();

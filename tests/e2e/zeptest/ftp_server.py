@@ -5,7 +5,8 @@
     ftp.local_path("/home/zepuser/www").mkdir()
     ... the PC uploads to lan.router.address ...
     ftp.commands()      # ["USER zepuser", "PASS ...", "TYPE A", "PWD", "CWD www", "PORT ...", ...]
-    ftp.stores()        # [Store(path="/home/zepuser/www/ip.html", type="A", mode="active", size=.., complete=True)]
+    ftp.stores()        # [Store(path="/home/zepuser/www/ip.html", type="A", mode="active", size=.., complete=True,
+                        #        secure=False)]
     ftp.stop()
 
 The server's tree is the folder `root`; the user logs in to `login_dir` (an FTP path under it, made
@@ -13,6 +14,10 @@ here), so PWD answers with that path. Files are stored exactly as received, what
 test sees the client's bytes. The transcript (a file in the test's artifacts) holds, in order,
 "> " + each line received (bytes read as cp932), "< " + each line sent, and "* STOR ..." for each
 upload when its data connection ends.
+
+With `tls` (a PEM file holding the certificate chain and the key) the server speaks explicit TLS
+(AUTH TLS) and requires it: USER and PASS are refused on a clear control connection, PORT and
+PASV/EPSV without PROT P. The transcript holds the lines as the server read them, after TLS.
 
 Run as `python3 -m zeptest.ftp_server CONFIG_JSON` (in tests/e2e), the module is the server itself.
 """
@@ -31,8 +36,8 @@ from . import proc
 PORT = 21
 _E2E = Path(__file__).resolve().parents[1]
 
-Store = namedtuple("Store", "path type mode size complete")
-_STORE = re.compile(r"^\* STOR (.*) type=(\S+) mode=(\S+) bytes=(\d+) complete=(yes|no)$")
+Store = namedtuple("Store", "path type mode size complete secure", defaults=[False])
+_STORE = re.compile(r"^\* STOR (.*) type=(\S+) mode=(\S+) bytes=(\d+) complete=(yes|no) secure=(yes|no)$")
 
 
 class FtpServer:
@@ -44,7 +49,8 @@ class FtpServer:
       nothing at all when `reply` is None.
     """
 
-    def __init__(self, host, root, *, user="zepuser", password="zep-secret", login_dir="/", slow=0, replies=None):
+    def __init__(self, host, root, *, user="zepuser", password="zep-secret", login_dir="/", slow=0, replies=None,
+                 tls=None):
         self.host = host
         self.root = Path(root)
         self.user = user
@@ -54,6 +60,7 @@ class FtpServer:
         self._config = {
             "root": str(self.root), "user": user, "password": password, "login_dir": login_dir,
             "slow": slow, "replies": replies or {}, "transcript": str(self.transcript),
+            "tls": str(tls) if tls else None,
         }
         self._process = None
 
@@ -103,9 +110,9 @@ class FtpServer:
 
     def stores(self):
         """Each upload whose data connection has ended: Store(path, type "A"/"I", mode
-        "active"/"passive", bytes received, complete)."""
+        "active"/"passive", bytes received, complete, secure: the data connection was under TLS)."""
         found = [m for m in map(_STORE.match, self.lines()) if m]
-        return [Store(m[1], m[2], m[3], int(m[4]), m[5] == "yes") for m in found]
+        return [Store(m[1], m[2], m[3], int(m[4]), m[5] == "yes", m[6] == "yes") for m in found]
 
     def wait_for(self, pattern, timeout=10.0):
         """Waits until a transcript line matches `pattern` (a regex); returns the match."""
@@ -129,13 +136,18 @@ def _serve(config):
     from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
     from pyftpdlib.servers import FTPServer
 
+    control_base, data_base = FTPHandler, ThrottledDTPHandler
+    if config["tls"]:
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+        control_base, data_base = TLS_FTPHandler, TLS_DTPHandler
+
     transcript = open(config["transcript"], "a", encoding="utf-8", buffering=1)
     replies = config["replies"]
 
     def note(mark, text):
         transcript.write(f"{mark} {text}\n")
 
-    class DataHandler(ThrottledDTPHandler):
+    class DataHandler(data_base):
         read_limit = config["slow"]
 
         def enable_receiving(self, type, cmd):
@@ -144,13 +156,16 @@ def _serve(config):
         def recv(self, buffer_size):
             # A reset ends the transfer at once, as on Windows, not after what was queued before
             # it has been read at the slow pace.
-            error = self.socket.getsockopt(socket.SOL_SOCKET, socket.SO_ERROR)
+            error = self.socket.getsockopt(socket.SOL_SOCKET, socket.SO_ERROR)  # through TLS too
             if error:
                 raise OSError(error, os.strerror(error))
             return super().recv(buffer_size)
 
-    class Handler(FTPHandler):
+    class Handler(control_base):
         dtp_handler = DataHandler
+        certfile = config["tls"]
+        tls_control_required = True
+        tls_data_required = True
         banner = "zeptest FTP server ready."
         _data_mode = None
         _stor_as = None
@@ -193,7 +208,8 @@ def _serve(config):
         def ftp_STOR(self, file, mode="w"):
             # Noted now: when the control connection ends first, its file system is gone by the
             # time the data connection reports the end of the transfer.
-            self._stor_as = (self._current_type.upper(), self._data_mode, self.fs.fs2ftp(file))
+            self._stor_as = (self._current_type.upper(), self._data_mode, self.fs.fs2ftp(file),
+                             getattr(self, "_prot", False))
             return super().ftp_STOR(file, mode)
 
         def on_file_received(self, file):
@@ -203,12 +219,12 @@ def _serve(config):
             self._note_store(file, False)
 
         def _note_store(self, file, complete):
-            type_, mode, path = self._stor_as
+            type_, mode, path, secure = self._stor_as
             # The file holds exactly what came (stored as received); the data channel may be gone
             # already when the control connection ended first.
             size = os.path.getsize(file) if os.path.exists(file) else 0
             note("*", f"STOR {path} type={type_} mode={mode} bytes={size} "
-                      f"complete={'yes' if complete else 'no'}")
+                      f"complete={'yes' if complete else 'no'} secure={'yes' if secure else 'no'}")
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(config["user"], config["password"], config["root"], perm="elradfmwMT")

@@ -80,6 +80,14 @@ class Host:
         self._procs.append(p)
         return p
 
+    def resolve(self, names):
+        """Host names for the programs started here from now on: {name: address}. A hosts file in
+        /etc/netns/<namespace>/, which `ip netns exec` mounts over /etc/hosts; removed by stop()."""
+        folder = Path("/etc/netns") / self.ns
+        folder.mkdir(parents=True, exist_ok=True)
+        lines = ["127.0.0.1 localhost"] + [f"{address} {name}" for name, address in names.items()]
+        (folder / "hosts").write_text("\n".join(lines) + "\n")
+
     def python(self, code, *args, timeout=30.0, check=True):
         """Runs python3 -c code [args] in the namespace."""
         return self.exec("/usr/bin/python3", "-c", code, *args, timeout=timeout, check=check)
@@ -126,6 +134,7 @@ class Host:
                 p.terminate()
             proc.reap(p, 3)
         self._procs.clear()
+        shutil.rmtree(Path("/etc/netns") / self.ns, ignore_errors=True)
 
 
 class WinHost(Host):
