@@ -28,6 +28,7 @@ public:
     std::wstring WindowsFolder() override { return L"C:\\Windows"; }
     std::wstring DesktopFolder() override { return L"C:\\Desktop"; }
     std::wstring ProgramFilesDir() override { return L""; }
+    std::wstring UserProgramsFolder() override { return L"C:\\Users\\u\\AppData\\Local\\Programs"; }
     std::wstring FindProgram(const std::wstring&, const std::wstring&) override { return L""; }
     bool FileExists(const std::wstring&) override { return false; }
     bool ClassKeyExists(const std::wstring&) override { return false; }
