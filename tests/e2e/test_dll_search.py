@@ -69,7 +69,7 @@ def test_setup_checks_a_library_without_running_it_and_loads_bare_names_from_the
     shutil.copy(planted(), dist.folder / "check.dll")
     shutil.copy(planted(), dist.folder / "bare.dll")  # beside setup.exe and in its current folder
     setup = dist.start(cwd=dist.folder)
-    pc.click(main_window(pc, "TestApp"), "実行")
+    pc.click(main_window(pc, "TestApp", timeout_ms=30000), "実行")
     assert answer_box(pc, "nothing.exe", "OK") == "実行を失敗しました"
     # bare.dll is looked for in the system folder only; check.dll is a library (no message), the
     # text file is none.
