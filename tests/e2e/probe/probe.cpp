@@ -546,11 +546,22 @@ void MeasureText(HFONT font, const std::wstring& text, int width, bool noPrefix,
   DeleteDC(dc);
 }
 
+// extents WINDOW [FACE HEIGHT]: FACE and HEIGHT (the character height at 96 dpi, negative as a
+// LOGFONT's) describe the font of controls whose own cannot be read from here: Wine answers
+// WM_GETFONT from another process with nothing.
 int CmdExtents(const Args& a) {
   int code = 0;
-  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
+  HWND top = NeedTop(a, 0, 5000, &code);
   if (!top) return code;
-  Out(L"dpi=" + Num(DpiOf(top)) + L" system=" + Num(DpiOf(nullptr)));
+  const int dpi = DpiOf(top);
+  HFONT given = nullptr;
+  long long height96 = 0;
+  if (a.pos.size() >= 3) {
+    if (!ParseNumber(a.pos[2], &height96)) return Fail(kUsage, L"extents WINDOW [FACE HEIGHT]");
+    given = CreateFontW(MulDiv((int)height96, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, a.pos[1].c_str());
+  }
+  Out(L"dpi=" + Num(dpi) + L" system=" + Num(DpiOf(nullptr)));
   for (HWND c : Children(top)) {
     std::wstring cls = ClassOf(c), text;
     if (!ControlText(c, &text)) return Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
@@ -560,6 +571,11 @@ int CmdExtents(const Args& a) {
     LOGFONTW lf = {};
     HFONT font = nullptr;
     if (sent && GetObjectW((HFONT)sent, sizeof lf, &lf) == sizeof lf) font = CreateFontIndirectW(&lf);
+    const bool own = font != nullptr;
+    if (!font && given) {
+      GetObjectW(given, sizeof lf, &lf);
+      font = CreateFontIndirectW(&lf);
+    }
     const LONG style = GetWindowLongW(c, GWL_STYLE);
     const bool noPrefix = _wcsicmp(cls.c_str(), WC_STATICW) == 0 && (style & SS_NOPREFIX);
     RECT r = {}, client = {};
@@ -567,13 +583,14 @@ int CmdExtents(const Args& a) {
     GetClientRect(c, &client);
     SIZE line = {}, wrapped = {};
     MeasureText(font, text, client.right, noPrefix, &line, &wrapped);
-    if (font) DeleteObject(font);
     Out(L"hwnd=" + Hex((UINT_PTR)c) + L" id=" + Num(GetDlgCtrlID(c)) + L" class=" + Esc(cls, true) +
         L" style=" + Hex((unsigned long)style) + L" visible=" + Num(IsWindowVisible(c) ? 1 : 0) + L" rect=" +
         RectText(r) + L" client=" + Num(client.right) + L"," + Num(client.bottom) + L" font=" +
-        (sent ? (font ? Num(lf.lfHeight) : std::wstring(L"?")) : std::wstring(L"-")) + L" extent=" + Num(line.cx) +
+        (font ? Num(lf.lfHeight) + (own ? L"" : L"*") : std::wstring(sent ? L"?" : L"-")) + L" extent=" + Num(line.cx) +
         L"," + Num(line.cy) + L" wrapped=" + Num(wrapped.cx) + L"," + Num(wrapped.cy) + L" text=" + Esc(text));
+    if (font) DeleteObject(font);
   }
+  if (given) DeleteObject(given);
   return kOk;
 }
 
@@ -1438,7 +1455,7 @@ int Usage() {
               L"  gone WINDOW [timeout_ms]\n"
               L"  windows\n"
               L"  controls WINDOW\n"
-              L"  extents WINDOW\n"
+              L"  extents WINDOW [FACE HEIGHT]\n"
               L"  click WINDOW CAPTION\n"
               L"  post WINDOW MSG WPARAM LPARAM\n"
               L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"

@@ -67,7 +67,7 @@ class Extent:
     visible: bool
     rect: tuple
     client: tuple  # width, height
-    font: object  # the character height of its font; None: no font set, "?" unreadable
+    font: object  # the character height it was measured in; None: the system font, "?" unreadable
     extent: tuple  # the text on one line
     wrapped: tuple  # the text broken into lines at the client's width
     text: str
@@ -87,7 +87,7 @@ def parse_extents(text):
         out.append(Extent(
             hwnd=int(f["hwnd"], 16), id=int(f["id"]), cls=unescape(f["class"]), style=int(f["style"], 16),
             visible=f["visible"] == "1", rect=pair(f["rect"]), client=pair(f["client"]),
-            font=None if f["font"] == "-" else (f["font"] if f["font"] == "?" else int(f["font"])),
+            font=None if f["font"] == "-" else (f["font"] if f["font"] == "?" else int(f["font"].rstrip("*"))),
             extent=pair(f["extent"]), wrapped=pair(f["wrapped"]), text=unescape(body)))
     return int(m[1]), out
 
