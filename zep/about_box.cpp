@@ -62,7 +62,7 @@ public:
         const std::wstring firm =
             libraryInUse_ ? WideFromAnsi(FirmwareVersionText(firmware_)) : Wide(text::kNoFirmVersion);
         AddControl(WC_STATICW, firm, SS_LEFT, 196, 82, 84, 14, FirmVersion);
-        AddControl(WC_STATICW, Wide(text::kComments), SS_LEFT | SS_NOPREFIX, 18, 102, 262, 66, Comments);
+        AddControl(WC_STATICW, Wide(text::kComments), SS_LEFT | SS_NOPREFIX, 18, 102, 262, 68, Comments);
         int y = 172;
         for (const Link& link : kLinks) {
             AddControl(WC_STATICW, Wide(link.caption), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 18, y, 262, 14, link.id);
