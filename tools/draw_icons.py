@@ -14,18 +14,26 @@ two status lamps.  Four variants are produced:
     IconDisconnectData  dark globe, red box,  only the green lamp lit
     IconConnectData     bright globe, red box,  red and green lamps lit
 
-Every icon holds a 32x32 and a 16x16 image, 16 colours (4 bpp) with the
-standard Windows VGA palette and a 1 bpp AND mask for transparency.
+Every icon holds the sizes a display asks for at 100 % to 200 % scale: 16
+and 32 pixels drawn as character maps, 16 colours (4 bpp) with the standard
+Windows VGA palette and a 1 bpp AND mask; 20, 24 and 48 pixels (the small
+icon at 125 % and 150 %, Explorer's medium icon) in 32-bit colour with an
+alpha channel; and 256 pixels (Explorer's large views) as PNG.
 
-The artwork is drawn as character maps: every character is one pixel and
-names a *part* of the picture (globe outline, box face, lamp, ...).  Each
-variant then says which palette colour each part gets, so the four icons
-share exactly the same shapes and only differ in colour.
+The character maps: every character is one pixel and names a *part* of the
+picture (globe outline, box face, lamp, ...).  The other sizes are drawn
+from the same picture described as shapes (circles, rectangles, strokes) on a
+32-unit grid, each pixel sampled 8 x 8 times, so every size is drawn for
+itself, never scaled from another image.  Each variant says which palette
+colour each part gets, so the four icons share exactly the same shapes and
+only differ in colour.
 """
 
+import math
 import os
 import struct
 import sys
+import zlib
 
 # Standard 16-colour Windows palette, in index order (R, G, B).
 PALETTE = [
@@ -270,25 +278,167 @@ def dib(pixels):
 
 
 def ico(images):
-    """Pack (size, dib bytes) pairs into an .ico file."""
+    """Pack (size, bits per pixel, image bytes) into an .ico file."""
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries = b""
     blobs = b""
-    for size, data in images:
+    for size, bpp, data in images:
         entries += struct.pack(
             "<BBBBHHII",
             size % 256, size % 256,  # width, height (0 means 256)
-            16,                      # colours in palette
+            16 if bpp == 4 else 0,   # colours in palette
             0,                       # reserved
             1,                       # planes
-            4,                       # bits per pixel
+            bpp,                     # bits per pixel
             len(data),
             offset,
         )
         offset += len(data)
         blobs += data
     return out + entries + blobs
+
+# --- The pictures as shapes on a 32-unit grid, for the sizes drawn with alpha.
+#
+# A shape is (part, test): test(x, y) is true where the part covers the point
+# (x, y) in grid units.  Later shapes lie over earlier ones.
+
+def circle(cx, cy, r):
+    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def ring(cx, cy, r, width):
+    return lambda x, y: (r - width) ** 2 <= (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def ellipse_line(cx, cy, rx, ry, width, inside):
+    """The outline of an ellipse, only where `inside` (the globe) holds."""
+    def test(x, y):
+        if not inside(x, y):
+            return False
+        d = math.hypot((x - cx) / rx, (y - cy) / ry)
+        return abs(d - 1) * min(rx, ry) <= width / 2
+    return test
+
+
+def rect(x0, y0, x1, y1):
+    return lambda x, y: x0 <= x < x1 and y0 <= y < y1
+
+
+def both(a, b):
+    return lambda x, y: a(x, y) and b(x, y)
+
+
+def stroke(points, width):
+    """A polyline `width` units wide."""
+    segments = list(zip(points, points[1:]))
+
+    def near(x, y):
+        for (ax, ay), (bx, by) in segments:
+            dx, dy = bx - ax, by - ay
+            t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+            if math.hypot(x - ax - t * dx, y - ay - t * dy) <= width / 2:
+                return True
+        return False
+    return near
+
+
+GLOBE = circle(16, 9, 9)
+ZEP_SHAPES = [
+    ("g", GLOBE),
+    ("h", circle(11.5, 4.5, 2.2)),
+    ("m", ellipse_line(16, 9, 3.6, 9, 1, GLOBE)),
+    ("m", both(GLOBE, rect(0, 5, 32, 6))),
+    ("m", both(GLOBE, rect(0, 12, 32, 13))),
+    ("o", ring(16, 9, 9, 1)),
+    ("s", rect(15, 18, 17, 20)),
+    ("B", rect(0, 20, 32, 32)),
+    ("l", rect(1, 21, 31, 31)),
+    ("d", rect(2, 22, 31, 31)),
+    ("b", rect(2, 22, 30, 30)),
+    ("K", rect(22, 23, 29, 28)),
+    ("R", rect(23, 24, 25, 27)),
+    ("G", rect(26, 24, 28, 27)),
+]
+# "NWG" on the box, from 48 pixels up, where it can be read.
+ZEP_LETTERS = [
+    ("L", stroke([(3.5, 27.5), (3.5, 23.5), (7.5, 27.5), (7.5, 23.5)], 1)),
+    ("L", stroke([(9.5, 23.5), (10.5, 27.5), (11.5, 25), (12.5, 27.5), (13.5, 23.5)], 1)),
+    ("L", stroke([(19.5, 23.5), (16.5, 23.5), (15.5, 24.5), (15.5, 26.5), (16.5, 27.5),
+                  (19.5, 27.5), (19.5, 25.5), (18, 25.5)], 1)),
+]
+
+SETUP_SHAPES = [
+    ("X", rect(3, 16, 29, 32)),
+    ("l", rect(4, 17, 28, 31)),
+    ("d", rect(5, 17, 28, 31)),
+    ("x", rect(5, 17, 26, 30)),
+    ("T", rect(14, 17, 18, 21)),
+    ("X", stroke([(0.5, 12.5), (4.5, 12.5), (8, 16)], 1)),
+    ("f", stroke([(1.5, 13.5), (4, 13.5), (6.5, 16)], 1)),
+    ("X", stroke([(31.5, 12.5), (27.5, 12.5), (24, 16)], 1)),
+    ("f", stroke([(30.5, 13.5), (28, 13.5), (25.5, 16)], 1)),
+    ("a", rect(12, 0, 20, 8)),
+    ("a", lambda x, y: 7 <= y <= 16 and abs(x - 16) <= 8 - (y - 7) * 8 / 9),
+    ("A", rect(13, 1, 19, 8)),
+    ("A", lambda x, y: 8 <= y <= 15 and abs(x - 16) <= 6.5 - (y - 8) * 6.5 / 7),
+    ("w", rect(14, 2, 15, 6)),
+]
+
+SAMPLES = 8
+
+
+def draw(shapes, colours, size):
+    """Rows of (r, g, b, a): each pixel is the mean of SAMPLES x SAMPLES points."""
+    unit = 32 / size
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            r = g = b = a = 0
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    x = (px + (sx + 0.5) / SAMPLES) * unit
+                    y = (py + (sy + 0.5) / SAMPLES) * unit
+                    part = None
+                    for name, test in shapes:
+                        if test(x, y):
+                            part = name
+                    if part is not None:
+                        cr, cg, cb = PALETTE[colours[part]]
+                        r, g, b, a = r + cr, g + cg, b + cb, a + 1
+            n = SAMPLES * SAMPLES
+            row.append((r // a, g // a, b // a, a * 255 // n) if a else (0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def dib32(rows):
+    """One 32-bit icon image: BITMAPINFOHEADER, BGRA rows, an AND mask of the clear pixels."""
+    size = len(rows)
+    and_stride = ((size + 31) // 32) * 4
+    colour = bytearray()
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(and_stride)
+        for x, (r, g, b, a) in enumerate(row):
+            colour += bytes((b, g, r, a))
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + bytes(colour) + bytes(mask)
+
+
+def png(rows):
+    """One image as PNG (RGBA, 8 bits a channel), as icons hold their 256-pixel image."""
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(v for pixel in row for v in pixel) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def main():
@@ -300,11 +450,16 @@ def main():
 
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-    def write(folder, name, art32, art16, colours):
+    def write(folder, name, art32, art16, shapes, colours):
         outdir = os.path.join(root, folder, "res")
         os.makedirs(outdir, exist_ok=True)
-        images = [(32, dib(render(art32, colours))),
-                  (16, dib(render(art16, colours)))]
+        images = [(32, 4, dib(render(art32, colours))),
+                  (16, 4, dib(render(art16, colours)))]
+        for size in (20, 24, 48):
+            drawn = shapes + (ZEP_LETTERS if size >= 48 and shapes is ZEP_SHAPES else [])
+            images.append((size, 32, dib32(draw(drawn, colours, size))))
+        large = shapes + (ZEP_LETTERS if shapes is ZEP_SHAPES else [])
+        images.append((256, 32, png(draw(large, colours, 256))))
         path = os.path.join(outdir, name + ".ico")
         with open(path, "wb") as f:
             f.write(ico(images))
@@ -314,8 +469,8 @@ def main():
         colours = dict(COMMON)
         for part in parts:
             colours.update(part)
-        write("zep", name, ART_32, ART_16, colours)
-    write("setup", "setup", SETUP_ART_32, SETUP_ART_16, SETUP_COLOURS)
+        write("zep", name, ART_32, ART_16, ZEP_SHAPES, colours)
+    write("setup", "setup", SETUP_ART_32, SETUP_ART_16, SETUP_SHAPES, SETUP_COLOURS)
     return 0
 
 

@@ -53,42 +53,49 @@ public:
                            Wide(text::kAboutTitle), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, owner))
             return;
         SizeClient(297, 272, true);
-        LOGFONTW lf{};
-        GetObjectW(InterfaceFont(), sizeof lf, &lf);
-        lf.lfUnderline = TRUE;
-        linkFont_ = CreateFontIndirectW(&lf);
-        lf.lfUnderline = FALSE;
-        lf.lfHeight = -16;
-        lf.lfWeight = FW_BOLD;
-        nameFont_ = CreateFontIndirectW(&lf);
-        AddControl(window_, WC_STATICW, L"", SS_ETCHEDFRAME, 8, 8, 281, 224, Bevel);
-        icon_ = static_cast<HICON>(LoadImageW(instance_, ZEP_ICON_DISCONNECT, IMAGE_ICON, 64, 64, 0));
-        HWND icon = AddControl(window_, WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL, 18, 18, 64, 64, ProgramIcon);
-        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-        HWND name = AddControl(window_, WC_STATICW, Wide(text::kAppTitle), SS_LEFT | SS_NOPREFIX, 94, 20, 60, 20,
-                               ProductName);
-        SendMessageW(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_), FALSE);
-        AddControl(window_, WC_STATICW, ProgramVersionText(), SS_LEFT | SS_NOPREFIX, 160, 24, 120, 16, Version);
-        AddControl(window_, WC_STATICW, Wide(text::kRightsNotice), SS_LEFT | SS_NOPREFIX, 94, 46, 186, 30,
-                   RightsNotice);
-        AddControl(window_, WC_STATICW, Wide(text::kFirmVersionLabel), SS_LEFT, 94, 82, 100, 14, Label1);
+        AddControl(WC_STATICW, L"", SS_ETCHEDFRAME, 8, 8, 281, 224, Bevel);
+        AddControl(WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL, 18, 18, 64, 64, ProgramIcon);
+        AddControl(WC_STATICW, Wide(text::kAppTitle), SS_LEFT | SS_NOPREFIX, 94, 20, 60, 20, ProductName);
+        AddControl(WC_STATICW, ProgramVersionText(), SS_LEFT | SS_NOPREFIX, 160, 24, 120, 16, Version);
+        AddControl(WC_STATICW, Wide(text::kRightsNotice), SS_LEFT | SS_NOPREFIX, 94, 46, 186, 30, RightsNotice);
+        AddControl(WC_STATICW, Wide(text::kFirmVersionLabel), SS_LEFT, 94, 82, 100, 14, Label1);
         const std::wstring firm =
             libraryInUse_ ? WideFromAnsi(FirmwareVersionText(firmware_)) : Wide(text::kNoFirmVersion);
-        AddControl(window_, WC_STATICW, firm, SS_LEFT, 196, 82, 84, 14, FirmVersion);
-        AddControl(window_, WC_STATICW, Wide(text::kComments), SS_LEFT | SS_NOPREFIX, 18, 102, 262, 66, Comments);
+        AddControl(WC_STATICW, firm, SS_LEFT, 196, 82, 84, 14, FirmVersion);
+        AddControl(WC_STATICW, Wide(text::kComments), SS_LEFT | SS_NOPREFIX, 18, 102, 262, 68, Comments);
         int y = 172;
         for (const Link& link : kLinks) {
-            HWND l = AddControl(window_, WC_STATICW, Wide(link.caption), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 18, y, 262,
-                                14, link.id);
-            SendMessageW(l, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+            AddControl(WC_STATICW, Wide(link.caption), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 18, y, 262, 14, link.id);
             y += 14;
         }
-        HWND ok = AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 240, 75, 24, IDOK);
+        DpiChanged();
+        HWND ok = AddControl(WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 111, 240, 75, 24, IDOK);
         SetFocus(ok);
         RunModal();
     }
 
 private:
+    // The picture, the product's name and the links at the window's resolution.
+    void DpiChanged() override {
+        if (linkFont_) DeleteObject(linkFont_);
+        if (nameFont_) DeleteObject(nameFont_);
+        LOGFONTW lf{};
+        GetObjectW(Font(), sizeof lf, &lf);
+        lf.lfUnderline = TRUE;
+        linkFont_ = CreateFontIndirectW(&lf);
+        lf.lfUnderline = FALSE;
+        lf.lfHeight = Px(-16);
+        lf.lfWeight = FW_BOLD;
+        nameFont_ = CreateFontIndirectW(&lf);
+        SendDlgItemMessageW(window_, ProductName, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_), FALSE);
+        for (const Link& link : kLinks)
+            SendDlgItemMessageW(window_, link.id, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+        HICON shown = icon_;
+        icon_ = static_cast<HICON>(LoadImageW(instance_, ZEP_ICON_DISCONNECT, IMAGE_ICON, Px(64), Px(64), 0));
+        SendDlgItemMessageW(window_, ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+        if (shown) DestroyIcon(shown);
+    }
+
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
             case WM_CTLCOLORSTATIC:

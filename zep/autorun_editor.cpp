@@ -139,35 +139,35 @@ public:
         const TAutorunType& e = entry;
         const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP;
         const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
-        AddControl(window_, WC_STATICW, Wide(text::kSetNameLabel), SS_LEFT, 6, 11, 84, 14, Label1);
-        HWND name = AddControl(window_, WC_EDITW, WideFromAnsi(e.Name), edit, 92, 8, 96, 20, NameEdit, WS_EX_CLIENTEDGE);
-        AddControl(window_, WC_BUTTONW, Wide(text::kSetUseCheck), check, 194, 10, 66, 16, UseCheck);
+        AddControl(WC_STATICW, Wide(text::kSetNameLabel), SS_LEFT, 6, 11, 84, 14, Label1);
+        HWND name = AddControl(WC_EDITW, WideFromAnsi(e.Name), edit, 92, 8, 96, 20, NameEdit, WS_EX_CLIENTEDGE);
+        AddControl(WC_BUTTONW, Wide(text::kSetUseCheck), check, 194, 10, 66, 16, UseCheck);
         CheckDlgButton(window_, UseCheck, e.Use ? BST_CHECKED : BST_UNCHECKED);
-        AddControl(window_, WC_STATICW, Wide(text::kSetFileLabel), SS_LEFT, 6, 35, 84, 14, Label2);
-        HWND file = AddControl(window_, WC_EDITW, WideFromAnsi(e.FileName), edit, 92, 32, 140, 20, FileNameEdit,
+        AddControl(WC_STATICW, Wide(text::kSetFileLabel), SS_LEFT, 6, 35, 84, 14, Label2);
+        HWND file = AddControl(WC_EDITW, WideFromAnsi(e.FileName), edit, 92, 32, 140, 20, FileNameEdit,
                                WS_EX_CLIENTEDGE);
-        AddControl(window_, WC_BUTTONW, Wide(text::kEllipsisButton), BS_PUSHBUTTON | WS_TABSTOP, 234, 32, 24, 20,
+        AddControl(WC_BUTTONW, Wide(text::kEllipsisButton), BS_PUSHBUTTON | WS_TABSTOP, 234, 32, 24, 20,
                    OpenButton);
-        AddControl(window_, WC_STATICW, Wide(text::kSetDropLabel), SS_LEFT, 66, 54, 192, 14, Label7);
-        AddControl(window_, WC_STATICW, Wide(text::kSetParameterLabel), SS_LEFT, 6, 75, 84, 14, Label3);
-        AddControl(window_, WC_EDITW, WideFromAnsi(e.Parameter), edit, 92, 72, 166, 20, ParameterEdit,
+        AddControl(WC_STATICW, Wide(text::kSetDropLabel), SS_LEFT, 66, 54, 192, 14, Label7);
+        AddControl(WC_STATICW, Wide(text::kSetParameterLabel), SS_LEFT, 6, 75, 84, 14, Label3);
+        AddControl(WC_EDITW, WideFromAnsi(e.Parameter), edit, 92, 72, 166, 20, ParameterEdit,
                    WS_EX_CLIENTEDGE);
-        AddControl(window_, WC_STATICW, Wide(text::kSetWorkLabel), SS_LEFT, 6, 99, 84, 14, Label4);
-        AddControl(window_, WC_EDITW, WideFromAnsi(e.Work), edit, 92, 96, 166, 20, WorkEdit, WS_EX_CLIENTEDGE);
-        AddControl(window_, WC_BUTTONW, Wide(text::kSetOnlyAutoCheck), check, 6, 122, 252, 16, OnlyAutoCheck);
+        AddControl(WC_STATICW, Wide(text::kSetWorkLabel), SS_LEFT, 6, 99, 84, 14, Label4);
+        AddControl(WC_EDITW, WideFromAnsi(e.Work), edit, 92, 96, 166, 20, WorkEdit, WS_EX_CLIENTEDGE);
+        AddControl(WC_BUTTONW, Wide(text::kSetOnlyAutoCheck), check, 6, 122, 252, 16, OnlyAutoCheck);
         CheckDlgButton(window_, OnlyAutoCheck, e.OnlyAuto ? BST_CHECKED : BST_UNCHECKED);
-        AddControl(window_, WC_STATICW, Wide(text::kSetWaitBefore), SS_LEFT, 6, 147, 40, 14, Label5);
-        HWND wait = AddControl(window_, WC_EDITW, std::to_wstring(kWaitSpin.Clamp(e.Wait)), edit, 50, 144, 50, 20,
+        AddControl(WC_STATICW, Wide(text::kSetWaitBefore), SS_LEFT, 6, 147, 40, 14, Label5);
+        HWND wait = AddControl(WC_EDITW, std::to_wstring(kWaitSpin.Clamp(e.Wait)), edit, 50, 144, 50, 20,
                                WaitSpin, WS_EX_CLIENTEDGE);
         AcceptSpinCharactersOnly(wait);
-        HWND arrows = AddControl(window_, UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_SETBUDDYINT, 0, 0, 0,
+        HWND arrows = AddControl(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_SETBUDDYINT, 0, 0, 0,
                                  0, WaitArrows);
         SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(wait), 0);
         SendMessageW(arrows, UDM_SETRANGE32, kWaitSpin.min, kWaitSpin.max);
         SendMessageW(arrows, UDM_SETPOS32, 0, kWaitSpin.Clamp(e.Wait));
-        AddControl(window_, WC_STATICW, Wide(text::kSetWaitAfter), SS_LEFT, 104, 147, 100, 14, Label6);
-        AddControl(window_, WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 100, 170, 75, 24, IDOK);
-        AddControl(window_, WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 183, 170, 75, 24, IDCANCEL);
+        AddControl(WC_STATICW, Wide(text::kSetWaitAfter), SS_LEFT, 104, 147, 100, 14, Label6);
+        AddControl(WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 100, 170, 75, 24, IDOK);
+        AddControl(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 183, 170, 75, 24, IDCANCEL);
         drop_ = new FileDropTarget(window_, [this](const std::wstring& path) { TakeDroppedFile(path); });
         RegisterDragDrop(file, drop_);
         SetFocus(name);

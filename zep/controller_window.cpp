@@ -44,6 +44,8 @@ HiddenForm::HiddenForm(HINSTANCE instance)
 
 HiddenForm::~HiddenForm() {
     if (trayAdded_) Shell_NotifyIconW(NIM_DELETE, &tray_);
+    for (HICON icon : largeIcons_) DestroyIcon(icon);
+    for (HICON icon : smallIcons_) DestroyIcon(icon);
 }
 
 SettingsEnvironment HiddenForm::Environment() const {
@@ -77,7 +79,7 @@ bool HiddenForm::Create() {
     library_.Bind();
     libraryRecord_.assign(kLibraryRecordSize, 0);
     notifyTarget_ = {window_, WM_DLLNOTIFY};
-    for (size_t i = 0; i < icons_.size(); ++i) icons_[i] = LoadIconW(instance_, kIconResourceNames[i]);
+    LoadPictures();
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     tray_.cbSize = sizeof tray_;
@@ -386,9 +388,27 @@ void HiddenForm::AddTrayIcon() {
     trayAdded_ = Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
 }
 
+void HiddenForm::LoadPictures() {
+    const int large = SystemMetricForDpi(SM_CXICON, Dpi());
+    const int small = TrayIconSize(SystemMetricForDpi(SM_CXSMICON, Dpi()));
+    for (size_t i = 0; i < smallIcons_.size(); ++i) {
+        if (largeIcons_[i]) DestroyIcon(largeIcons_[i]);
+        if (smallIcons_[i]) DestroyIcon(smallIcons_[i]);
+        largeIcons_[i] = static_cast<HICON>(LoadImageW(instance_, kIconResourceNames[i], IMAGE_ICON, large, large, 0));
+        smallIcons_[i] = static_cast<HICON>(LoadImageW(instance_, kIconResourceNames[i], IMAGE_ICON, small, small, 0));
+    }
+}
+
+void HiddenForm::DpiChanged() {
+    LoadPictures();
+    if (currentIcon_) SetTrayPicture(picture_);
+}
+
 void HiddenForm::SetTrayPicture(TrayPicture picture) {
-    currentIcon_ = icons_[static_cast<size_t>(picture)];
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    picture_ = picture;
+    const size_t i = static_cast<size_t>(picture);
+    currentIcon_ = smallIcons_[i];
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcons_[i]));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
     tray_.hIcon = currentIcon_;
     if (trayAdded_) {

@@ -162,7 +162,13 @@ private:
     MrlLibrary library_;
     NotifyTarget notifyTarget_{};
     std::vector<uint8_t> libraryRecord_;  // DllBuffer
-    std::array<HICON, 4> icons_{};
+    // The pictures at the window's resolution: large ones for its task-bar button, small ones at
+    // the size the notification area asks for; loaded anew when the resolution changes.
+    void LoadPictures();
+    void DpiChanged() override;
+    std::array<HICON, 4> largeIcons_{};
+    std::array<HICON, 4> smallIcons_{};
+    TrayPicture picture_{};
     HICON currentIcon_ = nullptr;
     NOTIFYICONDATAW tray_{};
     bool trayShown_ = false;  // the icon is meant to be in the notification area

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <map>
+
+#include "dpi_scale.h"
 #include "win_system.h"
 
 namespace zep {
@@ -17,27 +20,25 @@ LRESULT CALLBACK SpinEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 
 }  // namespace
 
-HFONT InterfaceFont() {
-    static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic");
+HFONT InterfaceFont(int dpi) {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[dpi];
+    if (!font)
+        font = CreateFontW(ScaleToDpi(-12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic");
     return font;
 }
 
-HWND AddControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int x, int y, int w, int h,
-                int id, DWORD exStyle) {
-    HWND c = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont()), FALSE);
-    return c;
-}
-
-HWND CreateHints(HWND parent) {
+HWND CreateHints(HWND parent, int dpi) {
     HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
                                0, 0, parent, nullptr, nullptr, nullptr);
-    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 320);
-    SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont()), FALSE);
+    SetHintsDpi(tip, dpi);
     return tip;
+}
+
+void SetHintsDpi(HWND tooltip, int dpi) {
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(320, dpi));
+    SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(dpi)), FALSE);
 }
 
 void AddHint(HWND tooltip, HWND parent, HWND control, const std::u16string& hint) {
@@ -65,6 +66,13 @@ HMENU BuildPopupMenu(const std::vector<TrayMenuItem>& items) {
         InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
     }
     return menu;
+}
+
+void DrawThickEdge(HDC dc, RECT& r, UINT edge, int thickness) {
+    // Outer line first, inside it the inner one, each drawn as often as it is thick.
+    for (const UINT line : {edge & BDR_OUTER, edge & BDR_INNER})
+        if (line)
+            for (int i = 0; i < thickness; ++i) DrawEdge(dc, &r, line, BF_RECT | BF_ADJUST);
 }
 
 void PaintBuffered(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw) {

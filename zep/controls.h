@@ -12,17 +12,20 @@
 
 namespace zep {
 
-HFONT InterfaceFont();  // 9 pt, the Japanese interface face; made once, kept to the end
+// 9 pt, the Japanese interface face, at `dpi`; made once per resolution, kept to the end.
+HFONT InterfaceFont(int dpi);
 
-// A visible child control in the interface font; `id` as its identifier.
-HWND AddControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int x, int y, int w, int h,
-                int id, DWORD exStyle = 0);
-// A tooltip window for `parent`, and a hint on one of its controls (an empty hint removes it).
-HWND CreateHints(HWND parent);
+// A tooltip window for `parent`, shown at `dpi`, and a hint on one of its controls (an empty hint
+// removes it). SetHintsDpi: the tooltip's font and width for a new resolution.
+HWND CreateHints(HWND parent, int dpi);
+void SetHintsDpi(HWND tooltip, int dpi);
 void AddHint(HWND tooltip, HWND parent, HWND control, const std::u16string& hint);
 
 // A popup menu of the visible items (separators, radio items, checks, disabled items).
 HMENU BuildPopupMenu(const std::vector<TrayMenuItem>& items);
+
+// DrawEdge's `edge` (BDR_* flags) with each of its lines `thickness` pixels wide; `r` shrinks by it.
+void DrawThickEdge(HDC dc, RECT& r, UINT edge, int thickness);
 
 // Answers WM_PAINT: `draw` paints the whole client area on an off-screen bitmap, which is then put
 // on the window in one piece (no flicker).

@@ -32,10 +32,10 @@ int CountdownForm::ShowModal(const std::wstring& caption, const std::wstring& me
                        WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr))
         return 0;
     SizeClient(kClientWidth, kClientHeight, true);
-    AddControl(window_, WC_STATICW, message, SS_LEFT | SS_NOPREFIX, 8, 8, 296, 30, -1);
+    AddControl(WC_STATICW, message, SS_LEFT | SS_NOPREFIX, 8, 8, 296, 30, -1);
     gauge_.Create(window_, (kClientWidth - kGaugeWidth) / 2, 44, kGaugeWidth, 20);
-    accept_ = AddControl(window_, WC_BUTTONW, acceptCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 76, 90, 25, kAcceptId);
-    AddControl(window_, WC_BUTTONW, Wide(text::kCountdownCancel), BS_PUSHBUTTON | WS_TABSTOP, 162, 76, 90, 25,
+    accept_ = AddControl(WC_BUTTONW, acceptCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 76, 90, 25, kAcceptId);
+    AddControl(WC_BUTTONW, Wide(text::kCountdownCancel), BS_PUSHBUTTON | WS_TABSTOP, 162, 76, 90, 25,
                kCancelId);
 
     // Modal: while it asks, the program's other windows take no input, so nothing opened from them
@@ -124,7 +124,7 @@ void CountdownForm::Gauge::Paint() {
     PaintBuffered(window_, [this](HDC dc, const RECT& client) {
         FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
         RECT inner = client;
-        DrawEdge(dc, &inner, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        DrawThickEdge(dc, inner, BDR_SUNKENOUTER, form_.Px(1));
         RECT bar = inner;
         bar.right = inner.left + (inner.right - inner.left) * form_.gaugePosition_ / 100;
         // A light bar, so that the count stays legible over it.
@@ -133,7 +133,7 @@ void CountdownForm::Gauge::Paint() {
         DeleteObject(fill);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
+        HGDIOBJ oldFont = SelectObject(dc, form_.Font());
         DrawTextW(dc, form_.countText_.c_str(), -1, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         SelectObject(dc, oldFont);
     });

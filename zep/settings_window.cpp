@@ -120,6 +120,7 @@ SettingsForm::~SettingsForm() {
         OleUninitialize();  // paired with Create's
     }
     if (documentIcon_) DestroyIcon(documentIcon_);
+    if (aboutIcon_) DestroyIcon(aboutIcon_);
 }
 
 bool SettingsForm::Create() {
@@ -137,7 +138,7 @@ HWND SettingsForm::Add(int page, const wchar_t* cls, const char16_t* text, DWORD
                        int id, const char16_t* hint, DWORD exStyle) {
     const int left = page < 0 ? x : page_.left + x;
     const int top = page < 0 ? y : page_.top + y;
-    HWND c = AddControl(window_, cls, text ? Wide(text) : std::wstring(), style, left, top, w, hgt, id, exStyle);
+    HWND c = AddControl(cls, text ? Wide(text) : std::wstring(), style, left, top, w, hgt, id, exStyle);
     if (page >= 0) {
         ShowWindow(c, SW_HIDE);  // shown with its page
         pages_[page].push_back(c);
@@ -176,7 +177,7 @@ LRESULT CALLBACK SettingsForm::DefaultPanelProc(HWND hwnd, UINT msg, WPARAM wPar
 void SettingsForm::SetHint(HWND control, const std::u16string& hint) { AddHint(tooltip_, window_, control, hint); }
 
 void SettingsForm::BuildControls() {
-    tooltip_ = CreateHints(window_);
+    tooltip_ = CreateHints(window_, Dpi());
 
     tab_ = Add(-1, WC_TABCONTROLW, nullptr, TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS | WS_TABSTOP, 4, 4, 272,
                195, IdTab);
@@ -189,9 +190,13 @@ void SettingsForm::BuildControls() {
         item.pszText = caption.data();
         SendMessageW(tab_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
-    GetClientRect(tab_, &page_);
-    SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page_));
-    MapWindowPoints(tab_, window_, reinterpret_cast<POINT*>(&page_), 2);
+    // The pages' area inside the tab control, as laid out for 96 dpi.
+    RECT area;
+    GetClientRect(tab_, &area);
+    SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(tab_, window_, reinterpret_cast<POINT*>(&area), 2);
+    page_ = {UnscaleFromDpi(area.left, Dpi()), UnscaleFromDpi(area.top, Dpi()), UnscaleFromDpi(area.right, Dpi()),
+             UnscaleFromDpi(area.bottom, Dpi())};
     InflateRect(&page_, -4, -3);
     const int pw = page_.right - page_.left;
     const int ph = page_.bottom - page_.top;
@@ -217,13 +222,9 @@ void SettingsForm::BuildControls() {
     AddCheck(p, text::kTimeShowCheck, 0, 88, pw - 36, TimeShowCheck);
     AddCheck(p, text::kDialogAutoCloseCheck, 0, 106, pw - 36, DialogAutoCloseCheck, text::kDialogAutoCloseHint);
     AddCheck(p, text::kMRLCheck, 0, 124, pw - 36, MRLCheck, text::kMRLCheckHint);
-    HICON aboutIcon = static_cast<HICON>(LoadImageW(instance_, ZEP_ICON_DISCONNECT, IMAGE_ICON, 16, 16, LR_SHARED));
-    ExtractIconExW(L"shell32.dll", 0, nullptr, &documentIcon_, 1);  // the shell's plain document
-    HWND about = Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 88, 28, 24, AboutButton, text::kAboutButtonHint);
-    SendMessageW(about, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutIcon));
-    HWND doc = Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 116, 28, 24, DocumentButton,
-                   text::kDocumentButtonHint);
-    SendMessageW(doc, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(documentIcon_));
+    Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 88, 28, 24, AboutButton, text::kAboutButtonHint);
+    Add(p, WC_BUTTONW, nullptr, button | BS_ICON, pw - 28, 116, 28, 24, DocumentButton, text::kDocumentButtonHint);
+    LoadButtonIcons();
 
     // 自動起動
     p = kAutorunPage;
@@ -298,6 +299,32 @@ void SettingsForm::BuildControls() {
 
     SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowPage(kSettingPage);
+}
+
+void SettingsForm::LoadButtonIcons() {
+    const int size = Px(16);
+    HICON shownAbout = aboutIcon_;
+    aboutIcon_ = static_cast<HICON>(LoadImageW(instance_, ZEP_ICON_DISCONNECT, IMAGE_ICON, size, size, 0));
+    SendDlgItemMessageW(window_, AboutButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutIcon_));
+    if (shownAbout) DestroyIcon(shownAbout);
+    // The shell's plain document, in the size of its small icons at the window's resolution.
+    HICON shown = documentIcon_;
+    documentIcon_ = nullptr;
+    HICON large = nullptr;
+    if (size > 16) ExtractIconExW(L"shell32.dll", 0, &large, nullptr, 1);
+    else ExtractIconExW(L"shell32.dll", 0, nullptr, &documentIcon_, 1);
+    if (large) {
+        documentIcon_ = static_cast<HICON>(CopyImage(large, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE));
+        DestroyIcon(large);
+    }
+    SendDlgItemMessageW(window_, DocumentButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(documentIcon_));
+    if (shown) DestroyIcon(shown);
+}
+
+void SettingsForm::DpiChanged() {
+    SetHintsDpi(tooltip_, Dpi());
+    LoadButtonIcons();
+    UpdateSetupUtilPanel();
 }
 
 void SettingsForm::ShowPage(int page) {
@@ -391,10 +418,10 @@ void SettingsForm::UpdateSetupUtilPanel() {
     std::wstring path = WideFromAnsi(h_.settings.SetupUtility);
     RECT r;
     GetClientRect(panel, &r);
-    r.right -= 2 * kPanelTextInset;  // the text keeps clear of the sunken edge on both sides
+    r.right -= 2 * Px(kPanelTextInset);  // the text keeps clear of the sunken edge on both sides
     std::wstring shown = path + std::wstring(8, L'\0');
     HDC dc = GetDC(panel);
-    HGDIOBJ old = SelectObject(dc, InterfaceFont());
+    HGDIOBJ old = SelectObject(dc, Font());
     DrawTextExW(dc, shown.data(), -1, &r,
                 DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT, nullptr);
     SelectObject(dc, old);
@@ -453,7 +480,7 @@ LRESULT SettingsForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, msg, wParam, lParam);
+    return Window::Handle(msg, wParam, lParam);
 }
 
 void SettingsForm::OnCommand(int id, int code) {
@@ -627,10 +654,10 @@ void SettingsForm::DrawPanel(const DRAWITEMSTRUCT& item) {
     std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
     caption.resize(static_cast<size_t>(GetWindowTextW(item.hwndItem, caption.data(), length + 1)));
     RECT r = item.rcItem;
-    r.left += kPanelTextInset;
+    r.left += Px(kPanelTextInset);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor(text));
-    HGDIOBJ old = SelectObject(item.hDC, InterfaceFont());
+    HGDIOBJ old = SelectObject(item.hDC, Font());
     DrawTextW(item.hDC, caption.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, old);
 }

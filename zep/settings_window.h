@@ -65,6 +65,9 @@ private:
     void SetHint(HWND control, const std::u16string& hint);
     void ShowSelectedFtpLogLine();
     void ShowPage(int page);
+    // The icons of the about and document buttons, at the window's resolution.
+    void LoadButtonIcons();
+    void DpiChanged() override;
     bool IsOnPage(HWND control) const;
     void ShowError(const char16_t* text);
 
@@ -105,7 +108,8 @@ private:
     HWND tab_ = nullptr;
     HWND tooltip_ = nullptr;
     HICON documentIcon_ = nullptr;
-    RECT page_{};  // the tab control's display area, in window client coordinates
+    HICON aboutIcon_ = nullptr;
+    RECT page_{};  // the tab control's display area, in window client coordinates laid out for 96 dpi
     std::array<std::vector<HWND>, 6> pages_{};
     bool firstShow_ = true;  // FirstShow
     bool loading_ = false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls.h"
+#include "dpi_scale.h"
 #include "texts_ja.h"
 #include "tray_menus.h"
 #include "win_system.h"
@@ -13,20 +14,6 @@ namespace zep {
 namespace {
 
 enum : int { kDisconnect = 1, kEasyLog, kSyslog, kCopyIP, kFont, kStayTop, kClose };
-
-int PointsToHeight(int points) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return height;
-}
-
-int HeightToPoints(LONG height) {
-    HDC screen = GetDC(nullptr);
-    const int points = MulDiv(height < 0 ? -height : height, 72, GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
-    return points;
-}
 
 }  // namespace
 
@@ -54,7 +41,7 @@ bool TimePanel::Face::Create(HWND parent) {
 
 void TimePanel::ApplySettings(const Settings& s) {
     LOGFONTW f{};
-    f.lfHeight = PointsToHeight(s.TimeFontSize);
+    f.lfHeight = FontHeightForPoints(s.TimeFontSize, Dpi());
     f.lfWeight = s.TimeFontBold ? FW_BOLD : FW_NORMAL;
     f.lfItalic = s.TimeFontItalic;
     f.lfCharSet = DEFAULT_CHARSET;
@@ -73,7 +60,7 @@ void TimePanel::StoreSettings(Settings& s) const {
     s.TimePosY = r.top;
     const std::string name = AnsiFromWide(logFont_.lfFaceName);
     if (!name.empty()) s.TimeFontName = name;
-    s.TimeFontSize = HeightToPoints(logFont_.lfHeight);
+    s.TimeFontSize = PointsForFontHeight(logFont_.lfHeight, Dpi());
     s.TimeFontBold = logFont_.lfWeight >= FW_BOLD;
     s.TimeFontItalic = logFont_.lfItalic != 0;
     s.TimeStayOnTop = stayTop_;
@@ -81,10 +68,23 @@ void TimePanel::StoreSettings(Settings& s) const {
 
 void TimePanel::SetFont(const LOGFONTW& font) {
     logFont_ = font;
+    fontPoints_ = PointsForFontHeight(font.lfHeight, Dpi());
     if (font_) DeleteObject(font_);
     font_ = CreateFontIndirectW(&logFont_);
     FitToFont();
     InvalidateRect(face_.hwnd(), nullptr, TRUE);
+}
+
+void TimePanel::DpiChanged() {
+    // The panel stays where the system put it, as large as its font at the new resolution, and
+    // above other windows if it was.
+    LOGFONTW f = logFont_;
+    f.lfHeight = FontHeightForPoints(fontPoints_, Dpi());
+    SetFont(f);
+    RECT client;
+    GetClientRect(window_, &client);
+    MoveWindow(face_.hwnd(), 0, 0, client.right, client.bottom, TRUE);
+    KeepOnTop();
 }
 
 void TimePanel::FitToFont() {
@@ -123,7 +123,7 @@ void TimePanel::Face::Paint() {
     PaintBuffered(window_, [&](HDC dc, const RECT& client) {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         RECT edge = client;
-        DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);  // a raised bevel two pixels wide
+        DrawThickEdge(dc, edge, EDGE_RAISED, panel_.Px(1));  // a raised bevel two lines wide
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, panel_.colour_);
         HGDIOBJ oldFont = SelectObject(dc, panel_.font_);

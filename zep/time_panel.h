@@ -55,11 +55,13 @@ private:
     void SetFont(const LOGFONTW& font);
     // Sized to the font: "&88:88:88&" wide (the ampersands give the margins), 6/5 of a digit high.
     void FitToFont();
+    void DpiChanged() override;
 
     TimePanelActions actions_;
     Face face_;
     HFONT font_ = nullptr;
     LOGFONTW logFont_{};
+    int fontPoints_ = 0;  // the font's size, which it keeps at every resolution
     COLORREF colour_ = 0;
     bool copyEnabled_ = false;
     bool stayTop_ = false;

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dpi_scale.h"
+
 namespace zep {
 
 std::wstring WideFromAnsi(std::string_view text) {
@@ -266,6 +268,59 @@ bool RunFileDialog(HWND owner, const FileDialog& dialog, std::string& file) {
     if (!(dialog.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
     file = AnsiFromWide(buffer);
     return true;
+}
+
+namespace {
+
+// user32's per-window resolution functions, where the system has them.
+struct DpiFunctions {
+    UINT(WINAPI* forWindow)(HWND) = nullptr;
+    BOOL(WINAPI* adjust)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+    int(WINAPI* metric)(int, UINT) = nullptr;
+
+    DpiFunctions() {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        Bind(user32, "GetDpiForWindow", forWindow);
+        Bind(user32, "AdjustWindowRectExForDpi", adjust);
+        Bind(user32, "GetSystemMetricsForDpi", metric);
+    }
+    template <typename F>
+    static void Bind(HMODULE module, const char* name, F& f) {
+        f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+};
+
+const DpiFunctions& Dpi() {
+    static const DpiFunctions functions;
+    return functions;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+}  // namespace
+
+int DpiOf(HWND window) {
+    if (window && Dpi().forWindow)
+        if (const UINT dpi = Dpi().forWindow(window)) return static_cast<int>(dpi);
+    return ScreenDpi();
+}
+
+SIZE AdjustedForDpi(SIZE client, DWORD style, DWORD exStyle, int dpi) {
+    RECT r{0, 0, client.cx, client.cy};
+    if (!Dpi().adjust || !Dpi().adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+    if (Dpi().metric) return Dpi().metric(index, static_cast<UINT>(dpi));
+    // The system's metric is for the screen's resolution.
+    return ScaleToDpi(UnscaleFromDpi(GetSystemMetrics(index), ScreenDpi()), dpi);
 }
 
 }  // namespace zep

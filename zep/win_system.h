@@ -58,6 +58,15 @@ bool SetSystemClockUtc(const UtcTime& utc);
 // From the system's cryptographic generator.
 uint64_t SystemRandomNumber();
 
+// --- The display's resolution. The functions that tell it per window came with later systems
+// (and not every Wine has them): where they are missing, the screen's resolution stands for all.
+// The resolution `window` is shown at; for none, the system's.
+int DpiOf(HWND window);
+// The window size of a client area of `client` pixels with these styles, at `dpi`.
+SIZE AdjustedForDpi(SIZE client, DWORD style, DWORD exStyle, int dpi);
+// A system metric (SM_CXSMICON, ...) at `dpi`.
+int SystemMetricForDpi(int index, int dpi);
+
 // --- The clipboard and other programs' windows
 void CopyTextToClipboard(HWND owner, const std::string& text);
 std::vector<Shell::TopWindow> TopLevelWindowsNow();

@@ -1,6 +1,9 @@
 #include "window_base.h"
 
-#include <vector>
+#include <commctrl.h>
+
+#include "controls.h"
+#include "win_system.h"
 
 namespace zep {
 namespace {
@@ -35,6 +38,7 @@ Window::~Window() {
 
 bool Window::CreateOfClass(const WindowClass& cls, DWORD exStyle, const std::wstring& title, DWORD style, int x,
                            int y, int width, int height, HWND parent, bool clientSize) {
+    const bool child = (style & WS_CHILD) != 0;
     WNDCLASSEXW wc{sizeof wc};
     if (!GetClassInfoExW(instance_, cls.name, &wc)) {
         wc = WNDCLASSEXW{sizeof wc};
@@ -46,21 +50,74 @@ bool Window::CreateOfClass(const WindowClass& cls, DWORD exStyle, const std::wst
         wc.hIcon = cls.icon ? LoadIconW(instance_, cls.icon) : nullptr;
         if (!RegisterClassExW(&wc)) return false;
     }
-    if (clientSize) {
-        RECT r{0, 0, width, height};
-        AdjustWindowRectEx(&r, style, FALSE, exStyle);
-        width = r.right - r.left;
-        height = r.bottom - r.top;
+    // Until the window is there to be asked, the resolution of its parent, or the system's.
+    dpi_ = DpiOf(parent);
+    const RECT at{x, y, x + width, y + height};
+    if (child) {
+        x = Px(x);
+        y = Px(y);
     }
-    return CreateWindowExW(exStyle, cls.name, title.c_str(), style, x, y, width, height, parent, nullptr, instance_,
-                           this) != nullptr;
+    SIZE size{Px(width), Px(height)};
+    if (clientSize) size = AdjustedForDpi(size, style, exStyle, dpi_);
+    if (!CreateWindowExW(exStyle, cls.name, title.c_str(), style, x, y, size.cx, size.cy, parent, nullptr, instance_,
+                         this))
+        return false;
+    if (const int own = DpiOf(window_); own != dpi_) {  // made on a monitor of another resolution
+        dpi_ = own;
+        const SIZE resized = OuterSize(width, height, clientSize);
+        SetWindowPos(window_, nullptr, 0, 0, resized.cx, resized.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (child && parent && GetClassLongPtrW(parent, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(WindowProc))
+        if (auto* owner = reinterpret_cast<Window*>(GetWindowLongPtrW(parent, GWLP_USERDATA)))
+            owner->placed_.push_back({window_, at});
+    return true;
+}
+
+SIZE Window::OuterSize(int width, int height, bool clientSize) const {
+    const SIZE size{Px(width), Px(height)};
+    if (!clientSize) return size;
+    return AdjustedForDpi(size, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
+                          static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi_);
+}
+
+HFONT Window::Font() const { return InterfaceFont(dpi_); }
+
+HWND Window::AddControl(const wchar_t* cls, const std::wstring& text, DWORD style, int x, int y, int w, int h, int id,
+                        DWORD exStyle) {
+    HWND c = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, Px(x), Px(y), Px(w), Px(h),
+                             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    if (w > 0 || h > 0) placed_.push_back({c, RECT{x, y, x + w, y + h}});
+    return c;
+}
+
+void Window::ApplyDpi(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(placed_.size()));
+    for (const Placed& p : placed_) {
+        if (!IsWindow(p.control)) continue;
+        SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        if (moves)
+            moves = DeferWindowPos(moves, p.control, nullptr, Px(p.at.left), Px(p.at.top), Px(p.at.right - p.at.left),
+                                   Px(p.at.bottom - p.at.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (moves) EndDeferWindowPos(moves);
+    // The arrows of a field sit at its right edge: they follow it.
+    for (HWND c = GetWindow(window_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t name[32];
+        if (GetClassNameW(c, name, 32) && lstrcmpiW(name, UPDOWN_CLASSW) == 0)
+            if (HWND buddy = reinterpret_cast<HWND>(SendMessageW(c, UDM_GETBUDDY, 0, 0)))
+                SendMessageW(c, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
+    }
+    DpiChanged();
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void Window::SizeClient(int width, int height, bool centre, int x, int y) {
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
-    const int w = r.right - r.left, h = r.bottom - r.top;
+    const SIZE size = OuterSize(width, height, true);
+    const int w = size.cx, h = size.cy;
     if (centre) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
@@ -82,6 +139,10 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 }
 
 LRESULT Window::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DPICHANGED) {
+        ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     LRESULT result = 0;
     if (modal_ && HandleAsDialog(msg, wParam, result)) return result;
     return DefWindowProcW(window_, msg, wParam, lParam);

@@ -515,6 +515,85 @@ int CmdControls(const Args& a) {
   return kOk;
 }
 
+// The resolution a window is laid out for: the window's own where the system tells it, else the
+// screen's.
+int DpiOf(HWND h) {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow =
+      reinterpret_cast<ForWindow>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (forWindow && h) {
+    if (UINT dpi = forWindow(h)) return (int)dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The size `text` takes in `font` (the system font where the control has none): on one line, and
+// wrapped at `width` as a control that breaks lines draws it. `noPrefix`: "&" is a character.
+void MeasureText(HFONT font, const std::wstring& text, int width, bool noPrefix, SIZE* line, SIZE* wrapped) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  const UINT prefix = noPrefix ? DT_NOPREFIX : 0;
+  RECT r = {0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), (int)text.size(), &r, DT_CALCRECT | DT_SINGLELINE | prefix);
+  *line = {r.right - r.left, r.bottom - r.top};
+  r = {0, 0, std::max(width, 1), 0};
+  DrawTextW(dc, text.c_str(), (int)text.size(), &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | prefix);
+  *wrapped = {r.right - r.left, r.bottom - r.top};
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
+// extents WINDOW [FACE HEIGHT]: FACE and HEIGHT (the character height at 96 dpi, negative as a
+// LOGFONT's) describe the font of controls whose own cannot be read from here: Wine answers
+// WM_GETFONT from another process with nothing.
+int CmdExtents(const Args& a) {
+  int code = 0;
+  HWND top = NeedTop(a, 0, 5000, &code);
+  if (!top) return code;
+  const int dpi = DpiOf(top);
+  HFONT given = nullptr;
+  long long height96 = 0;
+  if (a.pos.size() >= 3) {
+    if (!ParseNumber(a.pos[2], &height96)) return Fail(kUsage, L"extents WINDOW [FACE HEIGHT]");
+    given = CreateFontW(MulDiv((int)height96, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, a.pos[1].c_str());
+  }
+  Out(L"dpi=" + Num(dpi) + L" system=" + Num(DpiOf(nullptr)));
+  for (HWND c : Children(top)) {
+    std::wstring cls = ClassOf(c), text;
+    if (!ControlText(c, &text)) return Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
+    LRESULT sent = 0;
+    Send(c, WM_GETFONT, 0, 0, &sent);
+    // The font lives in the other process: its description is read, and the same font made here.
+    LOGFONTW lf = {};
+    HFONT font = nullptr;
+    if (sent && GetObjectW((HFONT)sent, sizeof lf, &lf) == sizeof lf) font = CreateFontIndirectW(&lf);
+    const bool own = font != nullptr;
+    if (!font && given) {
+      GetObjectW(given, sizeof lf, &lf);
+      font = CreateFontIndirectW(&lf);
+    }
+    const LONG style = GetWindowLongW(c, GWL_STYLE);
+    const bool noPrefix = _wcsicmp(cls.c_str(), WC_STATICW) == 0 && (style & SS_NOPREFIX);
+    RECT r = {}, client = {};
+    GetWindowRect(c, &r);
+    GetClientRect(c, &client);
+    SIZE line = {}, wrapped = {};
+    MeasureText(font, text, client.right, noPrefix, &line, &wrapped);
+    Out(L"hwnd=" + Hex((UINT_PTR)c) + L" id=" + Num(GetDlgCtrlID(c)) + L" class=" + Esc(cls, true) +
+        L" style=" + Hex((unsigned long)style) + L" visible=" + Num(IsWindowVisible(c) ? 1 : 0) + L" rect=" +
+        RectText(r) + L" client=" + Num(client.right) + L"," + Num(client.bottom) + L" font=" +
+        (font ? Num(lf.lfHeight) + (own ? L"" : L"*") : std::wstring(sent ? L"?" : L"-")) + L" extent=" + Num(line.cx) +
+        L"," + Num(line.cy) + L" wrapped=" + Num(wrapped.cx) + L"," + Num(wrapped.cy) + L" text=" + Esc(text));
+    if (font) DeleteObject(font);
+  }
+  if (given) DeleteObject(given);
+  return kOk;
+}
+
 int CmdClick(const Args& a) {
   if (a.pos.size() < 2) return Fail(kUsage, L"click WINDOW CAPTION");
   int code = 0;
@@ -1376,6 +1455,7 @@ int Usage() {
               L"  gone WINDOW [timeout_ms]\n"
               L"  windows\n"
               L"  controls WINDOW\n"
+              L"  extents WINDOW [FACE HEIGHT]\n"
               L"  click WINDOW CAPTION\n"
               L"  post WINDOW MSG WPARAM LPARAM\n"
               L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"
@@ -1411,7 +1491,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring cmd = argv[1];
   static const struct { const wchar_t* name; int (*fn)(const Args&); } cmds[] = {
       {L"find", CmdFind},         {L"gone", CmdGone},       {L"windows", CmdWindows},
-      {L"controls", CmdControls}, {L"click", CmdClick},     {L"post", CmdPost},
+      {L"controls", CmdControls}, {L"extents", CmdExtents}, {L"click", CmdClick},     {L"post", CmdPost},
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
       {L"answer-times", CmdAnswerTimes}, {L"window", CmdWindow},
