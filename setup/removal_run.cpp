@@ -76,7 +76,7 @@ void RunRemoval(MainWindow& window) {
     Pause(500);
     RemovePlaceShortcut(job, L"Startup");
     window.Hide(IDC_SHORTCUT);
-    RemoveAssociations(ini, registry, app.system);
+    if (RemoveAssociations(ini, registry, app.system)) NotifyAssociationsChanged();
     UnregisterUninstall(ini, registry);
     window.Hide(IDC_ASSOCIATE);
     Pause(500);

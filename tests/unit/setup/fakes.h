@@ -191,28 +191,40 @@ public:
     };
     using Key = std::pair<RegRoot, std::wstring>;
 
+    // Where a key is kept: the 64-bit view of HKEY_LOCAL_MACHINE is the machine's own; with `wow64`
+    // (a 32-bit setup on 64-bit Windows) the plain view's SOFTWARE is SOFTWARE\WOW6432Node.
+    Key Where(RegRoot root, const std::wstring& key) const {
+        const std::wstring k = Fold(key);
+        if (root == RegRoot::LocalMachine64) return {RegRoot::LocalMachine, k};
+        if (wow64 && root == RegRoot::LocalMachine && (k == L"software" || k.rfind(L"software\\", 0) == 0))
+            return {root, L"software\\wow6432node" + k.substr(8)};
+        return {root, k};
+    }
+
     // The root itself (an empty key) always opens, as the system's roots do.
     bool KeyExists(RegRoot root, const std::wstring& key) override {
-        return key.empty() || keys.count({root, Fold(key)}) != 0;
+        return key.empty() || keys.count(Where(root, key)) != 0;
     }
     bool CreateKey(RegRoot root, const std::wstring& key) override {
         if (refused.count(Fold(key))) return false;
-        for (std::wstring k = Fold(key); !k.empty(); k = FolderOf(k)) keys[{root, k}];
+        const Key where = Where(root, key);
+        for (std::wstring k = where.second; !k.empty(); k = FolderOf(k)) keys[{where.first, k}];
         return true;
     }
     std::optional<std::wstring> FirstSubkey(RegRoot root, const std::wstring& key) override {
+        const Key where = Where(root, key);
         for (const auto& [k, values] : keys)
-            if (k.first == root && FolderOf(k.second) == Fold(key)) return LeafName(k.second);
+            if (k.first == where.first && FolderOf(k.second) == where.second) return LeafName(k.second);
         return std::nullopt;
     }
     bool HasSubkeyOrValue(RegRoot root, const std::wstring& key) override {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         return it != keys.end() && (!it->second.empty() || FirstSubkey(root, key));
     }
     bool DeleteKey(RegRoot root, const std::wstring& key) override {
         ++deleteAttempts;
         if (key.empty() || !KeyExists(root, key) || FirstSubkey(root, key) || undeletable.count(Fold(key))) return false;
-        keys.erase({root, Fold(key)});
+        keys.erase(Where(root, key));
         deleted.push_back(key);
         return true;
     }
@@ -225,7 +237,7 @@ public:
         return Get(root, key, name).has_value();
     }
     bool DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) override {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         return it != keys.end() && it->second.erase(Fold(name)) != 0;
     }
     bool WriteString(RegRoot root, const std::wstring& key, const std::wstring& name,
@@ -247,7 +259,7 @@ public:
     }
 
     std::optional<Value> Get(RegRoot root, const std::wstring& key, const std::wstring& name) {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         if (it == keys.end()) return std::nullopt;
         auto v = it->second.find(Fold(name));
         if (v == it->second.end()) return std::nullopt;
@@ -260,12 +272,13 @@ public:
 
     std::map<Key, std::map<std::wstring, Value>> keys;
     std::set<std::wstring> undeletable, refused;
+    bool wow64 = false;
     std::vector<std::wstring> deleted;
     int deleteAttempts = 0;
 
 private:
     bool Put(RegRoot root, const std::wstring& key, const std::wstring& name, Value value) {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         if (it == keys.end()) return false;
         it->second[Fold(name)] = std::move(value);
         return true;
