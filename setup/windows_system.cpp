@@ -112,8 +112,18 @@ std::optional<uint64_t> WindowsFiles::LastWriteTime(const std::wstring& path) {
     return (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
 }
 
+bool WindowsFiles::Failed() {
+    const DWORD error = GetLastError();
+    outOfRoom_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+    return false;
+}
+
 bool WindowsFiles::CopyOver(const std::wstring& source, const std::wstring& target) {
-    return CopyFileW(source.c_str(), target.c_str(), FALSE);
+    return CopyFileW(source.c_str(), target.c_str(), FALSE) || Failed();
+}
+
+bool WindowsFiles::Rename(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
@@ -122,7 +132,10 @@ void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
 
 std::optional<std::wstring> WindowsFiles::MakeTempFile(const std::wstring& folder, const std::wstring& prefix) {
     wchar_t name[MAX_PATH];
-    if (!GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name)) return std::nullopt;
+    if (!GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name)) {
+        Failed();
+        return std::nullopt;
+    }
     return std::wstring(name);
 }
 

@@ -45,6 +45,7 @@ struct Texts {
     const wchar_t* newerExist;
     const wchar_t* overwrite;
     const wchar_t* notCopied;
+    const wchar_t* noRoom;  // after a target in that list: the disk was full
     const wchar_t* continuing;
     // After installation.
     const wchar_t* executeFailed;

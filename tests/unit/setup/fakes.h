@@ -120,10 +120,28 @@ public:
         if (from == files.end() || locked.count(Fold(target)) || readOnly.count(Fold(target)) ||
             !folders.count(Fold(FolderOf(target))))
             return false;
-        files[Fold(target)] = from->second;
+        File copy = from->second;
+        if (room && copy.content.size() > *room) {  // the disk fills up midway: a short file stays
+            copy.content.resize(*room);
+            files[Fold(target)] = copy;
+            room = 0;
+            outOfRoom = true;
+            return false;
+        }
+        if (room) *room -= copy.content.size();
+        files[Fold(target)] = copy;
         copies.push_back(target);
         return true;
     }
+    bool Rename(const std::wstring& from, const std::wstring& to) override {
+        auto it = files.find(Fold(from));
+        if (it == files.end() || locked.count(Fold(to)) || readOnly.count(Fold(to))) return false;
+        File moved = it->second;
+        files.erase(it);
+        files[Fold(to)] = moved;
+        return true;
+    }
+    bool OutOfRoom() override { return outOfRoom; }
     void SetNormalAttributes(const std::wstring& path) override { readOnly.erase(Fold(path)); }
     std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override {
         if (!folders.count(Fold(folder))) return std::nullopt;
@@ -177,6 +195,8 @@ public:
     std::map<std::wstring, File> files;
     std::set<std::wstring> locked, readOnly, refusedFolders;
     bool canSchedule = true;
+    std::optional<size_t> room;  // characters the disk still takes; none: no limit
+    bool outOfRoom = false;
     int temporaries = 0;
     std::vector<std::wstring> copies, recycled;
     std::vector<std::pair<std::wstring, std::wstring>> scheduled;
