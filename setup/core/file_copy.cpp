@@ -128,8 +128,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
 
     CopyRun run(ini, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
     std::vector<PlannedCopy> copies;
+    bool cut = false;
     // Read whole: an entry cut to a path's length would name another file.
-    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars)) {
+    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars, &cut)) {
         PlannedCopy& copy = copies.emplace_back();
         copy.entry = ParseCopyEntry(text);
         copy.source = JoinPath(job.sourceFolder, copy.entry.path);
@@ -158,7 +159,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         }
         dialogs.RepaintBackground();
     }
-    if (const std::wstring failed = ListOf(copies, CopyState::Failed, texts); !failed.empty()) {
+    // Entries past the list's bound are not copied either: named by their first key.
+    const std::wstring unread = cut ? L"[CopyFile] " + std::to_wstring(kMaxListEntries) + L" ~\r\n" : L"";
+    if (const std::wstring failed = ListOf(copies, CopyState::Failed, texts) + unread; !failed.empty()) {
         dialogs.ReportNotCopied(texts.notCopied + failed + L"\r\n" + texts.continuing);
         dialogs.RepaintBackground();
     }

@@ -12,7 +12,7 @@ namespace {
 // Entries Count - 1 down to `last` of a record section (empty ones skipped).
 std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& section, int last) {
     std::vector<std::wstring> entries;
-    for (int i = ini.ReadInt(section, L"Count", 0) - 1; i >= last; --i) {
+    for (int i = RecordCount(ini, section) - 1; i >= last; --i) {
         std::wstring entry = ReadString(ini, section, std::to_wstring(i));
         if (!entry.empty()) entries.push_back(std::move(entry));
     }

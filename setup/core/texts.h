@@ -41,6 +41,7 @@ struct Texts {
     const wchar_t* agree;
     const wchar_t* refuse;
     const wchar_t* endReadme;
+    const wchar_t* readmeCut;  // after a readme too long to be shown whole
     // Copying.
     const wchar_t* newerExist;
     const wchar_t* overwrite;

@@ -222,6 +222,34 @@ TEST(InstallRecord, NothingCopiedThisTimeLeavesNoGapBeforeTheEarlierEntries) {
     EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"1");
 }
 
+TEST(InstallRecord, AnAbsurdCountIsBoundedWhereverTheRecordIsRead) {
+    FakeProfile record{{L"CopiedFile", L"Count", L"2147483647"}, {L"CopiedFile", L"0", L"C:\\App\\a.exe"},
+                       {L"CopiedFile", L"3", L"C:\\App\\b.dll"}, {L"MakedDirectory", L"Count", L"-5"}};
+    EXPECT_EQ(RecordCount(record, L"CopiedFile"), kMaxRecordEntries);
+    EXPECT_EQ(RecordCount(record, L"MakedDirectory"), 0);
+    EXPECT_EQ(ReadRecord(record, L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+
+    FakeProfile now{{L"CopiedFile", L"0", L"C:\\App\\c.exe"}, {L"CopiedFile", L"Count", L"1"}};
+    MergeInstallRecord(now, record);
+    EXPECT_EQ(now.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\App\\c.exe", L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+    MergeInstallRecord(record, now);  // no entry beyond the index a reader reaches, no overflow
+    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"2147483647");
+
+    ForgetInstallRecord(record);
+    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"0");
+    EXPECT_TRUE(ReadRecord(record, L"CopiedFile").empty());
+}
+
+TEST_F(CopyStep, ACopyListBeyondItsBoundIsCopiedUpToItAndTheRestNamed) {
+    for (int i = 0; i < kMaxListEntries + 3; ++i) ini.Write(L"CopyFile", std::to_wstring(i), L"app.exe");
+    Run();
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), std::to_wstring(kMaxListEntries));
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_EQ(dialogs.reports[0],
+              L"以下のファイルはコピーできませんでした\r\n\r\n[CopyFile] 10000 ~\r\n\r\n処理は継続します");
+}
+
 TEST(WinInit, TheEntryEndsTheRenameSectionOrStartsANewOne) {
     const std::string entry = WinInitEntry("C:\\APP\\APP.EXE", "C:\\APP\\RBT1.TMP", false);
     EXPECT_EQ(entry, "C:\\APP\\APP.EXE=C:\\APP\\RBT1.TMP\r\n");
