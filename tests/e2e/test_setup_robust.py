@@ -1,9 +1,9 @@
 """setup under Wine where a careless reading fails: the main window without a background, a removal
-before the restart a version-up asked for, and a record damaged beyond reason."""
+before the restart a version-up asked for, a record damaged beyond reason and a readme of megabytes."""
 
 import re
 
-from setupapp import Distribution, answer_box, finish, installed_ini, linux_path, main_window
+from setupapp import MAIN, Distribution, answer_box, control, finish, installed_ini, linux_path, main_window
 from zeptest import paths, wait_for
 
 APP = r"C:\Program Files\TestApp"
@@ -75,3 +75,18 @@ def test_a_record_with_an_absurd_count_is_removed_without_hanging(lan):
     removal = pc.run(APP + r"\Setup.exe", ["uninstall"], env=dist.env)
     finish(removal, timeout=240)
     wait_for(lambda: not installed.exists(), 30, "the install folder gone")
+
+
+def test_a_readme_of_megabytes_is_shown_up_to_its_bound_and_says_so(lan):
+    pc = lan.pc
+    ini = SOME.replace("[CopyFile]", "[Readme]\nFile=readme.txt\nDone=2\n[CopyFile]")
+    dist = Distribution(pc, ini, {**FILES, "readme.txt": "説明の行です。\r\n" * 200000})  # 3.2 MB
+    setup = dist.start()
+    readme = pc.find_window(cls=MAIN, title="TestApp", timeout_ms=30000, shot="readme-cut.png")
+    text = control(pc, readme, 1101).text
+    assert text.endswith("説明の行です。\r\n\r\n（説明が長すぎるため、ここから後は表示していません）\r\n")
+    assert len(text.encode("cp932")) < 300_000
+    pc.post(readme, 0x0111, 2)  # WM_COMMAND IDCANCEL: closes the readme
+    window = main_window(pc, "TestApp", timeout_ms=30000)
+    pc.click(window, "中止")
+    finish(setup)
