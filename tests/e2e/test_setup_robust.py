@@ -6,16 +6,9 @@ import re
 from setupapp import MAIN, Distribution, answer_box, control, finish, installed_ini, linux_path, main_window
 from zeptest import paths, wait_for
 
-APP = r"C:\Program Files\TestApp"
-SOME = """
-[Setup]
-Name=TestApp
-[Root]
-Name=%programs%\\TestApp
-[CopyFile]
-0=app.exe
-1=other.dll
-"""
+from test_setup_install import APP, SOME as PRODUCT
+
+SOME = PRODUCT + "0=app.exe\n1=other.dll\n"
 FILES = {"app.exe": b"new app", "other.dll": b"new other"}
 
 
