@@ -33,7 +33,9 @@ public:
             if (wParam != kOpenTimer) return FALSE;
             KillTimer(hwnd, kOpenTimer);
             RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-            MainWindow::Run(hwnd, app_);
+            // Over the picture when there is one. Without it the main window stands alone: owned
+            // by this hidden window it would have no task-bar button and be easily lost.
+            MainWindow::Run(app_.backgroundPicture ? hwnd : nullptr, app_);
             DestroyWindow(hwnd);
             return TRUE;
         case WM_DESTROY:

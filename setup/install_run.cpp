@@ -197,7 +197,8 @@ void RunInstallation(MainWindow& window) {
              on ? MakePlaceShortcut(j, L"Startup") : RemovePlaceShortcut(j, L"Startup");
          }},
         {IDC_ASSOCIATE, [](ShellJob& j, bool on, Registry& r) {
-             on ? MakeAssociations(j.ini, r, j.system) : RemoveAssociations(j.ini, r, j.system);
+             if (on ? MakeAssociations(j.ini, r, j.system) : RemoveAssociations(j.ini, r, j.system))
+                 NotifyAssociationsChanged();
          }},
         {IDC_SENDTO, [](ShellJob& j, bool on, Registry&) { on ? MakeSendToShortcuts(j) : RemoveSendToShortcuts(j); }},
     };

@@ -122,6 +122,10 @@ void MainWindow::Initialise() {
     IniFile& ini = app_.ini();
     if (app_.language == Language::English) SetEnglishCaptions();
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!GetWindow(hwnd_, GW_OWNER)) {
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+        SetForegroundWindow(hwnd_);
+    }
     const std::wstring name = app_.ProductName();
     SetWindowTextW(hwnd_, name.empty() ? L"Install" : name.c_str());
     SetIcons();

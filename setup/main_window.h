@@ -10,7 +10,8 @@ namespace setup {
 
 class MainWindow {
 public:
-    // Shows the window modally over `owner`; returns when it has closed.
+    // Shows the window modally over `owner` (none: a window of its own, with a task-bar button);
+    // returns when it has closed.
     static void Run(HWND owner, SetupApp& app);
 
     SetupApp& app() { return app_; }

@@ -117,13 +117,18 @@ private:
     }
 
     // The readme file's text (ANSI code page); tried beside the program when not in the install folder.
+    // A file too long to be shown whole is shown up to a line and says so.
     std::optional<std::wstring> ReadText(const std::wstring& file) {
         if (file.empty()) return std::nullopt;
         const std::wstring root = ReadString(app_.ini(), L"Root", L"Named");
         const auto resolved = ResolvePath(file, root, PathMode::Plain, app_.system);
         for (const std::wstring& path : {resolved.value_or(L""), LeafName(file)}) {
             if (path.empty()) continue;
-            if (const auto bytes = ReadWholeFile(path)) return WideFromAnsi(*bytes);
+            const auto head = ReadFileHead(path, kMaxReadmeBytes + 1);
+            if (!head) continue;
+            bool cut = false;
+            const std::wstring text = WideFromAnsi(ReadmeShown(*head, cut));
+            return cut ? text + app_.texts->readmeCut : text;
         }
         return std::nullopt;
     }

@@ -55,6 +55,16 @@ void ReportLeftovers(MainWindow& window) {
     window.RepaintBackground();
 }
 
+// A version-up's files in use wait for the restart in stand-ins: those replacements would bring
+// removed files back, so they are cancelled and their stand-ins deleted.
+void CancelReplacementsOfRemoved(SetupApp& app) {
+    const std::vector<std::wstring> operations = PendingRenameOperations();
+    const RestartRenames renames = WithoutReplacementsOfRemoved(operations, app.ini());
+    if (renames.operations.size() == operations.size()) return;
+    SetPendingRenameOperations(renames.operations);
+    for (const std::wstring& standIn : renames.standIns) app.files.Remove(standIn);
+}
+
 }  // namespace
 
 void RunRemoval(MainWindow& window) {
@@ -76,7 +86,7 @@ void RunRemoval(MainWindow& window) {
     Pause(500);
     RemovePlaceShortcut(job, L"Startup");
     window.Hide(IDC_SHORTCUT);
-    RemoveAssociations(ini, registry, app.system);
+    if (RemoveAssociations(ini, registry, app.system)) NotifyAssociationsChanged();
     UnregisterUninstall(ini, registry);
     window.Hide(IDC_ASSOCIATE);
     Pause(500);
@@ -86,6 +96,7 @@ void RunRemoval(MainWindow& window) {
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Erase", 4096)) EraseRegEntry(registry, line);
 
     window.SetLabel(t.deletingFiles);
+    CancelReplacementsOfRemoved(app);
     DeleteInstalledFiles(ini, app.files, app.system);
     window.Hide(IDC_FOLDER);
     Pause(500);

@@ -75,6 +75,19 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit)
     return bytes;
 }
 
+std::optional<std::string> ReadFileHead(const std::wstring& path, size_t count) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string data(count, '\0');
+    DWORD got = 0;
+    const bool read = ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
+    CloseHandle(h);
+    if (!read) return std::nullopt;
+    data.resize(got);
+    return data;
+}
+
 std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value) {
     wchar_t buffer[1024];
     DWORD size = sizeof buffer;

@@ -19,6 +19,8 @@ bool IsFolder(const std::wstring& path);
 bool SameFile(const std::wstring& a, const std::wstring& b);
 // The whole file as bytes; none when it cannot be read or is larger than `limit`.
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit = size_t{1} << 30);
+// The first `count` bytes of a file (all of a shorter one); none when it cannot be read.
+std::optional<std::string> ReadFileHead(const std::wstring& path, size_t count);
 
 // A string value of the registry; empty when the key or the value is missing.
 std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value);

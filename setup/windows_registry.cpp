@@ -16,16 +16,25 @@ HKEY Handle(RegRoot root) {
     case RegRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
     case RegRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
     case RegRoot::DynData: return HKEY_DYN_DATA;
-    case RegRoot::LocalMachine: break;
+    case RegRoot::LocalMachine:
+    case RegRoot::LocalMachine64: break;
     }
     return HKEY_LOCAL_MACHINE;
+}
+
+// The view a root is seen in: the 64-bit one where asked for (a 32-bit process on 64-bit Windows
+// otherwise sees WOW6432Node), the process's own elsewhere.
+REGSAM View(RegRoot root) { return root == RegRoot::LocalMachine64 ? KEY_WOW64_64KEY : 0; }
+
+LONG DeleteSubkey(HKEY parent, const std::wstring& name, RegRoot root) {
+    return View(root) ? RegDeleteKeyExW(parent, name.c_str(), View(root), 0) : RegDeleteKeyW(parent, name.c_str());
 }
 
 // An open key, closed (and, when changed, flushed) at the end of its scope.
 class Key {
 public:
     Key(RegRoot root, const std::wstring& path, REGSAM access) : changes_((access & KEY_SET_VALUE) != 0) {
-        if (RegOpenKeyExW(Handle(root), path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+        if (RegOpenKeyExW(Handle(root), path.c_str(), 0, access | View(root), &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     ~Key() {
         if (!key_) return;
@@ -59,7 +68,7 @@ bool WindowsRegistry::KeyExists(RegRoot root, const std::wstring& key) {
 bool WindowsRegistry::CreateKey(RegRoot root, const std::wstring& key) {
     HKEY created;
     if (RegCreateKeyExW(Handle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
+                        KEY_CREATE_SUB_KEY | KEY_SET_VALUE | View(root), nullptr, &created, nullptr) != ERROR_SUCCESS)
         return false;
     RegFlushKey(created);
     RegCloseKey(created);
@@ -89,20 +98,22 @@ bool WindowsRegistry::HasSubkeyOrValue(RegRoot root, const std::wstring& key) {
 bool WindowsRegistry::DeleteKey(RegRoot root, const std::wstring& key) {
     if (key.empty()) return false;  // never a root
     const std::wstring parent = FolderOf(key);
-    if (parent.empty()) return RegDeleteKeyW(Handle(root), key.c_str()) == ERROR_SUCCESS;
+    if (parent.empty()) return DeleteSubkey(Handle(root), key, root) == ERROR_SUCCESS;
     Key k(root, parent, KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS);
-    return k && RegDeleteKeyW(k.get(), LeafName(key).c_str()) == ERROR_SUCCESS;
+    return k && DeleteSubkey(k.get(), LeafName(key), root) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> WindowsRegistry::ReadString(RegRoot root, const std::wstring& key,
                                                         const std::wstring& name) {
+    Key k(root, key, KEY_QUERY_VALUE);
+    if (!k) return std::nullopt;
     DWORD size = 0;
     const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-    if (RegGetValueW(Handle(root), key.c_str(), ValueName(name), flags, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(k.get(), nullptr, ValueName(name), flags, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
     std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (RegGetValueW(Handle(root), key.c_str(), ValueName(name), flags, nullptr, value.data(), &size) != ERROR_SUCCESS)
+    if (RegGetValueW(k.get(), nullptr, ValueName(name), flags, nullptr, value.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(wcslen(value.c_str()));
     return value;

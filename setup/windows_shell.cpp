@@ -58,4 +58,6 @@ std::wstring WindowsFileReader::ReadText(const std::wstring& path) {
     return bytes ? WideFromAnsi(*bytes) : L"";
 }
 
+void NotifyAssociationsChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
+
 }  // namespace setup

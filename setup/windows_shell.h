@@ -23,6 +23,9 @@ private:
     const Texts& texts_;
 };
 
+// Tells Explorer that file classes changed, so it shows their new icons and verbs.
+void NotifyAssociationsChanged();
+
 // Files of the "#F" and "#T" registry data, as written (relative to the current folder).
 class WindowsFileReader : public FileReader {
 public:

@@ -33,6 +33,8 @@ public:
     bool Exists(const std::wstring& path) override;
     std::optional<uint64_t> LastWriteTime(const std::wstring& path) override;
     bool CopyOver(const std::wstring& source, const std::wstring& target) override;
+    bool Rename(const std::wstring& from, const std::wstring& to) override;
+    bool OutOfRoom() override { return outOfRoom_; }
     void SetNormalAttributes(const std::wstring& path) override;
     std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override;
     bool Remove(const std::wstring& path) override;
@@ -40,7 +42,16 @@ public:
     bool Recycle(const std::wstring& path) override;
     std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) override;
+
+private:
+    bool Failed();  // false, noting whether the disk was full
+    bool outOfRoom_ = false;
 };
+
+// The renames the NT family carries out at its next start (PendingFileRenameOperations), each name
+// as it stands there; and that list replaced (removed when empty).
+std::vector<std::wstring> PendingRenameOperations();
+bool SetPendingRenameOperations(const std::vector<std::wstring>& operations);
 
 // Moves a file to the recycle bin, silently.
 bool RecycleFile(const std::wstring& path);

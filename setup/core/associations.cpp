@@ -55,11 +55,12 @@ Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring
     return a;
 }
 
+// True when there was a section: the shell's view of the classes is then stale.
 template <typename Action>
-void ForEachAssociation(Profile& ini, Action action) {
+bool ForEachAssociation(Profile& ini, Action action) {
     for (int i = 0;; ++i) {
         const std::wstring section = L"Ext" + std::to_wstring(i);
-        if (ReadString(ini, section, L"Ext", 256).empty()) return;
+        if (ReadString(ini, section, L"Ext", 256).empty()) return i > 0;
         action(section);
     }
 }
@@ -70,9 +71,9 @@ std::wstring VerbCommandPath(const Association& a) {
 
 }  // namespace
 
-void MakeAssociations(Profile& ini, Registry& registry, System& system) {
+bool MakeAssociations(Profile& ini, Registry& registry, System& system) {
     const std::wstring root = ReadString(ini, L"Root", L"Named");
-    ForEachAssociation(ini, [&](const std::wstring& section) {
+    return ForEachAssociation(ini, [&](const std::wstring& section) {
         const Association a = ReadAssociation(ini, registry, section);
         if (!a.foreign) {
             if (ini.ReadInt(L"Check", L"Ext", 3) < 2) ini.Write(L"Check", L"Ext", L"2");
@@ -91,8 +92,8 @@ void MakeAssociations(Profile& ini, Registry& registry, System& system) {
     });
 }
 
-void RemoveAssociations(Profile& ini, Registry& registry, System&) {
-    ForEachAssociation(ini, [&](const std::wstring& section) {
+bool RemoveAssociations(Profile& ini, Registry& registry, System&) {
+    return ForEachAssociation(ini, [&](const std::wstring& section) {
         const Association a = ReadAssociation(ini, registry, section);
         const RegRoot classes = RegRoot::ClassesRoot;
         if (!a.foreign) {

@@ -12,7 +12,9 @@ namespace setup {
 // A Command as the program (resolved in program mode) and the rest, put together again.
 std::wstring AssociationCommand(const std::wstring& command, const std::wstring& installFolder, System& system);
 
-void MakeAssociations(Profile& ini, Registry& registry, System& system);
-void RemoveAssociations(Profile& ini, Registry& registry, System& system);
+// Both true when the Setup.ini names an association: the shell is then to be told that the classes
+// changed, or Explorer keeps showing the old icons and verbs.
+bool MakeAssociations(Profile& ini, Registry& registry, System& system);
+bool RemoveAssociations(Profile& ini, Registry& registry, System& system);
 
 }  // namespace setup

@@ -37,15 +37,6 @@ int MakeFolder(Profile& ini, FileSystem& files, const std::wstring& path, int in
     return index + 1;
 }
 
-bool ReplaceAtRestart(FileSystem& files, const std::wstring& source, const std::wstring& target) {
-    const auto temporary = files.MakeTempFile(FolderOf(target), L"RBT");
-    if (!temporary) return false;
-    // An empty or partial stand-in must never replace the target.
-    if (files.CopyOver(source, *temporary) && files.ScheduleAtRestart(*temporary, target)) return true;
-    files.Remove(*temporary);
-    return false;
-}
-
 namespace {
 
 enum class CopyState { Done, Ask, Failed };
@@ -55,6 +46,7 @@ struct PlannedCopy {
     std::wstring source;
     std::optional<std::wstring> target;  // none: the path is too long to be used
     CopyState state = CopyState::Done;
+    bool noRoom = false;  // failed for lack of room on the disk
 };
 
 class CopyRun {
@@ -64,7 +56,7 @@ public:
     // Copies one entry: Done (recorded unless "!") or, when it could not be copied, Failed (or
     // Done, unrecorded, for "*").
     void Copy(PlannedCopy& copy) {
-        if (!CopyOnce(copy)) {
+        if (!copy.target || !CopyWhole(copy.source, *copy.target, copy.noRoom)) {
             copy.state = copy.entry.ignoreFailure ? CopyState::Done : CopyState::Failed;
             return;
         }
@@ -76,18 +68,33 @@ public:
     int recorded() const { return recorded_; }
     bool restartNeeded() const { return restartNeeded_; }
 
-private:
-    bool CopyOnce(const PlannedCopy& copy) {
-        if (!copy.target) return false;
-        if (files_.CopyOver(copy.source, *copy.target)) return true;
-        if (!reboot_) return false;
-        files_.SetNormalAttributes(*copy.target);
-        if (files_.CopyOver(copy.source, *copy.target)) return true;
-        if (!ReplaceAtRestart(files_, copy.source, *copy.target)) return false;
-        restartNeeded_ = true;
-        return true;
+    // The target gets the whole copy or stays as it was: the copy is written under a temporary
+    // name beside it (an "RBT" one) and then renamed over it, so a full disk or a lost drive never
+    // leaves a short file that no record names. A target that cannot be replaced now (in use) is,
+    // with Reboot, made writable and then replaced at the next restart by that same stand-in.
+    bool CopyWhole(const std::wstring& source, const std::wstring& target, bool& noRoom) {
+        const auto temporary = files_.MakeTempFile(FolderOf(target), L"RBT");
+        if (!temporary) {
+            noRoom = files_.OutOfRoom();
+            return false;
+        }
+        if (!files_.CopyOver(source, *temporary)) {
+            noRoom = files_.OutOfRoom();
+        } else if (files_.Rename(*temporary, target)) {
+            return true;
+        } else if (reboot_) {
+            files_.SetNormalAttributes(target);
+            if (files_.Rename(*temporary, target)) return true;
+            if (files_.ScheduleAtRestart(*temporary, target)) {
+                restartNeeded_ = true;
+                return true;
+            }
+        }
+        files_.Remove(*temporary);
+        return false;
     }
 
+private:
     Profile& ini_;
     FileSystem& files_;
     bool reboot_;
@@ -95,11 +102,12 @@ private:
     bool restartNeeded_ = false;
 };
 
-std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state) {
+std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state, const Texts& texts) {
     std::wstring list;
     for (const PlannedCopy& copy : copies) {
         if (copy.state != state) continue;
         list += copy.target ? *copy.target : copy.entry.path;  // too long to resolve: as written
+        if (copy.noRoom) list += std::wstring(L"  (") + texts.noRoom + L")";
         list += L"\r\n";
     }
     return list;
@@ -120,8 +128,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
 
     CopyRun run(ini, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
     std::vector<PlannedCopy> copies;
+    bool cut = false;
     // Read whole: an entry cut to a path's length would name another file.
-    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars)) {
+    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars, &cut)) {
         PlannedCopy& copy = copies.emplace_back();
         copy.entry = ParseCopyEntry(text);
         copy.source = JoinPath(job.sourceFolder, copy.entry.path);
@@ -140,7 +149,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         run.Copy(copy);
     }
 
-    if (const std::wstring asked = ListOf(copies, CopyState::Ask); !asked.empty()) {
+    if (const std::wstring asked = ListOf(copies, CopyState::Ask, texts); !asked.empty()) {
         const bool yes = dialogs.AskOverwrite(texts.newerExist + asked + texts.overwrite,
                                               ini.ReadInt(L"CopyFile", L"DefaultNo", 0) != 0);
         for (PlannedCopy& copy : copies) {
@@ -150,7 +159,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         }
         dialogs.RepaintBackground();
     }
-    if (const std::wstring failed = ListOf(copies, CopyState::Failed); !failed.empty()) {
+    // Entries past the list's bound are not copied either: named by their first key.
+    const std::wstring unread = cut ? L"[CopyFile] " + std::to_wstring(kMaxListEntries) + L" ~\r\n" : L"";
+    if (const std::wstring failed = ListOf(copies, CopyState::Failed, texts) + unread; !failed.empty()) {
         dialogs.ReportNotCopied(texts.notCopied + failed + L"\r\n" + texts.continuing);
         dialogs.RepaintBackground();
     }
@@ -158,7 +169,8 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
     const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
     if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !self.empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
-        files.CopyOver(JoinPath(job.sourceFolder, self), target);
+        bool noRoom = false;
+        run.CopyWhole(JoinPath(job.sourceFolder, self), target, noRoom);
         run.Record(target);
     }
     WriteInt(ini, L"CopiedFile", L"Count", run.recorded() == 0 ? 1 : run.recorded());

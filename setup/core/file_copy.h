@@ -24,10 +24,6 @@ CopyEntry ParseCopyEntry(const std::wstring& text);
 // `index` and up; returns the next free index.
 int MakeFolder(Profile& ini, FileSystem& files, const std::wstring& path, int index);
 
-// A copy of `source` that replaces `target` at the next restart: an "RBT" file beside the target
-// holds it until then.
-bool ReplaceAtRestart(FileSystem& files, const std::wstring& source, const std::wstring& target);
-
 // The questions and reports of the copying step.
 class CopyDialogs {
 public:

@@ -21,6 +21,10 @@ public:
     // The last-write time of a file opened for (shared) reading; none when it cannot be opened.
     virtual std::optional<uint64_t> LastWriteTime(const std::wstring& path) = 0;
     virtual bool CopyOver(const std::wstring& source, const std::wstring& target) = 0;  // overwriting
+    // A file renamed within its folder, replacing the file there (not one in use or read-only).
+    virtual bool Rename(const std::wstring& from, const std::wstring& to) = 0;
+    // Whether the last failed CopyOver or MakeTempFile failed for lack of room on the disk.
+    virtual bool OutOfRoom() = 0;
     virtual void SetNormalAttributes(const std::wstring& path) = 0;
     // A new empty file with a unique name in `folder` whose name starts with `prefix`.
     virtual std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) = 0;

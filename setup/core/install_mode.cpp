@@ -7,7 +7,7 @@ InstallMode ReadInstallMode(Profile& ini) {
 }
 
 RegRoot UninstallRoot(InstallMode mode) {
-    return mode == InstallMode::PerUser ? RegRoot::CurrentUser : RegRoot::LocalMachine;
+    return mode == InstallMode::PerUser ? RegRoot::CurrentUser : RegRoot::LocalMachine64;
 }
 
 StartAction StartActionFor(InstallMode mode, const std::wstring& word, Elevation elevation, bool relaunchWaiting) {

@@ -13,7 +13,9 @@ enum class InstallMode { PerMachine, PerUser };
 // [Setup] PerUser non-zero: per-user. A Setup.ini without the key is per-machine, as before.
 InstallMode ReadInstallMode(Profile& ini);
 
-// Where the uninstall registration and the previous-installation lookup live in that mode.
+// Where the uninstall registration and the previous-installation lookup live in that mode: one
+// place for the x86 and the x86-64 setup, so that installing one package over the other is a
+// version-up and never a second entry in the list of installed programs.
 RegRoot UninstallRoot(InstallMode mode);
 
 // The rights this process holds, as its token tells: elevated (or an administrator without a split

@@ -10,13 +10,14 @@ namespace {
 
 void MergeList(Profile& record, Profile& earlier, const std::wstring& section) {
     std::vector<std::wstring> entries = ReadRecord(record, section);
-    int next = record.ReadInt(section, L"Count", 0);
+    int next = RecordCount(record, section);
     // A count of 1 with nothing under "0" means nothing was recorded: the list starts there.
     if (next == 1 && entries.empty()) next = 0;
     for (const std::wstring& old : ReadRecord(earlier, section)) {
         const bool known = std::any_of(entries.begin(), entries.end(),
                                        [&](const std::wstring& e) { return EqualNoCase(e, old); });
         if (known) continue;
+        if (next == kMaxRecordEntries) return;  // no index a reader would reach
         record.Write(section, std::to_wstring(next), old);
         WriteInt(record, section, L"Count", ++next);
         record.Flush();
@@ -34,8 +35,9 @@ void MergeInstallRecord(Profile& record, Profile& earlier) {
 void ForgetInstallRecord(Profile& record) {
     for (const wchar_t* section : {L"MakedDirectory", L"CopiedFile"}) {
         // The entries too: a record is read on past its count while entries follow.
-        const int count = record.ReadInt(section, L"Count", 0);
-        for (int i = 0; i < count || !ReadString(record, section, std::to_wstring(i)).empty(); ++i)
+        const int count = RecordCount(record, section);
+        for (int i = 0; i < kMaxRecordEntries && (i < count || !ReadString(record, section, std::to_wstring(i)).empty());
+             ++i)
             record.Write(section, std::to_wstring(i), L"");
         WriteInt(record, section, L"Count", 0);
     }

@@ -29,10 +29,20 @@ inline std::wstring ReadString(Profile& ini, const std::wstring& section, const 
 
 void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key, int value);
 
+// What an absurd Setup.ini can make setup read, so that it neither hangs nor runs out of memory: a
+// list has at most kMaxListEntries entries, a record at most kMaxRecordEntries (a larger Count is
+// damage, not entries).
+constexpr int kMaxListEntries = 10000;
+constexpr int kMaxRecordEntries = 100000;
+
 // A numbered list: keys first, first + 1, ... (each named prefix + index) up to the first absent or
-// empty one.
+// empty one, kMaxListEntries at most; `cut` (when given) tells whether entries were left unread.
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first = 0,
-                                   const std::wstring& prefix = L"", size_t bufferChars = kPathChars);
+                                   const std::wstring& prefix = L"", size_t bufferChars = kPathChars,
+                                   bool* cut = nullptr);
+
+// A record section's Count, within 0 ... kMaxRecordEntries.
+int RecordCount(Profile& ini, const std::wstring& section);
 
 // A recorded list (MakedDirectory, CopiedFile): keys "0" ... Count - 1, or further while keys are
 // present, skipping empty ones. Tolerates the gap a Count of 1 leaves when nothing was recorded.

@@ -15,6 +15,16 @@ std::vector<std::wstring> ReadReadmeLines(Profile& ini) {
     return lines;
 }
 
+std::string ReadmeShown(std::string head, bool& cut) {
+    cut = head.size() > kMaxReadmeBytes;
+    if (!cut) return head;
+    head.resize(kMaxReadmeBytes);
+    // A whole line last: no half of a two-byte character, no half of a word.
+    const size_t lineEnd = head.rfind('\n');
+    if (lineEnd != std::string::npos) head.resize(lineEnd + 1);
+    return head;
+}
+
 size_t PageStart(const std::vector<std::wstring>& lines, std::wstring_view id) {
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!IsPageMarker(lines[i])) continue;

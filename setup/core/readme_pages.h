@@ -15,6 +15,12 @@ namespace setup {
 constexpr wchar_t kSpecialReadme[] = L"ReadMe.Special";
 // More lines than this are not read, whatever Readme No says.
 constexpr int kMaxReadmeLines = 10000;
+// A readme file is shown up to this many bytes.
+constexpr size_t kMaxReadmeBytes = size_t{1} << 18;
+
+// What is shown of a readme file whose first bytes (up to kMaxReadmeBytes + 1 of them) are `head`:
+// all of it when it fits, else the lines that fit whole, and `cut` is set.
+std::string ReadmeShown(std::string head, bool& cut);
 
 // Readme "0" ... No - 1 (an absent key is an empty line).
 std::vector<std::wstring> ReadReadmeLines(Profile& ini);

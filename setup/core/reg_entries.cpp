@@ -53,7 +53,8 @@ RegData DecodeRegData(const std::wstring& data, const std::wstring& installFolde
         break;
     case L'd':
         out.kind = RegData::Kind::Dword;
-        out.dword = static_cast<uint32_t>(LeadingInt(rest));
+        // The whole unsigned range ("#D4294967295" is 0xFFFFFFFF); a minus sign counts back from 2^32.
+        out.dword = static_cast<uint32_t>(LeadingInt(rest, 0xffffffffLL));
         break;
     case L'h':
         out.kind = RegData::Kind::Dword;

@@ -7,7 +7,12 @@
 
 namespace setup {
 
-enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig, PerformanceData, DynData };
+enum class RegRoot {
+    ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig, PerformanceData, DynData,
+    // HKEY_LOCAL_MACHINE as 64-bit programs see it, from the 32-bit setup too: on 64-bit Windows its
+    // SOFTWARE is otherwise WOW6432Node. (HKEY_CURRENT_USER\Software is one for both.)
+    LocalMachine64,
+};
 
 // A root by its name ("HKEY_CURRENT_USER", ...); any other name is HKEY_LOCAL_MACHINE.
 RegRoot RegRootNamed(const std::wstring& name);

@@ -12,7 +12,7 @@ namespace {
 // Entries Count - 1 down to `last` of a record section (empty ones skipped).
 std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& section, int last) {
     std::vector<std::wstring> entries;
-    for (int i = ini.ReadInt(section, L"Count", 0) - 1; i >= last; --i) {
+    for (int i = RecordCount(ini, section) - 1; i >= last; --i) {
         std::wstring entry = ReadString(ini, section, std::to_wstring(i));
         if (!entry.empty()) entries.push_back(std::move(entry));
     }
@@ -119,6 +119,38 @@ std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::w
     std::stable_sort(parents.begin(), parents.end(),
                      [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
     return parents;
+}
+
+namespace {
+
+std::wstring PlainPath(std::wstring_view name) {
+    if (!name.empty() && name[0] == L'!') name.remove_prefix(1);
+    if (name.substr(0, 4) == L"\\??\\") name.remove_prefix(4);
+    return std::wstring(name);
+}
+
+}  // namespace
+
+RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini) {
+    const std::wstring installFolder = InstallFolder(ini);
+    const std::vector<std::wstring> recorded = ReadRecord(ini, L"CopiedFile");
+    const auto removed = [&](const std::wstring& path) {
+        if (!installFolder.empty() && IsInstallFolderOrAbove(installFolder, path)) return true;
+        return std::any_of(recorded.begin(), recorded.end(), [&](const std::wstring& r) { return EqualNoCase(r, path); });
+    };
+    RestartRenames out;
+    size_t i = 0;
+    for (; i + 1 < operations.size(); i += 2) {
+        const std::wstring source = PlainPath(operations[i]), target = PlainPath(operations[i + 1]);
+        if (target.empty() || !removed(target)) {
+            out.operations.insert(out.operations.end(), {operations[i], operations[i + 1]});
+            continue;
+        }
+        // Setup makes its stand-ins beside their targets; another program's file is not ours to delete.
+        if (EqualNoCase(FolderOf(source), FolderOf(target))) out.standIns.push_back(source);
+    }
+    out.operations.insert(out.operations.end(), operations.begin() + static_cast<std::ptrdiff_t>(i), operations.end());
+    return out;
 }
 
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,

@@ -27,6 +27,17 @@ std::wstring MadeParentsOfInstallFolder(Profile& ini);
 // The folders of such a text that are above `folder`, the deepest first; nothing else is taken.
 std::vector<std::wstring> ParentsToRemove(const std::wstring& text, const std::wstring& folder);
 
+// The renames the system carries out at its next start (PendingFileRenameOperations): pairs of a
+// file and its new name ("" deletes it; "!" before the new name lets it replace a file; paths in
+// the "\??\" form). Removal cancels the replacements that would bring back what it removes, those
+// whose new name is in the install folder or a recorded file (a version-up's file in use), and
+// deletes their stand-ins (the files waiting beside their targets).
+struct RestartRenames {
+    std::vector<std::wstring> operations;  // what stays
+    std::vector<std::wstring> standIns;    // to delete now
+};
+RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini);
+
 // The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
 // too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
 // `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself.

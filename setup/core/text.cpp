@@ -28,14 +28,14 @@ size_t FindNoCase(std::wstring_view text, std::wstring_view needle) {
     return std::wstring_view::npos;
 }
 
-long long LeadingInt(std::wstring_view text) {
+long long LeadingInt(std::wstring_view text, long long limit) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     long long value = 0;
     for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
         value = value * 10 + (text[i] - L'0');
-        if (value > 0x7fffffffLL) value = 0x7fffffffLL;  // no overflow on absurd input
+        if (value > limit) value = limit;
     }
     return negative ? -value : value;
 }

@@ -11,7 +11,10 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 // The index of the first occurrence of `needle`, compared without regard to case, or npos.
 size_t FindNoCase(std::wstring_view text, std::wstring_view needle);
 
-// Decimal integer at the start of `text` (optional sign), as far as digits go; 0 without digits.
-long long LeadingInt(std::wstring_view text);
+// Decimal integer at the start of `text` (optional sign), as far as digits go; 0 without digits. The
+// magnitude stops at `limit` (absurd input neither overflows nor wraps): a signed 32-bit number's by
+// default.
+inline constexpr long long kIntLimit = 0x7fffffffLL;
+long long LeadingInt(std::wstring_view text, long long limit = kIntLimit);
 
 }  // namespace setup

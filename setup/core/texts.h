@@ -41,10 +41,12 @@ struct Texts {
     const wchar_t* agree;
     const wchar_t* refuse;
     const wchar_t* endReadme;
+    const wchar_t* readmeCut;  // after a readme too long to be shown whole
     // Copying.
     const wchar_t* newerExist;
     const wchar_t* overwrite;
     const wchar_t* notCopied;
+    const wchar_t* noRoom;  // after a target in that list: the disk was full
     const wchar_t* continuing;
     // After installation.
     const wchar_t* executeFailed;

@@ -594,6 +594,18 @@ int CmdExtents(const Args& a) {
   return kOk;
 }
 
+// owner WINDOW: "owner=0x.. appwindow=0|1 foreground=0|1" (whether it has a task-bar button of
+// its own, and whether it is the active window of the desktop).
+int CmdOwner(const Args& a) {
+  int code = 0;
+  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
+  if (!top) return code;
+  Out(L"owner=" + Hex((UINT_PTR)GetWindow(top, GW_OWNER)) + L" appwindow=" +
+      Num((GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_APPWINDOW) ? 1 : 0) + L" foreground=" +
+      Num(GetForegroundWindow() == top ? 1 : 0));
+  return kOk;
+}
+
 int CmdClick(const Args& a) {
   if (a.pos.size() < 2) return Fail(kUsage, L"click WINDOW CAPTION");
   int code = 0;
@@ -1456,6 +1468,7 @@ int Usage() {
               L"  windows\n"
               L"  controls WINDOW\n"
               L"  extents WINDOW [FACE HEIGHT]\n"
+              L"  owner WINDOW\n"
               L"  click WINDOW CAPTION\n"
               L"  post WINDOW MSG WPARAM LPARAM\n"
               L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"
@@ -1491,7 +1504,8 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring cmd = argv[1];
   static const struct { const wchar_t* name; int (*fn)(const Args&); } cmds[] = {
       {L"find", CmdFind},         {L"gone", CmdGone},       {L"windows", CmdWindows},
-      {L"controls", CmdControls}, {L"extents", CmdExtents}, {L"click", CmdClick},     {L"post", CmdPost},
+      {L"controls", CmdControls}, {L"extents", CmdExtents}, {L"owner", CmdOwner}, {L"click", CmdClick},
+      {L"post", CmdPost},
       {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
       {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
       {L"answer-times", CmdAnswerTimes}, {L"window", CmdWindow},

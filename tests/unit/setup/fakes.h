@@ -120,10 +120,28 @@ public:
         if (from == files.end() || locked.count(Fold(target)) || readOnly.count(Fold(target)) ||
             !folders.count(Fold(FolderOf(target))))
             return false;
-        files[Fold(target)] = from->second;
+        File copy = from->second;
+        if (room && copy.content.size() > *room) {  // the disk fills up midway: a short file stays
+            copy.content.resize(*room);
+            files[Fold(target)] = copy;
+            room = 0;
+            outOfRoom = true;
+            return false;
+        }
+        if (room) *room -= copy.content.size();
+        files[Fold(target)] = copy;
         copies.push_back(target);
         return true;
     }
+    bool Rename(const std::wstring& from, const std::wstring& to) override {
+        auto it = files.find(Fold(from));
+        if (it == files.end() || locked.count(Fold(to)) || readOnly.count(Fold(to))) return false;
+        File moved = it->second;
+        files.erase(it);
+        files[Fold(to)] = moved;
+        return true;
+    }
+    bool OutOfRoom() override { return outOfRoom; }
     void SetNormalAttributes(const std::wstring& path) override { readOnly.erase(Fold(path)); }
     std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override {
         if (!folders.count(Fold(folder))) return std::nullopt;
@@ -177,6 +195,8 @@ public:
     std::map<std::wstring, File> files;
     std::set<std::wstring> locked, readOnly, refusedFolders;
     bool canSchedule = true;
+    std::optional<size_t> room;  // characters the disk still takes; none: no limit
+    bool outOfRoom = false;
     int temporaries = 0;
     std::vector<std::wstring> copies, recycled;
     std::vector<std::pair<std::wstring, std::wstring>> scheduled;
@@ -191,28 +211,40 @@ public:
     };
     using Key = std::pair<RegRoot, std::wstring>;
 
+    // Where a key is kept: the 64-bit view of HKEY_LOCAL_MACHINE is the machine's own; with `wow64`
+    // (a 32-bit setup on 64-bit Windows) the plain view's SOFTWARE is SOFTWARE\WOW6432Node.
+    Key Where(RegRoot root, const std::wstring& key) const {
+        const std::wstring k = Fold(key);
+        if (root == RegRoot::LocalMachine64) return {RegRoot::LocalMachine, k};
+        if (wow64 && root == RegRoot::LocalMachine && (k == L"software" || k.rfind(L"software\\", 0) == 0))
+            return {root, L"software\\wow6432node" + k.substr(8)};
+        return {root, k};
+    }
+
     // The root itself (an empty key) always opens, as the system's roots do.
     bool KeyExists(RegRoot root, const std::wstring& key) override {
-        return key.empty() || keys.count({root, Fold(key)}) != 0;
+        return key.empty() || keys.count(Where(root, key)) != 0;
     }
     bool CreateKey(RegRoot root, const std::wstring& key) override {
         if (refused.count(Fold(key))) return false;
-        for (std::wstring k = Fold(key); !k.empty(); k = FolderOf(k)) keys[{root, k}];
+        const Key where = Where(root, key);
+        for (std::wstring k = where.second; !k.empty(); k = FolderOf(k)) keys[{where.first, k}];
         return true;
     }
     std::optional<std::wstring> FirstSubkey(RegRoot root, const std::wstring& key) override {
+        const Key where = Where(root, key);
         for (const auto& [k, values] : keys)
-            if (k.first == root && FolderOf(k.second) == Fold(key)) return LeafName(k.second);
+            if (k.first == where.first && FolderOf(k.second) == where.second) return LeafName(k.second);
         return std::nullopt;
     }
     bool HasSubkeyOrValue(RegRoot root, const std::wstring& key) override {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         return it != keys.end() && (!it->second.empty() || FirstSubkey(root, key));
     }
     bool DeleteKey(RegRoot root, const std::wstring& key) override {
         ++deleteAttempts;
         if (key.empty() || !KeyExists(root, key) || FirstSubkey(root, key) || undeletable.count(Fold(key))) return false;
-        keys.erase({root, Fold(key)});
+        keys.erase(Where(root, key));
         deleted.push_back(key);
         return true;
     }
@@ -225,7 +257,7 @@ public:
         return Get(root, key, name).has_value();
     }
     bool DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) override {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         return it != keys.end() && it->second.erase(Fold(name)) != 0;
     }
     bool WriteString(RegRoot root, const std::wstring& key, const std::wstring& name,
@@ -247,7 +279,7 @@ public:
     }
 
     std::optional<Value> Get(RegRoot root, const std::wstring& key, const std::wstring& name) {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         if (it == keys.end()) return std::nullopt;
         auto v = it->second.find(Fold(name));
         if (v == it->second.end()) return std::nullopt;
@@ -260,12 +292,13 @@ public:
 
     std::map<Key, std::map<std::wstring, Value>> keys;
     std::set<std::wstring> undeletable, refused;
+    bool wow64 = false;
     std::vector<std::wstring> deleted;
     int deleteAttempts = 0;
 
 private:
     bool Put(RegRoot root, const std::wstring& key, const std::wstring& name, Value value) {
-        auto it = keys.find({root, Fold(key)});
+        auto it = keys.find(Where(root, key));
         if (it == keys.end()) return false;
         it->second[Fold(name)] = std::move(value);
         return true;

@@ -123,6 +123,35 @@ TEST_F(CopyStep, FailuresAreListedOnceUnlessStarred) {
     EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe"}));
 }
 
+TEST_F(CopyStep, ADiskThatFillsMidwayLeavesNoShortFileAndEveryFileThereIsRecorded) {
+    files.AddFile(L"D:\\dist\\big.dat", 100, std::wstring(50, L'b'));
+    ini.Write(L"CopyFile", L"0", L"app.exe");
+    ini.Write(L"CopyFile", L"1", L"big.dat");
+    ini.Write(L"CopyFile", L"2", L"readme.txt");
+    ini.Write(L"CopyFile", L"Self", L"pkg.zip");
+    files.room = 20;  // app.exe (7) fits, big.dat (50) does not
+    Run(true);
+    std::vector<std::wstring> there;
+    for (const FoundFile& f : files.Find(L"C:\\Tools\\App\\*")) there.push_back(f.name);
+    EXPECT_EQ(there, (std::vector<std::wstring>{L"app.exe"}));
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.exe"), L"app.exe");
+    EXPECT_EQ(ini.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\pkg.zip"}));
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_EQ(dialogs.reports[0], L"以下のファイルはコピーできませんでした\r\n\r\n"
+                                  L"C:\\Tools\\App\\big.dat  (ディスクの空きが足りません)\r\n"
+                                  L"C:\\Tools\\App\\readme.txt  (ディスクの空きが足りません)\r\n\r\n処理は継続します");
+
+    // An earlier version's file stays whole when its replacement does not fit.
+    files.AddFile(L"C:\\Tools\\App\\big.dat", 1, L"old");
+    files.room = 10;
+    files.outOfRoom = false;
+    ini.Write(L"CopyFile", L"0", L"");
+    Run();
+    EXPECT_EQ(files.Content(L"C:\\Tools\\App\\big.dat"), L"old");
+    EXPECT_EQ(files.Find(L"C:\\Tools\\App\\RBT*").size(), 0u);
+}
+
 TEST_F(CopyStep, ATargetInUseIsReplacedAtRestartWithReboot) {
     files.AddFolder(L"C:\\Tools");
     files.AddFolder(L"C:\\Tools\\App");
@@ -191,6 +220,34 @@ TEST(InstallRecord, NothingCopiedThisTimeLeavesNoGapBeforeTheEarlierEntries) {
     MergeInstallRecord(now, earlier);
     EXPECT_EQ(now.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe"}));
     EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"1");
+}
+
+TEST(InstallRecord, AnAbsurdCountIsBoundedWhereverTheRecordIsRead) {
+    FakeProfile record{{L"CopiedFile", L"Count", L"2147483647"}, {L"CopiedFile", L"0", L"C:\\App\\a.exe"},
+                       {L"CopiedFile", L"3", L"C:\\App\\b.dll"}, {L"MakedDirectory", L"Count", L"-5"}};
+    EXPECT_EQ(RecordCount(record, L"CopiedFile"), kMaxRecordEntries);
+    EXPECT_EQ(RecordCount(record, L"MakedDirectory"), 0);
+    EXPECT_EQ(ReadRecord(record, L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+
+    FakeProfile now{{L"CopiedFile", L"0", L"C:\\App\\c.exe"}, {L"CopiedFile", L"Count", L"1"}};
+    MergeInstallRecord(now, record);
+    EXPECT_EQ(now.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\App\\c.exe", L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+    MergeInstallRecord(record, now);  // no entry beyond the index a reader reaches, no overflow
+    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"2147483647");
+
+    ForgetInstallRecord(record);
+    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"0");
+    EXPECT_TRUE(ReadRecord(record, L"CopiedFile").empty());
+}
+
+TEST_F(CopyStep, ACopyListBeyondItsBoundIsCopiedUpToItAndTheRestNamed) {
+    for (int i = 0; i < kMaxListEntries + 3; ++i) ini.Write(L"CopyFile", std::to_wstring(i), L"app.exe");
+    Run();
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), std::to_wstring(kMaxListEntries));
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_EQ(dialogs.reports[0],
+              L"以下のファイルはコピーできませんでした\r\n\r\n[CopyFile] 10000 ~\r\n\r\n処理は継続します");
 }
 
 TEST(WinInit, TheEntryEndsTheRenameSectionOrStartsANewOne) {

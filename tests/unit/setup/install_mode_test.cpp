@@ -18,7 +18,7 @@ TEST(InstallMode, PerUserOnlyWhenTheKeySaysSo) {
         FakeProfile ini;
         if (value) ini.Write(L"setup", L"peruser", value);
         EXPECT_EQ(ReadInstallMode(ini), expected) << (value ? value : L"(absent)");
-        EXPECT_EQ(UninstallRoot(expected), expected == InstallMode::PerUser ? HKCU : HKLM);
+        EXPECT_EQ(UninstallRoot(expected), expected == InstallMode::PerUser ? HKCU : RegRoot::LocalMachine64);
     }
 }
 
@@ -80,6 +80,26 @@ TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnder
     // The same Setup.ini without the key: the per-machine entry is this product's.
     ini.Write(L"Setup", L"PerUser", L"0");
     EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\ZEP!");
+}
+
+TEST(UninstallRegistration, TheX86AndTheX64SetupShareOneEntryInTheMachinesOwnView) {
+    FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Root", L"Name", L"ZEP!"}, {L"Root", L"Named", L"C:\\ZEP!"}};
+    FakeRegistry reg;
+    reg.wow64 = true;  // the x86 setup on 64-bit Windows
+    RegisterUninstall(ini, reg);
+    EXPECT_FALSE(reg.KeyExists(HKLM, L"SOFTWARE\\Microsoft"));  // nothing under WOW6432Node
+
+    reg.wow64 = false;  // the x86-64 setup finds it: a version-up, not a second entry
+    EXPECT_EQ(reg.Text(HKLM, kEntry, L"UninstallString"), L"sz:\"C:\\ZEP!\\Setup.exe\"");
+    EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\ZEP!");
+    ini.Write(L"Root", L"Named", L"D:\\ZEP!");
+    RegisterUninstall(ini, reg);
+
+    reg.wow64 = true;  // and the x86 setup finds the x86-64 one's, and removes it
+    EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"D:\\ZEP!");
+    UnregisterUninstall(ini, reg);
+    reg.wow64 = false;
+    EXPECT_FALSE(reg.KeyExists(HKLM, kEntry));
 }
 
 }  // namespace

@@ -80,5 +80,19 @@ TEST(ReadmePages, TheLinesUpToNoWithGapsAsEmptyLines) {
     EXPECT_EQ(ReadReadmeLines(ini).size(), static_cast<size_t>(kMaxReadmeLines));
 }
 
+TEST(ReadmeFile, ShownWholeUpToItsBoundElseUpToTheLastWholeLine) {
+    bool cut = true;
+    EXPECT_EQ(ReadmeShown("short\r\ntext", cut), "short\r\ntext");
+    EXPECT_FALSE(cut);
+    const std::string fits(kMaxReadmeBytes, 'x');
+    EXPECT_EQ(ReadmeShown(fits, cut), fits);
+    EXPECT_FALSE(cut);
+    std::string lines = "first\r\n" + std::string(kMaxReadmeBytes, '\x82');  // two-byte characters
+    EXPECT_EQ(ReadmeShown(lines, cut), "first\r\n");
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(ReadmeShown(std::string(kMaxReadmeBytes + 1, 'y'), cut).size(), kMaxReadmeBytes);
+    EXPECT_TRUE(cut);
+}
+
 }  // namespace
 }  // namespace setup::testing

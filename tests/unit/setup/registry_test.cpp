@@ -60,6 +60,20 @@ TEST_F(RegLines, MakeWalksKeysThenWritesTheValueInItsForm) {
     EXPECT_EQ(reg.Text(HKLM, L"Software\\Acme", L"NoData"), L"(none)");
 }
 
+TEST_F(RegLines, DwordsTakeTheWholeUnsignedRangeOtherNumbersTheirOwn) {
+    Make(L"HKLM\\Software\\Acme\\\\Max\\#D4294967295");
+    Make(L"HKLM\\Software\\Acme\\\\Above\\#D99999999999");
+    Make(L"HKLM\\Software\\Acme\\\\Minus\\#D-1");
+    Make(L"HKLM\\Software\\Acme\\\\Big\\#D3000000000");
+    EXPECT_EQ(reg.Text(HKLM, L"Software\\Acme", L"Max"), L"dword:4294967295");
+    EXPECT_EQ(reg.Text(HKLM, L"Software\\Acme", L"Above"), L"dword:4294967295");
+    EXPECT_EQ(reg.Text(HKLM, L"Software\\Acme", L"Minus"), L"dword:4294967295");
+    EXPECT_EQ(reg.Text(HKLM, L"Software\\Acme", L"Big"), L"dword:3000000000");
+    // Numbers of the settings themselves stay within an int.
+    EXPECT_EQ(LeadingInt(L"4294967295"), 2147483647);
+    EXPECT_EQ(LeadingInt(L"-99999999999"), -2147483647);
+}
+
 TEST_F(RegLines, AKeyThatCannotBeMadeStopsTheLine) {
     reg.refused.insert(L"software\\acme\\locked");
     Make(L"HKLM\\Software\\Acme\\Locked\\Sub\\\\V\\#D1");
@@ -129,16 +143,19 @@ protected:
 
 TEST_F(Associations, ANewExtensionGetsClassIconAndVerbAndLosesThemAgain) {
     ini.Write(L"Check", L"Ext", L"1");
-    MakeAssociations(ini, reg, sys);
+    EXPECT_TRUE(MakeAssociations(ini, reg, sys));  // the shell is told
     EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:ZepFile");
     EXPECT_EQ(reg.Text(HKCR, L"ZepFile", L""), L"sz:ZepFile");
     EXPECT_EQ(reg.Text(HKCR, L"ZepFile\\DefaultIcon", L""), L"sz:C:\\App\\app.exe,1");
     EXPECT_EQ(reg.Text(HKCR, L"ZepFile\\shell\\open\\command", L""), L"sz:\"C:\\App\\app.exe\" \"%1\"");
     EXPECT_EQ(ini.Get(L"Check", L"Ext"), L"2");
-    RemoveAssociations(ini, reg, sys);
+    EXPECT_TRUE(RemoveAssociations(ini, reg, sys));
     EXPECT_FALSE(reg.KeyExists(HKCR, L".zep"));
     EXPECT_FALSE(reg.KeyExists(HKCR, L"ZepFile"));
     EXPECT_EQ(ini.Get(L"Check", L"Ext"), L"1");
+    FakeProfile none;  // nothing to tell without an association
+    EXPECT_FALSE(MakeAssociations(none, reg, sys));
+    EXPECT_FALSE(RemoveAssociations(none, reg, sys));
 }
 
 TEST_F(Associations, AForeignClassKeepsItsOwnerAndGetsOnlyVerb2) {

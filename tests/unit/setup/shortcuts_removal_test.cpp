@@ -170,6 +170,27 @@ TEST_F(Removal, WithoutAnInstallFolderDelAndDirRemoveTouchNothing) {
     EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\app.exe"));  // the record itself is whole paths
 }
 
+TEST_F(Removal, ReplacementsWaitingForTheRestartThatWouldBringRemovedFilesBackAreCancelled) {
+    ini.Write(L"CopiedFile", L"2", L"C:\\Windows\\app.ini");  // recorded outside the install folder
+    ini.Write(L"CopiedFile", L"Count", L"3");
+    const std::vector<std::wstring> operations = {
+        L"\\??\\C:\\Tools\\App\\RBT1.tmp", L"!\\??\\C:\\tools\\app\\APP.EXE",  // a version-up's file in use
+        L"\\??\\C:\\Other\\new.dll", L"!\\??\\C:\\Other\\old.dll",            // another program's
+        L"\\??\\C:\\Windows\\RBT2.tmp", L"!\\??\\C:\\Windows\\app.ini",       // recorded elsewhere
+        L"\\??\\C:\\Tools\\App\\mine.txt", L"",                              // a deletion stays
+        L"\\??\\C:\\Temp\\x.tmp", L"!\\??\\C:\\Tools\\App\\data\\b.dat",     // into the folder, not ours
+        L"\\??\\C:\\Tools\\Apple\\RBT3.tmp", L"!\\??\\C:\\Tools\\Apple\\a.exe",  // a neighbour's
+        L"\\??\\C:\\odd"};
+    const RestartRenames renames = WithoutReplacementsOfRemoved(operations, ini);
+    EXPECT_EQ(renames.operations,
+              (std::vector<std::wstring>{L"\\??\\C:\\Other\\new.dll", L"!\\??\\C:\\Other\\old.dll",
+                                         L"\\??\\C:\\Tools\\App\\mine.txt", L"",
+                                         L"\\??\\C:\\Tools\\Apple\\RBT3.tmp", L"!\\??\\C:\\Tools\\Apple\\a.exe",
+                                         L"\\??\\C:\\odd"}));
+    EXPECT_EQ(renames.standIns,
+              (std::vector<std::wstring>{L"C:\\Tools\\App\\RBT1.tmp", L"C:\\Windows\\RBT2.tmp"}));
+}
+
 TEST(SelfRemoval, TheBatchNamesNoPathTriesABoundedTimeAndRemovesTheFoldersThenItself) {
     // Characters cmd would take as syntax, and one outside every code page a console may use.
     const std::wstring program = L"C:\\Tools\\100% & (x)^@!\u0151\\Setup.exe";
