@@ -148,13 +148,13 @@ TEST(Bitmaps, PlacementByMode) {
     const Rect area{0, 0, 100, 70}, current{5, 6, 50, 60};
     const Size s{30, 20};
     const auto place = [&](PaintMode mode) { return PlaceBitmap(mode, s, current, area); };
-    EXPECT_EQ(place(PaintMode::Left), (BitmapPlacement{{0, 0, 30, 20}, 1, 4, false, {0, 0, 30, 70}}));
-    EXPECT_EQ(place(PaintMode::Top), (BitmapPlacement{{0, 0, 30, 20}, 4, 1, false, {0, 0, 100, 20}}));
-    EXPECT_EQ(place(PaintMode::Right), (BitmapPlacement{{70, 0, 100, 20}, 1, 4, false, {70, 0, 100, 70}}));
-    EXPECT_EQ(place(PaintMode::Bottom), (BitmapPlacement{{0, 50, 30, 70}, 4, 1, false, {0, 50, 100, 70}}));
-    EXPECT_EQ(place(PaintMode::Center), (BitmapPlacement{{35, 25, 65, 45}, 1, 1, false, {35, 25, 65, 45}}));
-    EXPECT_EQ(place(PaintMode::Rect), (BitmapPlacement{current, 1, 1, true, current}));
-    EXPECT_EQ(place(PaintMode::Area), (BitmapPlacement{{0, 0, 30, 20}, 4, 4, false, area}));
+    EXPECT_EQ(place(PaintMode::Left), (BitmapPlacement{{0, 0, 30, 20}, 1, 4, false, {0, 0, 30, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Top), (BitmapPlacement{{0, 0, 30, 20}, 4, 1, false, {0, 0, 100, 20}, s}));
+    EXPECT_EQ(place(PaintMode::Right), (BitmapPlacement{{70, 0, 100, 20}, 1, 4, false, {70, 0, 100, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Bottom), (BitmapPlacement{{0, 50, 30, 70}, 4, 1, false, {0, 50, 100, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Center), (BitmapPlacement{{35, 25, 65, 45}, 1, 1, false, {35, 25, 65, 45}, s}));
+    EXPECT_EQ(place(PaintMode::Rect), (BitmapPlacement{current, 1, 1, true, current, s}));
+    EXPECT_EQ(place(PaintMode::Area), (BitmapPlacement{{0, 0, 30, 20}, 4, 4, false, area, s}));
     // Exactly fitting copies: no extra one past the edge.
     EXPECT_EQ(PlaceBitmap(PaintMode::Area, {25, 35}, current, area).columns, 4);
     EXPECT_EQ(PlaceBitmap(PaintMode::Area, {25, 35}, current, area).rows, 2);
