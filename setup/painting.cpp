@@ -39,27 +39,25 @@ public:
     void SetTextColour(Colour colour) override { SetTextColor(dc_, RGB(colour.red, colour.green, colour.blue)); }
 
     void UseFont(const FontDescription& f) override {
-        LOGFONTW font{};
-        font.lfHeight = f.height;
-        font.lfWidth = f.width;
-        font.lfEscapement = f.escapement;
-        font.lfOrientation = f.orientation;
-        font.lfWeight = f.weight;
-        font.lfItalic = f.italic;
-        font.lfUnderline = f.underline;
-        font.lfStrikeOut = f.strikeOut;
-        font.lfCharSet = f.charSet;
-        font.lfOutPrecision = f.outPrecision;
-        font.lfClipPrecision = f.clipPrecision;
-        font.lfQuality = f.quality;
-        font.lfPitchAndFamily = f.pitchAndFamily;
-        const size_t n = std::min<size_t>(f.face.size(), LF_FACESIZE - 1);
-        std::memcpy(font.lfFaceName, f.face.data(), n * sizeof(wchar_t));
+        const LOGFONTW font = LogFont(f);
         HFONT made = CreateFontIndirectW(&font);
         if (!made) return;
         SelectObject(dc_, made);
         if (font_) DeleteObject(font_);
         font_ = made;
+    }
+
+    int DefaultFontHeight(const FontDescription& f) override {
+        LOGFONTW font = LogFont(f);
+        font.lfHeight = 0;
+        HFONT made = CreateFontIndirectW(&font);
+        if (!made) return 0;
+        HGDIOBJ old = SelectObject(dc_, made);
+        TEXTMETRICW metrics{};
+        const int height = GetTextMetricsW(dc_, &metrics) ? metrics.tmHeight : 0;
+        SelectObject(dc_, old);
+        DeleteObject(made);
+        return height;
     }
 
     std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) override {
@@ -112,6 +110,26 @@ public:
     }
 
 private:
+    static LOGFONTW LogFont(const FontDescription& f) {
+        LOGFONTW font{};
+        font.lfHeight = f.height;
+        font.lfWidth = f.width;
+        font.lfEscapement = f.escapement;
+        font.lfOrientation = f.orientation;
+        font.lfWeight = f.weight;
+        font.lfItalic = f.italic;
+        font.lfUnderline = f.underline;
+        font.lfStrikeOut = f.strikeOut;
+        font.lfCharSet = f.charSet;
+        font.lfOutPrecision = f.outPrecision;
+        font.lfClipPrecision = f.clipPrecision;
+        font.lfQuality = f.quality;
+        font.lfPitchAndFamily = f.pitchAndFamily;
+        const size_t n = std::min<size_t>(f.face.size(), LF_FACESIZE - 1);
+        std::memcpy(font.lfFaceName, f.face.data(), n * sizeof(wchar_t));
+        return font;
+    }
+
     // The file's pixels as a bitmap of the picture's format, `size` large: as they are, or
     // stretched smoothly; none when it cannot be made.
     HBITMAP DeviceBitmap(const BitmapFile& bitmap, Size size) {

@@ -220,7 +220,7 @@ bool PaintScript::RunLine(std::wstring_view line) {
     } else if (EqualNoCase(keyword, L"height")) {
         if (const auto v = ExtentField(Fields(args, 2)[0], Height(), dpi_)) font_.height = *v;
         font_.width = 0;
-        canvas_.UseFont(font_);
+        MakeFont();
     } else if (EqualNoCase(keyword, L"font")) {
         SetFont(args);
     } else if (EqualNoCase(keyword, L"meta")) {
@@ -286,7 +286,15 @@ void PaintScript::SetFont(std::wstring_view args) {
     for (size_t i = 0; i < 8; ++i)
         if (const auto v = given(8 + i)) *bytes[i] = LowByte(*v);
     if (f.size() > 16 && !f[16].empty()) font_.face = std::wstring(f[16].substr(0, kFaceChars));
-    canvas_.UseFont(font_);
+    MakeFont();
+}
+
+// A font of the default size is as large as the system draws it at 96 dpi, scaled too.
+void PaintScript::MakeFont() {
+    FontDescription made = font_;
+    if (made.height == 0 && dpi_ > 0 && dpi_ != kDesignDpi)
+        made.height = ScaleToDpi(canvas_.DefaultFontHeight(made), dpi_);
+    canvas_.UseFont(made);
 }
 
 void PaintScript::Metafile(std::wstring_view file) {

@@ -102,6 +102,9 @@ public:
     virtual void SetTextColour(Colour colour) = 0;
     // Makes the font and selects it in place of the one the lines made before.
     virtual void UseFont(const FontDescription& font) = 0;
+    // The cell height the system gives a font of this description whose height is 0 (its default
+    // size, which does not grow with the resolution).
+    virtual int DefaultFontHeight(const FontDescription& font) = 0;
     // The file's bytes; none when it cannot be opened or is larger than `limit`.
     virtual std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) = 0;
     // A text file's bytes (the ANSI code page) as text.
@@ -136,6 +139,7 @@ private:
     void Fill(std::wstring_view args);
     void Gradation(std::wstring_view args);
     void SetFont(std::wstring_view args);
+    void MakeFont();
     void Metafile(std::wstring_view file);
     void Bitmap(std::wstring_view file);
     void Text(const std::wstring& text, bool singleLine);

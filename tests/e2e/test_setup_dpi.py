@@ -76,6 +76,9 @@ BACKGROUND_LINES = (
     "mode,rect", "rect,10,10,60,40", "fill,200,30,40",
     "rect,10,45,90,60", "mode,left", "gradation,0,0,0,0,0,255,4",
     "mode,point", "rect,10,70,0,0", "bitmap,logo.bmp",
+    # In the device context's own font, then in a font of the default size (height 0).
+    "mode,rect", "rect,100,10,200,60", "fill,255,255,255", "mode,bottom", "rect,105,12,0,0", "|既定 Ab",
+    "font,0,0,0,0", "|零 Ab",
     "mode,bottom", "rect,10,110,0,0", "font,255,255,0,24,0,0,0,700,0,0,0,128,0,0,0,0,ＭＳ ゴシック", "|背景",
 )
 PAGE_LINES = (
@@ -146,6 +149,9 @@ def check_background(screen, dpi):
     rows = [y for y in range(s(105), s(150)) if any(screen[x, y] == YELLOW for x in range(s(10), s(80)))]
     assert rows and rows[0] >= s(110), rows
     assert s(24) * 0.6 <= rows[-1] - rows[0] + 1 <= s(24), rows
+    # The two strings without a font height of their own grow too: at 96 dpi their ink spans 31 rows.
+    rows = [y for y in range(s(10), s(60)) if any(screen[x, y] == BLACK for x in range(s(101), s(199)))]
+    assert rows and abs(rows[-1] - rows[0] + 1 - s(31)) <= s(31) * 0.15, rows
 
 
 def test_painted_pages_background_and_windows_at_the_display_scale(scaled_pc, dpi):

@@ -58,6 +58,13 @@ TEST(ScaledPainting, CoordinatesFontsAndBitmapsDoubleAt192Dpi) {
     EXPECT_EQ(p.canvas.fonts[1].height, 153);
     p({L"height,12", L"font,1,1,1"});  // a later font line keeps the scaled height, not doubled again
     EXPECT_EQ(p.canvas.fonts.back().height, 24);
+    // The default size (height 0) does not grow by itself: it is made as large as the system
+    // draws it at 96 dpi, doubled.
+    p({L"height,0", L"font,1,1,1,,12"});
+    EXPECT_EQ(p.canvas.fonts[p.canvas.fonts.size() - 2].height, 32);
+    EXPECT_EQ(p.canvas.fonts.back().height, 32);
+    EXPECT_EQ(p.canvas.fonts.back().width, 24);
+    EXPECT_EQ(p.script.font().height, 0);
 
     p.canvas.AddFile(L"C:\\App\\logo.bmp", BmpFile(40, 30));
     p.canvas.AddFile(L"C:\\App\\tile.bmp", BmpFile(16, 8));
@@ -68,6 +75,14 @@ TEST(ScaledPainting, CoordinatesFontsAndBitmapsDoubleAt192Dpi) {
               (BitmapPlacement{{760, 560, 840, 620}, 1, 1, false, {0, 0, 80, 60}, {80, 60}}));
     EXPECT_EQ(p.canvas.bitmaps[1].placement,
               (BitmapPlacement{{0, 1520, 32, 1536}, 64, 1, false, {0, 1520, 2048, 1536}, {32, 16}}));
+}
+
+TEST(ScaledPainting, TheDefaultFontSizeIsLeftToTheSystemAt96Dpi) {
+    Painting p({0, 0, 1024, 768}, 96);
+    p({L"font,1,1,1", L"height,0"});
+    ASSERT_EQ(p.canvas.fonts.size(), 2u);
+    EXPECT_EQ(p.canvas.fonts[0].height, 0);
+    EXPECT_EQ(p.canvas.fonts[1].height, 0);
 }
 
 TEST(ScaledPainting, GradientBandsAndStackedStringsFollowTheScaledRectangle) {
