@@ -118,6 +118,14 @@ AGREEMENT = """
 Name=Scale
 [Root]
 Name=%programs%\\Scale
+[Check]
+Menu=2
+Desktop=1
+Startup=1
+Ext=1
+Send=1
+Copy=1
+Del=1
 [CopyFile]
 Count=1
 0=app.exe
@@ -188,11 +196,28 @@ def test_painted_pages_background_and_windows_at_the_display_scale(scaled_pc, dp
     finish(setup)
 
 
-def test_the_agreement_and_its_buttons_at_the_display_scale(scaled_pc, dpi):
+# The captions of each language: Japanese where the code page is 932, else English; a license in
+# the same language.
+LANGUAGES = {
+    "ja": ({}, ("(&A) 同意します", "(&C) 中止"), ("(&F)インストール先", "実行", "中止"),
+           "使用許諾契約書\r\n\r\n第一条 " + "本ソフトウェア" * 20),
+    "en": ({"LANG": "C.UTF-8"}, ("I &agree.", "&Cancel"), ("&Folder to install...", "OK", "Cancel"),
+           "License agreement\r\n\r\nArticle 1 " + "This software " * 20),
+}
+
+
+@pytest.mark.parametrize("language", LANGUAGES)
+def test_the_agreement_and_the_installer_in_each_language_at_the_display_scale(scaled_pc, dpi, language):
     pc = scaled_pc
-    dist = Distribution(pc, AGREEMENT, {"app.exe": b"x", "license.txt": "使用許諾契約書\r\n\r\n第一条 " + "本ソフトウェア" * 20})
-    setup = dist.start()
+    env, agreement, main, license_text = LANGUAGES[language]
+    dist = Distribution(pc, AGREEMENT, {"app.exe": b"x", "license.txt": license_text})
+    setup = dist.start(env=env)
     readme = pc.find_window(cls=MAIN, title="Scale", timeout_ms=30000, shot="agreement.png")
-    assert_texts_fit(pc, readme, dpi, expect=("(&A) 同意します", "(&C) 中止"))
-    pc.click(readme, "(&C) 中止")
+    assert_texts_fit(pc, readme, dpi, expect=agreement)
+    pc.click(readme, agreement[0])
+    pc.gone(readme)
+    window = main_window(pc, "Scale", timeout_ms=30000, shot="main.png")
+    # Every option shown: the label, 7 check boxes, the group, 2 "..." buttons, run and cancel.
+    assert len(assert_texts_fit(pc, window, dpi, expect=main)) == 13
+    pc.click(window, main[-1])
     finish(setup)
