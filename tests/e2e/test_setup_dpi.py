@@ -71,6 +71,25 @@ def near(pixel, colour, tolerance=8):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
+# Every option of the installer window shown.
+INSTALLER = """
+[Setup]
+Name=Scale
+[Root]
+Name=%programs%\\Scale
+[Check]
+Menu=2
+Desktop=1
+Startup=1
+Ext=1
+Send=1
+Copy=1
+Del=1
+[CopyFile]
+Count=1
+0=app.exe
+"""
+
 # Written for 96 dpi, in the corner that the installer's windows leave free.
 BACKGROUND_LINES = (
     "mode,rect", "rect,10,10,60,40", "fill,200,30,40",
@@ -87,23 +106,7 @@ PAGE_LINES = (
     "button1,2,次へ", "button3,versionup,バージョンアップ",
     "page,2", "mode,area", "fill,96,0,0", "button1,install,戻る",
 )
-PAINTED = f"""
-[Setup]
-Name=Scale
-[Root]
-Name=%programs%\\Scale
-[Check]
-Menu=2
-Desktop=1
-Startup=1
-Ext=1
-Send=1
-Copy=1
-Del=1
-[CopyFile]
-Count=1
-0=app.exe
-[Go2]
+PAINTED = INSTALLER + f"""[Go2]
 Make0=nothing.exe
 [Back]
 Do=1
@@ -113,23 +116,7 @@ Done=2
 No={len(PAGE_LINES)}
 {lines(*PAGE_LINES)}"""
 
-AGREEMENT = """
-[Setup]
-Name=Scale
-[Root]
-Name=%programs%\\Scale
-[Check]
-Menu=2
-Desktop=1
-Startup=1
-Ext=1
-Send=1
-Copy=1
-Del=1
-[CopyFile]
-Count=1
-0=app.exe
-[Go]
+AGREEMENT = INSTALLER + """[Go]
 Agree=1
 [Readme]
 File=license.txt
