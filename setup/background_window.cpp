@@ -55,7 +55,8 @@ HBITMAP MakeBackgroundPicture(SetupApp& app) {
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
     HBITMAP picture = MakeBlackPicture(screen.right - screen.left, screen.bottom - screen.top);
-    PaintPicture(picture, ReadString(app.ini(), L"Root", L"Named"), app.system, ReadList(app.ini(), L"Back"));
+    PaintPicture(picture, WindowDpi(nullptr), ReadString(app.ini(), L"Root", L"Named"), app.system,
+                 ReadList(app.ini(), L"Back"));
     return picture;
 }
 

@@ -39,27 +39,25 @@ public:
     void SetTextColour(Colour colour) override { SetTextColor(dc_, RGB(colour.red, colour.green, colour.blue)); }
 
     void UseFont(const FontDescription& f) override {
-        LOGFONTW font{};
-        font.lfHeight = f.height;
-        font.lfWidth = f.width;
-        font.lfEscapement = f.escapement;
-        font.lfOrientation = f.orientation;
-        font.lfWeight = f.weight;
-        font.lfItalic = f.italic;
-        font.lfUnderline = f.underline;
-        font.lfStrikeOut = f.strikeOut;
-        font.lfCharSet = f.charSet;
-        font.lfOutPrecision = f.outPrecision;
-        font.lfClipPrecision = f.clipPrecision;
-        font.lfQuality = f.quality;
-        font.lfPitchAndFamily = f.pitchAndFamily;
-        const size_t n = std::min<size_t>(f.face.size(), LF_FACESIZE - 1);
-        std::memcpy(font.lfFaceName, f.face.data(), n * sizeof(wchar_t));
+        const LOGFONTW font = LogFont(f);
         HFONT made = CreateFontIndirectW(&font);
         if (!made) return;
         SelectObject(dc_, made);
         if (font_) DeleteObject(font_);
         font_ = made;
+    }
+
+    int DefaultFontHeight(const FontDescription& f) override {
+        LOGFONTW font = LogFont(f);
+        font.lfHeight = 0;
+        HFONT made = CreateFontIndirectW(&font);
+        if (!made) return 0;
+        HGDIOBJ old = SelectObject(dc_, made);
+        TEXTMETRICW metrics{};
+        const int height = GetTextMetricsW(dc_, &metrics) ? metrics.tmHeight : 0;
+        SelectObject(dc_, old);
+        DeleteObject(made);
+        return height;
     }
 
     std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) override {
@@ -78,27 +76,21 @@ public:
     }
 
     void DrawBitmap(const BitmapFile& bitmap, const BitmapPlacement& placement) override {
-        // BITMAPINFO wants its own alignment.
-        std::vector<DWORD> info((bitmap.info.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
-        std::memcpy(info.data(), bitmap.info.data(), bitmap.info.size());
-        const auto* header = reinterpret_cast<const BITMAPINFO*>(info.data());
-        HBITMAP device =
-            CreateDIBitmap(dc_, &header->bmiHeader, CBM_INIT, bitmap.pixels.data(), header, DIB_RGB_COLORS);
+        // Stretched into the rectangle from the file's own size; else each copy is as large as
+        // the placement says (the file's size at the window's resolution).
+        const Size size = placement.stretch ? Size{bitmap.width, bitmap.height} : placement.size;
+        HBITMAP device = DeviceBitmap(bitmap, size);
         if (!device) return;
         HDC source = CreateCompatibleDC(dc_);
         if (source) {
             HGDIOBJ old = SelectObject(source, device);
             const Rect& r = placement.first;
             if (placement.stretch) {
-                const int oldMode = SetStretchBltMode(dc_, HALFTONE);
-                SetBrushOrgEx(dc_, 0, 0, nullptr);
-                StretchBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, bitmap.width,
-                           bitmap.height, SRCCOPY);
-                SetStretchBltMode(dc_, oldMode);
+                Stretch(dc_, r, source, bitmap.width, bitmap.height);
             } else if (placement.columns == 1 && placement.rows == 1) {
-                BitBlt(dc_, r.left, r.top, bitmap.width, bitmap.height, source, 0, 0, SRCCOPY);
+                BitBlt(dc_, r.left, r.top, size.width, size.height, source, 0, 0, SRCCOPY);
             } else if (placement.columns > 0 && placement.rows > 0) {
-                Tile(device, placement, bitmap.width, bitmap.height);
+                Tile(device, placement, size.width, size.height);
             }
             SelectObject(source, old);
             DeleteDC(source);
@@ -118,6 +110,63 @@ public:
     }
 
 private:
+    static LOGFONTW LogFont(const FontDescription& f) {
+        LOGFONTW font{};
+        font.lfHeight = f.height;
+        font.lfWidth = f.width;
+        font.lfEscapement = f.escapement;
+        font.lfOrientation = f.orientation;
+        font.lfWeight = f.weight;
+        font.lfItalic = f.italic;
+        font.lfUnderline = f.underline;
+        font.lfStrikeOut = f.strikeOut;
+        font.lfCharSet = f.charSet;
+        font.lfOutPrecision = f.outPrecision;
+        font.lfClipPrecision = f.clipPrecision;
+        font.lfQuality = f.quality;
+        font.lfPitchAndFamily = f.pitchAndFamily;
+        const size_t n = std::min<size_t>(f.face.size(), LF_FACESIZE - 1);
+        std::memcpy(font.lfFaceName, f.face.data(), n * sizeof(wchar_t));
+        return font;
+    }
+
+    // The file's pixels as a bitmap of the picture's format, `size` large: as they are, or
+    // stretched smoothly; none when it cannot be made.
+    HBITMAP DeviceBitmap(const BitmapFile& bitmap, Size size) {
+        if (size.width <= 0 || size.height <= 0) return nullptr;
+        // BITMAPINFO wants its own alignment.
+        std::vector<DWORD> info((bitmap.info.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
+        std::memcpy(info.data(), bitmap.info.data(), bitmap.info.size());
+        const auto* header = reinterpret_cast<const BITMAPINFO*>(info.data());
+        HBITMAP device =
+            CreateDIBitmap(dc_, &header->bmiHeader, CBM_INIT, bitmap.pixels.data(), header, DIB_RGB_COLORS);
+        if (!device || (size.width == bitmap.width && size.height == bitmap.height)) return device;
+        HBITMAP scaled = CreateCompatibleBitmap(dc_, size.width, size.height);
+        HDC from = CreateCompatibleDC(dc_), to = CreateCompatibleDC(dc_);
+        if (scaled && from && to) {
+            HGDIOBJ oldFrom = SelectObject(from, device), oldTo = SelectObject(to, scaled);
+            Stretch(to, Rect{0, 0, size.width, size.height}, from, bitmap.width, bitmap.height);
+            SelectObject(from, oldFrom);
+            SelectObject(to, oldTo);
+        } else if (scaled) {
+            DeleteObject(scaled);
+            scaled = nullptr;
+        }
+        if (from) DeleteDC(from);
+        if (to) DeleteDC(to);
+        DeleteObject(device);
+        return scaled;
+    }
+
+    // The whole of `source` (width x height) into `r` of `target`, averaged rather than dropped
+    // pixel by pixel.
+    static void Stretch(HDC target, const Rect& r, HDC source, int width, int height) {
+        const int oldMode = SetStretchBltMode(target, HALFTONE);
+        SetBrushOrgEx(target, 0, 0, nullptr);
+        StretchBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, width, height, SRCCOPY);
+        SetStretchBltMode(target, oldMode);
+    }
+
     // Copies side by side and one under another: a brush of the bitmap, aligned with the first copy.
     void Tile(HBITMAP device, const BitmapPlacement& placement, int width, int height) {
         HBRUSH brush = CreatePatternBrush(device);
@@ -161,8 +210,8 @@ HBITMAP MakeBlackPicture(int width, int height) {
     return picture;
 }
 
-void PaintPicture(HBITMAP picture, const std::wstring& base, System& system, const std::vector<std::wstring>& lines,
-                  size_t first) {
+void PaintPicture(HBITMAP picture, int dpi, const std::wstring& base, System& system,
+                  const std::vector<std::wstring>& lines, size_t first) {
     BITMAP size{};
     if (!picture || !GetObjectW(picture, sizeof size, &size)) return;
     HDC screen = GetDC(nullptr);
@@ -172,7 +221,7 @@ void PaintPicture(HBITMAP picture, const std::wstring& base, System& system, con
     HGDIOBJ old = SelectObject(dc, picture);
     {
         GdiCanvas canvas(dc);
-        PaintScript(canvas, Rect{0, 0, size.bmWidth, size.bmHeight}, base, system).Run(lines, first);
+        PaintScript(canvas, Rect{0, 0, size.bmWidth, size.bmHeight}, base, system, dpi).Run(lines, first);
     }
     SelectObject(dc, old);
     DeleteDC(dc);

@@ -102,7 +102,7 @@ private:
             ShowWindow(button, IsNoPage(buttons_[i].target) ? SW_HIDE : SW_SHOW);
         }
         if (!IsWindowVisible(GetFocus())) SetFocus(GetDlgItem(hwnd_, agreement_ ? IDC_PAGE2 : IDC_END_README));
-        PaintPicture(picture_, ReadString(app_.ini(), L"Root", L"Named"), app_.system, lines_, start);
+        PaintPicture(picture_, WindowDpi(hwnd_), ReadString(app_.ini(), L"Root", L"Named"), app_.system, lines_, start);
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
 

@@ -144,4 +144,17 @@ bool IsNtPlatform() {
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+int WindowDpi(HWND window) {
+    // Windows 10 1607 and later know each window's resolution; older systems have one for all.
+    using ForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<ForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && forWindow)
+        if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 }  // namespace setup

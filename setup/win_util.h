@@ -38,6 +38,10 @@ void PumpUntilSignalled(const std::vector<HANDLE>& handles, DWORD ms);
 
 bool IsNtPlatform();
 
+// The resolution (dots per inch) `window` is shown at; the screen's for no window or where the
+// system cannot tell a window's own.
+int WindowDpi(HWND window);
+
 // The procedure of a dialog served by an object of class Window: the object comes as the
 // parameter of WM_INITDIALOG, stays with the window and answers its messages through
 // Window::Handle (FALSE for what it leaves to the dialog manager).

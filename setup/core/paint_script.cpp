@@ -84,11 +84,11 @@ std::optional<int> NumberField(std::wstring_view field) {
     return Clamped(LeadingInt(field));
 }
 
-std::optional<int> ExtentField(std::wstring_view field, int whole) {
+std::optional<int> ExtentField(std::wstring_view field, int whole, int dpi) {
     field = WithoutLeadingBlanks(field);
     if (field.empty()) return std::nullopt;
     if (field.front() == L'%') return Percentage(field.substr(1), whole);
-    return NumberField(field);
+    return ScaleToDpi(*NumberField(field), dpi);
 }
 
 std::optional<Rect> GradientBand(PaintMode mode, const Rect& r, int k, int steps) {
@@ -130,6 +130,7 @@ BitmapPlacement PlaceBitmap(PaintMode mode, Size size, const Rect& current, cons
     const auto count = [](long long extent, int step) { return Clamped(extent > 0 ? (extent + step - 1) / step : 0); };
     const int x0 = area.left, y0 = area.top;
     BitmapPlacement p;
+    p.size = size;
     if (w <= 0 || h <= 0) {
         p.columns = p.rows = 0;
         p.current = current;
@@ -187,8 +188,8 @@ std::optional<TextPlacement> PlaceText(PaintMode mode, Size measured, const Rect
     return TextPlacement{text, Rect{text.left, text.bottom, text.right, text.bottom}};
 }
 
-PaintScript::PaintScript(Canvas& canvas, const Rect& area, std::wstring base, System& system)
-    : canvas_(canvas), area_(area), base_(std::move(base)), system_(system) {}
+PaintScript::PaintScript(Canvas& canvas, const Rect& area, std::wstring base, System& system, int dpi)
+    : canvas_(canvas), area_(area), base_(std::move(base)), system_(system), dpi_(dpi) {}
 
 void PaintScript::Run(const std::vector<std::wstring>& lines, size_t first) {
     for (size_t i = first; i < lines.size(); ++i)
@@ -211,15 +212,15 @@ bool PaintScript::RunLine(std::wstring_view line) {
         const auto f = Fields(args, 5);
         int* const sides[] = {&current_.left, &current_.top, &current_.right, &current_.bottom};
         for (size_t i = 0; i < 4 && i < f.size(); ++i)
-            if (const auto v = ExtentField(f[i], i % 2 == 0 ? Width() : Height())) *sides[i] = *v;
+            if (const auto v = ExtentField(f[i], i % 2 == 0 ? Width() : Height(), dpi_)) *sides[i] = *v;
     } else if (EqualNoCase(keyword, L"fill")) {
         Fill(args);
     } else if (EqualNoCase(keyword, L"gradation")) {
         Gradation(args);
     } else if (EqualNoCase(keyword, L"height")) {
-        if (const auto v = ExtentField(Fields(args, 2)[0], Height())) font_.height = *v;
+        if (const auto v = ExtentField(Fields(args, 2)[0], Height(), dpi_)) font_.height = *v;
         font_.width = 0;
-        canvas_.UseFont(font_);
+        MakeFont();
     } else if (EqualNoCase(keyword, L"font")) {
         SetFont(args);
     } else if (EqualNoCase(keyword, L"meta")) {
@@ -275,16 +276,25 @@ void PaintScript::SetFont(std::wstring_view args) {
     canvas_.SetTextColour(colour_);
 
     if (f.size() > 3)
-        if (const auto v = ExtentField(f[3], Height())) font_.height = *v;
-    int* const numbers[] = {&font_.width, &font_.escapement, &font_.orientation, &font_.weight};
-    for (size_t i = 0; i < 4; ++i)
-        if (const auto v = given(4 + i)) *numbers[i] = *v;
+        if (const auto v = ExtentField(f[3], Height(), dpi_)) font_.height = *v;
+    if (const auto v = given(4)) font_.width = ScaleToDpi(*v, dpi_);
+    int* const numbers[] = {&font_.escapement, &font_.orientation, &font_.weight};
+    for (size_t i = 0; i < 3; ++i)
+        if (const auto v = given(5 + i)) *numbers[i] = *v;
     uint8_t* const bytes[] = {&font_.italic,       &font_.underline,     &font_.strikeOut, &font_.charSet,
                               &font_.outPrecision, &font_.clipPrecision, &font_.quality,   &font_.pitchAndFamily};
     for (size_t i = 0; i < 8; ++i)
         if (const auto v = given(8 + i)) *bytes[i] = LowByte(*v);
     if (f.size() > 16 && !f[16].empty()) font_.face = std::wstring(f[16].substr(0, kFaceChars));
-    canvas_.UseFont(font_);
+    MakeFont();
+}
+
+// A font of the default size is as large as the system draws it at 96 dpi, scaled too.
+void PaintScript::MakeFont() {
+    FontDescription made = font_;
+    if (made.height == 0 && dpi_ > 0 && dpi_ != kDesignDpi)
+        made.height = ScaleToDpi(canvas_.DefaultFontHeight(made), dpi_);
+    canvas_.UseFont(made);
 }
 
 void PaintScript::Metafile(std::wstring_view file) {
@@ -301,7 +311,8 @@ void PaintScript::Bitmap(std::wstring_view file) {
         // Opened but damaged: this line draws nothing.
         const auto bitmap = ReadBitmapFile(*bytes);
         if (!bitmap) return;
-        const BitmapPlacement placement = PlaceBitmap(mode_, Size{bitmap->width, bitmap->height}, current_, area_);
+        const Size size{ScaleToDpi(bitmap->width, dpi_), ScaleToDpi(bitmap->height, dpi_)};
+        const BitmapPlacement placement = PlaceBitmap(mode_, size, current_, area_);
         canvas_.DrawBitmap(*bitmap, placement);
         current_ = placement.current;
         return;

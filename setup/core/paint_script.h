@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap_file.h"
+#include "dpi_scale.h"
 #include "system.h"
 
 namespace setup {
@@ -62,8 +63,9 @@ std::vector<std::wstring_view> Fields(std::wstring_view rest, size_t count);
 // A decimal integer read up to the first character that is not part of it (leading blanks
 // skipped); none for an empty field.
 std::optional<int> NumberField(std::wstring_view field);
-// A number, or "%" and a percentage (fractions allowed) of `whole`, truncated toward zero.
-std::optional<int> ExtentField(std::wstring_view field, int whole);
+// A number, a length at 96 dpi scaled to `dpi`; or "%" and a percentage (fractions allowed) of
+// `whole`, truncated toward zero (the whole is already the window's own).
+std::optional<int> ExtentField(std::wstring_view field, int whole, int dpi = kDesignDpi);
 
 // Band k (0 ... steps - 1) of a gradient over `r` in the left, top, right, bottom and center
 // modes; none in the others, which define no bands.
@@ -71,13 +73,15 @@ std::optional<Rect> GradientBand(PaintMode mode, const Rect& r, int k, int steps
 // c1 + k * (c2 - c1) / steps per channel, kept to its low 8 bits.
 Colour GradientColour(const int (&from)[3], const int (&to)[3], int k, int steps);
 
-// Where a bitmap of `size` is copied: `columns` x `rows` copies side by side from `first`, or
-// stretched into `first`; and the current rectangle afterwards.
+// Where a bitmap is copied, each copy `size` large (the bitmap's own size scaled from 96 dpi to the
+// window's): `columns` x `rows` copies side by side from `first`, or stretched into `first`; and
+// the current rectangle afterwards.
 struct BitmapPlacement {
     Rect first;
     int columns = 1, rows = 1;
     bool stretch = false;
     Rect current;
+    Size size;
     bool operator==(const BitmapPlacement&) const = default;
 };
 BitmapPlacement PlaceBitmap(PaintMode mode, Size size, const Rect& current, const Rect& area);
@@ -98,6 +102,9 @@ public:
     virtual void SetTextColour(Colour colour) = 0;
     // Makes the font and selects it in place of the one the lines made before.
     virtual void UseFont(const FontDescription& font) = 0;
+    // The cell height the system gives a font of this description whose height is 0 (its default
+    // size, which does not grow with the resolution).
+    virtual int DefaultFontHeight(const FontDescription& font) = 0;
     // The file's bytes; none when it cannot be opened or is larger than `limit`.
     virtual std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) = 0;
     // A text file's bytes (the ANSI code page) as text.
@@ -111,10 +118,12 @@ public:
 };
 
 // One run over the lines with its mode, current rectangle, colour and font. Files are tried as
-// ResolvePath(file, base, plain) and then as written.
+// ResolvePath(file, base, plain) and then as written. The lines are written for 96 dpi: at `dpi`
+// their coordinates, font heights and widths and bitmap sizes are scaled (percentages are of the
+// area, which is the window's own), so that a picture looks the same, only larger.
 class PaintScript {
 public:
-    PaintScript(Canvas& canvas, const Rect& area, std::wstring base, System& system);
+    PaintScript(Canvas& canvas, const Rect& area, std::wstring base, System& system, int dpi = kDesignDpi);
 
     // From lines[first] up to the end or to a "page" line.
     void Run(const std::vector<std::wstring>& lines, size_t first = 0);
@@ -130,6 +139,7 @@ private:
     void Fill(std::wstring_view args);
     void Gradation(std::wstring_view args);
     void SetFont(std::wstring_view args);
+    void MakeFont();
     void Metafile(std::wstring_view file);
     void Bitmap(std::wstring_view file);
     void Text(const std::wstring& text, bool singleLine);
@@ -141,6 +151,7 @@ private:
     Rect area_;
     std::wstring base_;
     System& system_;
+    int dpi_;
     PaintMode mode_ = PaintMode::Point;
     Rect current_;
     Colour colour_;

@@ -61,6 +61,7 @@ public:
     }
     void SetTextColour(Colour) override {}
     void UseFont(const FontDescription& font) override { Check(font.face.size() <= kFaceChars); }
+    int DefaultFontHeight(const FontDescription&) override { return 16; }
     std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) override {
         if (path.size() < 4 || file_.size() > limit) return std::nullopt;
         return std::string(file_);
@@ -72,8 +73,9 @@ public:
         if (p.stretch) return;
         const long long W = area_.right - area_.left, H = area_.bottom - area_.top;
         Check(p.columns >= 0 && p.rows >= 0);
-        Check(1LL * (p.columns - 1) * bitmap.width < std::max(W, 1LL) &&
-              1LL * (p.rows - 1) * bitmap.height < std::max(H, 1LL));
+        Check(p.size.width > 0 && p.size.height > 0);
+        Check(1LL * (p.columns - 1) * p.size.width < std::max(W, 1LL) &&
+              1LL * (p.rows - 1) * p.size.height < std::max(H, 1LL));
     }
     Size MeasureText(const std::wstring& text, bool) override { return Size{static_cast<int>(text.size()), 16}; }
     void PutText(const std::wstring&, const Rect&, bool, bool) override {}
@@ -105,10 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         else
             lines.back() += static_cast<wchar_t>(byte);
     }
-    const Rect area{0, 0, 1024, 768};
+    // At 100 %, 150 % or 200 % display scale, on a screen as much larger.
+    const int dpi = static_cast<int>(size % 3 + 2) * kDesignDpi / 2;
+    const Rect area{0, 0, ScaleToDpi(1024, dpi), ScaleToDpi(768, dpi)};
     NoSystem system;
     CheckingCanvas canvas(area, bytes);
-    PaintScript script(canvas, area, L"C:\\App", system);
+    PaintScript script(canvas, area, L"C:\\App", system, dpi);
     canvas.Watch(&script);
     script.Run(lines);
 

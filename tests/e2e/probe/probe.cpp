@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "text_fit.h"
+
 namespace {
 
 enum Exit { kOk = 0, kUsage = 2, kNotFound = 3, kFailed = 4 };
@@ -603,6 +605,29 @@ int CmdOwner(const Args& a) {
   Out(L"owner=" + Hex((UINT_PTR)GetWindow(top, GW_OWNER)) + L" appwindow=" +
       Num((GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_APPWINDOW) ? 1 : 0) + L" foreground=" +
       Num(GetForegroundWindow() == top ? 1 : 0));
+  return kOk;
+}
+
+// Each control's text against the room it has (see text_fit.h), in physical pixels.
+int CmdTextFit(const Args& a) {
+  SeePhysicalPixels();
+  int code = 0;
+  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
+  if (!top) return code;
+  std::vector<int> ids;
+  for (HWND c : Children(top))
+    if (GetParent(c) == top) ids.push_back(GetDlgCtrlID(c));
+  const ControlsFont font = FontOfControls(top, ids);
+  if (font.source.empty()) return Fail(kFailed, L"the font of the window's controls is unknown");
+  for (HWND c : Children(top)) {
+    std::wstring text;
+    TextFit fit;
+    if (!IsWindowVisible(c) || !ControlText(c, &text) || !MeasureTextFit(c, text, font.font, &fit)) continue;
+    Out(L"hwnd=" + Hex((UINT_PTR)c) + L" id=" + Num(GetDlgCtrlID(c)) + L" kind=" + fit.kind + L" dpi=" +
+        Num(fit.dpi) + L" font=" + Num(fit.fontHeight) + L"/" + font.source + L" room=" +
+        Num(fit.room.cx) + L"," + Num(fit.room.cy) + L" need=" + Num(fit.need.cx) + L"," + Num(fit.need.cy) +
+        L" text=" + Esc(text));
+  }
   return kOk;
 }
 
@@ -1469,6 +1494,7 @@ int Usage() {
               L"  controls WINDOW\n"
               L"  extents WINDOW [FACE HEIGHT]\n"
               L"  owner WINDOW\n"
+              L"  text-fit WINDOW\n"
               L"  click WINDOW CAPTION\n"
               L"  post WINDOW MSG WPARAM LPARAM\n"
               L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"
@@ -1512,7 +1538,8 @@ int wmain(int argc, wchar_t** argv) {
       {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
       {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
       {L"link", CmdLink},         {L"reg", CmdReg},
-      {L"clipboard", CmdClipboard}, {L"trust-root", CmdTrustRoot}, {L"info", CmdInfo}};
+      {L"clipboard", CmdClipboard}, {L"trust-root", CmdTrustRoot}, {L"info", CmdInfo},
+      {L"text-fit", CmdTextFit}};
   for (auto& c : cmds)
     if (cmd == c.name) return c.fn(a);
   return Usage();

@@ -1,5 +1,5 @@
 // A canvas that records what the drawing lines ask of it, with files in memory. Text measures 8
-// pixels a character and 16 a line.
+// pixels a character and 16 a line; a font of the default size is 16 pixels high.
 #pragma once
 #include <algorithm>
 #include <map>
@@ -33,6 +33,7 @@ public:
     void Fill(const Rect& r, Colour colour) override { fills.push_back({r, colour}); }
     void SetTextColour(Colour colour) override { textColours.push_back(colour); }
     void UseFont(const FontDescription& font) override { fonts.push_back(font); }
+    int DefaultFontHeight(const FontDescription&) override { return 16; }
     std::optional<std::string> ReadFile(const std::wstring& path, size_t limit) override {
         tried.push_back(path);
         auto it = files.find(Fold(path));

@@ -9,7 +9,8 @@ namespace {
 constexpr Colour kNavy{0, 0, 128};
 
 struct Painting {
-    explicit Painting(Rect area = {0, 0, 1000, 800}) : script(canvas, area, L"C:\\App", system) {}
+    explicit Painting(Rect area = {0, 0, 1000, 800}, int dpi = kDesignDpi)
+        : script(canvas, area, L"C:\\App", system, dpi) {}
     Painting& operator()(std::initializer_list<std::wstring> lines) {
         script.Run(std::vector<std::wstring>(lines));
         return *this;
@@ -148,13 +149,13 @@ TEST(Bitmaps, PlacementByMode) {
     const Rect area{0, 0, 100, 70}, current{5, 6, 50, 60};
     const Size s{30, 20};
     const auto place = [&](PaintMode mode) { return PlaceBitmap(mode, s, current, area); };
-    EXPECT_EQ(place(PaintMode::Left), (BitmapPlacement{{0, 0, 30, 20}, 1, 4, false, {0, 0, 30, 70}}));
-    EXPECT_EQ(place(PaintMode::Top), (BitmapPlacement{{0, 0, 30, 20}, 4, 1, false, {0, 0, 100, 20}}));
-    EXPECT_EQ(place(PaintMode::Right), (BitmapPlacement{{70, 0, 100, 20}, 1, 4, false, {70, 0, 100, 70}}));
-    EXPECT_EQ(place(PaintMode::Bottom), (BitmapPlacement{{0, 50, 30, 70}, 4, 1, false, {0, 50, 100, 70}}));
-    EXPECT_EQ(place(PaintMode::Center), (BitmapPlacement{{35, 25, 65, 45}, 1, 1, false, {35, 25, 65, 45}}));
-    EXPECT_EQ(place(PaintMode::Rect), (BitmapPlacement{current, 1, 1, true, current}));
-    EXPECT_EQ(place(PaintMode::Area), (BitmapPlacement{{0, 0, 30, 20}, 4, 4, false, area}));
+    EXPECT_EQ(place(PaintMode::Left), (BitmapPlacement{{0, 0, 30, 20}, 1, 4, false, {0, 0, 30, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Top), (BitmapPlacement{{0, 0, 30, 20}, 4, 1, false, {0, 0, 100, 20}, s}));
+    EXPECT_EQ(place(PaintMode::Right), (BitmapPlacement{{70, 0, 100, 20}, 1, 4, false, {70, 0, 100, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Bottom), (BitmapPlacement{{0, 50, 30, 70}, 4, 1, false, {0, 50, 100, 70}, s}));
+    EXPECT_EQ(place(PaintMode::Center), (BitmapPlacement{{35, 25, 65, 45}, 1, 1, false, {35, 25, 65, 45}, s}));
+    EXPECT_EQ(place(PaintMode::Rect), (BitmapPlacement{current, 1, 1, true, current, s}));
+    EXPECT_EQ(place(PaintMode::Area), (BitmapPlacement{{0, 0, 30, 20}, 4, 4, false, area, s}));
     // Exactly fitting copies: no extra one past the edge.
     EXPECT_EQ(PlaceBitmap(PaintMode::Area, {25, 35}, current, area).columns, 4);
     EXPECT_EQ(PlaceBitmap(PaintMode::Area, {25, 35}, current, area).rows, 2);
@@ -226,6 +227,61 @@ TEST(Lines, PageEndsTheScriptOtherLinesAreIgnoredAndLongOnesCut) {
     EXPECT_TRUE(IsPageMarker(L"PAGE,"));
     EXPECT_FALSE(IsPageMarker(L"page"));
     EXPECT_FALSE(IsPageMarker(L"|page,1"));
+}
+
+// At 200 % a picture written for 96 dpi is the same picture, twice as large: coordinates, font
+// sizes and bitmaps double; percentages are already of the larger area and are not scaled again.
+TEST(ScaledPainting, CoordinatesFontsAndBitmapsDoubleAt192Dpi) {
+    Painting p({0, 0, 2048, 1536}, 192);
+    p({L"rect,10,20,%50,%25"});
+    EXPECT_EQ(p.script.current(), (Rect{20, 40, 1024, 384}));
+
+    p({L"font,255,255,0,-24,10,900,900,700", L"height,%10"});
+    ASSERT_EQ(p.canvas.fonts.size(), 2u);
+    EXPECT_EQ(p.canvas.fonts[0].height, -48);
+    EXPECT_EQ(p.canvas.fonts[0].width, 20);
+    EXPECT_EQ(p.canvas.fonts[0].escapement, 900);  // angles and weights are no lengths
+    EXPECT_EQ(p.canvas.fonts[0].weight, 700);
+    EXPECT_EQ(p.canvas.fonts[1].height, 153);
+    p({L"height,12", L"font,1,1,1"});  // a later font line keeps the scaled height, not doubled again
+    EXPECT_EQ(p.canvas.fonts.back().height, 24);
+    // The default size (height 0) does not grow by itself: it is made as large as the system
+    // draws it at 96 dpi, doubled.
+    p({L"height,0", L"font,1,1,1,,12"});
+    EXPECT_EQ(p.canvas.fonts[p.canvas.fonts.size() - 2].height, 32);
+    EXPECT_EQ(p.canvas.fonts.back().height, 32);
+    EXPECT_EQ(p.canvas.fonts.back().width, 24);
+    EXPECT_EQ(p.script.font().height, 0);
+
+    p.canvas.AddFile(L"C:\\App\\logo.bmp", BmpFile(40, 30));
+    p.canvas.AddFile(L"C:\\App\\tile.bmp", BmpFile(16, 8));
+    p({L"mode,point", L"rect,380,280", L"bitmap,logo.bmp", L"mode,bottom", L"bitmap,tile.bmp"});
+    ASSERT_EQ(p.canvas.bitmaps.size(), 2u);
+    EXPECT_EQ(p.canvas.bitmaps[0].size, (Size{40, 30}));
+    EXPECT_EQ(p.canvas.bitmaps[0].placement,
+              (BitmapPlacement{{760, 560, 840, 620}, 1, 1, false, {0, 0, 80, 60}, {80, 60}}));
+    EXPECT_EQ(p.canvas.bitmaps[1].placement,
+              (BitmapPlacement{{0, 1520, 32, 1536}, 64, 1, false, {0, 1520, 2048, 1536}, {32, 16}}));
+}
+
+TEST(ScaledPainting, TheDefaultFontSizeIsLeftToTheSystemAt96Dpi) {
+    Painting p({0, 0, 1024, 768}, 96);
+    p({L"font,1,1,1", L"height,0"});
+    ASSERT_EQ(p.canvas.fonts.size(), 2u);
+    EXPECT_EQ(p.canvas.fonts[0].height, 0);
+    EXPECT_EQ(p.canvas.fonts[1].height, 0);
+}
+
+TEST(ScaledPainting, GradientBandsAndStackedStringsFollowTheScaledRectangle) {
+    Painting p({0, 0, 1536, 1152}, 144);
+    p({L"rect,0,0,100,10", L"mode,left", L"gradation,0,0,0,0,0,255,4"});
+    ASSERT_EQ(p.canvas.fills.size(), 4u);
+    EXPECT_EQ(p.canvas.fills[0].rect, (Rect{0, 0, 37, 15}));
+    EXPECT_EQ(p.canvas.fills[3].rect, (Rect{112, 0, 150, 15}));
+    // Strings are measured at the window's resolution: the next one starts where the text ends.
+    p({L"rect,3,3,0,0", L"mode,bottom", L"|ab", L"|c"});
+    EXPECT_EQ(p.canvas.texts, (std::vector<FakeCanvas::Drawn>{{L"ab", {5, 5, 21, 21}, true, false},
+                                                              {L"c", {5, 21, 13, 37}, true, false}}));
 }
 
 }  // namespace
