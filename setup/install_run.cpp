@@ -5,6 +5,7 @@
 #include "associations.h"
 #include "dll_search.h"
 #include "file_copy.h"
+#include "folder_field.h"
 #include "folder_security.h"
 #include "go2.h"
 #include "install_mode.h"
@@ -127,7 +128,7 @@ void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
     const std::wstring installedIni = JoinPath(root, L"Setup.ini");
     if (EqualNoCase(ini.path(), installedIni)) return;  // the installed copy renewing itself
     IniFile earlier(installedIni);
-    MergeInstallRecord(ini, earlier);
+    if (SameProductRecord(ini, earlier)) MergeInstallRecord(ini, earlier);  // another's was agreed to go
     ini.Flush();
     CopyFileW(ini.path().c_str(), installedIni.c_str(), FALSE);
 }
@@ -139,11 +140,32 @@ void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* a
     RunGo2(window.app().ini(), window.app().system, host, *window.app().texts, kind);
 }
 
-bool InstallFolderAccepted(MainWindow& window) {
+namespace {
+
+// A folder field that names no folder Windows keeps as written, or that the record cannot hold.
+bool FolderFieldAccepted(MainWindow& window, const std::wstring& folder) {
+    SetupApp& app = window.app();
+    // The installed state's folder is the registered one; nothing is copied there again.
+    if (app.state == SetupState::Installed) return true;
+    const std::wstring refusal =
+        FolderFieldRefusal(JudgeFolderField(folder, FitsAnsiCodePage(folder)), folder, *app.texts);
+    if (refusal.empty()) return true;
+    window.Box(refusal, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+// Another product's setup in the folder is replaced only when the user says so.
+bool ForeignSetupAccepted(MainWindow& window, const std::wstring& folder) {
+    SetupApp& app = window.app();
+    IniFile found(JoinPath(folder, L"Setup.ini"));
+    if (!PathExists(found.path()) || SameProductRecord(app.ini(), found)) return true;
+    return window.Box(ForeignSetupQuestion(found, *app.texts), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+bool FolderSecurityAccepted(MainWindow& window, const std::wstring& folder) {
     SetupApp& app = window.app();
     // A per-user installation runs with the user's own rights: nothing there is worth taking over.
     if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
-    const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
     // A missing folder is made with an access list of its own where needed.
     FolderVerdict verdict = PathExists(folder) ? JudgeInstallFolder(ReadFolderSecurity(folder)) : FolderVerdict::Safe;
     if (verdict == FolderVerdict::Safe) {
@@ -158,6 +180,14 @@ bool InstallFolderAccepted(MainWindow& window) {
     return false;
 }
 
+}  // namespace
+
+bool InstallFolderAccepted(MainWindow& window) {
+    const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
+    return FolderFieldAccepted(window, folder) && FolderSecurityAccepted(window, folder) &&
+           ForeignSetupAccepted(window, folder);
+}
+
 void RunInstallation(MainWindow& window) {
     SetupApp& app = window.app();
     IniFile& ini = app.ini();
@@ -168,7 +198,7 @@ void RunInstallation(MainWindow& window) {
 
     // An earlier version's menu goes; the menu is made anew below.
     IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
-    if (PathExists(earlier.path())) CleanUpMenu(earlier, app.files, shell);
+    if (PathExists(earlier.path()) && SameProductRecord(ini, earlier)) CleanUpMenu(earlier, app.files, shell);
     ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
     ini.Write(L"Menu", L"Change", L"");
     for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,

@@ -7,8 +7,9 @@
 
 namespace setup {
 
-// Per-machine: whether the install folder in the window may be used; an existing folder that
-// others own or may write is refused with a message, before anything is done.
+// Whether the install folder in the window may be used, asked before anything is done: a text
+// that names no usable folder is refused with a message; per-machine, so is an existing folder
+// that others own or may write; another product's setup in it is replaced only when the user says so.
 bool InstallFolderAccepted(MainWindow& window);
 void RunInstallation(MainWindow& window);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,

@@ -212,14 +212,16 @@ void MainWindow::SetIcons() {
 void MainWindow::ShowOptions(const std::wstring& previousFolder) {
     IniFile& ini = app_.ini();
     IniFile previous(JoinPath(previousFolder, L"Setup.ini"));
+    const bool previousKnown = !previousFolder.empty() && PathExists(previous.path());
     std::array<int, kLeftOptions> left{};
     for (int i = 0; i < kLeftOptions; ++i) {
-        left[i] = ini.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0);
         // An earlier installation's choice is kept, and so is its menu folder.
-        if (!previousFolder.empty() && OptionShown(left[i])) {
-            left[i] = previous.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0) < 2 ? 1 : 2;
+        std::optional<int> earlier;
+        if (previousKnown) earlier = previous.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0);
+        left[i] = OptionAfterEarlier(ini.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0), earlier);
+        if (i == kMenu && previousKnown && OptionShown(left[i])) {
             const std::wstring menu = ReadString(previous, L"Menu", L"Named");
-            if (i == kMenu && !menu.empty()) ini.Write(L"Menu", L"Change", menu);
+            if (!menu.empty()) ini.Write(L"Menu", L"Change", menu);
         }
         SetBox(hwnd_, kLeftBoxes[i].id, left[i]);
     }

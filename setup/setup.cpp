@@ -141,6 +141,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring word = ArgumentText();
     const std::wstring program = ModulePath();
     const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
+    if (NeedsSettingsFile(word) && !PathExists(iniPath)) {
+        // Started from inside a package: Explorer runs it alone from a temporary folder of its own.
+        MessageBoxW(nullptr, UserTexts().settingsMissing, L"Setup", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+        return 1;
+    }
     IniFile besideProgram(iniPath);  // the installed copy's for "uninstall": the installation's mode
     switch (StartActionFor(ReadInstallMode(besideProgram), word, CurrentElevation(), RelaunchWaiting(program))) {
     case StartAction::Run:

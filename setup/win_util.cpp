@@ -21,6 +21,8 @@ std::string AnsiFromWide(const std::wstring& text) {
     return out;
 }
 
+bool FitsAnsiCodePage(const std::wstring& text) { return WideFromAnsi(AnsiFromWide(text)) == text; }
+
 std::wstring ModulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {

@@ -10,6 +10,8 @@ namespace setup {
 
 std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const std::wstring& text);
+// Whether the ANSI code page holds every character of `text` (it comes back unchanged from it).
+bool FitsAnsiCodePage(const std::wstring& text);
 
 std::wstring ModulePath();                 // this executable
 std::wstring CurrentFolder();

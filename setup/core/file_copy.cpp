@@ -166,8 +166,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         dialogs.RepaintBackground();
     }
 
+    // A package named without a file name ("dist\") names no file: nothing to copy or record.
     const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
-    if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !self.empty()) {
+    if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !LeafName(self).empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
         bool noRoom = false;
         run.CopyWhole(JoinPath(job.sourceFolder, self), target, noRoom);

@@ -10,6 +10,8 @@ RegRoot UninstallRoot(InstallMode mode) {
     return mode == InstallMode::PerUser ? RegRoot::CurrentUser : RegRoot::LocalMachine64;
 }
 
+bool NeedsSettingsFile(const std::wstring& word) { return word != L"reboot" && word != L"remove"; }
+
 StartAction StartActionFor(InstallMode mode, const std::wstring& word, Elevation elevation, bool relaunchWaiting) {
     if (word == L"reboot" || word == L"remove") return StartAction::Run;
     if (mode == InstallMode::PerUser || elevation != Elevation::Limited) return StartAction::Run;

@@ -18,6 +18,10 @@ InstallMode ReadInstallMode(Profile& ini);
 // version-up and never a second entry in the list of installed programs.
 RegRoot UninstallRoot(InstallMode mode);
 
+// Whether a start with the command word `word` needs the Setup.ini beside the program: every start
+// but the follow-ups of a run ("remove" runs after the removal has taken the Setup.ini away).
+bool NeedsSettingsFile(const std::wstring& word);
+
 // The rights this process holds, as its token tells: elevated (or an administrator without a split
 // token), limited, or unknown where the system has no such notion.
 enum class Elevation { Elevated, Limited, Unknown };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "paths.h"
 #include "text.h"
 
 namespace setup {
@@ -30,6 +31,15 @@ void MergeList(Profile& record, Profile& earlier, const std::wstring& section) {
 void MergeInstallRecord(Profile& record, Profile& earlier) {
     MergeList(record, earlier, L"MakedDirectory");
     MergeList(record, earlier, L"CopiedFile");
+}
+
+bool SameProductRecord(Profile& ours, Profile& found) {
+    return EqualNoCase(LeafName(ReadString(ours, L"Root", L"Name")), LeafName(ReadString(found, L"Root", L"Name"))) &&
+           ReadString(ours, L"Setup", L"Name") == ReadString(found, L"Setup", L"Name");
+}
+
+std::wstring ForeignSetupQuestion(Profile& found, const Texts& texts) {
+    return texts.foreignSetupBefore + ReadString(found, L"Setup", L"Name") + texts.foreignSetupAfter;
 }
 
 void ForgetInstallRecord(Profile& record) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "profile.h"
+#include "texts.h"
 
 namespace setup {
 
@@ -11,6 +12,15 @@ namespace setup {
 // install folder) that `record` does not hold yet, so a version-up keeps the earlier files on
 // record. `record` is flushed after each entry.
 void MergeInstallRecord(Profile& record, Profile& earlier);
+
+// Whether `found`, the Setup.ini in the chosen install folder, is a record of this product (an
+// earlier version, or this run's own file): the same folder name (the leaf of Root Name) and the
+// same product name (Setup Name). Only such a record is merged, has its menu cleaned up, and is
+// replaced without a question; another product's record belongs to that product's removal.
+bool SameProductRecord(Profile& ours, Profile& found);
+
+// The question before another product's setup in the install folder is replaced.
+std::wstring ForeignSetupQuestion(Profile& found, const Texts& texts);
 
 // Empties the record (nothing made, nothing copied): the Setup.ini shows no installation.
 void ForgetInstallRecord(Profile& record);

@@ -4,6 +4,11 @@
 
 namespace setup {
 
+int OptionAfterEarlier(int check, std::optional<int> earlier) {
+    if (!OptionShown(check) || !earlier) return check;
+    return *earlier < 2 ? 1 : 2;
+}
+
 OptionLayout LayOutOptions(const std::array<int, kLeftOptions>& left, int copy, int deleteAfter, bool installed,
                            bool unattended) {
     OptionLayout layout;

@@ -2,12 +2,18 @@
 // up the rows of hidden boxes.
 #pragma once
 #include <array>
+#include <optional>
 
 namespace setup {
 
 // A Check value: 0 hidden, 1 shown unchecked, 2 shown checked, 3 checked and hidden (forced on).
 inline bool OptionShown(int check) { return check == 1 || check == 2; }
 inline bool OptionChecked(int check) { return check == 2 || check == 3; }
+
+// A shown option's value at a version-up: the earlier installation's choice (checked when its Check
+// value was 2 or more), or the distribution's `check` when the earlier Setup.ini is gone (its folder
+// deleted by hand) and so tells no choice. Hidden and forced options keep `check`.
+int OptionAfterEarlier(int check, std::optional<int> earlier);
 
 // The left column, top to bottom.
 enum LeftOption { kMenu, kShortcut, kStartup, kAssociate, kSendTo, kLeftOptions };

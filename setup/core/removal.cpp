@@ -19,6 +19,21 @@ std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& se
     return entries;
 }
 
+// The recorded files, the latest first. An entry that names a folder (one ending in "\", as a
+// package name without a file name leaves, or a path that is a folder now) is no file that was
+// copied: removing it would take the folder and whatever the user keeps there with it.
+std::vector<std::wstring> RecordedFiles(Profile& ini, FileSystem& files) {
+    std::vector<std::wstring> paths = RecordLatestFirst(ini, L"CopiedFile", 0);
+    paths.erase(std::remove_if(paths.begin(), paths.end(),
+                               [&](const std::wstring& path) {
+                                   if (path.back() == L'\\') return true;
+                                   const std::vector<FoundFile> found = files.Find(path);
+                                   return found.size() == 1 && found[0].folder;
+                               }),
+                paths.end());
+    return paths;
+}
+
 std::wstring InstallFolder(Profile& ini) {
     std::wstring root = ReadString(ini, L"Root", L"Named");
     return root.empty() ? ReadString(ini, L"MakedDirectory", L"0") : root;
@@ -76,7 +91,7 @@ void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system) {
         files.Recycle(path);
     };
     for (const std::wstring& path : DelMatches(ini, files, system)) remove(path);
-    for (const std::wstring& path : RecordLatestFirst(ini, L"CopiedFile", 0)) remove(path);
+    for (const std::wstring& path : RecordedFiles(ini, files)) remove(path);
     for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1)) files.RemoveFolder(folder);
     for (const std::wstring& folder : MadeFolders(ini)) files.RemoveFolder(folder);
 }
@@ -84,7 +99,7 @@ void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system) {
 std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& system) {
     std::vector<std::wstring> left;
     for (const std::wstring& path : DelMatches(ini, files, system)) left.push_back(path);
-    for (const std::wstring& path : RecordLatestFirst(ini, L"CopiedFile", 0))
+    for (const std::wstring& path : RecordedFiles(ini, files))
         if (files.Exists(path)) left.push_back(path);
     for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1))
         if (files.Exists(folder)) left.push_back(folder);

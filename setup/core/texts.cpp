@@ -60,12 +60,29 @@ const Texts kJapanese = {
                              L"使えません．\n\n",
     .folderUnreadable = L"このインストール先は，アクセス権を確認できないため使えません．\n\n",
     .folderRefusedAdvice = L"\n\n何もコピーしていません．管理者だけが変更できるフォルダーを選んでください．",
+    .folderEmpty = L"インストール先が入力されていません．",
+    .folderNotFullPath = L"インストール先は，ドライブ（C:\\…）またはネットワークの共有（\\\\サーバー\\共有\\…）から"
+                         L"始まる完全なパスで指定してください．\n\n",
+    .folderBadName = L"インストール先に，フォルダー名に使えない文字（/ : * ? \" < > |）または名前（CON，NUL など）が"
+                     L"含まれています．\n\n",
+    .folderTrailingBlank = L"インストール先のフォルダー名が空白またはピリオドで終わっています．"
+                           L"Windows はこれを取り除いてしまいます．\n\n",
+    .folderNotRecordable = L"インストール先に，このシステムの文字コードで表せない文字が含まれているため，"
+                           L"アンインストールのための記録ができません．\n\n",
+    .folderFieldAdvice = L"\n\n何もコピーしていません．別のフォルダーを指定してください．",
+    .foreignSetupBefore = L"このフォルダーには別の製品「",
+    .foreignSetupAfter = L"」のセットアップがあります．\n\nここにインストールすると，その製品の Setup.exe と "
+                         L"Setup.ini が置き換えられ，その製品はアンインストールできなくなります．\n\n"
+                         L"このフォルダーにインストールしますか？",
     .notDeleted = L"次のものは削除されませんでした．\n\n",
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
     .notElevated = L"このセットアップはコンピューターのすべてのユーザーのためにインストール・アンインストール"
                    L"するので、管理者の権限が必要です．\n\n管理者として実行することが許可されなかったため、"
                    L"何も変更せずに終了します．",
+    .settingsMissing = L"このセットアップに必要な Setup.ini が，Setup.exe と同じフォルダーにありません．\n\n"
+                       L"ZIP などのパッケージの中から直接起動した場合は，パッケージのすべてのファイルを展開してから，"
+                       L"展開したフォルダーの Setup.exe を起動してください．",
 };
 
 const Texts kEnglish = {
@@ -120,11 +137,27 @@ const Texts kEnglish = {
                              L"folder above it.\n\n",
     .folderUnreadable = L"This install folder cannot be used: its access rights cannot be checked.\n\n",
     .folderRefusedAdvice = L"\n\nNothing was copied. Choose a folder that only administrators can change.",
+    .folderEmpty = L"No install folder is given.",
+    .folderNotFullPath = L"The install folder must be a full path that starts with a drive (C:\\...) or a network "
+                         L"share (\\\\server\\share\\...):\n\n",
+    .folderBadName = L"The install folder holds a character (/ : * ? \" < > |) or a name (CON, NUL and the like) "
+                     L"that no folder can have:\n\n",
+    .folderTrailingBlank = L"A folder name in the install folder ends with a blank or a period, which Windows drops "
+                           L"from it:\n\n",
+    .folderNotRecordable = L"The install folder holds characters that this system's code page cannot hold, so setup "
+                           L"could not record it for the removal:\n\n",
+    .folderFieldAdvice = L"\n\nNothing was copied. Enter another folder.",
+    .foreignSetupBefore = L"This folder holds the setup of another product, \"",
+    .foreignSetupAfter = L"\".\n\nInstalling here replaces its Setup.exe and Setup.ini: that product could no longer "
+                         L"be removed.\n\nInstall into this folder anyway?",
     .notDeleted = L"Could not delete these...\n\n",
     .deleteAfterRestart = L"These will delete after reboot.\n\n",
     .deleteCaption = L"Delete files and folders",
     .notElevated = L"This setup installs and removes for all users of this computer and needs administrator "
                    L"rights.\n\nRunning as administrator was not allowed: setup ends without changing anything.",
+    .settingsMissing = L"The Setup.ini that this setup needs is not in the folder of Setup.exe.\n\n"
+                       L"If you started it from inside a package such as a ZIP file, extract all files of the "
+                       L"package first, then start Setup.exe in the extracted folder.",
 };
 
 }  // namespace

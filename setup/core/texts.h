@@ -64,12 +64,25 @@ struct Texts {
     const wchar_t* folderMovableByOthers;
     const wchar_t* folderUnreadable;
     const wchar_t* folderRefusedAdvice;
+    // A folder field refused before anything is copied: folderEmpty, or a reason + the text; then
+    // folderFieldAdvice.
+    const wchar_t* folderEmpty;
+    const wchar_t* folderNotFullPath;
+    const wchar_t* folderBadName;
+    const wchar_t* folderTrailingBlank;
+    const wchar_t* folderNotRecordable;
+    const wchar_t* folderFieldAdvice;
+    // Another product's setup in the chosen folder: + its name + foreignSetupAfter (a question).
+    const wchar_t* foreignSetupBefore;
+    const wchar_t* foreignSetupAfter;
     // Removal.
     const wchar_t* notDeleted;
     const wchar_t* deleteAfterRestart;
     const wchar_t* deleteCaption;
     // Start of a per-machine run whose elevation was refused.
     const wchar_t* notElevated;
+    // Started without the Setup.ini beside it (from inside a package).
+    const wchar_t* settingsMissing;
 };
 
 const Texts& TextsFor(Language language);

@@ -155,10 +155,16 @@ public:
         folders.erase(Fold(path));
         return true;
     }
+    // As the shell's recycling: a folder goes whole, with everything in it.
     bool Recycle(const std::wstring& path) override {
-        if (locked.count(Fold(path)) || !files.count(Fold(path))) return false;
+        std::wstring folded = Fold(path);
+        if (folded.size() > 3 && folded.back() == L'\\') folded.pop_back();
+        if (locked.count(folded) || (!files.count(folded) && !folders.count(folded))) return false;
         recycled.push_back(path);
-        return Remove(path);
+        const std::wstring inside = folded + L"\\";
+        std::erase_if(files, [&](const auto& f) { return f.first == folded || f.first.starts_with(inside); });
+        std::erase_if(folders, [&](const auto& f) { return f == folded || f.starts_with(inside); });
+        return true;
     }
     // Patterns: a folder and a name with at most one "*" (enough for "*" and "*.log").
     std::vector<FoundFile> Find(const std::wstring& pattern) override {

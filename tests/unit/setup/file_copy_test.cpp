@@ -198,6 +198,39 @@ TEST_F(CopyStep, ThePackageItselfIsCopiedWhenChosenAndRecordedWhatever) {
     EXPECT_EQ(ini.Get(L"CopiedFile", L"0"), L"C:\\Tools\\App\\lost.zip");
 }
 
+TEST_F(CopyStep, APackageNamedWithoutAFileNameIsNeitherCopiedNorRecorded) {
+    ini.Write(L"CopyFile", L"Self", L"dist\\");
+    Run(true);
+    EXPECT_TRUE(files.copies.empty());
+    EXPECT_FALSE(ini.Has(L"CopiedFile", L"0"));  // the install folder itself would go at removal
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"1");
+}
+
+TEST(InstallRecord, OnlyThisProductsRecordIsMergedCleanedOrReplacedWithoutAQuestion) {
+    FakeProfile ours{{L"Setup", L"Name", L"Tool"}, {L"Root", L"Name", L"Tool"}};
+    const struct {
+        const wchar_t* setupName;
+        const wchar_t* rootName;
+        bool same;
+    } cases[] = {
+        {L"Tool", L"Tool", true},
+        {L"Tool", L"TOOL", true},                // folder names compare as Windows does
+        {L"Tool", L"%programs%\\Tool", true},  // an earlier record not yet reduced to its leaf
+        {L"Other", L"Tool", false},              // another product installed under the same name
+        {L"Tool", L"Tools", false},
+        {L"tool", L"Tool", false},
+        {L"", L"", false},                       // a Setup.ini of no such installer
+    };
+    for (const auto& c : cases) {
+        FakeProfile found{{L"Setup", L"Name", c.setupName}, {L"Root", L"Name", c.rootName}};
+        EXPECT_EQ(SameProductRecord(ours, found), c.same) << c.setupName << L" " << c.rootName;
+    }
+    FakeProfile other{{L"Setup", L"Name", L"Other"}};
+    EXPECT_EQ(ForeignSetupQuestion(other, TextsFor(Language::English)),
+              L"This folder holds the setup of another product, \"Other\".\n\nInstalling here replaces its "
+              L"Setup.exe and Setup.ini: that product could no longer be removed.\n\nInstall into this folder anyway?");
+}
+
 TEST(InstallRecord, AVersionUpKeepsTheEarlierEntries) {
     FakeProfile now{{L"MakedDirectory", L"0", L"C:\\App"}, {L"MakedDirectory", L"Count", L"1"},
                     {L"CopiedFile", L"0", L"C:\\App\\app.exe"}, {L"CopiedFile", L"Count", L"1"}};

@@ -8,6 +8,21 @@
 namespace setup::testing {
 namespace {
 
+TEST(OptionLayout, AVersionUpKeepsTheEarlierChoiceOrTheDistributionsWhenItsRecordIsGone) {
+    const struct {
+        int check;
+        std::optional<int> earlier;
+        int shown;
+    } cases[] = {
+        {1, 2, 2}, {2, 1, 1}, {2, 0, 1}, {1, 3, 2},
+        // the earlier Setup.ini is gone: nothing tells its choice
+        {2, std::nullopt, 2}, {1, std::nullopt, 1},
+        // hidden and forced options are the distribution's
+        {0, 2, 0}, {3, 1, 3}, {3, std::nullopt, 3},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OptionAfterEarlier(c.check, c.earlier), c.shown) << c.check;
+}
+
 TEST(OptionLayout, HiddenBoxesCloseUpTheirRows) {
     const struct {
         std::array<int, kLeftOptions> left;

@@ -161,6 +161,22 @@ TEST_F(Removal, WhatStaysIsListedFilesFirst) {
                                                                       L"C:\\Tools\\App\\data", L"C:\\Tools\\App"}));
 }
 
+TEST_F(Removal, ARecordedFolderIsNeverTakenAsAFileWithWhatItHolds) {
+    files.AddFile(L"C:\\Tools\\App\\data\\mine.txt", 1);
+    files.AddFile(L"C:\\Tools\\App\\notes.txt", 1);
+    // a package named without a file name, and a copied path that is a folder now
+    ini.Write(L"CopiedFile", L"2", L"C:\\Tools\\App\\");
+    ini.Write(L"CopiedFile", L"3", L"C:\\Tools\\App\\data");
+    ini.Write(L"CopiedFile", L"Count", L"4");
+    DeleteInstalledFiles(ini, files, sys);
+    EXPECT_EQ(files.recycled, (std::vector<std::wstring>{L"C:\\Tools\\App\\x.log", L"C:\\Tools\\App\\y.log",
+                                                         L"C:\\Tools\\App\\data\\a.dat", L"C:\\Tools\\App\\app.exe"}));
+    EXPECT_TRUE(files.Exists(L"C:\\Tools\\App\\data\\mine.txt"));
+    EXPECT_TRUE(files.Exists(L"C:\\Tools\\App\\notes.txt"));
+    EXPECT_EQ(Leftovers(ini, files, sys),
+              (std::vector<std::wstring>{L"C:\\Tools\\App\\data", L"C:\\Tools\\App"}));
+}
+
 TEST_F(Removal, WithoutAnInstallFolderDelAndDirRemoveTouchNothing) {
     ini.Write(L"Root", L"Named", L"");
     files.AddFile(L"x.log", 1);  // relative: wherever removal runs
