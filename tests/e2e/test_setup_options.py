@@ -87,6 +87,9 @@ Name=Opt Test
 {marking("Opt Test", "app")}
 [Menu1]
 {marking("$Once", "once")}
+[Menu2]
+Name=$Broken
+Path=!C:\\nowhere\\gone.exe
 [Startup]
 {marking("Opt Test", "startup")}
 [Desktop]
@@ -94,6 +97,7 @@ Name=Opt Test
 [LastGo]
 0=Opt Test
 1=$Once
+2=$Broken
 StartupAndGo=1
 DesktopAndGo=1
 [Check]
@@ -124,7 +128,8 @@ Path=app.exe
 
     # The desktop shortcut's box was unticked: there is nothing for DesktopAndGo to open.
     wait_for(lambda: marks(pc) == ["app", "once", "startup"], 30, "the menu and Startup programs started")
-    assert sorted(p.name for p in linux_path(pc, MENU).iterdir()) == ["Opt Test.lnk"]  # not all were one-shots
+    # A one-shot whose program did not start stays, for the user to start it from the menu.
+    assert sorted(p.name for p in linux_path(pc, MENU).iterdir()) == ["$Broken.lnk", "Opt Test.lnk"]
     assert trash(dist.env) == ["$Once.lnk"]
     assert not linux_path(pc, DESKTOP, "Opt Test.lnk").exists()
     ini = installed_ini(pc, APP)
