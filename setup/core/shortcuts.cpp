@@ -201,12 +201,10 @@ void OpenLastGo(ShellJob& job, UserLaunches& launches) {
         const bool started = launches.Start({link, L"", ShowState::Normal}) == LaunchOutcome::Started;
         if (oneShot && started) job.files.Recycle(link);
     };
-    std::wstring menu = ReadString(job.ini, L"Menu", L"Named");
-    if (menu.empty()) {
-        const std::wstring programs = job.shell.ShellFolder(L"Programs");
-        const std::wstring name = ReadString(job.ini, L"Menu", L"Name");
-        if (!programs.empty() && !name.empty()) menu = JoinPath(programs, name);
-    }
+    // Without a menu of its own the product names nothing in the Programs folder itself.
+    const bool ownMenu =
+        !ReadString(job.ini, L"Menu", L"Named").empty() || !ReadString(job.ini, L"Menu", L"Name").empty();
+    const std::wstring menu = ownMenu ? MenuFolder(job.ini, job.shell) : L"";
     const std::vector<std::wstring> entries = menu.empty() ? std::vector<std::wstring>{} : ReadList(job.ini, L"LastGo");
     bool allOneShot = !entries.empty();
     for (const std::wstring& entry : entries) {

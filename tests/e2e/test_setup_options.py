@@ -24,9 +24,21 @@ Name=%programs%\\Opt Test
 """
 
 
-def marking(name, mark):
-    """A shortcut section whose program leaves C:\\marks\\<mark>.txt behind when it is opened."""
-    return f"Name={name}\nPath=!C:\\windows\\system32\\cmd.exe\nArg=/c echo {mark}> C:\\marks\\{mark}.txt\n"
+def opening(pc, menu, startup, desktop, last_go, rest):
+    """A distribution whose shortcuts' programs leave C:\\marks\\<mark>.txt behind when they are opened:
+    menu shortcuts [(name, mark)] (mark None: a program that is not there), the Startup and the
+    Desktop shortcut (name, mark), the LastGo keys and the rest of the Setup.ini."""
+    (pc.drive_c / "marks").mkdir()
+
+    def section(name, mark):
+        if mark is None:
+            return f"Name={name}\nPath=!C:\\nowhere\\gone.exe\n"
+        return f"Name={name}\nPath=!C:\\windows\\system32\\cmd.exe\nArg=/c echo {mark}> C:\\marks\\{mark}.txt\n"
+
+    menus = "".join(f"[Menu{i}]\n{section(*entry)}" for i, entry in enumerate(menu))
+    ini = (f"{BASE}[Menu]\nName=Opt Test\n{menus}[Startup]\n{section(*startup)}[Desktop]\n{section(*desktop)}"
+           f"[LastGo]\n{last_go}{rest}")
+    return Distribution(pc, ini, {"app.exe": b"MZ"})
 
 
 def run_setup(pc, dist, untick=()):
@@ -44,28 +56,9 @@ def marks(pc):
 
 def test_last_go_opens_each_shortcut_once_and_one_shots_take_their_menu_with_them(lan):
     pc = lan.pc
-    (pc.drive_c / "marks").mkdir()
-    dist = Distribution(pc, BASE + f"""
-[Menu]
-Name=Opt Test
-[Menu0]
-{marking("$Welcome", "welcome")}
-[Menu1]
-{marking("$Register", "register")}
-[Startup]
-{marking("$Opt Once", "startup")}
-[Desktop]
-{marking("Opt Desktop", "desktop")}
-[LastGo]
-0=$Welcome
-1=$Register
-StartupAndGo=1
-DesktopAndGo=1
-[Check]
-Menu=2
-Desktop=2
-Startup=2
-""", {"app.exe": b"MZ"})
+    dist = opening(pc, [("$Welcome", "welcome"), ("$Register", "register")], ("$Opt Once", "startup"),
+                   ("Opt Desktop", "desktop"), "0=$Welcome\n1=$Register\nStartupAndGo=1\nDesktopAndGo=1\n",
+                   "[Check]\nMenu=2\nDesktop=2\nStartup=2\n")
     run_setup(pc, dist)
     wait_for(lambda: marks(pc) == ["desktop", "register", "startup", "welcome"], 30, "all four programs started")
     # Opened, then gone to the recycle bin: the "$" ones, and the menu folder they leave empty.
@@ -79,27 +72,8 @@ Startup=2
 
 def test_a_forced_menu_is_made_without_its_box_and_removal_takes_it(lan):
     pc = lan.pc
-    (pc.drive_c / "marks").mkdir()
-    dist = Distribution(pc, BASE + f"""
-[Menu]
-Name=Opt Test
-[Menu0]
-{marking("Opt Test", "app")}
-[Menu1]
-{marking("$Once", "once")}
-[Menu2]
-Name=$Broken
-Path=!C:\\nowhere\\gone.exe
-[Startup]
-{marking("Opt Test", "startup")}
-[Desktop]
-{marking("Opt Test", "desktop")}
-[LastGo]
-0=Opt Test
-1=$Once
-2=$Broken
-StartupAndGo=1
-DesktopAndGo=1
+    dist = opening(pc, [("Opt Test", "app"), ("$Once", "once"), ("$Broken", None)], ("Opt Test", "startup"),
+                   ("Opt Test", "desktop"), "0=Opt Test\n1=$Once\n2=$Broken\nStartupAndGo=1\nDesktopAndGo=1\n", """\
 [Check]
 Menu=3
 Desktop=1
@@ -112,17 +86,18 @@ Kind=ZoFile9
 [Send0]
 Name=Opt Test
 Path=app.exe
-""", {"app.exe": b"MZ"})
+""")
     setup = dist.start()
     window = main_window(pc, "Opt Test", shot="forced-menu.png")
     boxes = {c.id: c for c in pc.controls(window)}
     assert not boxes[IDC_MENU].visible and not boxes[IDC_MENU_FOLDER].visible
     # The rows below the hidden box and the buttons move up one pitch (the dialog's rows, in its units:
-    # Menu 45, Shortcut 63, Startup 81, Associate 98, Send To 115, the buttons 136).
+    # Menu 45, Shortcut 63, Startup 81, Associate 98, Send To 115, the buttons 136), give or take a
+    # third of a row for the rounding of units to pixels.
     unit = (boxes[IDC_STARTUP].rect[1] - boxes[IDC_SHORTCUT].rect[1]) / 18
     for box, row in ((IDC_SHORTCUT, 63), (IDC_STARTUP, 81), (IDC_ASSOCIATE, 98), (IDC_SENDTO, 115), (IDOK, 136)):
         assert boxes[box].visible
-        assert abs(boxes[box].rect[1] - boxes[IDC_MENU].rect[1] - (row - 63) * unit) < 6 * unit, box  # a third of a row
+        assert abs(boxes[box].rect[1] - boxes[IDC_MENU].rect[1] - (row - 63) * unit) < 6 * unit, box
     pc.click(window, "実行")
     finish(setup)
 
@@ -198,7 +173,7 @@ def test_an_installation_with_unticked_boxes_removes_what_an_earlier_one_made(la
     text_class = reg(pc, r"HKEY_CLASSES_ROOT\txtfile")
     assert text_class, "Wine's text file class"
     run_setup(pc, dist)
-    made = reg(pc, r"HKEY_CLASSES_ROOT\.zo1") | reg(pc, r"HKEY_CLASSES_ROOT\ZoFile") | reg(pc, r"HKEY_CLASSES_ROOT\.zo2")
+    made = {k: v for key in (".zo1", "ZoFile", ".zo2") for k, v in reg(pc, "HKEY_CLASSES_ROOT\\" + key).items()}
     assert made[".zo1"][""] == "sz:ZoFile" and made[".zo2"][""] == "sz:txtfile"
     assert made["ZoFile\\shell\\open\\command"][""] == f"sz:{APP}\\app.exe %1"
     # Another program's class keeps what it had: only our own verb is added to it.

@@ -137,7 +137,8 @@ protected:
     }
     FakeLauncher launcher;
     std::wstring deferred;
-    const std::wstring menu = programs + L"\\ZEP!", startup = programs + L"\\Startup\\", desktop = L"C:\\Users\\taro\\Desktop\\";
+    const std::wstring menu = programs + L"\\ZEP!", startup = programs + L"\\Startup\\";
+    const std::wstring desktop = L"C:\\Users\\taro\\Desktop\\";
 };
 
 TEST_F(LastGo, OneShotsGoOnceOpenedAndTheLastTakesTheMenuFolder) {
@@ -159,6 +160,15 @@ TEST_F(LastGo, AnOrdinaryEntryKeepsTheMenuAndAPlaceOpensOnlyWhenAsked) {
     EXPECT_EQ(launcher.direct, (std::vector<std::wstring>{menu + L"\\ZEP!.lnk", menu + L"\\$Once.lnk"}));
     EXPECT_EQ(files.recycled, std::vector<std::wstring>{menu + L"\\$Once.lnk"});
     EXPECT_TRUE(files.Exists(menu + L"\\ZEP!.lnk"));
+}
+
+TEST_F(LastGo, WithoutAMenuOfItsOwnNothingInTheProgramsFolderIsOpened) {
+    ini.Write(L"Menu", L"Name", L"");
+    files.AddFile(programs + L"\\$Welcome.lnk", 1);
+    Section(L"LastGo", {{L"0", L"$Welcome"}});
+    Open();
+    EXPECT_TRUE(launcher.direct.empty());
+    EXPECT_TRUE(files.Exists(programs + L"\\$Welcome.lnk"));
 }
 
 // A one-shot whose program did not start stays where the user can start it, as the closing message says.
