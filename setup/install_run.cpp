@@ -85,35 +85,6 @@ private:
     std::vector<HANDLE> started_;
 };
 
-// The shortcuts named in LastGo, opened as the user would open them; "$" ones only once.
-void OpenLastGo(SetupApp& app, UserLaunches& launches) {
-    const auto OpenShortcut = [&launches](const std::wstring& link) { launches.Start({link, L"", ShowState::Normal}); };
-    IniFile& ini = app.ini();
-    std::wstring menu = ReadString(ini, L"Menu", L"Named");
-    if (menu.empty()) {
-        const std::wstring programs = ShellFolder(L"Programs");
-        const std::wstring name = ReadString(ini, L"Menu", L"Name");
-        if (!programs.empty() && !name.empty()) menu = JoinPath(programs, name);
-    }
-    if (!menu.empty()) {
-        const std::vector<std::wstring> entries = ReadList(ini, L"LastGo");
-        bool allOneShot = !entries.empty();
-        for (const std::wstring& entry : entries) {
-            const std::wstring link = JoinPath(menu, entry) + L".lnk";
-            OpenShortcut(link);
-            if (entry[0] == L'$') RecycleFile(link);
-            else allOneShot = false;
-        }
-        if (allOneShot) RemoveDirectoryW(menu.c_str());
-    }
-    for (const wchar_t* place : {L"Startup", L"Desktop"}) {
-        const std::wstring link = ReadString(ini, L"LastGo", place);
-        if (ini.ReadInt(L"LastGo", std::wstring(place) + L"AndGo", 0) == 0 || link.empty()) continue;
-        OpenShortcut(link);
-        if (LeafName(link)[0] == L'$') RecycleFile(link);
-    }
-}
-
 // Setup.exe and the record into the install folder: removal starts from there.
 void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
     SetupApp& app = window.app();
@@ -249,7 +220,7 @@ void RunInstallation(MainWindow& window) {
 
     WindowsLauncher launcher(window.hwnd());
     UserLaunches launches(launcher);
-    OpenLastGo(app, launches);
+    OpenLastGo(job, launches);
     RunGo2Entries(window, L"Make", &launches);
 
     window.SetLabel(t.completed);

@@ -1,5 +1,7 @@
 #include "associations.h"
 
+#include <optional>
+
 #include "paths.h"
 #include "text.h"
 
@@ -26,9 +28,13 @@ namespace {
 
 struct Association {
     std::wstring ext, kind, icon, iconNo, verb, verb2, command;
+    std::optional<std::wstring> owner;  // the extension's class as found
     bool force = false;
-    bool foreign = false;  // the extension belongs to another class: only Verb2 is ours
+    bool foreign = false;      // the extension belongs to another class: only Verb2 is ours
+    bool sharedClass = false;  // Kind names a class another program made: only Verb2 is ours in it
 };
+
+constexpr wchar_t kOldName[] = L"Old Name";
 
 // The association of one section, with the extension's current owner taken into account.
 Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring& section) {
@@ -41,16 +47,24 @@ Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring
     a.verb2 = ReadString(ini, section, L"Verb2", 256);
     a.command = ReadString(ini, section, L"Command");
     a.force = ini.ReadInt(section, L"Force", 0) != 0;
-    const auto owner = registry.ReadString(RegRoot::ClassesRoot, a.ext, L"");
-    if (owner && !EqualNoCase(*owner, a.kind)) {
+    a.owner = registry.ReadString(RegRoot::ClassesRoot, a.ext, L"");
+    if (a.owner && !EqualNoCase(*a.owner, a.kind)) {
         if (a.force) {
             // Also at removal: a program that took the extension after us is the one it goes back to.
-            registry.WriteString(RegRoot::ClassesRoot, a.ext, L"Old Name", *owner);
+            registry.WriteString(RegRoot::ClassesRoot, a.ext, kOldName, *a.owner);
         } else {
             a.foreign = true;
-            a.kind = *owner;
+            a.kind = *a.owner;
             a.verb = a.verb2;
+            return a;
         }
+    }
+    // A class of ours is named after itself; one that exists under another description (the
+    // system's text files, say) is not ours to describe, give an icon, take a verb from or delete.
+    if (!a.kind.empty() && registry.KeyExists(RegRoot::ClassesRoot, a.kind)) {
+        const auto description = registry.ReadString(RegRoot::ClassesRoot, a.kind, L"");
+        a.sharedClass = !description || !EqualNoCase(*description, a.kind);
+        if (a.sharedClass) a.verb = a.verb2;
     }
     return a;
 }
@@ -77,9 +91,13 @@ bool MakeAssociations(Profile& ini, Registry& registry, System& system) {
         const Association a = ReadAssociation(ini, registry, section);
         if (!a.foreign) {
             if (ini.ReadInt(L"Check", L"Ext", 3) < 2) ini.Write(L"Check", L"Ext", L"2");
-            SetClassValue(registry, a.ext + L"\\", a.kind);
-            SetClassValue(registry, a.kind + L"\\", a.kind);
-            if (!a.icon.empty()) {
+            const bool linked = a.owner && EqualNoCase(*a.owner, a.kind);
+            // An extension already linked to a shared class was linked before us: it stays as it is.
+            if (!a.sharedClass || !linked) SetClassValue(registry, a.ext + L"\\", a.kind);
+            if (a.sharedClass && !linked && !registry.ValueExists(RegRoot::ClassesRoot, a.ext, kOldName))
+                registry.WriteString(RegRoot::ClassesRoot, a.ext, kOldName, L"");  // no owner before us
+            if (!a.sharedClass) SetClassValue(registry, a.kind + L"\\", a.kind);
+            if (!a.sharedClass && !a.icon.empty()) {
                 if (const auto icon = ResolvePath(a.icon, root, PathMode::Program, system))
                     SetClassValue(registry, JoinPath(a.kind, L"DefaultIcon\\"),
                                   a.iconNo.empty() ? *icon : *icon + L"," + a.iconNo);
@@ -98,14 +116,16 @@ bool RemoveAssociations(Profile& ini, Registry& registry, System&) {
         const RegRoot classes = RegRoot::ClassesRoot;
         if (!a.foreign) {
             if (ini.ReadInt(L"Check", L"Ext", 0) != 0) ini.Write(L"Check", L"Ext", L"1");
-            if (const auto old = registry.ReadString(classes, a.ext, L"Old Name")) {
+            const auto old = registry.ReadString(classes, a.ext, kOldName);
+            if (old && !old->empty()) {
                 registry.WriteString(classes, a.ext, L"", *old);
-                registry.DeleteValue(classes, a.ext, L"Old Name");
-            } else {
+                registry.DeleteValue(classes, a.ext, kOldName);
+            } else if (old || !a.sharedClass) {
                 registry.DeleteValue(classes, a.ext, L"");
+                registry.DeleteValue(classes, a.ext, kOldName);
                 registry.DeleteKey(classes, a.ext);
             }
-            if (!a.icon.empty()) {
+            if (!a.sharedClass && !a.icon.empty()) {
                 const std::wstring icon = JoinPath(a.kind, L"DefaultIcon");
                 registry.DeleteValue(classes, icon, L"");
                 registry.DeleteKey(classes, icon);
@@ -113,7 +133,7 @@ bool RemoveAssociations(Profile& ini, Registry& registry, System&) {
             }
         }
         if (a.verb.empty()) return;
-        if (a.foreign) DeleteKeyTree(registry, classes, JoinPath(JoinPath(a.kind, L"shell"), a.verb2));
+        if (a.foreign || a.sharedClass) DeleteKeyTree(registry, classes, JoinPath(JoinPath(a.kind, L"shell"), a.verb2));
         else DeleteKeyTree(registry, classes, a.kind);
     });
 }

@@ -1,5 +1,6 @@
-// File associations ("Ext%d" sections): the extension's class, its icon and its verb; a class that
-// another program owns is respected unless Force takes it over (and gives it back at removal).
+// File associations ("Ext%d" sections): the extension's class, its icon and its verb; an extension
+// that another program owns is respected unless Force takes it over (and gives it back at removal),
+// and a class that another program made only gains Verb2 (and loses it again).
 #pragma once
 #include <string>
 

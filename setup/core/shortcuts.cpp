@@ -194,4 +194,29 @@ void RemovePlaceShortcut(ShellJob& job, const std::wstring& place) {
     job.shell.DeleteShortcut(JoinPath(folder, name) + L".lnk");
 }
 
+void OpenLastGo(ShellJob& job, UserLaunches& launches) {
+    // A one-shot shortcut goes once its program has started; one that did not start stays for the
+    // user to start from where it is.
+    const auto Open = [&](const std::wstring& link, bool oneShot) {
+        const bool started = launches.Start({link, L"", ShowState::Normal}) == LaunchOutcome::Started;
+        if (oneShot && started) job.files.Recycle(link);
+    };
+    // Without a menu of its own the product names nothing in the Programs folder itself.
+    const bool ownMenu =
+        !ReadString(job.ini, L"Menu", L"Named").empty() || !ReadString(job.ini, L"Menu", L"Name").empty();
+    const std::wstring menu = ownMenu ? MenuFolder(job.ini, job.shell) : L"";
+    const std::vector<std::wstring> entries = menu.empty() ? std::vector<std::wstring>{} : ReadList(job.ini, L"LastGo");
+    bool allOneShot = !entries.empty();
+    for (const std::wstring& entry : entries) {
+        Open(JoinPath(menu, entry) + L".lnk", entry[0] == L'$');
+        allOneShot = allOneShot && entry[0] == L'$';
+    }
+    if (allOneShot) job.files.RemoveFolder(menu);  // only when the last of them has gone
+    for (const wchar_t* place : {L"Startup", L"Desktop"}) {
+        const std::wstring link = ReadString(job.ini, L"LastGo", place);
+        if (link.empty() || job.ini.ReadInt(L"LastGo", std::wstring(place) + L"AndGo", 0) == 0) continue;
+        Open(link, LeafName(link)[0] == L'$');
+    }
+}
+
 }  // namespace setup

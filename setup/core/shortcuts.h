@@ -7,6 +7,7 @@
 #include "file_system.h"
 #include "profile.h"
 #include "system.h"
+#include "user_launch.h"
 
 namespace setup {
 
@@ -63,5 +64,10 @@ void RemoveSendToShortcuts(ShellJob& job);
 // "Desktop" or "Startup".
 void MakePlaceShortcut(ShellJob& job, const std::wstring& place);
 void RemovePlaceShortcut(ShellJob& job, const std::wstring& place);
+
+// At the end of an installation: the menu shortcuts named in LastGo, then the Startup and Desktop
+// shortcuts when StartupAndGo / DesktopAndGo ask for them. A one-shot ("$") shortcut goes to the
+// recycle bin once opened, and when all were one-shots the menu folder goes too if it is left empty.
+void OpenLastGo(ShellJob& job, UserLaunches& launches);
 
 }  // namespace setup

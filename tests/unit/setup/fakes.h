@@ -13,6 +13,7 @@
 #include "shortcuts.h"
 #include "system.h"
 #include "text.h"
+#include "user_launch.h"
 
 namespace setup::testing {
 
@@ -345,6 +346,28 @@ public:
     std::map<std::wstring, Shortcut> shortcuts;
     std::vector<std::wstring> opened, reports;
     unsigned paused = 0;
+};
+
+// The system's side of starting programs, as a script of answers.
+class FakeLauncher : public Launcher {
+public:
+    LaunchFacts Facts() override {
+        ++factQueries;
+        return facts;
+    }
+    bool StartDirect(const LaunchRequest& request) override {
+        direct.push_back(request.file);
+        return directWorks;
+    }
+    bool StartThroughShell(const LaunchRequest& request) override {
+        throughShell.push_back(request.file);
+        return shellTakesIt;
+    }
+
+    LaunchFacts facts;
+    bool directWorks = true, shellTakesIt = true;
+    int factQueries = 0;
+    std::vector<std::wstring> direct, throughShell;
 };
 
 }  // namespace setup::testing

@@ -110,28 +110,6 @@ TEST(InstallFolder, EachRefusalSaysWhyNamesTheFolderAndThatNothingWasCopied) {
         EXPECT_EQ(FolderRefusal(verdict, L"C:\\App", t), std::wstring(reason) + L"C:\\App" + t.folderRefusedAdvice);
 }
 
-// The system's side of starting programs, as a script of answers.
-class FakeLauncher : public Launcher {
-public:
-    LaunchFacts Facts() override {
-        ++factQueries;
-        return facts;
-    }
-    bool StartDirect(const LaunchRequest& request) override {
-        direct.push_back(request.file);
-        return directWorks;
-    }
-    bool StartThroughShell(const LaunchRequest& request) override {
-        throughShell.push_back(request.file);
-        return shellTakesIt;
-    }
-
-    LaunchFacts facts;
-    bool directWorks = true, shellTakesIt = true;
-    int factQueries = 0;
-    std::vector<std::wstring> direct, throughShell;
-};
-
 const ProcessRights kUser{L"S-1-5-21-1-2-3-1001", false, false};
 const ProcessRights kElevatedUser{L"S-1-5-21-1-2-3-1001", true, false};
 const ProcessRights kOtherAdmin{L"S-1-5-21-1-2-3-500", true, false};

@@ -136,6 +136,19 @@ protected:
         reg.WriteString(HKCR, L".zep", L"", other);
         reg.CreateKey(HKCR, std::wstring(other) + L"\\shell\\open\\command");
     }
+    // The system's class for text files, as a Windows installation has it.
+    void TextClass() {
+        reg.CreateKey(HKCR, L"txtfile\\DefaultIcon");
+        reg.CreateKey(HKCR, L"txtfile\\shell\\open\\command");
+        reg.WriteString(HKCR, L"txtfile", L"", L"Text Document");
+        reg.WriteString(HKCR, L"txtfile\\DefaultIcon", L"", L"imageres.dll,-102");
+        reg.WriteString(HKCR, L"txtfile\\shell\\open\\command", L"", L"notepad.exe %1");
+    }
+    void ExpectTextClassAsItWas() {
+        EXPECT_EQ(reg.Text(HKCR, L"txtfile", L""), L"sz:Text Document");
+        EXPECT_EQ(reg.Text(HKCR, L"txtfile\\DefaultIcon", L""), L"sz:imageres.dll,-102");
+        EXPECT_EQ(reg.Text(HKCR, L"txtfile\\shell\\open\\command", L""), L"sz:notepad.exe %1");
+    }
     FakeProfile ini;
     FakeRegistry reg;
     FakeSystem sys;
@@ -192,6 +205,34 @@ TEST_F(Associations, WithForceAProgramThatTookTheExtensionLaterKeepsIt) {
     RemoveAssociations(ini, reg, sys);
     EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:NewerFile");
     EXPECT_EQ(reg.Text(HKCR, L".zep", L"Old Name"), L"(none)");
+}
+
+// Kind names a class of the system's: it is linked to, never described, given an icon or deleted.
+TEST_F(Associations, AKindNamingAnotherProgramsClassGetsOnlyVerb2AndSurvivesRemoval) {
+    ini.Write(L"Ext0", L"Kind", L"txtfile");
+    TextClass();
+    MakeAssociations(ini, reg, sys);
+    MakeAssociations(ini, reg, sys);  // a version-up finds the extension linked by the first run
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:txtfile");
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L"Old Name"), L"sz:");
+    EXPECT_EQ(reg.Text(HKCR, L"txtfile\\shell\\ZEPで開く\\command", L""), L"sz:\"C:\\App\\app.exe\" \"%1\"");
+    ExpectTextClassAsItWas();
+    RemoveAssociations(ini, reg, sys);
+    EXPECT_FALSE(reg.KeyExists(HKCR, L".zep"));
+    EXPECT_FALSE(reg.KeyExists(HKCR, L"txtfile\\shell\\ZEPで開く"));
+    ExpectTextClassAsItWas();
+}
+
+TEST_F(Associations, AnExtensionLinkedToAnotherProgramsClassBeforeUsStaysLinked) {
+    ini.Write(L"Ext0", L"Kind", L"txtfile");
+    TextClass();
+    OwnedBy(L"txtfile");
+    MakeAssociations(ini, reg, sys);
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L"Old Name"), L"(none)");
+    RemoveAssociations(ini, reg, sys);
+    EXPECT_EQ(reg.Text(HKCR, L".zep", L""), L"sz:txtfile");
+    EXPECT_FALSE(reg.KeyExists(HKCR, L"txtfile\\shell\\ZEPで開く"));
+    ExpectTextClassAsItWas();
 }
 
 TEST_F(Associations, ASectionWithoutAClassLeavesTheOtherClassesAlone) {

@@ -117,6 +117,76 @@ TEST_F(Places, SendToDesktopAndStartupWithTheirHotKeysAndLastGo) {
     EXPECT_EQ(ini.Get(L"Check", L"Desktop"), L"1");
 }
 
+// LastGo's shortcuts made as an installation makes them, then opened at its end.
+class LastGo : public Places {
+protected:
+    void Make(std::initializer_list<const wchar_t*> menuNames, const wchar_t* startup) {
+        int i = 0;
+        for (const wchar_t* name : menuNames)
+            Section(L"Menu" + std::to_wstring(i++), {{L"Name", name}, {L"Path", L"app.exe"}});
+        Section(L"Startup", {{L"Name", startup}, {L"Path", L"app.exe"}});
+        Section(L"Desktop", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}});
+        MakeMenuShortcuts(job);
+        MakePlaceShortcut(job, L"Startup");
+        MakePlaceShortcut(job, L"Desktop");
+    }
+    void Open() {
+        UserLaunches launches(launcher);
+        OpenLastGo(job, launches);
+        deferred = launches.DeferredMessage(TextsFor(Language::English));
+    }
+    FakeLauncher launcher;
+    std::wstring deferred;
+    const std::wstring menu = programs + L"\\ZEP!", startup = programs + L"\\Startup\\";
+    const std::wstring desktop = L"C:\\Users\\taro\\Desktop\\";
+};
+
+TEST_F(LastGo, OneShotsGoOnceOpenedAndTheLastTakesTheMenuFolder) {
+    Make({L"$Welcome", L"$Register"}, L"$Once");
+    Section(L"LastGo", {{L"0", L"$Welcome"}, {L"1", L"$Register"}, {L"StartupAndGo", L"1"}, {L"DesktopAndGo", L"1"}});
+    Open();
+    EXPECT_EQ(launcher.direct, (std::vector<std::wstring>{menu + L"\\$Welcome.lnk", menu + L"\\$Register.lnk",
+                                                          startup + L"$Once.lnk", desktop + L"ZEP!.lnk"}));
+    EXPECT_EQ(files.recycled,
+              (std::vector<std::wstring>{menu + L"\\$Welcome.lnk", menu + L"\\$Register.lnk", startup + L"$Once.lnk"}));
+    EXPECT_FALSE(files.Exists(menu));
+    EXPECT_TRUE(files.Exists(desktop + L"ZEP!.lnk"));
+}
+
+TEST_F(LastGo, AnOrdinaryEntryKeepsTheMenuAndAPlaceOpensOnlyWhenAsked) {
+    Make({L"ZEP!", L"$Once"}, L"ZEP!");
+    Section(L"LastGo", {{L"0", L"ZEP!"}, {L"1", L"$Once"}, {L"DesktopAndGo", L"0"}});
+    Open();
+    EXPECT_EQ(launcher.direct, (std::vector<std::wstring>{menu + L"\\ZEP!.lnk", menu + L"\\$Once.lnk"}));
+    EXPECT_EQ(files.recycled, std::vector<std::wstring>{menu + L"\\$Once.lnk"});
+    EXPECT_TRUE(files.Exists(menu + L"\\ZEP!.lnk"));
+}
+
+TEST_F(LastGo, WithoutAMenuOfItsOwnNothingInTheProgramsFolderIsOpened) {
+    ini.Write(L"Menu", L"Name", L"");
+    files.AddFile(programs + L"\\$Welcome.lnk", 1);
+    Section(L"LastGo", {{L"0", L"$Welcome"}});
+    Open();
+    EXPECT_TRUE(launcher.direct.empty());
+    EXPECT_TRUE(files.Exists(programs + L"\\$Welcome.lnk"));
+}
+
+// A one-shot whose program did not start stays where the user can start it, as the closing message says.
+TEST_F(LastGo, AOneShotThatDidNotStartStaysWithItsMenu) {
+    Make({L"$Welcome"}, L"$Once");
+    Section(L"LastGo", {{L"0", L"$Welcome"}, {L"StartupAndGo", L"1"}});
+    launcher.directWorks = false;
+    Open();
+    EXPECT_EQ(launcher.direct.size(), 2u);
+    launcher.facts = {{L"S-1-5-21-1-2-3-1001", true, false}, std::nullopt};  // elevated, no shell to start it
+    Open();
+    EXPECT_EQ(launcher.direct.size(), 2u);
+    EXPECT_NE(deferred.find(L"$Welcome\n$Once\n"), std::wstring::npos);
+    EXPECT_TRUE(files.recycled.empty());
+    EXPECT_TRUE(files.Exists(menu + L"\\$Welcome.lnk"));
+    EXPECT_TRUE(files.Exists(startup + L"$Once.lnk"));
+}
+
 class Removal : public ::testing::Test {
 protected:
     Removal() {
