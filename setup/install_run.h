@@ -10,6 +10,8 @@ namespace setup {
 // Per-machine: whether the install folder in the window may be used; an existing folder that
 // others own or may write is refused with a message, before anything is done.
 bool InstallFolderAccepted(MainWindow& window);
+// Whether the install folder's drive has room for the files to copy; a message says when not.
+bool RoomForFiles(MainWindow& window);
 void RunInstallation(MainWindow& window);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
 // their commands start as the desktop's user would start them.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "paths.h"
+#include "run_report.h"
 #include "win_util.h"
 #include "windows_security.h"
 #include "wininit.h"
@@ -94,9 +95,13 @@ std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring&
 }
 
 bool WindowsFiles::CreateFolder(const std::wstring& path) {
-    if (protectNewFolders && NewFolderNeedsOwnAccessList(ReadFolderSecurity(FolderOf(path))))
-        return CreateProtectedFolder(path);
-    return CreateDirectoryW(path.c_str(), nullptr);
+    const bool made = protectNewFolders && NewFolderNeedsOwnAccessList(ReadFolderSecurity(FolderOf(path)))
+                          ? CreateProtectedFolder(path)
+                          : CreateDirectoryW(path.c_str(), nullptr);
+    const DWORD error = GetLastError();
+    // One that is there already is no failure: the copy goes on into it.
+    if (made || error != ERROR_ALREADY_EXISTS) report::Result(log_text::folderMade + path, made, error);
+    return made;
 }
 
 bool WindowsFiles::Exists(const std::wstring& path) { return PathExists(path); }
@@ -113,7 +118,10 @@ std::optional<uint64_t> WindowsFiles::LastWriteTime(const std::wstring& path) {
 }
 
 bool WindowsFiles::CopyOver(const std::wstring& source, const std::wstring& target) {
-    return CopyFileW(source.c_str(), target.c_str(), FALSE);
+    const bool copied = CopyFileW(source.c_str(), target.c_str(), FALSE);
+    const DWORD error = GetLastError();
+    report::Result(log_text::copied + source + L" -> " + target, copied, error);
+    return copied;
 }
 
 void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
@@ -126,11 +134,25 @@ std::optional<std::wstring> WindowsFiles::MakeTempFile(const std::wstring& folde
     return std::wstring(name);
 }
 
-bool WindowsFiles::Remove(const std::wstring& path) { return DeleteFileW(path.c_str()); }
+bool WindowsFiles::Remove(const std::wstring& path) {
+    const bool deleted = DeleteFileW(path.c_str());
+    const DWORD error = GetLastError();
+    report::Result(log_text::deleted + path, deleted, error);
+    return deleted;
+}
 
-bool WindowsFiles::RemoveFolder(const std::wstring& path) { return RemoveDirectoryW(path.c_str()); }
+bool WindowsFiles::RemoveFolder(const std::wstring& path) {
+    const bool removed = RemoveDirectoryW(path.c_str());
+    const DWORD error = GetLastError();
+    report::Result(log_text::folderRemoved + path, removed, error);
+    return removed;
+}
 
-bool WindowsFiles::Recycle(const std::wstring& path) { return RecycleFile(path); }
+bool WindowsFiles::Recycle(const std::wstring& path) {
+    const bool recycled = RecycleFile(path);
+    report::Result(log_text::recycled + path, recycled, ERROR_SUCCESS);  // the shell tells no reason
+    return recycled;
+}
 
 std::vector<FoundFile> WindowsFiles::Find(const std::wstring& pattern) {
     std::vector<FoundFile> found;
@@ -177,11 +199,15 @@ bool AddToWinInit(const std::wstring& existing, const std::wstring& replacement)
 }  // namespace
 
 bool WindowsFiles::ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) {
-    if (MoveFileExW(existing.c_str(), replacement.empty() ? nullptr : replacement.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
-        return true;
+    bool noted = MoveFileExW(existing.c_str(), replacement.empty() ? nullptr : replacement.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+    const DWORD error = GetLastError();
     // The NT family never reads WinInit.Ini: there a refusal is a failure.
-    return !IsNtPlatform() && AddToWinInit(existing, replacement);
+    if (!noted && !IsNtPlatform()) noted = AddToWinInit(existing, replacement);
+    report::Result(replacement.empty() ? log_text::deleteAtRestart + existing
+                                       : log_text::atRestart + replacement + L" <- " + existing,
+                   noted, error);
+    return noted;
 }
 
 bool RecycleFile(const std::wstring& path) {

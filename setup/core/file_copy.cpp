@@ -130,7 +130,10 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
             const auto sourceTime = files.LastWriteTime(copy.source);
             const auto targetTime = files.LastWriteTime(*copy.target);
             if (sourceTime && targetTime && *sourceTime <= *targetTime) {
-                if (copy.entry.keepNewer) continue;  // done, neither copied nor recorded
+                if (copy.entry.keepNewer) {  // done, neither copied nor recorded
+                    dialogs.NoteSkipped(*copy.target);
+                    continue;
+                }
                 if (!copy.entry.replaceNewer) {
                     copy.state = CopyState::Ask;
                     continue;
