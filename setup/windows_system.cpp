@@ -144,7 +144,9 @@ bool WindowsFiles::Remove(const std::wstring& path) {
 bool WindowsFiles::RemoveFolder(const std::wstring& path) {
     const bool removed = RemoveDirectoryW(path.c_str());
     const DWORD error = GetLastError();
-    report::Result(log_text::folderRemoved + path, removed, error);
+    // Only an empty folder goes: one that still holds something is kept, as asked.
+    if (!removed && error == ERROR_DIR_NOT_EMPTY) report::Note(log_text::folderKept + path);
+    else report::Result(log_text::folderRemoved + path, removed, error);
     return removed;
 }
 

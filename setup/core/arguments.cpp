@@ -40,13 +40,17 @@ Arguments ParseArguments(std::wstring_view text) {
     while (true) {
         while (at < text.size() && Blank(text[at])) ++at;
         if (at >= text.size()) break;
-        const bool isSwitch = text[at] == L'/' || text[at] == L'-';
-        if (isSwitch && StartsWithNoCase(text.substr(at + 1), L"D=")) {
+        if ((text[at] == L'/' || text[at] == L'-') && StartsWithNoCase(text.substr(at + 1), L"D=")) {
             arguments.installFolder = Unquoted(Trimmed(text.substr(at + 3)));
             break;
         }
         const size_t start = at;
-        const std::wstring word = NextWord(text, at);
+        const std::wstring word = NextWord(text, at);  // a switch may be quoted whole
+        const bool isSwitch = !word.empty() && (word[0] == L'/' || word[0] == L'-');
+        if (isSwitch && StartsWithNoCase(std::wstring_view(word).substr(1), L"D=")) {
+            arguments.installFolder = word.substr(3);  // "/D=C:\My App": the whole folder
+            break;
+        }
         if (!isSwitch) {
             if (arguments.word.empty()) arguments.word = word;
             else arguments.unknown.push_back(word);

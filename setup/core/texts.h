@@ -106,6 +106,7 @@ inline constexpr const wchar_t* deleteAtRestart = L"deleted at restart: ";
 inline constexpr const wchar_t* deleted = L"deleted: ";
 inline constexpr const wchar_t* recycled = L"moved to the recycle bin: ";
 inline constexpr const wchar_t* folderRemoved = L"folder removed: ";
+inline constexpr const wchar_t* folderKept = L"folder kept, not empty: ";
 inline constexpr const wchar_t* shortcutMade = L"shortcut made: ";
 inline constexpr const wchar_t* shortcutDeleted = L"shortcut deleted: ";
 inline constexpr const wchar_t* registryWritten = L"registry value written: ";

@@ -32,6 +32,7 @@ TEST(Arguments, SwitchesWordsAndTheFolderAsDeploymentToolsPassThem) {
         {L"/S\t/LOG=C:\\logs\\setup.log /D=C:\\App", L"", L"C:\\App", L"C:\\logs\\setup.log", true, false, false, false,
          {}},
         {L"\"/LOG=C:\\my logs\\a.log\" /S", L"", L"", L"C:\\my logs\\a.log", true, false, false, false, {}},
+        {L"/S \"/D=C:\\Quoted Whole\"", L"", L"C:\\Quoted Whole", L"", true, false, false, false, {}},
         {L"/log=\"C:\\my logs\\b.log\"", L"", L"", L"C:\\my logs\\b.log", false, false, false, false, {}},
         // What setup does not know is kept, so that it is refused rather than half understood.
         {L"/S /Q /LOG= remove now", L"remove", L"", L"", true, false, false, false, {L"/Q", L"/LOG=", L"now"}},
