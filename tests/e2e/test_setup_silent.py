@@ -225,9 +225,10 @@ def test_one_setup_at_a_time_and_the_switches_box(lan):
     pc.click(window, "中止")
     finish(first)
 
-    usage = dist.start("/?")
-    box = pc.find_window(cls=MAIN, title="setup", timeout_ms=30000, shot="switches.png")
-    text = box_text(pc, box)
-    assert "/D=フォルダー" in text and "3010" in text and "/ACCEPT" in text
-    pc.click(box, "OK")
-    finish(usage)
+    for language, env, folder in (("ja", None, "/D=フォルダー"), ("en", {"LANG": "C.UTF-8"}, "/D=folder")):
+        usage = dist.start("/?", env=env)
+        box = pc.find_window(cls=MAIN, title="setup", timeout_ms=30000, shot=f"switches-{language}.png")
+        text = box_text(pc, box)
+        assert folder in text and "3010" in text and "/ACCEPT" in text and "uninstall" in text
+        pc.click(box, "OK")
+        finish(usage)

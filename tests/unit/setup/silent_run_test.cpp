@@ -75,32 +75,20 @@ TEST(Arguments, OneSetupAtATimePerProductWhateverTheCaseOrBackslashes) {
 
 TEST(ExitCodes, WhatStoppedTheRunComesBeforeWhatItLeftUndone) {
     EXPECT_EQ(ExitCodeFor({}), 0);
-    RunOutcome restart;
-    restart.restartNeeded = true;
-    EXPECT_EQ(ExitCodeFor(restart), 3010);
-    RunOutcome notCopied = restart;
-    notCopied.filesNotCopied = true;
-    EXPECT_EQ(ExitCodeFor(notCopied), 1603);  // a restart does not make up for files missing
-    RunOutcome refused;
-    refused.folderRefused = true;
-    EXPECT_EQ(ExitCodeFor(refused), 267);
-    RunOutcome noRoom;
-    noRoom.noRoom = true;
-    EXPECT_EQ(ExitCodeFor(noRoom), 112);
-    RunOutcome cancelled;
-    cancelled.cancelled = true;
-    EXPECT_EQ(ExitCodeFor(cancelled), 1602);
-    RunOutcome elevation;
-    elevation.elevationRefused = true;
-    EXPECT_EQ(ExitCodeFor(elevation), 1223);
-    RunOutcome running;
-    running.alreadyRunning = true;
-    running.cancelled = true;
-    EXPECT_EQ(ExitCodeFor(running), 1618);
-    RunOutcome bad;
-    bad.badCommandLine = true;
-    bad.alreadyRunning = true;
-    EXPECT_EQ(ExitCodeFor(bad), 1639);
+    // Each reason alone, then with every reason listed after it (which it outranks).
+    const std::pair<bool RunOutcome::*, int> ranked[] = {
+        {&RunOutcome::badCommandLine, 1639}, {&RunOutcome::alreadyRunning, 1618}, {&RunOutcome::elevationRefused, 1223},
+        {&RunOutcome::cancelled, 1602},      {&RunOutcome::folderRefused, 267},   {&RunOutcome::noRoom, 112},
+        {&RunOutcome::filesNotCopied, 1603}, {&RunOutcome::restartNeeded, 3010},
+    };
+    for (size_t i = 0; i < std::size(ranked); ++i) {
+        RunOutcome alone, withLater;
+        alone.*ranked[i].first = true;
+        withLater.*ranked[i].first = true;
+        for (size_t j = i + 1; j < std::size(ranked); ++j) withLater.*ranked[j].first = true;
+        EXPECT_EQ(ExitCodeFor(alone), ranked[i].second);
+        EXPECT_EQ(ExitCodeFor(withLater), ranked[i].second);  // e.g. files missing outrank the restart
+    }
 }
 
 TEST(RunLog, EntriesAreUtf8LinesWithTheirTimeAndAListStaysOneEntry) {
