@@ -13,6 +13,8 @@
 #include "paths.h"
 #include "reg_entries.h"
 #include "resource.h"
+#include "room_check.h"
+#include "run_report.h"
 #include "text.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
@@ -31,7 +33,11 @@ public:
     bool AskOverwrite(const std::wstring& text, bool defaultNo) override {
         return window_.Box(text, MB_YESNO | MB_ICONQUESTION | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
     }
-    void ReportNotCopied(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
+    void ReportNotCopied(const std::wstring& text) override {
+        window_.app().outcome.filesNotCopied = true;
+        window_.Box(text, MB_OK | MB_ICONWARNING);
+    }
+    void NoteSkipped(const std::wstring& target) override { report::Note(log_text::skipped + target); }
     void RepaintBackground() override { window_.RepaintBackground(); }
 
 private:
@@ -54,32 +60,41 @@ public:
             use == LibraryUse::Inspect
                 ? LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)
                 : dll_search::LoadByFullPath(path.c_str());
+        const DWORD error = GetLastError();
+        report::Result(log_text::go2Loaded + path, module != nullptr, error);
         return reinterpret_cast<Library>(module);
     }
     bool CallEntry(Library library, const std::wstring& name) override {
         const FARPROC entry = GetProcAddress(reinterpret_cast<HMODULE>(library), AnsiFromWide(name).c_str());
+        const DWORD error = GetLastError();
+        report::Result(log_text::go2Called + name, entry != nullptr, error);
         if (!entry) return false;
         reinterpret_cast<void(WINAPI*)()>(reinterpret_cast<void*>(entry))();
         return true;
     }
     void Release(Library library) override { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
     bool Execute(const std::wstring& file, const std::wstring& parameters, ShowState show) override {
-        const LaunchRequest request{file, parameters, show};
+        const bool started = Start({file, parameters, show});
+        report::Result(log_text::go2Started + file + L" " + parameters, started, ERROR_SUCCESS);
+        return started;
+    }
+    void WaitForStarted(uint32_t timeoutMs) override {
+        if (!started_.empty()) PumpUntilSignalled(started_, timeoutMs);
+    }
+    void ReportLaunchFailure(const std::wstring& file) override {
+        report::Message(window_.hwnd(), window_.app().texts->executeFailed, file, MB_OK | MB_ICONWARNING);
+    }
+    void ReportList(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
+
+private:
+    bool Start(const LaunchRequest& request) {
         if (asUser_) return asUser_->Start(request) != LaunchOutcome::Failed;  // a deferred one is told at the end
         HANDLE process = nullptr;
         if (!ShellStart(window_.hwnd(), request, &process)) return false;
         if (process) started_.push_back(process);  // none when an open went to a running program
         return true;
     }
-    void WaitForStarted(uint32_t timeoutMs) override {
-        if (!started_.empty()) PumpUntilSignalled(started_, timeoutMs);
-    }
-    void ReportLaunchFailure(const std::wstring& file) override {
-        MessageBoxW(window_.hwnd(), window_.app().texts->executeFailed, file.c_str(), MB_OK | MB_ICONWARNING);
-    }
-    void ReportList(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
 
-private:
     MainWindow& window_;
     UserLaunches* asUser_;
     std::vector<HANDLE> started_;
@@ -90,9 +105,12 @@ void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
     SetupApp& app = window.app();
     if (PlaceInstalledSetup(app.files, ModulePath(), root) == SetupPlacement::Failed) {
         // What lies there is not this setup: nothing is started from it.
+        app.outcome.filesNotCopied = true;
         window.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
     } else if (app.restartNeeded) {
-        StartFollowUp(Quoted(JoinPath(root, L"Setup.exe")) + L" reboot", SW_SHOW);
+        // A silent run asks nothing: its exit code tells that a restart is needed.
+        report::Note(log_text::restartFollowUp);
+        if (!report::Silent()) StartFollowUp(Quoted(JoinPath(root, L"Setup.exe")) + L" reboot", SW_SHOW);
     }
 
     IniFile& ini = app.ini();
@@ -104,7 +122,45 @@ void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
     CopyFileW(ini.path().c_str(), installedIni.c_str(), FALSE);
 }
 
+// The copying step of the window's run.
+CopyJob CopyJobOf(MainWindow& window) {
+    return {ControlText(window.hwnd(), IDC_FOLDER), CurrentFolder(), window.Checked(IDC_COPY),
+            window.Checked(IDC_DELETE_AFTER)};
+}
+
+std::optional<uint64_t> FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The free bytes of the drive that holds `folder`, or would hold it once made.
+std::optional<uint64_t> FreeBytes(std::wstring folder) {
+    while (!folder.empty() && !IsFolder(folder)) folder = FolderOf(folder);
+    ULARGE_INTEGER available;
+    if (folder.empty() || !GetDiskFreeSpaceExW(JoinPath(folder, L"").c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
+
 }  // namespace
+
+bool RoomForFiles(MainWindow& window) {
+    SetupApp& app = window.app();
+    if (app.ini().ReadInt(L"CopiedFile", L"Count", 0) != 0) return true;  // nothing is copied
+    const CopyJob job = CopyJobOf(window);
+    const std::optional<uint64_t> available = FreeBytes(job.installFolder);
+    if (!available) return true;  // the copying step reports what cannot be written
+    std::vector<FileSizes> sizes;
+    for (const PlannedFile& file : PlannedFiles(app.ini(), app.system, job))
+        sizes.push_back({FileSize(file.source), FileSize(file.target)});
+    const uint64_t needed = RoomNeeded(sizes);
+    if (needed <= *available) return true;
+    window.Box(NoRoomMessage(*app.texts, job.installFolder, needed, *available), MB_OK | MB_ICONERROR);
+    return false;
+}
 
 void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser) {
     WindowsGo2Host host(window, asUser);
@@ -179,13 +235,11 @@ void RunInstallation(MainWindow& window) {
     if (ini.ReadInt(L"CopiedFile", L"Count", 0) == 0) {
         window.SetLabel(t.copying);
         CopyQuestions questions(window);
-        const CopyJob job{ControlText(window.hwnd(), IDC_FOLDER), CurrentFolder(), window.Checked(IDC_COPY),
-                          window.Checked(IDC_DELETE_AFTER)};
-        if (CopyFiles(ini, app.files, app.system, questions, t, job)) app.restartNeeded = true;
+        if (CopyFiles(ini, app.files, app.system, questions, t, CopyJobOf(window))) app.restartNeeded = true;
         RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     window.Hide(IDC_FOLDER);
-    Pause(500);
+    report::PauseToRead(500);
     window.SetLabel(t.systemSetup);
 
     ShellJob job{ini, app.system, app.files, shell};
@@ -206,7 +260,7 @@ void RunInstallation(MainWindow& window) {
     for (const auto& [box, carryOut] : options) {
         carryOut(job, window.Checked(box), registry);
         window.Hide(box);
-        Pause(500);
+        report::PauseToRead(500);
     }
 
     RegisterUninstall(ini, registry);
@@ -216,7 +270,7 @@ void RunInstallation(MainWindow& window) {
 
     LeaveSetupBehind(window, ReadString(ini, L"Root", L"Named"));
     for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
-    Pause(500);
+    report::PauseToRead(500);
 
     WindowsLauncher launcher(window.hwnd());
     UserLaunches launches(launcher);
@@ -224,7 +278,7 @@ void RunInstallation(MainWindow& window) {
     RunGo2Entries(window, L"Make", &launches);
 
     window.SetLabel(t.completed);
-    Pause(1000);
+    report::PauseToRead(1000);
     if (const std::wstring notStarted = launches.DeferredMessage(t); !notStarted.empty())
         window.Box(notStarted, MB_OK | MB_ICONINFORMATION);
     ini.Flush();

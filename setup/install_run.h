@@ -11,6 +11,8 @@ namespace setup {
 // that names no usable folder is refused with a message; per-machine, so is an existing folder
 // that others own or may write; another product's setup in it is replaced only when the user says so.
 bool InstallFolderAccepted(MainWindow& window);
+// Whether the install folder's drive has room for the files to copy; a message says when not.
+bool RoomForFiles(MainWindow& window);
 void RunInstallation(MainWindow& window);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
 // their commands start as the desktop's user would start them.

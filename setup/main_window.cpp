@@ -8,6 +8,7 @@
 #include "readme_window.h"
 #include "removal_run.h"
 #include "resource.h"
+#include "run_report.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
 #include "windows_registry.h"
@@ -82,6 +83,44 @@ void MainWindow::Run(HWND owner, SetupApp& app) {
                     reinterpret_cast<LPARAM>(&window));
 }
 
+void MainWindow::RunUnseen(SetupApp& app) {
+    MainWindow window(app);
+    // Without WS_VISIBLE in its template a modeless dialog stays hidden.
+    if (!CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProcedure<MainWindow>,
+                            reinterpret_cast<LPARAM>(&window)))
+        return;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void MainWindow::Close() {
+    if (!report::Silent()) {
+        EndDialog(hwnd_, 0);
+        return;
+    }
+    DestroyWindow(hwnd_);
+    PostQuitMessage(0);
+}
+
+bool MainWindow::Unattended() { return report::Silent() || app_.ini().ReadInt(L"Setup", L"Auto", 0) != 0; }
+
+void MainWindow::Refuse(bool RunOutcome::*flag, const wchar_t* note) {
+    app_.outcome.*flag = true;
+    report::Note(note);
+    if (Unattended()) Close();  // nobody to choose otherwise
+}
+
+void MainWindow::NoteRun() {
+    const std::wstring folder = ControlText(hwnd_, IDC_FOLDER);
+    if (app_.state == SetupState::Installed && Checked(IDC_COPY)) report::Note(log_text::removal);
+    else if (app_.state == SetupState::Installed) report::Note(log_text::installed + folder);
+    else if (app_.state == SetupState::VersionUp) report::Note(log_text::versionUp + folder);
+    else report::Note(log_text::fresh + folder);
+}
+
 INT_PTR MainWindow::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
@@ -93,8 +132,10 @@ INT_PTR MainWindow::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
         return TRUE;
     case kStartRun:
         // Posted from the initialisation: the dialog shows only once its loop is idle.
-        ShowWindow(hwnd, SW_SHOW);
-        UpdateWindow(hwnd);
+        if (!report::Silent()) {
+            ShowWindow(hwnd, SW_SHOW);
+            UpdateWindow(hwnd);
+        }
         Command(IDOK);
         return TRUE;
     case WM_PAINT:
@@ -114,7 +155,7 @@ void MainWindow::RepaintBackground() {
 }
 
 int MainWindow::Box(const std::wstring& text, UINT flags) {
-    return MessageBoxW(hwnd_, text.c_str(), app_.ProductName().c_str(), flags);
+    return report::Message(hwnd_, text, app_.ProductName(), flags);
 }
 
 void MainWindow::Initialise() {
@@ -142,7 +183,18 @@ void MainWindow::Initialise() {
     }
     SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
 
-    if (ini.ReadInt(L"CopiedFile", L"Count", 0) != 0) {
+    const bool installed = ini.ReadInt(L"CopiedFile", L"Count", 0) != 0;
+    const bool agreement = !installed && ini.ReadInt(L"Go", L"Agree", 0) != 0;
+    if (StopsAtAgreement(app_.arguments, agreement)) {
+        Refuse(&RunOutcome::cancelled, log_text::agreementNotAccepted);
+        return;
+    }
+    if (agreement && report::Silent()) report::Note(log_text::agreementAccepted);
+    // The folder of the command line, as if typed into the field; an installed copy keeps its own.
+    if (!installed && !app_.arguments.installFolder.empty())
+        SetDlgItemTextW(hwnd_, IDC_FOLDER, app_.arguments.installFolder.c_str());
+
+    if (installed) {
         app_.state = SetupState::Installed;
         app_.readmePage = L"uninstall";
         ini.Write(L"Check", L"Copy", L"1");
@@ -168,19 +220,20 @@ void MainWindow::Initialise() {
 
     const int readme = ini.ReadInt(L"Readme", L"Done", 0);
     if (readme == 0) Hide(IDC_README);
-    const bool agreed = readme != 2 || ini.ReadInt(L"Setup", L"Auto", 0) != 0 || app_.uninstallWord || OpenReadme();
+    const bool agreed = readme != 2 || Unattended() || app_.uninstallWord || OpenReadme();
     if (ini.ReadInt(L"Go", L"Agree", 0) != 0) {
         ini.Write(L"Readme", L"Done", L"1");  // each copy of the file asks once
         Hide(IDC_README);
     }
     if (!agreed) {
+        app_.outcome.cancelled = true;
         Close();
         return;
     }
 
     ShowOptions(app_.state == SetupState::Fresh ? L"" : previousFolder);
 
-    if (ini.ReadInt(L"Setup", L"Auto", 0) != 0) {
+    if (Unattended()) {
         for (int id : {IDOK, IDCANCEL, IDC_README, IDC_BROWSE}) Hide(id);
         drawIcon_ = false;
         PostMessageW(hwnd_, kStartRun, 0, 0);
@@ -241,7 +294,7 @@ void MainWindow::ShowOptions(const std::wstring& previousFolder) {
         CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
         if (app_.state == SetupState::Installed) RemovalBoxClicked();
     }
-    LayOut(left, copy, deleteAfter, ini.ReadInt(L"Setup", L"Auto", 0) != 0);
+    LayOut(left, copy, deleteAfter, Unattended());
 }
 
 void MainWindow::LayOut(const std::array<int, kLeftOptions>& left, int copy, int deleteAfter, bool unattended) {
@@ -266,9 +319,10 @@ void MainWindow::Command(int id) {
     switch (id) {
     case IDOK:
         if (running_) return;
-        if (!(app_.state == SetupState::Installed && Checked(IDC_COPY)) && !InstallFolderAccepted(*this)) {
-            if (app_.ini().ReadInt(L"Setup", L"Auto", 0) != 0) Close();  // nobody to choose another folder
-            return;
+        NoteRun();
+        if (!(app_.state == SetupState::Installed && Checked(IDC_COPY))) {
+            if (!InstallFolderAccepted(*this)) return Refuse(&RunOutcome::folderRefused, log_text::folderRefused);
+            if (!RoomForFiles(*this)) return Refuse(&RunOutcome::noRoom, log_text::noRoom);
         }
         running_ = true;
         for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);

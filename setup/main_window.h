@@ -13,6 +13,8 @@ public:
     // Shows the window modally over `owner` (none: a window of its own, with a task-bar button);
     // returns when it has closed.
     static void Run(HWND owner, SetupApp& app);
+    // A silent run: the window is made but never shown; returns when the run has ended.
+    static void RunUnseen(SetupApp& app);
 
     SetupApp& app() { return app_; }
     HWND hwnd() const { return hwnd_; }
@@ -22,7 +24,7 @@ public:
     bool Checked(int id) { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
     HWND Item(int id) { return GetDlgItem(hwnd_, id); }
     void RepaintBackground();
-    void Close() { EndDialog(hwnd_, 0); }
+    void Close();
     // A message box owned by this window with the product name as caption.
     int Box(const std::wstring& text, UINT flags);
 
@@ -41,6 +43,11 @@ private:
     void PickMenuFolder();
     void RemovalBoxClicked();
     bool OpenReadme();  // false: the agreement was refused
+    // Started without a person: Setup Auto, or a silent run.
+    bool Unattended();
+    // The run stops before it has done anything, for the reason `flag` of the outcome.
+    void Refuse(bool RunOutcome::*flag, const wchar_t* note);
+    void NoteRun();
     void Paint();
 
     SetupApp& app_;

@@ -9,6 +9,7 @@
 #include "reg_entries.h"
 #include "removal.h"
 #include "resource.h"
+#include "run_report.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
 #include "windows_registry.h"
@@ -51,7 +52,7 @@ void ReportLeftovers(MainWindow& window) {
             app.files.ScheduleAtRestart(root, L"");
         for (const std::wstring& parent : ParentsToRemove(parents, root)) app.files.ScheduleAtRestart(parent, L"");
     }
-    MessageBoxW(window.hwnd(), text.c_str(), app.texts->deleteCaption, MB_OK | MB_ICONWARNING);
+    report::Message(window.hwnd(), text, app.texts->deleteCaption, MB_OK | MB_ICONWARNING);
     window.RepaintBackground();
 }
 
@@ -80,31 +81,31 @@ void RunRemoval(MainWindow& window) {
     IniFile folderIni(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
     CleanUpMenu(folderIni, app.files, shell);
     window.Hide(IDC_MENU);
-    Pause(500);
+    report::PauseToRead(500);
     RemovePlaceShortcut(job, L"Desktop");
     window.Hide(IDC_STARTUP);
-    Pause(500);
+    report::PauseToRead(500);
     RemovePlaceShortcut(job, L"Startup");
     window.Hide(IDC_SHORTCUT);
     if (RemoveAssociations(ini, registry, app.system)) NotifyAssociationsChanged();
     UnregisterUninstall(ini, registry);
     window.Hide(IDC_ASSOCIATE);
-    Pause(500);
+    report::PauseToRead(500);
     RemoveSendToShortcuts(job);
     window.Hide(IDC_SENDTO);
-    Pause(500);
+    report::PauseToRead(500);
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Erase", 4096)) EraseRegEntry(registry, line);
 
     window.SetLabel(t.deletingFiles);
     CancelReplacementsOfRemoved(app);
     DeleteInstalledFiles(ini, app.files, app.system);
     window.Hide(IDC_FOLDER);
-    Pause(500);
+    report::PauseToRead(500);
     ReportLeftovers(window);
 
     ini.Flush();
     window.SetLabel(t.uninstallCompleted);
-    Pause(1000);
+    report::PauseToRead(1000);
     app.removalCompleted = true;
     ini.Flush();
     window.Close();
@@ -112,7 +113,10 @@ void RunRemoval(MainWindow& window) {
 
 void FinishRemoval(SetupApp& app) {
     if (app.pendingAtRestart) {
-        if (MessageBoxW(GetDesktopWindow(), app.texts->restartAfterRemoval, app.ProductName().c_str(),
+        // A silent run asks nothing: its exit code tells that a restart is needed.
+        report::Note(log_text::restartFollowUp);
+        if (!report::Silent() &&
+            MessageBoxW(GetDesktopWindow(), app.texts->restartAfterRemoval, app.ProductName().c_str(),
                         MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES)
             RestartComputer();
         return;
@@ -124,6 +128,7 @@ void FinishRemoval(SetupApp& app) {
     }
     SetEnvironmentVariableW(kMadeFolders, MadeParentsOfInstallFolder(app.ini()).c_str());
     RecycleFile(app.ini().path());
+    report::Note(log_text::selfRemoval);
     StartFollowUp(Quoted(ModulePath()) + L" remove", SW_SHOWNORMAL);
 }
 

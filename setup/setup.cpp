@@ -6,10 +6,14 @@
 
 #include "background_window.h"
 #include "dll_search.h"
+#include "arguments.h"
+#include "exit_codes.h"
 #include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
+#include "main_window.h"
 #include "removal_run.h"
+#include "run_report.h"
 #include "setup_app.h"
 #include "win_util.h"
 
@@ -58,6 +62,8 @@ bool RelaunchWaiting(const std::wstring& program) {
 }
 
 void SayNotElevated(const std::wstring& iniPath) {
+    report::Note(log_text::elevationRefused);
+    if (report::Silent()) return;
     IniFile ini(iniPath);
     const std::wstring name = ReadString(ini, L"Setup", L"Name");
     MessageBoxW(nullptr, UserTexts().notElevated, name.empty() ? L"Install" : name.c_str(),
@@ -68,6 +74,7 @@ void SayNotElevated(const std::wstring& iniPath) {
 // elevated copy's exit code once it has ended.
 int RelaunchElevated(const std::wstring& program, const std::wstring& word, const std::wstring& folder,
                      const std::wstring& iniPath) {
+    report::Note(log_text::relaunching);
     HANDLE marker = CreateEventW(nullptr, TRUE, FALSE, RelaunchMarker(program).c_str());
     SHELLEXECUTEINFOW info{sizeof info};
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
@@ -86,6 +93,7 @@ int RelaunchElevated(const std::wstring& program, const std::wstring& word, cons
         }
     } else {
         SayNotElevated(iniPath);  // refused (ERROR_CANCELLED) or not possible here
+        if (report::Silent()) code = kExitElevationRefused;
     }
     if (marker) CloseHandle(marker);
     return static_cast<int>(code);
@@ -94,23 +102,32 @@ int RelaunchElevated(const std::wstring& program, const std::wstring& word, cons
 // Set for the copy of setup that another copy handed its run to.
 constexpr const wchar_t* kHandedOver = L"SETUP_HANDED_OVER";
 
-// The installed copy started in this one's place, with the same command word, from its folder.
-bool HandOver(const std::wstring& installedSetup, const std::wstring& word) {
+// The installed copy started in this one's place, with the same command line, from its folder. A
+// silent run waits for it, so that its exit code is the run's: `code` receives it.
+bool HandOver(const std::wstring& installedSetup, const std::wstring& word, int& code) {
     SetEnvironmentVariableW(kHandedOver, L"1");
     const std::wstring folder = FolderOf(installedSetup);
     SHELLEXECUTEINFOW info{sizeof info};
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (report::Silent() ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.lpFile = installedSetup.c_str();
     info.lpParameters = word.empty() ? nullptr : word.c_str();
     info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     const bool started = ShellExecuteExW(&info);
     SetEnvironmentVariableW(kHandedOver, nullptr);
+    if (started && info.hProcess) {
+        DWORD exitCode = kExitDone;
+        WaitForSingleObject(info.hProcess, INFINITE);
+        GetExitCodeProcess(info.hProcess, &exitCode);
+        CloseHandle(info.hProcess);
+        code = static_cast<int>(exitCode);
+    }
     return started;
 }
 
-// Which copy of setup acts on an installed product (see RoleOf); false when this one ends.
-bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word) {
+// Which copy of setup acts on an installed product (see RoleOf); false when this one ends, with the
+// code of the copy it handed over to in `code`.
+bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word, int& code) {
     IniFile& ini = app.ini();
     SetupCopy copy;
     copy.recorded = ini.ReadInt(L"CopiedFile", L"Count", 0) != 0;
@@ -123,7 +140,7 @@ bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& wo
     app.installedCopy = copy.isInstalledCopy;
     switch (RoleOf(copy)) {
     case CopyRole::HandOver:
-        if (HandOver(installedSetup, word)) return false;
+        if (HandOver(installedSetup, word, code)) return false;
         break;  // it could not be started: this copy runs, and keeps its own files
     case CopyRole::ForgetRecord:
         ForgetInstallRecord(ini);
@@ -134,27 +151,73 @@ bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& wo
     return true;
 }
 
+bool HandedOverToThisCopy() { return GetEnvironmentVariableW(kHandedOver, nullptr, 0) != 0; }
+
+// The installer window of another copy of setup for the same product, brought to the front.
+void BringToFront(const std::wstring& productName) {
+    const std::wstring title = productName.empty() ? L"Install" : productName;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"#32770", title.c_str())) != nullptr) {
+        if (!IsWindowVisible(window)) continue;
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+        return;
+    }
+}
+
+// A path of the command line as a full path: setup changes its current folder.
+std::wstring FullPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+}
+
+// The code a run ends with: a silent run tells what happened, an interactive one ends with 0.
+int Finish(const SetupApp& app) {
+    const int code = ExitCodeFor(app.outcome);
+    report::Note(log_text::finished + std::to_wstring(code));
+    return app.arguments.silent ? code : kExitDone;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dll_search::RestrictToSystemFolder();
-    const std::wstring word = ArgumentText();
+    const std::wstring commandLine = ArgumentText();
+    Arguments arguments = ParseArguments(commandLine);
+    arguments.installFolder = FullPath(arguments.installFolder);
+    arguments.logFile = FullPath(arguments.logFile);
+    report::Start(arguments.logFile, arguments.silent);
+    const std::wstring& word = arguments.word;
     const std::wstring program = ModulePath();
     const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
+    report::Note(log_text::started + commandLine);
+    report::Note(log_text::program + program);
+    if (arguments.help || !arguments.unknown.empty()) {
+        for (const std::wstring& unknown : arguments.unknown) report::Note(log_text::badSwitch + unknown);
+        if (!arguments.silent) MessageBoxW(nullptr, UserTexts().usage, L"setup", MB_OK | MB_ICONINFORMATION);
+        return arguments.unknown.empty() ? kExitDone : kExitBadCommandLine;
+    }
     if (NeedsSettingsFile(word) && !PathExists(iniPath)) {
         // Started from inside a package: Explorer runs it alone from a temporary folder of its own.
-        MessageBoxW(nullptr, UserTexts().settingsMissing, L"Setup", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+        report::Note(UserTexts().settingsMissing);
+        if (!arguments.silent)
+            MessageBoxW(nullptr, UserTexts().settingsMissing, L"Setup", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
         return 1;
     }
     IniFile besideProgram(iniPath);  // the installed copy's for "uninstall": the installation's mode
     switch (StartActionFor(ReadInstallMode(besideProgram), word, CurrentElevation(), RelaunchWaiting(program))) {
     case StartAction::Run:
         break;
-    case StartAction::RelaunchElevated:
-        return RelaunchElevated(program, word, CurrentFolder(), iniPath);
+    case StartAction::RelaunchElevated: {
+        const int code = RelaunchElevated(program, commandLine, CurrentFolder(), iniPath);
+        report::Note(log_text::finished + std::to_wstring(code));
+        return code;
+    }
     case StartAction::RefuseUnelevated:
         SayNotElevated(iniPath);
-        return 1;
+        return arguments.silent ? kExitElevationRefused : 1;
     }
     if (word == L"remove") {
         RemoveSelf();
@@ -168,22 +231,52 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetCurrentDirectoryW(FolderOf(program).c_str());
 
     SetupApp app(iniPath);
+    app.arguments = arguments;
     app.language = LanguageForOemCodePage(GetOEMCP());
     app.texts = &TextsFor(app.language);
     app.uninstallWord = word == L"uninstall";
-    if (!TakeRole(app, program, word)) return 0;
-    if (app.ini().ReadInt(L"Back", L"Do", 0) != 0) app.backgroundPicture = MakeBackgroundPicture(app);
 
-    app.backgroundWindow = CreateBackgroundWindow(app);
-    if (!app.backgroundWindow) return 1;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(app.backgroundWindow, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    // One setup at a time for a product; the copy another one handed its run to is that run.
+    HANDLE single = nullptr;
+    if (!HandedOverToThisCopy()) {
+        single = CreateMutexW(nullptr, FALSE, SingleSetupName(app.ProductName()).c_str());
+        if (single && GetLastError() == ERROR_ALREADY_EXISTS) {
+            report::Note(log_text::alreadyRunning);
+            if (!arguments.silent) BringToFront(app.ProductName());
+            CloseHandle(single);
+            app.outcome.alreadyRunning = true;
+            return Finish(app);
+        }
+    }
+    int handedOverCode = kExitDone;
+    if (!TakeRole(app, program, commandLine, handedOverCode)) {
+        if (single) CloseHandle(single);
+        report::Note(log_text::finished + std::to_wstring(handedOverCode));
+        return handedOverCode;
+    }
+
+    if (arguments.silent) {
+        MainWindow::RunUnseen(app);
+    } else {
+        if (app.ini().ReadInt(L"Back", L"Do", 0) != 0) app.backgroundPicture = MakeBackgroundPicture(app);
+        app.backgroundWindow = CreateBackgroundWindow(app);
+        if (!app.backgroundWindow) return 1;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (IsDialogMessageW(app.backgroundWindow, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     app.ini().Flush();
     if (app.backgroundPicture) DeleteObject(app.backgroundPicture);
     if (app.removalCompleted) FinishRemoval(app);
-    return 0;
+    app.outcome.restartNeeded = app.restartNeeded || app.pendingAtRestart;
+    const int code = Finish(app);
+    if (single) CloseHandle(single);
+    if (RestartsUnasked(arguments, app.outcome.restartNeeded)) {
+        report::Note(log_text::restarting);
+        RestartComputer();
+    }
+    return code;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "arguments.h"
+#include "exit_codes.h"
 #include "ini_file.h"
 #include "texts.h"
 #include "windows_system.h"
@@ -21,6 +23,8 @@ struct SetupApp {
     std::wstring ProductName() { return ReadString(ini(), L"Setup", L"Name"); }
 
     WorkingIni workingIni;
+    Arguments arguments;
+    RunOutcome outcome;  // what a silent run's exit code tells
     Language language = Language::Japanese;
     const Texts* texts = &TextsFor(Language::Japanese);
     WindowsSystem system;

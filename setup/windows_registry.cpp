@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "paths.h"
+#include "run_report.h"
 
 namespace setup {
 
@@ -53,10 +54,33 @@ private:
 
 const wchar_t* ValueName(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
 
+const wchar_t* RootName(RegRoot root) {
+    switch (root) {
+    case RegRoot::ClassesRoot: return L"HKEY_CLASSES_ROOT";
+    case RegRoot::CurrentUser: return L"HKEY_CURRENT_USER";
+    case RegRoot::Users: return L"HKEY_USERS";
+    case RegRoot::CurrentConfig: return L"HKEY_CURRENT_CONFIG";
+    case RegRoot::PerformanceData: return L"HKEY_PERFORMANCE_DATA";
+    case RegRoot::DynData: return L"HKEY_DYN_DATA";
+    case RegRoot::LocalMachine: break;
+    }
+    return L"HKEY_LOCAL_MACHINE";
+}
+
+// A change of the registry, logged with its result.
+bool Changed(const wchar_t* what, RegRoot root, const std::wstring& key, const std::wstring* name, LONG result) {
+    std::wstring entry = what + std::wstring(RootName(root)) + L"\\" + key;
+    if (name) entry += L" : " + (name->empty() ? std::wstring(L"(default)") : *name);
+    report::Result(entry, result == ERROR_SUCCESS, static_cast<DWORD>(result));
+    return result == ERROR_SUCCESS;
+}
+
 bool Write(RegRoot root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, size_t size) {
     Key k(root, key, KEY_SET_VALUE);
-    return k && RegSetValueExW(k.get(), ValueName(name), 0, type, static_cast<const BYTE*>(data),
-                               static_cast<DWORD>(size)) == ERROR_SUCCESS;
+    const LONG result = k ? RegSetValueExW(k.get(), ValueName(name), 0, type, static_cast<const BYTE*>(data),
+                                           static_cast<DWORD>(size))
+                          : ERROR_FILE_NOT_FOUND;
+    return Changed(log_text::registryWritten, root, key, &name, result);
 }
 
 }  // namespace
@@ -67,9 +91,9 @@ bool WindowsRegistry::KeyExists(RegRoot root, const std::wstring& key) {
 
 bool WindowsRegistry::CreateKey(RegRoot root, const std::wstring& key) {
     HKEY created;
-    if (RegCreateKeyExW(Handle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_CREATE_SUB_KEY | KEY_SET_VALUE | View(root), nullptr, &created, nullptr) != ERROR_SUCCESS)
-        return false;
+    const LONG result = RegCreateKeyExW(Handle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_CREATE_SUB_KEY | KEY_SET_VALUE | View(root), nullptr, &created, nullptr);
+    if (!Changed(log_text::registryKeyMade, root, key, nullptr, result)) return false;
     RegFlushKey(created);
     RegCloseKey(created);
     return true;
@@ -98,9 +122,13 @@ bool WindowsRegistry::HasSubkeyOrValue(RegRoot root, const std::wstring& key) {
 bool WindowsRegistry::DeleteKey(RegRoot root, const std::wstring& key) {
     if (key.empty()) return false;  // never a root
     const std::wstring parent = FolderOf(key);
-    if (parent.empty()) return DeleteSubkey(Handle(root), key, root) == ERROR_SUCCESS;
-    Key k(root, parent, KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS);
-    return k && DeleteSubkey(k.get(), LeafName(key), root) == ERROR_SUCCESS;
+    LONG result = ERROR_FILE_NOT_FOUND;
+    if (parent.empty()) {
+        result = DeleteSubkey(Handle(root), key, root);
+    } else if (Key k(root, parent, KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS); k) {
+        result = DeleteSubkey(k.get(), LeafName(key), root);
+    }
+    return Changed(log_text::registryKeyDeleted, root, key, nullptr, result);
 }
 
 std::optional<std::wstring> WindowsRegistry::ReadString(RegRoot root, const std::wstring& key,
@@ -126,7 +154,8 @@ bool WindowsRegistry::ValueExists(RegRoot root, const std::wstring& key, const s
 
 bool WindowsRegistry::DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) {
     Key k(root, key, KEY_SET_VALUE);
-    return k && RegDeleteValueW(k.get(), ValueName(name)) == ERROR_SUCCESS;
+    const LONG result = k ? RegDeleteValueW(k.get(), ValueName(name)) : ERROR_FILE_NOT_FOUND;
+    return Changed(log_text::registryValueDeleted, root, key, &name, result);
 }
 
 bool WindowsRegistry::WriteString(RegRoot root, const std::wstring& key, const std::wstring& name,

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "run_report.h"
 #include "win_util.h"
 
 namespace setup {
@@ -30,22 +31,26 @@ bool WindowsShell::MakeShortcut(const std::wstring& link, const Shortcut& shortc
         shellLink->Release();
     }
     CoUninitialize();
+    report::Result(log_text::shortcutMade + link, saved, ERROR_SUCCESS);  // COM tells no system error
     return saved;
 }
 
 void WindowsShell::DeleteShortcut(const std::wstring& link) {
     SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(link.c_str());
+    const bool deleted = DeleteFileW(link.c_str());
+    const DWORD error = GetLastError();
+    report::Result(log_text::shortcutDeleted + link, deleted, error);
 }
 
 void WindowsShell::OpenFolder(const std::wstring& folder) {
+    if (report::Silent()) return;  // a folder shown for a person to see
     ShellExecuteW(owner_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void WindowsShell::Pause(unsigned ms) { setup::Pause(ms); }
+void WindowsShell::Pause(unsigned ms) { report::PauseToRead(ms); }
 
 void WindowsShell::ReportMenuNotMade(const std::wstring& folder) {
-    MessageBoxW(owner_, folder.c_str(), texts_.menuNotMade, MB_OK | MB_ICONWARNING);
+    report::Message(owner_, folder, texts_.menuNotMade, MB_OK | MB_ICONWARNING);
 }
 
 std::vector<uint8_t> WindowsFileReader::ReadBytes(const std::wstring& path) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "paths.h"
+#include "run_report.h"
 #include "win_util.h"
 #include "windows_security.h"
 #include "wininit.h"
@@ -94,9 +95,13 @@ std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring&
 }
 
 bool WindowsFiles::CreateFolder(const std::wstring& path) {
-    if (protectNewFolders && NewFolderNeedsOwnAccessList(ReadFolderSecurity(FolderOf(path))))
-        return CreateProtectedFolder(path);
-    return CreateDirectoryW(path.c_str(), nullptr);
+    const bool made = protectNewFolders && NewFolderNeedsOwnAccessList(ReadFolderSecurity(FolderOf(path)))
+                          ? CreateProtectedFolder(path)
+                          : CreateDirectoryW(path.c_str(), nullptr);
+    const DWORD error = GetLastError();
+    // One that is there already is no failure: the copy goes on into it.
+    if (made || error != ERROR_ALREADY_EXISTS) report::Result(log_text::folderMade + path, made, error);
+    return made;
 }
 
 bool WindowsFiles::Exists(const std::wstring& path) { return PathExists(path); }
@@ -114,6 +119,7 @@ std::optional<uint64_t> WindowsFiles::LastWriteTime(const std::wstring& path) {
 
 bool WindowsFiles::Failed() {
     const DWORD error = GetLastError();
+    lastError_ = error;
     outOfRoom_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
     return false;
 }
@@ -123,7 +129,11 @@ bool WindowsFiles::CopyOver(const std::wstring& source, const std::wstring& targ
 }
 
 bool WindowsFiles::Rename(const std::wstring& from, const std::wstring& to) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) || Failed();
+}
+
+void WindowsFiles::NoteCopy(const std::wstring& source, const std::wstring& target, bool copied) {
+    report::Result(log_text::copied + source + L" -> " + target, copied, copied ? ERROR_SUCCESS : lastError_);
 }
 
 void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
@@ -139,11 +149,27 @@ std::optional<std::wstring> WindowsFiles::MakeTempFile(const std::wstring& folde
     return std::wstring(name);
 }
 
-bool WindowsFiles::Remove(const std::wstring& path) { return DeleteFileW(path.c_str()); }
+bool WindowsFiles::Remove(const std::wstring& path) {
+    const bool deleted = DeleteFileW(path.c_str());
+    const DWORD error = GetLastError();
+    report::Result(log_text::deleted + path, deleted, error);
+    return deleted;
+}
 
-bool WindowsFiles::RemoveFolder(const std::wstring& path) { return RemoveDirectoryW(path.c_str()); }
+bool WindowsFiles::RemoveFolder(const std::wstring& path) {
+    const bool removed = RemoveDirectoryW(path.c_str());
+    const DWORD error = GetLastError();
+    // Only an empty folder goes: one that still holds something is kept, as asked.
+    if (!removed && error == ERROR_DIR_NOT_EMPTY) report::Note(log_text::folderKept + path);
+    else report::Result(log_text::folderRemoved + path, removed, error);
+    return removed;
+}
 
-bool WindowsFiles::Recycle(const std::wstring& path) { return RecycleFile(path); }
+bool WindowsFiles::Recycle(const std::wstring& path) {
+    const bool recycled = RecycleFile(path);
+    report::Result(log_text::recycled + path, recycled, ERROR_SUCCESS);  // the shell tells no reason
+    return recycled;
+}
 
 std::vector<FoundFile> WindowsFiles::Find(const std::wstring& pattern) {
     std::vector<FoundFile> found;
@@ -190,11 +216,15 @@ bool AddToWinInit(const std::wstring& existing, const std::wstring& replacement)
 }  // namespace
 
 bool WindowsFiles::ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) {
-    if (MoveFileExW(existing.c_str(), replacement.empty() ? nullptr : replacement.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
-        return true;
+    bool noted = MoveFileExW(existing.c_str(), replacement.empty() ? nullptr : replacement.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+    const DWORD error = GetLastError();
     // The NT family never reads WinInit.Ini: there a refusal is a failure.
-    return !IsNtPlatform() && AddToWinInit(existing, replacement);
+    if (!noted && !IsNtPlatform()) noted = AddToWinInit(existing, replacement);
+    report::Result(replacement.empty() ? log_text::deleteAtRestart + existing
+                                       : log_text::atRestart + replacement + L" <- " + existing,
+                   noted, error);
+    return noted;
 }
 
 namespace {

@@ -35,6 +35,7 @@ public:
     bool CopyOver(const std::wstring& source, const std::wstring& target) override;
     bool Rename(const std::wstring& from, const std::wstring& to) override;
     bool OutOfRoom() override { return outOfRoom_; }
+    void NoteCopy(const std::wstring& source, const std::wstring& target, bool copied) override;
     void SetNormalAttributes(const std::wstring& path) override;
     std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) override;
     bool Remove(const std::wstring& path) override;
@@ -46,6 +47,7 @@ public:
 private:
     bool Failed();  // false, noting whether the disk was full
     bool outOfRoom_ = false;
+    unsigned long lastError_ = 0;  // of the last failed copy, rename or temporary file
 };
 
 // The renames the NT family carries out at its next start (PendingFileRenameOperations), each name

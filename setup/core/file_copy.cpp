@@ -73,6 +73,13 @@ public:
     // leaves a short file that no record names. A target that cannot be replaced now (in use) is,
     // with Reboot, made writable and then replaced at the next restart by that same stand-in.
     bool CopyWhole(const std::wstring& source, const std::wstring& target, bool& noRoom) {
+        const bool copied = CopyThroughStandIn(source, target, noRoom);
+        files_.NoteCopy(source, target, copied);
+        return copied;
+    }
+
+private:
+    bool CopyThroughStandIn(const std::wstring& source, const std::wstring& target, bool& noRoom) {
         const auto temporary = files_.MakeTempFile(FolderOf(target), L"RBT");
         if (!temporary) {
             noRoom = files_.OutOfRoom();
@@ -94,7 +101,6 @@ public:
         return false;
     }
 
-private:
     Profile& ini_;
     FileSystem& files_;
     bool reboot_;
@@ -139,7 +145,10 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
             const auto sourceTime = files.LastWriteTime(copy.source);
             const auto targetTime = files.LastWriteTime(*copy.target);
             if (sourceTime && targetTime && *sourceTime <= *targetTime) {
-                if (copy.entry.keepNewer) continue;  // done, neither copied nor recorded
+                if (copy.entry.keepNewer) {  // done, neither copied nor recorded
+                    dialogs.NoteSkipped(*copy.target);
+                    continue;
+                }
                 if (!copy.entry.replaceNewer) {
                     copy.state = CopyState::Ask;
                     continue;
@@ -181,7 +190,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
 SetupPlacement PlaceInstalledSetup(FileSystem& files, const std::wstring& self, const std::wstring& installFolder) {
     const std::wstring installed = JoinPath(installFolder, L"Setup.exe");
     if (EqualNoCase(self, installed)) return SetupPlacement::AlreadyThere;
-    return files.CopyOver(self, installed) ? SetupPlacement::Copied : SetupPlacement::Failed;
+    const bool copied = files.CopyOver(self, installed);
+    files.NoteCopy(self, installed, copied);
+    return copied ? SetupPlacement::Copied : SetupPlacement::Failed;
 }
 
 }  // namespace setup

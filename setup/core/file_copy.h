@@ -30,6 +30,8 @@ public:
     virtual ~CopyDialogs() = default;
     virtual bool AskOverwrite(const std::wstring& text, bool defaultNo) = 0;  // true: Yes
     virtual void ReportNotCopied(const std::wstring& text) = 0;
+    // A target as new as its source, kept by "&".
+    virtual void NoteSkipped(const std::wstring& target) = 0;
     virtual void RepaintBackground() = 0;
 };
 

@@ -25,6 +25,8 @@ public:
     virtual bool Rename(const std::wstring& from, const std::wstring& to) = 0;
     // Whether the last failed CopyOver or MakeTempFile failed for lack of room on the disk.
     virtual bool OutOfRoom() = 0;
+    // What became of a whole copy (for the run's log).
+    virtual void NoteCopy(const std::wstring& /*source*/, const std::wstring& /*target*/, bool /*copied*/) {}
     virtual void SetNormalAttributes(const std::wstring& path) = 0;
     // A new empty file with a unique name in `folder` whose name starts with `prefix`.
     virtual std::optional<std::wstring> MakeTempFile(const std::wstring& folder, const std::wstring& prefix) = 0;

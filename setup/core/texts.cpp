@@ -83,6 +83,22 @@ const Texts kJapanese = {
     .settingsMissing = L"このセットアップに必要な Setup.ini が，Setup.exe と同じフォルダーにありません．\n\n"
                        L"ZIP などのパッケージの中から直接起動した場合は，パッケージのすべてのファイルを展開してから，"
                        L"展開したフォルダーの Setup.exe を起動してください．",
+    .driveTooFull = L"インストール先のドライブに空きが足りません．\n\n",
+    .roomNeeded = L"\n\n必要な空き: ",
+    .roomFree = L"\n現在の空き: ",
+    .nothingCopied = L"\n\n何もコピーしていません．空きを作るか，別のインストール先を選んでください．",
+    .usage = L"setup.exe [uninstall] [スイッチ...] [/D=フォルダー]\n\n"
+             L"/S\tサイレント：ウィンドウを出さず，何も尋ねません\n"
+             L"/D=フォルダー\tインストール先（行の最後に，引用符なしで）\n"
+             L"/LOG=ファイル\tログを追記します（UTF-8）\n"
+             L"/NORESTART\t再起動しません\n"
+             L"/RESTART\tサイレント：必要なら再起動します\n"
+             L"/ACCEPT\tサイレント：使用許諾に同意します\n"
+             L"uninstall\t\tアンインストールします\n"
+             L"\n「/」の代わりに「-」も使えます．大文字・小文字は区別しません．\n\n"
+             L"サイレント時の終了コード：0 完了，3010 完了（再起動が必要），1602 中止・使用許諾に未同意，"
+             L"1603 コピーできないファイルあり，1223 管理者の権限なし，267 インストール先を使えない，"
+             L"112 空き不足，1618 ほかのセットアップが実行中，1639 不明なスイッチ",
 };
 
 const Texts kEnglish = {
@@ -158,6 +174,22 @@ const Texts kEnglish = {
     .settingsMissing = L"The Setup.ini that this setup needs is not in the folder of Setup.exe.\n\n"
                        L"If you started it from inside a package such as a ZIP file, extract all files of the "
                        L"package first, then start Setup.exe in the extracted folder.",
+    .driveTooFull = L"There is not enough free space on the drive of the install folder.\n\n",
+    .roomNeeded = L"\n\nNeeded: ",
+    .roomFree = L"\nFree: ",
+    .nothingCopied = L"\n\nNothing was copied. Make room, or choose another install folder.",
+    .usage = L"setup.exe [uninstall] [switches...] [/D=folder]\n\n"
+             L"/S\tsilent: no window, nothing asked\n"
+             L"/D=folder\tinstall folder (last on the line, unquoted)\n"
+             L"/LOG=file\tappend a log (UTF-8)\n"
+             L"/NORESTART\tnever restart\n"
+             L"/RESTART\tsilent: restart when needed\n"
+             L"/ACCEPT\tsilent: accept the agreement\n"
+             L"uninstall\t\tremove the installed product\n"
+             L"\n\"-\" may stand for \"/\"; case does not matter.\n\n"
+             L"Exit codes of a silent run: 0 done, 3010 done (restart needed), 1602 cancelled or agreement not "
+             L"accepted, 1603 files not copied, 1223 no administrator rights, 267 install folder refused, "
+             L"112 too little room, 1618 another setup running, 1639 unknown switch",
 };
 
 }  // namespace

@@ -83,8 +83,64 @@ struct Texts {
     const wchar_t* notElevated;
     // Started without the Setup.ini beside it (from inside a package).
     const wchar_t* settingsMissing;
+    // Too little room on the install folder's drive: + the folder + roomNeeded + KB + roomFree + KB
+    // + nothingCopied.
+    const wchar_t* driveTooFull;
+    const wchar_t* roomNeeded;
+    const wchar_t* roomFree;
+    const wchar_t* nothingCopied;
+    // "setup.exe /?": the command line and the exit codes.
+    const wchar_t* usage;
 };
 
 const Texts& TextsFor(Language language);
+
+// The words of the log (/LOG), in one language whatever the user's: a log is read by tools and
+// compared across machines. Messages are logged as the user saw them.
+namespace log_text {
+inline constexpr const wchar_t* started = L"setup started: ";
+inline constexpr const wchar_t* program = L"program: ";
+inline constexpr const wchar_t* fresh = L"installation into ";
+inline constexpr const wchar_t* versionUp = L"version-up in ";
+inline constexpr const wchar_t* installed = L"installed copy in ";
+inline constexpr const wchar_t* removal = L"removal";
+inline constexpr const wchar_t* relaunching = L"relaunching as administrator";
+inline constexpr const wchar_t* elevationRefused = L"not running as administrator: nothing changed";
+inline constexpr const wchar_t* alreadyRunning = L"another setup of this product is running: nothing changed";
+inline constexpr const wchar_t* badSwitch = L"unknown switch: ";
+inline constexpr const wchar_t* agreementAccepted = L"agreement accepted by /ACCEPT";
+inline constexpr const wchar_t* agreementNotAccepted = L"agreement not accepted (no /ACCEPT): nothing changed";
+inline constexpr const wchar_t* folderRefused = L"install folder refused: nothing changed";
+inline constexpr const wchar_t* noRoom = L"too little room: nothing copied";
+inline constexpr const wchar_t* folderMade = L"folder made: ";
+inline constexpr const wchar_t* folderNotMade = L"folder not made: ";
+inline constexpr const wchar_t* copied = L"copied: ";
+inline constexpr const wchar_t* skipped = L"skipped (not older than the distribution's): ";
+inline constexpr const wchar_t* atRestart = L"replaced at restart: ";
+inline constexpr const wchar_t* deleteAtRestart = L"deleted at restart: ";
+inline constexpr const wchar_t* deleted = L"deleted: ";
+inline constexpr const wchar_t* recycled = L"moved to the recycle bin: ";
+inline constexpr const wchar_t* folderRemoved = L"folder removed: ";
+inline constexpr const wchar_t* folderKept = L"folder kept, not empty: ";
+inline constexpr const wchar_t* shortcutMade = L"shortcut made: ";
+inline constexpr const wchar_t* shortcutDeleted = L"shortcut deleted: ";
+inline constexpr const wchar_t* registryWritten = L"registry value written: ";
+inline constexpr const wchar_t* registryKeyMade = L"registry key made: ";
+inline constexpr const wchar_t* registryKeyDeleted = L"registry key deleted: ";
+inline constexpr const wchar_t* registryValueDeleted = L"registry value deleted: ";
+inline constexpr const wchar_t* go2Started = L"Go2 started: ";
+inline constexpr const wchar_t* go2Called = L"Go2 entry called: ";
+inline constexpr const wchar_t* go2Loaded = L"Go2 library loaded: ";
+inline constexpr const wchar_t* restartFollowUp = L"restart needed: the replaced files take effect after it";
+inline constexpr const wchar_t* restarting = L"restarting the computer (/RESTART)";
+inline constexpr const wchar_t* selfRemoval = L"setup and its folder go once this process has ended";
+inline constexpr const wchar_t* finished = L"finished, exit code ";
+inline constexpr const wchar_t* message = L"message: ";
+inline constexpr const wchar_t* answer = L"answer: ";
+inline constexpr const wchar_t* yes = L"Yes";
+inline constexpr const wchar_t* no = L"No";
+inline constexpr const wchar_t* ok = L"OK";
+inline constexpr const wchar_t* failedWith = L" FAILED: ";
+}  // namespace log_text
 
 }  // namespace setup

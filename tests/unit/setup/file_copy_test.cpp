@@ -16,11 +16,12 @@ public:
         return answer;
     }
     void ReportNotCopied(const std::wstring& text) override { reports.push_back(text); }
+    void NoteSkipped(const std::wstring& target) override { skipped.push_back(target); }
     void RepaintBackground() override { ++repaints; }
 
     bool answer = true;
     bool askedDefaultNo = false;
-    std::vector<std::wstring> questions, reports;
+    std::vector<std::wstring> questions, reports, skipped;
     int repaints = 0;
 };
 
@@ -95,6 +96,7 @@ TEST_F(CopyStep, TargetsAsNewAsTheSourceAskOnceUnlessPrefixed) {
               L"以下のファイルは新しいものが存在します．\r\n\r\nC:\\Tools\\App\\app.exe\r\nC:\\Tools\\App\\opt.dat\r\n"
               L"\r\n上書きしますか？");
     EXPECT_TRUE(dialogs.askedDefaultNo);
+    EXPECT_EQ(dialogs.skipped, std::vector<std::wstring>{L"C:\\Tools\\App\\app.dll"});  // for the log
     EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.dll"), L"old");
     EXPECT_EQ(files.Content(L"C:\\Tools\\App\\app.exe"), L"app.exe");
     EXPECT_EQ(files.Content(L"C:\\Tools\\App\\opt.dat"), L"opt.dat");
