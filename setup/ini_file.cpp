@@ -27,6 +27,14 @@ void IniFile::Write(const std::wstring& section, const std::wstring& key, const 
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
 }
 
+void IniFile::WriteSection(const std::wstring& section,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& entries) {
+    std::wstring block;  // key=value lines, each ended by a zero, and a zero after the last
+    for (const auto& [key, value] : entries) block += key + L"=" + value + L'\0';
+    block += L'\0';
+    WritePrivateProfileSectionW(section.c_str(), block.c_str(), path_.c_str());
+}
+
 void IniFile::Flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
 
 namespace {

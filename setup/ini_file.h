@@ -16,6 +16,8 @@ public:
                       size_t bufferChars) override;
     int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) override;
     void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+    void WriteSection(const std::wstring& section,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& entries) override;
     void Flush() override;
 
 private:

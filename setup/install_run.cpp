@@ -10,6 +10,7 @@
 #include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
+#include "record_journal.h"
 #include "reg_entries.h"
 #include "resource.h"
 #include "text.h"
@@ -180,7 +181,8 @@ void RunInstallation(MainWindow& window) {
         CopyQuestions questions(window);
         const CopyJob job{ControlText(window.hwnd(), IDC_FOLDER), CurrentFolder(), window.Checked(IDC_COPY),
                           window.Checked(IDC_DELETE_AFTER)};
-        if (CopyFiles(ini, app.files, app.system, questions, t, job)) app.restartNeeded = true;
+        JournalFile journal(ini.path());
+        if (CopyFiles(ini, app.files, app.system, questions, journal, t, job)) app.restartNeeded = true;
         RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     window.Hide(IDC_FOLDER);
@@ -207,7 +209,7 @@ void RunInstallation(MainWindow& window) {
         Pause(500);
     }
 
-    RegisterUninstall(ini, registry);
+    RegisterUninstall(ini, registry, app.files);
     WindowsFileReader reader;
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
         MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));

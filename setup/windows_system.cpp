@@ -116,6 +116,14 @@ bool WindowsFiles::CopyOver(const std::wstring& source, const std::wstring& targ
     return CopyFileW(source.c_str(), target.c_str(), FALSE);
 }
 
+std::optional<uint64_t> WindowsFiles::FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

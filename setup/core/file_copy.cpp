@@ -59,21 +59,21 @@ struct PlannedCopy {
 
 class CopyRun {
 public:
-    CopyRun(Profile& ini, FileSystem& files, bool reboot) : ini_(ini), files_(files), reboot_(reboot) {}
+    CopyRun(CopiedFileRecord& record, FileSystem& files, bool reboot) : record_(record), files_(files), reboot_(reboot) {}
 
     // Copies one entry: Done (recorded unless "!") or, when it could not be copied, Failed (or
-    // Done, unrecorded, for "*").
+    // Done, unrecorded, for "*"). The target is on record before the copy can reach the folder.
     void Copy(PlannedCopy& copy) {
+        const bool recorded = copy.target && !copy.entry.unrecorded;
+        if (recorded) record_.Add(*copy.target);
         if (!CopyOnce(copy)) {
+            if (recorded) record_.Withdraw(*copy.target);
             copy.state = copy.entry.ignoreFailure ? CopyState::Done : CopyState::Failed;
             return;
         }
         copy.state = CopyState::Done;
-        if (!copy.entry.unrecorded) Record(*copy.target);
     }
 
-    void Record(const std::wstring& target) { ini_.Write(L"CopiedFile", std::to_wstring(recorded_++), target); }
-    int recorded() const { return recorded_; }
     bool restartNeeded() const { return restartNeeded_; }
 
 private:
@@ -88,10 +88,9 @@ private:
         return true;
     }
 
-    Profile& ini_;
+    CopiedFileRecord& record_;
     FileSystem& files_;
     bool reboot_;
-    int recorded_ = 0;
     bool restartNeeded_ = false;
 };
 
@@ -107,8 +106,8 @@ std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state) {
 
 }  // namespace
 
-bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, const Texts& texts,
-               const CopyJob& job) {
+bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
+               const Texts& texts, const CopyJob& job) {
     ini.Write(L"Check", L"Copy", job.copyChecked ? L"2" : L"0");
     ini.Write(L"Check", L"Del", job.deleteAfterChecked ? L"2" : L"0");
     ini.Write(L"Root", L"Named", job.installFolder);
@@ -118,7 +117,8 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         folders = MakeFolder(ini, files, JoinPath(job.installFolder, sub), folders);
     WriteInt(ini, L"MakedDirectory", L"Count", folders);
 
-    CopyRun run(ini, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
+    CopiedFileRecord record(ini, journal);
+    CopyRun run(record, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
     std::vector<PlannedCopy> copies;
     // Read whole: an entry cut to a path's length would name another file.
     for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars)) {
@@ -155,13 +155,17 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         dialogs.RepaintBackground();
     }
 
+    std::vector<std::wstring> targets;
+    for (const PlannedCopy& copy : copies)
+        if (copy.target) targets.push_back(*copy.target);
     const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
     if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !self.empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
+        record.Add(target);
         files.CopyOver(JoinPath(job.sourceFolder, self), target);
-        run.Record(target);
+        targets.push_back(target);
     }
-    WriteInt(ini, L"CopiedFile", L"Count", run.recorded() == 0 ? 1 : run.recorded());
+    record.Write(targets);
     return run.restartNeeded();
 }
 

@@ -1,6 +1,7 @@
 // The installer's settings file as the system's private-profile functions see it.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace setup {
@@ -16,6 +17,10 @@ public:
     // As the system reads integers: absent or empty gives the fallback.
     virtual int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) = 0;
     virtual void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
+    // The whole section at once (one rewrite of the file, where a Write per key rewrites it per key):
+    // these keys and values in this order replace whatever the section held.
+    virtual void WriteSection(const std::wstring& section,
+                              const std::vector<std::pair<std::wstring, std::wstring>>& entries) = 0;
     virtual void Flush() = 0;
 };
 

@@ -32,7 +32,7 @@ protected:
             files.AddFile(JoinPath(L"D:\\dist", name), 100, name);
     }
     bool Run(bool copyChecked = false) {
-        return CopyFiles(ini, files, sys, dialogs, TextsFor(Language::Japanese),
+        return CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::Japanese),
                          {L"C:\\Tools\\App", L"D:\\dist", copyChecked, false});
     }
 
@@ -40,6 +40,7 @@ protected:
     FakeSystem sys;
     FakeFiles files;
     Dialogs dialogs;
+    FakeJournal journal;
 };
 
 TEST_F(CopyStep, FreshInstallRecordsFoldersParentsFirstAndFilesInOrder) {
@@ -167,6 +168,83 @@ TEST_F(CopyStep, ThePackageItselfIsCopiedWhenChosenAndRecordedWhatever) {
     ini.Write(L"CopyFile", L"Self", L"lost.zip");
     Run(true);
     EXPECT_EQ(ini.Get(L"CopiedFile", L"0"), L"C:\\Tools\\App\\lost.zip");
+}
+
+// Files that check the journal as they are copied: no file reaches the folder before its line.
+class JournalCheckingFiles : public FakeFiles {
+public:
+    explicit JournalCheckingFiles(FakeJournal& journal) : journal_(journal) {}
+    bool CopyOver(const std::wstring& source, const std::wstring& target) override {
+        if (journal_.text.find(L"+" + target + L"\r\n") == std::wstring::npos) unjournalled.push_back(target);
+        return FakeFiles::CopyOver(source, target);
+    }
+    std::vector<std::wstring> unjournalled;
+
+private:
+    FakeJournal& journal_;
+};
+
+TEST(CopiedFileRecord, EachFileIsJournalledBeforeItsCopyAndSetupIniWrittenOnce) {
+    FakeProfile ini{{L"CopyFile", L"0", L"app.exe"}, {L"CopyFile", L"1", L"missing.dll"},
+                    {L"CopyFile", L"2", L"!readme.txt"}, {L"CopyFile", L"3", L"data.bin"}};
+    FakeJournal journal;
+    JournalCheckingFiles files(journal);
+    files.AddFolder(L"D:\\dist");
+    for (const wchar_t* name : {L"app.exe", L"readme.txt", L"data.bin"}) files.AddFile(JoinPath(L"D:\\dist", name), 1);
+    FakeSystem sys;
+    Dialogs dialogs;
+    CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::English), {L"C:\\App", L"D:\\dist", false, false});
+
+    EXPECT_EQ(files.unjournalled, std::vector<std::wstring>{L"C:\\App\\readme.txt"});  // "!": never recorded
+    EXPECT_EQ(journal.appended, L"+C:\\App\\app.exe\r\n+C:\\App\\missing.dll\r\n-C:\\App\\missing.dll\r\n"
+                                L"+C:\\App\\data.bin\r\n");
+    EXPECT_TRUE(journal.removed);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\app.exe", L"C:\\App\\data.bin"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
+    const auto perKey = std::count_if(ini.writes.begin(), ini.writes.end(),
+                                      [](const std::wstring& w) { return w.starts_with(L"CopiedFile/"); });
+    EXPECT_EQ(perKey, 1);  // the one section write
+}
+
+TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
+    FakeProfile ini;
+    FakeJournal journal;
+    // The run before was killed while copying c.txt (its line cut short); its copy of b.dll had
+    // failed; the other.dll line is no file of this distribution's list.
+    journal.text = L"+C:\\App\\a.exe\r\n+C:\\App\\b.dll\r\n-C:\\App\\b.dll\r\n+C:\\Windows\\other.dll\r\n"
+                   L"+C:\\App\\new.exe\r\n+C:\\App\\c.t";
+    CopiedFileRecord record(ini, journal);
+    record.Add(L"C:\\App\\new.exe");
+    record.Add(L"C:\\App\\d.txt");
+    record.Withdraw(L"C:\\App\\d.txt");
+    // Until this run's record is written the journal keeps the earlier run's lines; the line cut
+    // short does not swallow this run's first one.
+    EXPECT_EQ(JournalledFiles(journal.text),
+              (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\Windows\\other.dll", L"C:\\App\\new.exe",
+                                         L"C:\\App\\c.t", L"C:\\App\\new.exe"}));
+    record.Write({L"C:\\App\\new.exe", L"c:\\app\\A.EXE", L"C:\\App\\b.dll", L"C:\\App\\c.txt", L"C:\\App\\d.txt"});
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\new.exe", L"C:\\App\\a.exe"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
+    EXPECT_TRUE(journal.removed);
+}
+
+TEST(CopiedFileRecord, TheJournalReachesTheDiskInBoundedBatches) {
+    FakeProfile ini;
+    FakeJournal journal;
+    CopiedFileRecord record(ini, journal);
+    size_t lastSync = 0;
+    for (int i = 0; i < 3 * CopiedFileRecord::kSyncBatch; ++i) {
+        record.Add(L"C:\\App\\f" + std::to_wstring(i));
+        // Never more than a batch of lines only in memory.
+        EXPECT_LT(std::count(journal.text.begin() + static_cast<std::ptrdiff_t>(journal.synced), journal.text.end(), L'\n'),
+                  CopiedFileRecord::kSyncBatch);
+        lastSync = journal.synced;
+    }
+    EXPECT_EQ(lastSync, journal.text.size());
+    record.Write({});
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), std::to_wstring(3 * CopiedFileRecord::kSyncBatch));
+    EXPECT_EQ(ini.Get(L"CopiedFile", std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1)),
+              L"C:\\App\\f" + std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1));
 }
 
 TEST(InstallRecord, AVersionUpKeepsTheEarlierEntries) {
