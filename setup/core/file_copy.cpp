@@ -1,5 +1,7 @@
 #include "file_copy.h"
 
+#include <map>
+#include <set>
 #include <vector>
 
 #include "paths.h"
@@ -94,6 +96,41 @@ private:
     bool restartNeeded_ = false;
 };
 
+// The last-write times of targets, with one listing of each target folder: asking the system for a
+// file that is not there makes it search the whole folder (Wine compares every name without regard
+// to case), so asking for each new file of an installation cost time that grew with the folder.
+class TargetTimes {
+public:
+    explicit TargetTimes(FileSystem& files) : files_(files) {}
+
+    // None when the target is not there.
+    std::optional<uint64_t> Of(const std::wstring& target) {
+        const std::wstring leaf = LeafName(target);
+        // A short name ("LONGFI~1.TXT") is not in the listing: only the system knows it.
+        if (leaf.find(L'~') == std::wstring::npos) {
+            const std::set<std::wstring>& names = Listing(FolderOf(target));
+            // An empty listing: the folder is not there, or could not be listed.
+            if (!names.empty() && !names.count(FoldedCase(leaf))) return std::nullopt;
+        }
+        return files_.LastWriteTime(target);
+    }
+    void Copied(const std::wstring& target) {
+        if (auto it = listings_.find(FoldedCase(FolderOf(target))); it != listings_.end())
+            it->second.insert(FoldedCase(LeafName(target)));
+    }
+
+private:
+    const std::set<std::wstring>& Listing(const std::wstring& folder) {
+        auto [it, made] = listings_.try_emplace(FoldedCase(folder));
+        if (made)
+            for (const FoundFile& found : files_.Find(JoinPath(folder, L"*"))) it->second.insert(FoldedCase(found.name));
+        return it->second;
+    }
+
+    FileSystem& files_;
+    std::map<std::wstring, std::set<std::wstring>> listings_;  // by folded folder: folded names
+};
+
 std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state) {
     std::wstring list;
     for (const PlannedCopy& copy : copies) {
@@ -119,6 +156,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
 
     CopiedFileRecord record(ini, journal);
     CopyRun run(record, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
+    TargetTimes targetTimes(files);
     std::vector<PlannedCopy> copies;
     // Read whole: an entry cut to a path's length would name another file.
     for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars)) {
@@ -127,8 +165,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         copy.source = JoinPath(job.sourceFolder, copy.entry.path);
         copy.target = ResolvePath(copy.entry.path, job.installFolder, PathMode::Plain, system);
         if (copy.target) {
-            const auto sourceTime = files.LastWriteTime(copy.source);
-            const auto targetTime = files.LastWriteTime(*copy.target);
+            // A new file (the usual case) needs no look at its source.
+            const auto targetTime = targetTimes.Of(*copy.target);
+            const auto sourceTime = targetTime ? files.LastWriteTime(copy.source) : std::nullopt;
             if (sourceTime && targetTime && *sourceTime <= *targetTime) {
                 if (copy.entry.keepNewer) continue;  // done, neither copied nor recorded
                 if (!copy.entry.replaceNewer) {
@@ -138,6 +177,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
             }
         }
         run.Copy(copy);
+        if (copy.target && copy.state == CopyState::Done) targetTimes.Copied(*copy.target);
     }
 
     if (const std::wstring asked = ListOf(copies, CopyState::Ask); !asked.empty()) {

@@ -44,7 +44,7 @@ std::vector<std::wstring> JournalledFiles(const std::wstring& journal);
 //    this run's record is written.
 class CopiedFileRecord {
 public:
-    static constexpr int kSyncBatch = 64;
+    static constexpr int kSyncBatch = 256;
 
     CopiedFileRecord(Profile& ini, RecordJournal& journal);
     // Before `target` is copied: it is on record from now on.

@@ -16,6 +16,8 @@ public:
                               size_t bufferChars) = 0;
     // As the system reads integers: absent or empty gives the fallback.
     virtual int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) = 0;
+    // The lines of a section as the system gives them ("key=value"), in the file's order.
+    virtual std::vector<std::wstring> ReadSectionLines(const std::wstring& section) = 0;
     virtual void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
     // The whole section at once (one rewrite of the file, where a Write per key rewrites it per key):
     // these keys and values in this order replace whatever the section held.
@@ -35,7 +37,9 @@ inline std::wstring ReadString(Profile& ini, const std::wstring& section, const 
 void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key, int value);
 
 // A numbered list: keys first, first + 1, ... (each named prefix + index) up to the first absent or
-// empty one.
+// empty one. The section is read once, whole (reading a key searches the whole file: a list read key
+// by key cost time that grew with the square of its length), and each value is taken as a key's read
+// gives it: without blanks around it or the quotes that enclose it, cut to the buffer.
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first = 0,
                                    const std::wstring& prefix = L"", size_t bufferChars = kPathChars);
 

@@ -40,6 +40,13 @@ public:
         const std::wstring value = Read(section, key, L"", 30);
         return value.empty() ? fallback : static_cast<int>(LeadingInt(value));
     }
+    // Keys folded, in their order (the fake keeps no other).
+    std::vector<std::wstring> ReadSectionLines(const std::wstring& section) override {
+        std::vector<std::wstring> lines;
+        for (const auto& [at, value] : values_)
+            if (at.first == Fold(section)) lines.push_back(at.second + L"=" + value);
+        return lines;
+    }
     void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
         values_[{Fold(section), Fold(key)}] = value;
         writes.push_back(section + L"/" + key + L"=" + value);

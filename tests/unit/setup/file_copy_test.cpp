@@ -170,6 +170,22 @@ TEST_F(CopyStep, ThePackageItselfIsCopiedWhenChosenAndRecordedWhatever) {
     EXPECT_EQ(ini.Get(L"CopiedFile", L"0"), L"C:\\Tools\\App\\lost.zip");
 }
 
+// A Setup.ini whose section reads give these lines as they stand in the file.
+class RawSection : public FakeProfile {
+public:
+    std::vector<std::wstring> ReadSectionLines(const std::wstring&) override { return lines; }
+    std::vector<std::wstring> lines;
+};
+
+TEST(Lists, ReadWholeAValueIsWhatAKeysReadGives) {
+    RawSection ini;
+    ini.lines = {L"; the program", L" 0 =  app.exe ", L"1=\"my file.txt\"", L"1=shadowed.txt", L"2='x'",
+                 L"3=\"half", L"4=" + std::wstring(300, L'a'), L"5", L"6=after.txt"};
+    EXPECT_EQ(ReadList(ini, L"CopyFile"),
+              (std::vector<std::wstring>{L"app.exe", L"my file.txt", L"x", L"\"half", std::wstring(259, L'a')}));
+    EXPECT_EQ(ReadList(ini, L"CopyFile", 0, L"", kLongValueChars).back(), std::wstring(300, L'a'));
+}
+
 // Files that check the journal as they are copied: no file reaches the folder before its line.
 class JournalCheckingFiles : public FakeFiles {
 public:
@@ -204,6 +220,39 @@ TEST(CopiedFileRecord, EachFileIsJournalledBeforeItsCopyAndSetupIniWrittenOnce) 
     const auto perKey = std::count_if(ini.writes.begin(), ini.writes.end(),
                                       [](const std::wstring& w) { return w.starts_with(L"CopiedFile/"); });
     EXPECT_EQ(perKey, 1);  // the one section write
+}
+
+// Files that count the look-ups of files that are not there (each a search of a whole folder).
+class CountingFiles : public FakeFiles {
+public:
+    std::optional<uint64_t> LastWriteTime(const std::wstring& path) override {
+        auto time = FakeFiles::LastWriteTime(path);
+        if (!time) ++missed;
+        return time;
+    }
+    int missed = 0;
+};
+
+TEST_F(CopyStep, NewFilesAreKnownNewFromOneListingOfTheirFolder) {
+    CountingFiles counting;
+    counting.AddFolder(L"D:\\dist");
+    counting.AddFolder(L"C:\\Tools");
+    counting.AddFolder(L"C:\\Tools\\App");
+    for (const wchar_t* name : {L"app.exe", L"app.dll", L"help.txt", L"LONGNA~1.TXT"})
+        counting.AddFile(JoinPath(L"D:\\dist", name), 100);
+    counting.AddFile(L"C:\\Tools\\App\\HELP.TXT", 200);  // as new as the distribution's
+    counting.AddFile(L"C:\\Tools\\App\\longna~1.txt", 200);
+    for (const wchar_t* entry : {L"app.exe", L"app.dll", L"help.txt", L"LONGNA~1.TXT", L"app.exe"})
+        ini.Write(L"CopyFile", std::to_wstring(ini.Keys(L"CopyFile").size()), entry);
+    dialogs.answer = false;
+    CopyFiles(ini, counting, sys, dialogs, journal, TextsFor(Language::English), {L"C:\\Tools\\App", L"D:\\dist", false, false});
+    EXPECT_EQ(counting.missed, 0);
+    // The targets that were there, and the one this run copied before, are asked about.
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_NE(dialogs.questions[0].find(L"C:\\Tools\\App\\help.txt\r\nC:\\Tools\\App\\LONGNA~1.TXT\r\n"
+                                        L"C:\\Tools\\App\\app.exe\r\n"),
+              std::wstring::npos);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.dll"}));
 }
 
 TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
