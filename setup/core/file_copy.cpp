@@ -195,17 +195,13 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         dialogs.RepaintBackground();
     }
 
-    std::vector<std::wstring> targets;
-    for (const PlannedCopy& copy : copies)
-        if (copy.target) targets.push_back(*copy.target);
     const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
     if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !self.empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
         record.Add(target);
         files.CopyOver(JoinPath(job.sourceFolder, self), target);
-        targets.push_back(target);
     }
-    record.Write(targets);
+    record.Write(files);
     return run.restartNeeded();
 }
 

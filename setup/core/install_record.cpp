@@ -33,8 +33,9 @@ std::vector<std::wstring> JournalledFiles(const std::wstring& journal) {
     for (size_t at = 0, end; (end = journal.find(L'\n', at)) != std::wstring::npos; at = end + 1) {
         std::wstring line = journal.substr(at, end - at);
         if (!line.empty() && line.back() == L'\r') line.pop_back();
-        if (line.size() < 2) continue;
-        const std::wstring path = line.substr(1);
+        // Only a whole line counts: one cut short, and ended by the next run's first, lacks its "|".
+        if (line.size() < 3 || line.back() != kJournalLineEnd) continue;
+        const std::wstring path = line.substr(1, line.size() - 2);
         if (line[0] == L'+') {
             files.push_back(path);
         } else if (line[0] == L'-') {
@@ -49,13 +50,12 @@ CopiedFileRecord::CopiedFileRecord(Profile& ini, RecordJournal& journal) : ini_(
     const std::wstring left = journal.Read();
     earlier_ = JournalledFiles(left);
     // A line cut short by the end of a run is ended before this run's lines follow it, or it
-    // would swallow the first of them. Ended, it names a file of no list (at most a path that
-    // Write() finds among this distribution's targets).
+    // would swallow the first of them; ended, it still lacks its "|" and counts for nothing.
     cutLine_ = !left.empty() && left.back() != L'\n';
 }
 
 void CopiedFileRecord::Journal(wchar_t mark, const std::wstring& target) {
-    journal_.Append((cutLine_ ? L"\r\n" : L"") + (mark + target) + L"\r\n");
+    journal_.Append((cutLine_ ? L"\r\n" : L"") + (mark + target) + kJournalLineEnd + L"\r\n");
     cutLine_ = false;
     if (++unsynced_ < kSyncBatch) return;
     journal_.Sync();
@@ -74,19 +74,12 @@ void CopiedFileRecord::Withdraw(const std::wstring& target) {
     Journal(L'-', target);
 }
 
-void CopiedFileRecord::Write(const std::vector<std::wstring>& targets) {
+void CopiedFileRecord::Write(FileSystem& files) {
     std::vector<std::wstring> record = entries_;
-    if (!earlier_.empty()) {
-        const auto folded = [](const std::vector<std::wstring>& paths) {
-            std::set<std::wstring> set;
-            for (const std::wstring& path : paths) set.insert(FoldedCase(path));
-            return set;
-        };
-        const std::set<std::wstring> ours = folded(targets);
-        std::set<std::wstring> recorded = folded(record);
-        for (const std::wstring& file : earlier_)
-            if (ours.count(FoldedCase(file)) && recorded.insert(FoldedCase(file)).second) record.push_back(file);
-    }
+    std::set<std::wstring> recorded;
+    for (const std::wstring& path : record) recorded.insert(FoldedCase(path));
+    for (const std::wstring& file : earlier_)
+        if (files.FileSize(file) && recorded.insert(FoldedCase(file)).second) record.push_back(file);
     std::vector<std::pair<std::wstring, std::wstring>> keys;
     for (size_t i = 0; i < record.size(); ++i) keys.emplace_back(std::to_wstring(i), record[i]);
     keys.emplace_back(L"Count", std::to_wstring(record.empty() ? 1 : record.size()));

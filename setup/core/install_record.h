@@ -4,9 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
 #include "profile.h"
 
 namespace setup {
+
+// Ends each line of the journal: no file name holds it.
+inline constexpr wchar_t kJournalLineEnd = L'|';
 
 // An append-only file beside Setup.ini that holds the record of the files being copied while the
 // copying step runs (see CopiedFileRecord).
@@ -25,7 +29,8 @@ public:
 
 // The files that runs which ended before writing their record (the program was killed, the
 // machine went down) had copied or were copying: the "+" lines of a journal less the "-" lines
-// that withdrew them. A last line without its line end was cut by the end and counts as absent.
+// that withdrew them. A line is "+" or "-", the path and "|"; a line without its "|" was cut
+// short by the end of its run and counts as absent.
 std::vector<std::wstring> JournalledFiles(const std::wstring& journal);
 
 // The CopiedFile record of one copying step. Rewriting Setup.ini once per file (which a write of
@@ -39,9 +44,11 @@ std::vector<std::wstring> JournalledFiles(const std::wstring& journal);
 //  - Write() puts the whole record into Setup.ini at once, flushes it, and only then removes the
 //    journal;
 //  - a journal found at the start of a copying step was left by a run that ended before Write():
-//    the files it names are added to the record after this run's own, as far as they are targets
-//    of this distribution's list (a journal names no other file), and the journal is kept until
-//    this run's record is written.
+//    the files it names that are there are added to the record after this run's own (this run
+//    may install elsewhere: setup writes the leaf of the folder back to Root Name at every start),
+//    and the journal is kept until this run's record is written. The journal is trusted as far as
+//    the Setup.ini beside it, which names every file and folder setup touches anyway; a path that
+//    names a folder or nothing is never taken.
 class CopiedFileRecord {
 public:
     static constexpr int kSyncBatch = 256;
@@ -53,8 +60,8 @@ public:
     void Withdraw(const std::wstring& target);
     int count() const { return static_cast<int>(entries_.size()); }
     // The record into Setup.ini (Count at least 1: the installed state), with the files of an
-    // unfinished earlier run that are among `targets`.
-    void Write(const std::vector<std::wstring>& targets);
+    // unfinished earlier run that are there.
+    void Write(FileSystem& files);
 
 private:
     void Journal(wchar_t mark, const std::wstring& target);

@@ -73,15 +73,13 @@ FILES = 3000
 
 
 def journalled(text):
-    """The files a journal names: its "+" lines less the "-" lines, a last line cut short left out."""
+    """The files a journal names: its whole "+" lines less its "-" lines (each "+"/"-", path, "|")."""
     files = []
     for line in text.split("\r\n")[:-1]:
-        if line.startswith("+"):
-            files.append(line[1:])
-        elif line.startswith("-") and line[1:] in files:
-            files.reverse()
-            files.remove(line[1:])
-            files.reverse()
+        if line.startswith("+") and line.endswith("|"):
+            files.append(line[1:-1])
+        elif line.startswith("-") and line.endswith("|") and line[1:-1] in files:
+            del files[len(files) - 1 - files[::-1].index(line[1:-1])]
     return files
 
 
@@ -101,7 +99,11 @@ def test_a_setup_killed_while_copying_leaves_every_copied_file_on_record(lan):
     assert copied <= on_record, sorted(copied - on_record)[:5]
     assert dict(dist.ini().sections.get("CopiedFile", [])).get("Count") in (None, "0")  # not marked installed
 
-    # Run again, it installs and writes the whole record; the journal has done its work.
+    # Run again: it installs (into C:\Deployed: setup wrote the folder's leaf back to Root Name when
+    # it started) and writes the whole record, the killed run's files in it; the journal has done
+    # its work.
     finish(dist.start(), timeout=300)
     assert not journal.exists()
-    assert record(installed_ini(pc, APP), "CopiedFile") == [f"{APP}\\{name}" for name in names]
+    again = r"C:\Deployed"
+    assert record(installed_ini(pc, again), "CopiedFile") == (
+        [f"{again}\\{name}" for name in names] + [f"{APP}\\{name}" for name in sorted(copied)])

@@ -191,7 +191,7 @@ class JournalCheckingFiles : public FakeFiles {
 public:
     explicit JournalCheckingFiles(FakeJournal& journal) : journal_(journal) {}
     bool CopyOver(const std::wstring& source, const std::wstring& target) override {
-        if (journal_.text.find(L"+" + target + L"\r\n") == std::wstring::npos) unjournalled.push_back(target);
+        if (journal_.text.find(L"+" + target + L"|\r\n") == std::wstring::npos) unjournalled.push_back(target);
         return FakeFiles::CopyOver(source, target);
     }
     std::vector<std::wstring> unjournalled;
@@ -212,8 +212,8 @@ TEST(CopiedFileRecord, EachFileIsJournalledBeforeItsCopyAndSetupIniWrittenOnce) 
     CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::English), {L"C:\\App", L"D:\\dist", false, false});
 
     EXPECT_EQ(files.unjournalled, std::vector<std::wstring>{L"C:\\App\\readme.txt"});  // "!": never recorded
-    EXPECT_EQ(journal.appended, L"+C:\\App\\app.exe\r\n+C:\\App\\missing.dll\r\n-C:\\App\\missing.dll\r\n"
-                                L"+C:\\App\\data.bin\r\n");
+    EXPECT_EQ(journal.appended, L"+C:\\App\\app.exe|\r\n+C:\\App\\missing.dll|\r\n-C:\\App\\missing.dll|\r\n"
+                                L"+C:\\App\\data.bin|\r\n");
     EXPECT_TRUE(journal.removed);
     EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\app.exe", L"C:\\App\\data.bin"}));
     EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
@@ -258,21 +258,26 @@ TEST_F(CopyStep, NewFilesAreKnownNewFromOneListingOfTheirFolder) {
 TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
     FakeProfile ini;
     FakeJournal journal;
-    // The run before was killed while copying c.txt (its line cut short); its copy of b.dll had
-    // failed; the other.dll line is no file of this distribution's list.
-    journal.text = L"+C:\\App\\a.exe\r\n+C:\\App\\b.dll\r\n-C:\\App\\b.dll\r\n+C:\\Windows\\other.dll\r\n"
-                   L"+C:\\App\\new.exe\r\n+C:\\App\\c.t";
+    FakeFiles files;
+    for (const wchar_t* path : {L"C:\\Old\\a.exe", L"C:\\Old\\b.dll", L"C:\\New\\new.exe", L"C:\\Old\\c.txt"})
+        files.AddFile(path, 1);
+    files.AddFolder(L"C:\\Old");
+    files.AddFolder(L"C:\\Old\\data");
+    // The run before, into another folder, was killed while it journalled c.txt (its line cut
+    // short); its copy of b.dll had failed; data and gone.dll are no files (any more).
+    journal.text = L"+C:\\Old\\a.exe|\r\n+C:\\Old\\b.dll|\r\n-C:\\Old\\b.dll|\r\n+C:\\Old\\data|\r\n"
+                   L"+C:\\Old\\gone.dll|\r\n+C:\\New\\new.exe|\r\n+C:\\Old\\c.txt";
     CopiedFileRecord record(ini, journal);
-    record.Add(L"C:\\App\\new.exe");
-    record.Add(L"C:\\App\\d.txt");
-    record.Withdraw(L"C:\\App\\d.txt");
+    record.Add(L"C:\\New\\new.exe");
+    record.Add(L"C:\\New\\d.txt");
+    record.Withdraw(L"C:\\New\\d.txt");
     // Until this run's record is written the journal keeps the earlier run's lines; the line cut
-    // short does not swallow this run's first one.
+    // short neither counts nor swallows this run's first one.
     EXPECT_EQ(JournalledFiles(journal.text),
-              (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\Windows\\other.dll", L"C:\\App\\new.exe",
-                                         L"C:\\App\\c.t", L"C:\\App\\new.exe"}));
-    record.Write({L"C:\\App\\new.exe", L"c:\\app\\A.EXE", L"C:\\App\\b.dll", L"C:\\App\\c.txt", L"C:\\App\\d.txt"});
-    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\new.exe", L"C:\\App\\a.exe"}));
+              (std::vector<std::wstring>{L"C:\\Old\\a.exe", L"C:\\Old\\data", L"C:\\Old\\gone.dll",
+                                         L"C:\\New\\new.exe", L"C:\\New\\new.exe"}));
+    record.Write(files);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\New\\new.exe", L"C:\\Old\\a.exe"}));
     EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
     EXPECT_TRUE(journal.removed);
 }
@@ -290,7 +295,8 @@ TEST(CopiedFileRecord, TheJournalReachesTheDiskInBoundedBatches) {
         lastSync = journal.synced;
     }
     EXPECT_EQ(lastSync, journal.text.size());
-    record.Write({});
+    FakeFiles files;
+    record.Write(files);
     EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), std::to_wstring(3 * CopiedFileRecord::kSyncBatch));
     EXPECT_EQ(ini.Get(L"CopiedFile", std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1)),
               L"C:\\App\\f" + std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1));
