@@ -23,8 +23,29 @@ int IniFile::ReadInt(const std::wstring& section, const std::wstring& key, int f
     return static_cast<int>(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, path_.c_str()));
 }
 
+std::vector<std::wstring> IniFile::ReadSectionLines(const std::wstring& section) {
+    // The system fills the buffer as far as it goes and says so by a length of its size less 2.
+    for (DWORD size = 32768;; size *= 2) {
+        std::vector<wchar_t> buffer(size);
+        const DWORD n = GetPrivateProfileSectionW(section.c_str(), buffer.data(), size, path_.c_str());
+        if (n + 2 >= size && size < (64u << 20)) continue;
+        std::vector<std::wstring> lines;
+        for (const wchar_t* line = buffer.data(); line < buffer.data() + n && *line; line += wcslen(line) + 1)
+            lines.emplace_back(line);
+        return lines;
+    }
+}
+
 void IniFile::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
+}
+
+void IniFile::WriteSection(const std::wstring& section,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& entries) {
+    std::wstring block;  // key=value lines, each ended by a zero, and a zero after the last
+    for (const auto& [key, value] : entries) block += key + L"=" + value + L'\0';
+    block += L'\0';
+    WritePrivateProfileSectionW(section.c_str(), block.c_str(), path_.c_str());
 }
 
 void IniFile::Flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }

@@ -2,6 +2,7 @@
 // (an author's Shift-JIS file reads and writes as before); the program sees wide text.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "profile.h"
 
@@ -15,7 +16,10 @@ public:
     std::wstring Read(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
                       size_t bufferChars) override;
     int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) override;
+    std::vector<std::wstring> ReadSectionLines(const std::wstring& section) override;
     void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+    void WriteSection(const std::wstring& section,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& entries) override;
     void Flush() override;
 
 private:

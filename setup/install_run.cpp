@@ -11,6 +11,7 @@
 #include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
+#include "record_journal.h"
 #include "reg_entries.h"
 #include "resource.h"
 #include "room_check.h"
@@ -235,7 +236,8 @@ void RunInstallation(MainWindow& window) {
     if (ini.ReadInt(L"CopiedFile", L"Count", 0) == 0) {
         window.SetLabel(t.copying);
         CopyQuestions questions(window);
-        if (CopyFiles(ini, app.files, app.system, questions, t, CopyJobOf(window))) app.restartNeeded = true;
+        JournalFile journal(ini.path());
+        if (CopyFiles(ini, app.files, app.system, questions, journal, t, CopyJobOf(window))) app.restartNeeded = true;
         RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     window.Hide(IDC_FOLDER);
@@ -263,7 +265,7 @@ void RunInstallation(MainWindow& window) {
         report::PauseToRead(500);
     }
 
-    RegisterUninstall(ini, registry);
+    RegisterUninstall(ini, registry, app.files);
     WindowsFileReader reader;
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
         MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));

@@ -1,6 +1,7 @@
 #include "removal_run.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "associations.h"
 #include "install_record.h"
@@ -21,6 +22,28 @@ namespace {
 
 // The folders made above the install folder, handed from the removal to the "remove" instance.
 constexpr const wchar_t* kMadeFolders = L"SETUP_MADE_FOLDERS";
+// The process id of the setup that ran the removal, handed to the "remove" instance it starts.
+constexpr const wchar_t* kRemovingSetup = L"SETUP_REMOVING_PROCESS";
+constexpr DWORD kRemoveWaitMs = 5000;
+
+// Until the setup that ran the removal has ended (its executable can then be deleted), at most the
+// 5 s the "remove" instance always waited. Its process is opened first thing, while it still runs
+// (it waits for nothing once it has started this instance): a process that cannot be opened has
+// ended already. Started otherwise than by a removal, the instance waits the 5 s.
+void WaitForRemovingSetup() {
+    wchar_t text[16];
+    const DWORD n = GetEnvironmentVariableW(kRemovingSetup, text, 16);
+    if (n == 0 || n >= 16) {
+        Sleep(kRemoveWaitMs);
+        return;
+    }
+    wchar_t* end = nullptr;
+    const unsigned long id = std::wcstoul(text, &end, 10);
+    HANDLE process = id != 0 && *end == L'\0' ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr;
+    if (!process) return;
+    WaitForSingleObject(process, kRemoveWaitMs);
+    CloseHandle(process);
+}
 
 // What could not be removed: listed (with Del ShowError), or, with Del Reboot, removed at restart.
 void ReportLeftovers(MainWindow& window) {
@@ -127,13 +150,14 @@ void FinishRemoval(SetupApp& app) {
         return;
     }
     SetEnvironmentVariableW(kMadeFolders, MadeParentsOfInstallFolder(app.ini()).c_str());
+    SetEnvironmentVariableW(kRemovingSetup, std::to_wstring(GetCurrentProcessId()).c_str());
     RecycleFile(app.ini().path());
     report::Note(log_text::selfRemoval);
     StartFollowUp(Quoted(ModulePath()) + L" remove", SW_SHOWNORMAL);
 }
 
 void RemoveSelf() {
-    Sleep(5000);
+    WaitForRemovingSetup();
     const std::wstring program = ModulePath();
     const std::wstring folder = FolderOf(program);
     std::vector<std::wstring> folders{folder};

@@ -136,6 +136,14 @@ void WindowsFiles::NoteCopy(const std::wstring& source, const std::wstring& targ
     report::Result(log_text::copied + source + L" -> " + target, copied, copied ? ERROR_SUCCESS : lastError_);
 }
 
+std::optional<uint64_t> WindowsFiles::FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 void WindowsFiles::SetNormalAttributes(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -43,6 +43,7 @@ public:
     bool Recycle(const std::wstring& path) override;
     std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) override;
+    std::optional<uint64_t> FileSize(const std::wstring& path) override;
 
 private:
     bool Failed();  // false, noting whether the disk was full

@@ -1,5 +1,7 @@
 #include "file_copy.h"
 
+#include <map>
+#include <set>
 #include <vector>
 
 #include "paths.h"
@@ -51,21 +53,21 @@ struct PlannedCopy {
 
 class CopyRun {
 public:
-    CopyRun(Profile& ini, FileSystem& files, bool reboot) : ini_(ini), files_(files), reboot_(reboot) {}
+    CopyRun(CopiedFileRecord& record, FileSystem& files, bool reboot) : record_(record), files_(files), reboot_(reboot) {}
 
     // Copies one entry: Done (recorded unless "!") or, when it could not be copied, Failed (or
-    // Done, unrecorded, for "*").
+    // Done, unrecorded, for "*"). The target is on record before the copy can reach the folder.
     void Copy(PlannedCopy& copy) {
+        const bool recorded = copy.target && !copy.entry.unrecorded;
+        if (recorded) record_.Add(*copy.target);
         if (!copy.target || !CopyWhole(copy.source, *copy.target, copy.noRoom)) {
+            if (recorded) record_.Withdraw(*copy.target);
             copy.state = copy.entry.ignoreFailure ? CopyState::Done : CopyState::Failed;
             return;
         }
         copy.state = CopyState::Done;
-        if (!copy.entry.unrecorded) Record(*copy.target);
     }
 
-    void Record(const std::wstring& target) { ini_.Write(L"CopiedFile", std::to_wstring(recorded_++), target); }
-    int recorded() const { return recorded_; }
     bool restartNeeded() const { return restartNeeded_; }
 
     // The target gets the whole copy or stays as it was: the copy is written under a temporary
@@ -101,11 +103,45 @@ private:
         return false;
     }
 
-    Profile& ini_;
+    CopiedFileRecord& record_;
     FileSystem& files_;
     bool reboot_;
-    int recorded_ = 0;
     bool restartNeeded_ = false;
+};
+
+// The last-write times of targets, with one listing of each target folder: asking the system for a
+// file that is not there makes it search the whole folder (Wine compares every name without regard
+// to case), so asking for each new file of an installation cost time that grew with the folder.
+class TargetTimes {
+public:
+    explicit TargetTimes(FileSystem& files) : files_(files) {}
+
+    // None when the target is not there.
+    std::optional<uint64_t> Of(const std::wstring& target) {
+        const std::wstring leaf = LeafName(target);
+        // A short name ("LONGFI~1.TXT") is not in the listing: only the system knows it.
+        if (leaf.find(L'~') == std::wstring::npos) {
+            const std::set<std::wstring>& names = Listing(FolderOf(target));
+            // An empty listing: the folder is not there, or could not be listed.
+            if (!names.empty() && !names.count(FoldedCase(leaf))) return std::nullopt;
+        }
+        return files_.LastWriteTime(target);
+    }
+    void Copied(const std::wstring& target) {
+        if (auto it = listings_.find(FoldedCase(FolderOf(target))); it != listings_.end())
+            it->second.insert(FoldedCase(LeafName(target)));
+    }
+
+private:
+    const std::set<std::wstring>& Listing(const std::wstring& folder) {
+        auto [it, made] = listings_.try_emplace(FoldedCase(folder));
+        if (made)
+            for (const FoundFile& found : files_.Find(JoinPath(folder, L"*"))) it->second.insert(FoldedCase(found.name));
+        return it->second;
+    }
+
+    FileSystem& files_;
+    std::map<std::wstring, std::set<std::wstring>> listings_;  // by folded folder: folded names
 };
 
 std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state, const Texts& texts) {
@@ -121,8 +157,8 @@ std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state, con
 
 }  // namespace
 
-bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, const Texts& texts,
-               const CopyJob& job) {
+bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
+               const Texts& texts, const CopyJob& job) {
     ini.Write(L"Check", L"Copy", job.copyChecked ? L"2" : L"0");
     ini.Write(L"Check", L"Del", job.deleteAfterChecked ? L"2" : L"0");
     ini.Write(L"Root", L"Named", job.installFolder);
@@ -132,7 +168,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         folders = MakeFolder(ini, files, JoinPath(job.installFolder, sub), folders);
     WriteInt(ini, L"MakedDirectory", L"Count", folders);
 
-    CopyRun run(ini, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
+    CopiedFileRecord record(ini, journal);
+    CopyRun run(record, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
+    TargetTimes targetTimes(files);
     std::vector<PlannedCopy> copies;
     bool cut = false;
     // Read whole: an entry cut to a path's length would name another file.
@@ -142,8 +180,9 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         copy.source = JoinPath(job.sourceFolder, copy.entry.path);
         copy.target = ResolvePath(copy.entry.path, job.installFolder, PathMode::Plain, system);
         if (copy.target) {
-            const auto sourceTime = files.LastWriteTime(copy.source);
-            const auto targetTime = files.LastWriteTime(*copy.target);
+            // A new file (the usual case) needs no look at its source.
+            const auto targetTime = targetTimes.Of(*copy.target);
+            const auto sourceTime = targetTime ? files.LastWriteTime(copy.source) : std::nullopt;
             if (sourceTime && targetTime && *sourceTime <= *targetTime) {
                 if (copy.entry.keepNewer) {  // done, neither copied nor recorded
                     dialogs.NoteSkipped(*copy.target);
@@ -156,6 +195,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
             }
         }
         run.Copy(copy);
+        if (copy.target && copy.state == CopyState::Done) targetTimes.Copied(*copy.target);
     }
 
     if (const std::wstring asked = ListOf(copies, CopyState::Ask, texts); !asked.empty()) {
@@ -179,11 +219,11 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
     const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
     if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !LeafName(self).empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
+        record.Add(target);
         bool noRoom = false;
         run.CopyWhole(JoinPath(job.sourceFolder, self), target, noRoom);
-        run.Record(target);
     }
-    WriteInt(ini, L"CopiedFile", L"Count", run.recorded() == 0 ? 1 : run.recorded());
+    record.Write(files);
     return run.restartNeeded();
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_system.h"
+#include "install_record.h"
 #include "profile.h"
 #include "system.h"
 #include "texts.h"
@@ -42,9 +43,10 @@ struct CopyJob {
     bool deleteAfterChecked = false;
 };
 
-// Runs the whole step; true when a file is to be replaced at the next restart.
-bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, const Texts& texts,
-               const CopyJob& job);
+// Runs the whole step; true when a file is to be replaced at the next restart. The CopiedFile
+// record is kept through `journal` while the files are copied (see CopiedFileRecord).
+bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
+               const Texts& texts, const CopyJob& job);
 
 enum class SetupPlacement { AlreadyThere, Copied, Failed };
 

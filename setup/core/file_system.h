@@ -39,6 +39,8 @@ public:
     // Rename `existing` to `replacement` at the next restart, or delete it when `replacement` is
     // empty. False when the system could not note it.
     virtual bool ScheduleAtRestart(const std::wstring& existing, const std::wstring& replacement) = 0;
+    // The size of a file in bytes; none when it is not there.
+    virtual std::optional<uint64_t> FileSize(const std::wstring& path) = 0;
 };
 
 }  // namespace setup

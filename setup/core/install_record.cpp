@@ -1,6 +1,8 @@
 #include "install_record.h"
 
 #include <algorithm>
+#include <iterator>
+#include <set>
 
 #include "paths.h"
 #include "text.h"
@@ -27,6 +29,66 @@ void MergeList(Profile& record, Profile& earlier, const std::wstring& section) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> JournalledFiles(const std::wstring& journal) {
+    std::vector<std::wstring> files;
+    for (size_t at = 0, end; (end = journal.find(L'\n', at)) != std::wstring::npos; at = end + 1) {
+        std::wstring line = journal.substr(at, end - at);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        // Only a whole line counts: one cut short, and ended by the next run's first, lacks its "|".
+        if (line.size() < 3 || line.back() != kJournalLineEnd) continue;
+        const std::wstring path = line.substr(1, line.size() - 2);
+        if (line[0] == L'+') {
+            files.push_back(path);
+        } else if (line[0] == L'-') {
+            const auto last = std::find(files.rbegin(), files.rend(), path);
+            if (last != files.rend()) files.erase(std::next(last).base());
+        }
+    }
+    return files;
+}
+
+CopiedFileRecord::CopiedFileRecord(Profile& ini, RecordJournal& journal) : ini_(ini), journal_(journal) {
+    const std::wstring left = journal.Read();
+    earlier_ = JournalledFiles(left);
+    // A line cut short by the end of a run is ended before this run's lines follow it, or it
+    // would swallow the first of them; ended, it still lacks its "|" and counts for nothing.
+    cutLine_ = !left.empty() && left.back() != L'\n';
+}
+
+void CopiedFileRecord::Journal(wchar_t mark, const std::wstring& target) {
+    journal_.Append((cutLine_ ? L"\r\n" : L"") + (mark + target) + kJournalLineEnd + L"\r\n");
+    cutLine_ = false;
+    if (++unsynced_ < kSyncBatch) return;
+    journal_.Sync();
+    unsynced_ = 0;
+}
+
+void CopiedFileRecord::Add(const std::wstring& target) {
+    Journal(L'+', target);
+    entries_.push_back(target);
+}
+
+void CopiedFileRecord::Withdraw(const std::wstring& target) {
+    const auto last = std::find(entries_.rbegin(), entries_.rend(), target);
+    if (last == entries_.rend()) return;
+    entries_.erase(std::next(last).base());
+    Journal(L'-', target);
+}
+
+void CopiedFileRecord::Write(FileSystem& files) {
+    std::vector<std::wstring> record = entries_;
+    std::set<std::wstring> recorded;
+    for (const std::wstring& path : record) recorded.insert(FoldedCase(path));
+    for (const std::wstring& file : earlier_)
+        if (files.FileSize(file) && recorded.insert(FoldedCase(file)).second) record.push_back(file);
+    std::vector<std::pair<std::wstring, std::wstring>> keys;
+    for (size_t i = 0; i < record.size(); ++i) keys.emplace_back(std::to_wstring(i), record[i]);
+    keys.emplace_back(L"Count", std::to_wstring(record.empty() ? 1 : record.size()));
+    ini_.WriteSection(L"CopiedFile", keys);
+    ini_.Flush();
+    journal_.Remove();
+}
 
 void MergeInstallRecord(Profile& record, Profile& earlier) {
     MergeList(record, earlier, L"MakedDirectory");

@@ -2,11 +2,78 @@
 // undo exactly that.
 #pragma once
 #include <string>
+#include <vector>
 
+#include "file_system.h"
 #include "profile.h"
 #include "texts.h"
 
 namespace setup {
+
+// Ends each line of the journal: no file name holds it.
+inline constexpr wchar_t kJournalLineEnd = L'|';
+
+// An append-only file beside Setup.ini that holds the record of the files being copied while the
+// copying step runs (see CopiedFileRecord).
+class RecordJournal {
+public:
+    virtual ~RecordJournal() = default;
+    // What is in it: lines that runs which ended before writing their record left; empty when
+    // there is no journal.
+    virtual std::wstring Read() = 0;
+    // `lines` after what is there, in one write.
+    virtual bool Append(const std::wstring& lines) = 0;
+    // What was appended, onto the disk.
+    virtual void Sync() = 0;
+    virtual void Remove() = 0;
+};
+
+// The files that runs which ended before writing their record (the program was killed, the
+// machine went down) had copied or were copying: the "+" lines of a journal less the "-" lines
+// that withdrew them. A line is "+" or "-", the path and "|"; a line without its "|" was cut
+// short by the end of its run and counts as absent.
+std::vector<std::wstring> JournalledFiles(const std::wstring& journal);
+
+// The CopiedFile record of one copying step. Rewriting Setup.ini once per file (which a write of
+// a key does) makes the step's cost grow with the square of the number of files; instead:
+//  - before a file is copied, a "+" line with its target is appended to the journal, and a "-"
+//    line when its copy failed: a file can reach the folder only after its line was written, so
+//    the end of the program at any moment leaves every file that reached the folder in the
+//    journal (a file whose copy was cut short is in it too: removing it is what its removal wants);
+//  - the journal goes to the disk every kSyncBatch lines: a crash of the machine (not only of
+//    the program) loses at most that many lines;
+//  - Write() puts the whole record into Setup.ini at once, flushes it, and only then removes the
+//    journal;
+//  - a journal found at the start of a copying step was left by a run that ended before Write():
+//    the files it names that are there are added to the record after this run's own (this run
+//    may install elsewhere: setup writes the leaf of the folder back to Root Name at every start),
+//    and the journal is kept until this run's record is written. The journal is trusted as far as
+//    the Setup.ini beside it, which names every file and folder setup touches anyway; a path that
+//    names a folder or nothing is never taken.
+class CopiedFileRecord {
+public:
+    static constexpr int kSyncBatch = 256;
+
+    CopiedFileRecord(Profile& ini, RecordJournal& journal);
+    // Before `target` is copied: it is on record from now on.
+    void Add(const std::wstring& target);
+    // Its copy failed: not on record.
+    void Withdraw(const std::wstring& target);
+    int count() const { return static_cast<int>(entries_.size()); }
+    // The record into Setup.ini (Count at least 1: the installed state), with the files of an
+    // unfinished earlier run that are there.
+    void Write(FileSystem& files);
+
+private:
+    void Journal(wchar_t mark, const std::wstring& target);
+
+    Profile& ini_;
+    RecordJournal& journal_;
+    std::vector<std::wstring> earlier_;  // of an unfinished run
+    std::vector<std::wstring> entries_;
+    int unsynced_ = 0;
+    bool cutLine_ = false;  // the journal ends in a line cut short
+};
 
 // Appends to `record` every entry of `earlier` (the Setup.ini an earlier version left in the
 // install folder) that `record` does not hold yet, so a version-up keeps the earlier files on

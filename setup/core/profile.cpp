@@ -1,6 +1,10 @@
 #include "profile.h"
 
 #include <algorithm>
+#include <map>
+#include <string_view>
+
+#include "text.h"
 
 namespace setup {
 
@@ -8,11 +12,45 @@ void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key
     ini.Write(section, key, std::to_wstring(value));
 }
 
+namespace {
+
+std::wstring_view Trimmed(std::wstring_view text) {
+    const size_t begin = text.find_first_not_of(L" \t");
+    if (begin == std::wstring_view::npos) return {};
+    return text.substr(begin, text.find_last_not_of(L" \t") - begin + 1);
+}
+
+// The values of a section by folded key; the first of keys written twice, as a read finds it.
+class SectionValues {
+public:
+    SectionValues(Profile& ini, const std::wstring& section) {
+        for (const std::wstring& line : ini.ReadSectionLines(section)) {
+            if (line.empty() || line[0] == L';') continue;
+            const size_t equals = line.find(L'=');
+            const std::wstring_view key = Trimmed(std::wstring_view(line).substr(0, equals));
+            std::wstring_view value = equals == std::wstring::npos ? L"" : Trimmed(std::wstring_view(line).substr(equals + 1));
+            if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+                value = value.substr(1, value.size() - 2);
+            values_.try_emplace(FoldedCase(key), value);
+        }
+    }
+    std::wstring Get(const std::wstring& key, size_t bufferChars) const {
+        const auto it = values_.find(FoldedCase(key));
+        return it == values_.end() ? L"" : it->second.substr(0, bufferChars - 1);
+    }
+
+private:
+    std::map<std::wstring, std::wstring> values_;
+};
+
+}  // namespace
+
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first, const std::wstring& prefix,
                                    size_t bufferChars, bool* cut) {
+    const SectionValues values(ini, section);
     std::vector<std::wstring> items;
     for (int i = first;; ++i) {
-        std::wstring value = ini.Read(section, prefix + std::to_wstring(i), L"", bufferChars);
+        std::wstring value = values.Get(prefix + std::to_wstring(i), bufferChars);
         const bool more = !value.empty();
         if (!more || items.size() == kMaxListEntries) {
             if (cut) *cut = more;
@@ -27,10 +65,11 @@ int RecordCount(Profile& ini, const std::wstring& section) {
 }
 
 std::vector<std::wstring> ReadRecord(Profile& ini, const std::wstring& section) {
+    const SectionValues values(ini, section);
     std::vector<std::wstring> items;
     const int count = RecordCount(ini, section);
     for (int i = 0; i < kMaxRecordEntries; ++i) {
-        std::wstring value = ReadString(ini, section, std::to_wstring(i));
+        std::wstring value = values.Get(std::to_wstring(i), kPathChars);
         if (value.empty()) {
             if (i >= count) return items;
             continue;

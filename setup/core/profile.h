@@ -1,6 +1,7 @@
 // The installer's settings file as the system's private-profile functions see it.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace setup {
@@ -15,7 +16,13 @@ public:
                               size_t bufferChars) = 0;
     // As the system reads integers: absent or empty gives the fallback.
     virtual int ReadInt(const std::wstring& section, const std::wstring& key, int fallback) = 0;
+    // The lines of a section as the system gives them ("key=value"), in the file's order.
+    virtual std::vector<std::wstring> ReadSectionLines(const std::wstring& section) = 0;
     virtual void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
+    // The whole section at once (one rewrite of the file, where a Write per key rewrites it per key):
+    // these keys and values in this order replace whatever the section held.
+    virtual void WriteSection(const std::wstring& section,
+                              const std::vector<std::pair<std::wstring, std::wstring>>& entries) = 0;
     virtual void Flush() = 0;
 };
 
@@ -36,7 +43,10 @@ constexpr int kMaxListEntries = 10000;
 constexpr int kMaxRecordEntries = 100000;
 
 // A numbered list: keys first, first + 1, ... (each named prefix + index) up to the first absent or
-// empty one, kMaxListEntries at most; `cut` (when given) tells whether entries were left unread.
+// empty one, kMaxListEntries at most; `cut` (when given) tells whether entries were left unread. The
+// section is read once, whole (reading a key searches the whole file: a list read key by key cost
+// time that grew with the square of its length), and each value is taken as a key's read gives it:
+// without blanks around it or the quotes that enclose it, cut to the buffer.
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first = 0,
                                    const std::wstring& prefix = L"", size_t bufferChars = kPathChars,
                                    bool* cut = nullptr);

@@ -10,6 +10,12 @@ wchar_t FoldCase(wchar_t c) {
     return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
 }
 
+std::wstring FoldedCase(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) c = FoldCase(c);
+    return out;
+}
+
 bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

@@ -6,6 +6,8 @@
 namespace setup {
 
 wchar_t FoldCase(wchar_t c);
+// The text with each character folded: equal for texts that compare equal without regard to case.
+std::wstring FoldedCase(std::wstring_view text);
 bool EqualNoCase(std::wstring_view a, std::wstring_view b);
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 // The index of the first occurrence of `needle`, compared without regard to case, or npos.

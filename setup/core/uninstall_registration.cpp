@@ -1,7 +1,12 @@
 #include "uninstall_registration.h"
 
+#include <algorithm>
+#include <limits>
+#include <set>
+
 #include "install_mode.h"
 #include "paths.h"
+#include "text.h"
 
 namespace setup {
 
@@ -11,7 +16,21 @@ std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic)
     return L"\"" + JoinPath(installFolder, L"Setup.exe") + L"\"" + (automatic ? L" uninstall" : L"");
 }
 
-void RegisterUninstall(Profile& ini, Registry& registry) {
+std::wstring QuietUninstallCommand(const std::wstring& installFolder) {
+    return UninstallCommand(installFolder, true) + L" /S";
+}
+
+uint32_t InstalledKiB(Profile& ini, FileSystem& files) {
+    std::set<std::wstring> counted;
+    uint64_t bytes = 0;
+    for (const std::wstring& path : ReadRecord(ini, L"CopiedFile")) {
+        if (!counted.insert(FoldedCase(path)).second) continue;
+        if (const auto size = files.FileSize(path)) bytes += *size;
+    }
+    return static_cast<uint32_t>(std::min<uint64_t>((bytes + 1023) / 1024, std::numeric_limits<uint32_t>::max()));
+}
+
+void RegisterUninstall(Profile& ini, Registry& registry, FileSystem& files) {
     const RegRoot root = UninstallRoot(ReadInstallMode(ini));
     const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;  // never into the list's own key
@@ -19,9 +38,19 @@ void RegisterUninstall(Profile& ini, Registry& registry) {
     if (!registry.CreateKey(root, key)) return;
     if (const std::wstring product = ReadString(ini, L"Setup", L"Name"); !product.empty())
         registry.WriteString(root, key, L"DisplayName", product);
+    for (const auto& [value, setting] : {std::pair{L"DisplayVersion", L"Version"}, std::pair{L"Publisher", L"Publisher"},
+                                         std::pair{L"URLInfoAbout", L"URL"}}) {
+        const std::wstring text = ReadString(ini, L"Setup", setting);
+        if (text.empty()) registry.DeleteValue(root, key, value);
+        else registry.WriteString(root, key, value, text);
+    }
+    registry.WriteDword(root, key, L"EstimatedSize", InstalledKiB(ini, files));
+    registry.WriteDword(root, key, L"NoModify", 1);
+    registry.WriteDword(root, key, L"NoRepair", 1);
     const std::wstring folder = ReadString(ini, L"Root", L"Named");
     if (folder.empty()) return;
     registry.WriteString(root, key, L"UninstallString", UninstallCommand(folder, ini.ReadInt(L"Del", L"Auto", 0) != 0));
+    registry.WriteString(root, key, L"QuietUninstallString", QuietUninstallCommand(folder));
     registry.WriteString(root, key, L"DisplayIcon", JoinPath(folder, L"Setup.exe"));
     registry.WriteString(root, key, L"InstallLocation", folder);
 }

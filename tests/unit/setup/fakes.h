@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "file_system.h"
+#include "install_record.h"
 #include "paths.h"
 #include "profile.h"
 #include "registry.h"
@@ -40,9 +41,22 @@ public:
         const std::wstring value = Read(section, key, L"", 30);
         return value.empty() ? fallback : static_cast<int>(LeadingInt(value));
     }
+    // Keys folded, in their order (the fake keeps no other).
+    std::vector<std::wstring> ReadSectionLines(const std::wstring& section) override {
+        std::vector<std::wstring> lines;
+        for (const auto& [at, value] : values_)
+            if (at.first == Fold(section)) lines.push_back(at.second + L"=" + value);
+        return lines;
+    }
     void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
         values_[{Fold(section), Fold(key)}] = value;
         writes.push_back(section + L"/" + key + L"=" + value);
+    }
+    void WriteSection(const std::wstring& section,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& entries) override {
+        std::erase_if(values_, [&](const auto& value) { return value.first.first == Fold(section); });
+        for (const auto& [key, value] : entries) values_[{Fold(section), Fold(key)}] = value;
+        writes.push_back(section + L"/(" + std::to_wstring(entries.size()) + L" keys)");
     }
     void Flush() override { ++flushes; }
 
@@ -62,6 +76,27 @@ public:
 
 private:
     std::map<std::pair<std::wstring, std::wstring>, std::wstring> values_;
+};
+
+// The journal file: its text, how much of it reached the disk, whether it was removed.
+class FakeJournal : public RecordJournal {
+public:
+    std::wstring Read() override { return text; }
+    bool Append(const std::wstring& lines) override {
+        text += lines;
+        appended += lines;
+        return true;
+    }
+    void Sync() override { synced = text.size(); }
+    void Remove() override {
+        text.clear();
+        synced = 0;
+        removed = true;
+    }
+
+    std::wstring text, appended;  // what is in it; all that was ever appended
+    size_t synced = 0;
+    bool removed = false;
 };
 
 // A Japanese Windows on drive C:.
@@ -190,6 +225,12 @@ public:
         if (!canSchedule) return false;
         scheduled.emplace_back(existing, replacement);
         return true;
+    }
+    // A file's size is the length of its content.
+    std::optional<uint64_t> FileSize(const std::wstring& path) override {
+        auto it = files.find(Fold(path));
+        if (it == files.end()) return std::nullopt;
+        return it->second.content.size();
     }
 
     void AddFolder(const std::wstring& path) { folders.insert(Fold(path)); }

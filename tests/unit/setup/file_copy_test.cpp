@@ -33,7 +33,7 @@ protected:
             files.AddFile(JoinPath(L"D:\\dist", name), 100, name);
     }
     bool Run(bool copyChecked = false) {
-        return CopyFiles(ini, files, sys, dialogs, TextsFor(Language::Japanese),
+        return CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::Japanese),
                          {L"C:\\Tools\\App", L"D:\\dist", copyChecked, false});
     }
 
@@ -41,6 +41,7 @@ protected:
     FakeSystem sys;
     FakeFiles files;
     Dialogs dialogs;
+    FakeJournal journal;
 };
 
 TEST_F(CopyStep, FreshInstallRecordsFoldersParentsFirstAndFilesInOrder) {
@@ -231,6 +232,138 @@ TEST(InstallRecord, OnlyThisProductsRecordIsMergedCleanedOrReplacedWithoutAQuest
     EXPECT_EQ(ForeignSetupQuestion(other, TextsFor(Language::English)),
               L"This folder holds the setup of another product, \"Other\".\n\nInstalling here replaces its "
               L"Setup.exe and Setup.ini: that product could no longer be removed.\n\nInstall into this folder anyway?");
+}
+
+// A Setup.ini whose section reads give these lines as they stand in the file.
+class RawSection : public FakeProfile {
+public:
+    std::vector<std::wstring> ReadSectionLines(const std::wstring&) override { return lines; }
+    std::vector<std::wstring> lines;
+};
+
+TEST(Lists, ReadWholeAValueIsWhatAKeysReadGives) {
+    RawSection ini;
+    ini.lines = {L"; the program", L" 0 =  app.exe ", L"1=\"my file.txt\"", L"1=shadowed.txt", L"2='x'",
+                 L"3=\"half", L"4=" + std::wstring(300, L'a'), L"5", L"6=after.txt"};
+    EXPECT_EQ(ReadList(ini, L"CopyFile"),
+              (std::vector<std::wstring>{L"app.exe", L"my file.txt", L"x", L"\"half", std::wstring(259, L'a')}));
+    EXPECT_EQ(ReadList(ini, L"CopyFile", 0, L"", kLongValueChars).back(), std::wstring(300, L'a'));
+}
+
+// Files that check the journal as they are copied: no file reaches the folder before its line.
+class JournalCheckingFiles : public FakeFiles {
+public:
+    explicit JournalCheckingFiles(FakeJournal& journal) : journal_(journal) {}
+    bool Rename(const std::wstring& from, const std::wstring& to) override {
+        if (journal_.text.find(L"+" + to + L"|\r\n") == std::wstring::npos) unjournalled.push_back(to);
+        return FakeFiles::Rename(from, to);
+    }
+    std::vector<std::wstring> unjournalled;
+
+private:
+    FakeJournal& journal_;
+};
+
+TEST(CopiedFileRecord, EachFileIsJournalledBeforeItsCopyAndSetupIniWrittenOnce) {
+    FakeProfile ini{{L"CopyFile", L"0", L"app.exe"}, {L"CopyFile", L"1", L"missing.dll"},
+                    {L"CopyFile", L"2", L"!readme.txt"}, {L"CopyFile", L"3", L"data.bin"}};
+    FakeJournal journal;
+    JournalCheckingFiles files(journal);
+    files.AddFolder(L"D:\\dist");
+    for (const wchar_t* name : {L"app.exe", L"readme.txt", L"data.bin"}) files.AddFile(JoinPath(L"D:\\dist", name), 1);
+    FakeSystem sys;
+    Dialogs dialogs;
+    CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::English), {L"C:\\App", L"D:\\dist", false, false});
+
+    EXPECT_EQ(files.unjournalled, std::vector<std::wstring>{L"C:\\App\\readme.txt"});  // "!": never recorded
+    EXPECT_EQ(journal.appended, L"+C:\\App\\app.exe|\r\n+C:\\App\\missing.dll|\r\n-C:\\App\\missing.dll|\r\n"
+                                L"+C:\\App\\data.bin|\r\n");
+    EXPECT_TRUE(journal.removed);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\app.exe", L"C:\\App\\data.bin"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
+    const auto perKey = std::count_if(ini.writes.begin(), ini.writes.end(),
+                                      [](const std::wstring& w) { return w.starts_with(L"CopiedFile/"); });
+    EXPECT_EQ(perKey, 1);  // the one section write
+}
+
+// Files that count the look-ups of files that are not there (each a search of a whole folder).
+class CountingFiles : public FakeFiles {
+public:
+    std::optional<uint64_t> LastWriteTime(const std::wstring& path) override {
+        auto time = FakeFiles::LastWriteTime(path);
+        if (!time) ++missed;
+        return time;
+    }
+    int missed = 0;
+};
+
+TEST_F(CopyStep, NewFilesAreKnownNewFromOneListingOfTheirFolder) {
+    CountingFiles counting;
+    counting.AddFolder(L"D:\\dist");
+    counting.AddFolder(L"C:\\Tools");
+    counting.AddFolder(L"C:\\Tools\\App");
+    for (const wchar_t* name : {L"app.exe", L"app.dll", L"help.txt", L"LONGNA~1.TXT"})
+        counting.AddFile(JoinPath(L"D:\\dist", name), 100);
+    counting.AddFile(L"C:\\Tools\\App\\HELP.TXT", 200);  // as new as the distribution's
+    counting.AddFile(L"C:\\Tools\\App\\longna~1.txt", 200);
+    for (const wchar_t* entry : {L"app.exe", L"app.dll", L"help.txt", L"LONGNA~1.TXT", L"app.exe"})
+        ini.Write(L"CopyFile", std::to_wstring(ini.Keys(L"CopyFile").size()), entry);
+    dialogs.answer = false;
+    CopyFiles(ini, counting, sys, dialogs, journal, TextsFor(Language::English), {L"C:\\Tools\\App", L"D:\\dist", false, false});
+    EXPECT_EQ(counting.missed, 0);
+    // The targets that were there, and the one this run copied before, are asked about.
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_NE(dialogs.questions[0].find(L"C:\\Tools\\App\\help.txt\r\nC:\\Tools\\App\\LONGNA~1.TXT\r\n"
+                                        L"C:\\Tools\\App\\app.exe\r\n"),
+              std::wstring::npos);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.dll"}));
+}
+
+TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
+    FakeProfile ini;
+    FakeJournal journal;
+    FakeFiles files;
+    for (const wchar_t* path : {L"C:\\Old\\a.exe", L"C:\\Old\\b.dll", L"C:\\New\\new.exe", L"C:\\Old\\c.txt"})
+        files.AddFile(path, 1);
+    files.AddFolder(L"C:\\Old");
+    files.AddFolder(L"C:\\Old\\data");
+    // The run before, into another folder, was killed while it journalled c.txt (its line cut
+    // short); its copy of b.dll had failed; data and gone.dll are no files (any more).
+    journal.text = L"+C:\\Old\\a.exe|\r\n+C:\\Old\\b.dll|\r\n-C:\\Old\\b.dll|\r\n+C:\\Old\\data|\r\n"
+                   L"+C:\\Old\\gone.dll|\r\n+C:\\New\\new.exe|\r\n+C:\\Old\\c.txt";
+    CopiedFileRecord record(ini, journal);
+    record.Add(L"C:\\New\\new.exe");
+    record.Add(L"C:\\New\\d.txt");
+    record.Withdraw(L"C:\\New\\d.txt");
+    // Until this run's record is written the journal keeps the earlier run's lines; the line cut
+    // short neither counts nor swallows this run's first one.
+    EXPECT_EQ(JournalledFiles(journal.text),
+              (std::vector<std::wstring>{L"C:\\Old\\a.exe", L"C:\\Old\\data", L"C:\\Old\\gone.dll",
+                                         L"C:\\New\\new.exe", L"C:\\New\\new.exe"}));
+    record.Write(files);
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\New\\new.exe", L"C:\\Old\\a.exe"}));
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), L"2");
+    EXPECT_TRUE(journal.removed);
+}
+
+TEST(CopiedFileRecord, TheJournalReachesTheDiskInBoundedBatches) {
+    FakeProfile ini;
+    FakeJournal journal;
+    CopiedFileRecord record(ini, journal);
+    size_t lastSync = 0;
+    for (int i = 0; i < 3 * CopiedFileRecord::kSyncBatch; ++i) {
+        record.Add(L"C:\\App\\f" + std::to_wstring(i));
+        // Never more than a batch of lines only in memory.
+        EXPECT_LT(std::count(journal.text.begin() + static_cast<std::ptrdiff_t>(journal.synced), journal.text.end(), L'\n'),
+                  CopiedFileRecord::kSyncBatch);
+        lastSync = journal.synced;
+    }
+    EXPECT_EQ(lastSync, journal.text.size());
+    FakeFiles files;
+    record.Write(files);
+    EXPECT_EQ(ini.Get(L"CopiedFile", L"Count"), std::to_wstring(3 * CopiedFileRecord::kSyncBatch));
+    EXPECT_EQ(ini.Get(L"CopiedFile", std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1)),
+              L"C:\\App\\f" + std::to_wstring(3 * CopiedFileRecord::kSyncBatch - 1));
 }
 
 TEST(InstallRecord, AVersionUpKeepsTheEarlierEntries) {

@@ -57,12 +57,13 @@ TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnder
                     {L"Root", L"Named", L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!"},
                     {L"Registry", L"Company", L"Acme"}};
     FakeRegistry reg;
+    FakeFiles files;
     reg.CreateKey(HKLM, kEntry);  // a per-machine product of the same folder name
     reg.WriteString(HKLM, kEntry, L"UninstallString", L"\"C:\\ZEP!\\Setup.exe\"");
     for (RegRoot root : {HKCU, HKLM}) reg.CreateKey(root, L"SOFTWARE\\Acme");
 
     EXPECT_FALSE(RegisteredInstallFolder(ini, reg));  // the other product's entry is not this one's
-    RegisterUninstall(ini, reg);
+    RegisterUninstall(ini, reg, files);
     EXPECT_EQ(reg.Text(HKCU, kEntry, L"UninstallString"),
               L"sz:\"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!\\Setup.exe\"");
     EXPECT_EQ(reg.Text(HKCU, kEntry, L"DisplayName"), L"sz:ZEP!");

@@ -248,7 +248,8 @@ TEST(UninstallRegistration, QuotedCommandIconAndPlaceThenAllRemoved) {
                     {L"Root", L"Named", L"C:\\Program Files\\ZEP"}, {L"Del", L"Auto", L"1"},
                     {L"Registry", L"Company", L"Acme"}, {L"Registry", L"Name", L"ZEP"}};
     FakeRegistry reg;
-    RegisterUninstall(ini, reg);
+    FakeFiles files;
+    RegisterUninstall(ini, reg, files);
     const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZEP";
     EXPECT_EQ(reg.Text(HKLM, key, L"DisplayName"), L"sz:ZEP!");
     EXPECT_EQ(reg.Text(HKLM, key, L"UninstallString"), L"sz:\"C:\\Program Files\\ZEP\\Setup.exe\" uninstall");
@@ -265,8 +266,42 @@ TEST(UninstallRegistration, QuotedCommandIconAndPlaceThenAllRemoved) {
 
     FakeProfile unnamed{{L"Root", L"Named", L"C:\\"}};
     FakeRegistry empty;
-    RegisterUninstall(unnamed, empty);
+    RegisterUninstall(unnamed, empty, files);
     EXPECT_TRUE(empty.keys.empty());
+}
+
+TEST(UninstallRegistration, TheEntryTellsVersionPublisherSizeAndHowToRemoveQuietly) {
+    const std::wstring root = L"C:\\Program Files\\ZEP";
+    FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Setup", L"Version", L"2.1.0"}, {L"Setup", L"Publisher", L"ZEP!"},
+                    {L"Setup", L"URL", L"http://www.example.jp/zep/"}, {L"Root", L"Name", L"ZEP"},
+                    {L"Root", L"Named", root}, {L"CopiedFile", L"0", root + L"\\zep.exe"},
+                    {L"CopiedFile", L"1", root + L"\\zep.txt"}, {L"CopiedFile", L"2", L"c:\\program files\\zep\\ZEP.EXE"},
+                    {L"CopiedFile", L"3", root + L"\\gone.htm"}, {L"CopiedFile", L"Count", L"4"}};
+    FakeFiles files;
+    files.AddFile(root + L"\\zep.exe", 1, std::wstring(3000, L'x'));
+    files.AddFile(root + L"\\zep.txt", 1, std::wstring(1097, L'x'));
+    FakeRegistry reg;
+    RegisterUninstall(ini, reg, files);
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZEP";
+    EXPECT_EQ(reg.Text(HKLM, key, L"DisplayVersion"), L"sz:2.1.0");
+    EXPECT_EQ(reg.Text(HKLM, key, L"Publisher"), L"sz:ZEP!");
+    EXPECT_EQ(reg.Text(HKLM, key, L"URLInfoAbout"), L"sz:http://www.example.jp/zep/");
+    EXPECT_EQ(reg.Text(HKLM, key, L"EstimatedSize"), L"dword:5");  // 4097 bytes: each file once, rounded up
+    EXPECT_EQ(reg.Text(HKLM, key, L"NoModify"), L"dword:1");
+    EXPECT_EQ(reg.Text(HKLM, key, L"NoRepair"), L"dword:1");
+    // The entry's own command opens the window (no Del Auto); the quiet one removes by itself.
+    EXPECT_EQ(reg.Text(HKLM, key, L"UninstallString"), L"sz:\"C:\\Program Files\\ZEP\\Setup.exe\"");
+    EXPECT_EQ(reg.Text(HKLM, key, L"QuietUninstallString"), L"sz:\"C:\\Program Files\\ZEP\\Setup.exe\" uninstall /S");
+
+    // A version-up renews them; what its Setup.ini no longer says goes.
+    ini.Write(L"Setup", L"Version", L"2.2.0");
+    ini.Write(L"Setup", L"Publisher", L"");
+    files.AddFile(root + L"\\zep.exe", 2, std::wstring(5000, L'x'));
+    RegisterUninstall(ini, reg, files);
+    EXPECT_EQ(reg.Text(HKLM, key, L"DisplayVersion"), L"sz:2.2.0");
+    EXPECT_EQ(reg.Text(HKLM, key, L"Publisher"), L"(none)");
+    EXPECT_EQ(reg.Text(HKLM, key, L"URLInfoAbout"), L"sz:http://www.example.jp/zep/");
+    EXPECT_EQ(reg.Text(HKLM, key, L"EstimatedSize"), L"dword:6");
 }
 
 }  // namespace
