@@ -86,15 +86,16 @@ TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnder
 TEST(UninstallRegistration, TheX86AndTheX64SetupShareOneEntryInTheMachinesOwnView) {
     FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Root", L"Name", L"ZEP!"}, {L"Root", L"Named", L"C:\\ZEP!"}};
     FakeRegistry reg;
+    FakeFiles files;
     reg.wow64 = true;  // the x86 setup on 64-bit Windows
-    RegisterUninstall(ini, reg);
+    RegisterUninstall(ini, reg, files);
     EXPECT_FALSE(reg.KeyExists(HKLM, L"SOFTWARE\\Microsoft"));  // nothing under WOW6432Node
 
     reg.wow64 = false;  // the x86-64 setup finds it: a version-up, not a second entry
     EXPECT_EQ(reg.Text(HKLM, kEntry, L"UninstallString"), L"sz:\"C:\\ZEP!\\Setup.exe\"");
     EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"C:\\ZEP!");
     ini.Write(L"Root", L"Named", L"D:\\ZEP!");
-    RegisterUninstall(ini, reg);
+    RegisterUninstall(ini, reg, files);
 
     reg.wow64 = true;  // and the x86 setup finds the x86-64 one's, and removes it
     EXPECT_EQ(RegisteredInstallFolder(ini, reg), L"D:\\ZEP!");
