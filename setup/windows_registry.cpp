@@ -62,7 +62,8 @@ const wchar_t* RootName(RegRoot root) {
     case RegRoot::CurrentConfig: return L"HKEY_CURRENT_CONFIG";
     case RegRoot::PerformanceData: return L"HKEY_PERFORMANCE_DATA";
     case RegRoot::DynData: return L"HKEY_DYN_DATA";
-    case RegRoot::LocalMachine: break;
+    case RegRoot::LocalMachine:
+    case RegRoot::LocalMachine64: break;
     }
     return L"HKEY_LOCAL_MACHINE";
 }
