@@ -41,8 +41,11 @@ void RegisterUninstall(Profile& ini, Registry& registry, FileSystem& files) {
     for (const auto& [value, setting] : {std::pair{L"DisplayVersion", L"Version"}, std::pair{L"Publisher", L"Publisher"},
                                          std::pair{L"URLInfoAbout", L"URL"}}) {
         const std::wstring text = ReadString(ini, L"Setup", setting);
-        if (text.empty()) registry.DeleteValue(root, key, value);
-        else registry.WriteString(root, key, value, text);
+        if (text.empty()) {
+            if (registry.ValueExists(root, key, value)) registry.DeleteValue(root, key, value);
+        } else {
+            registry.WriteString(root, key, value, text);
+        }
     }
     registry.WriteDword(root, key, L"EstimatedSize", InstalledKiB(ini, files));
     registry.WriteDword(root, key, L"NoModify", 1);

@@ -135,7 +135,9 @@ def test_shortcuts_associations_and_registry_entries_are_where_they_belong(lan):
     assert r"Software\Acme\Empty" in tool
     registration = reg(pc, UNINSTALL)[UNINSTALL.split("\\", 1)[1]]
     assert registration == {"DisplayName": "sz:Shell Test", "UninstallString": f'sz:"{APP}\\Setup.exe"',
-                            "DisplayIcon": f"sz:{APP}\\Setup.exe", "InstallLocation": f"sz:{APP}"}
+                            "QuietUninstallString": f'sz:"{APP}\\Setup.exe" uninstall /S',
+                            "DisplayIcon": f"sz:{APP}\\Setup.exe", "InstallLocation": f"sz:{APP}",
+                            "EstimatedSize": registration["EstimatedSize"], "NoModify": "dword:1", "NoRepair": "dword:1"}
     ini = installed_ini(pc, APP)
     assert ini.get("LastGo", "Desktop") == r"C:\users\root\Desktop\Shell Test.lnk"
     assert [ini.get("Check", k) for k in ("Menu", "Desktop", "Startup", "Send", "Ext")] == ["2"] * 5
