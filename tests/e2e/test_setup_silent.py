@@ -122,10 +122,10 @@ def test_a_silent_installation_version_up_and_removal_show_nothing_and_log_every
     dist.write_ini(SILENT_INI + "Reboot=1\n")
     later = time.time() + 100
     dist.add("app.exe", b"MZ app 2", mtime=later)
-    for name in ("data/app.dat", "keep.txt"):
-        stamp = (installed / name).stat().st_mtime
-        os.utime(dist.folder / name, (stamp, stamp))
-    dist.add("data/app.dat", b"dat 2", mtime=(installed / "data" / "app.dat").stat().st_mtime)
+    dist.add("data/app.dat", b"dat 2")
+    for name in ("data/app.dat", "keep.txt"):  # to the nanosecond: a float stamp may come out newer
+        stamp = (installed / name).stat().st_mtime_ns
+        os.utime(dist.folder / name, ns=(stamp, stamp))
     holder = pc.run(paths.probe_exe(), ["hold", APP + r"\app.exe", "40000"])
     holder.wait_for_output("HOLDING", 20)
     assert silent(pc, dist, rf"/S /NORESTART /LOG={LOG}") == 3010
