@@ -80,7 +80,7 @@ def record(ini, section):
     return [ini.get(section, str(i)) for i in range(count)]
 
 
-def main_window(pc, title, timeout_ms=15000, shot=True):
+def main_window(pc, title, timeout_ms=30000, shot=True):
     return pc.find_window(cls=MAIN, title=title, timeout_ms=timeout_ms, shot=shot)
 
 
@@ -92,7 +92,7 @@ def box_text(pc, box):
     return "".join(c.text for c in pc.controls(box) if c.cls == "Static" and c.text)
 
 
-def answer_box(pc, title, button, shot=None, timeout_ms=15000):
+def answer_box(pc, title, button, shot=None, timeout_ms=30000):
     """Waits for a message box, clicks `button`; returns its text."""
     box = pc.find_window(cls=MAIN, title=title, timeout_ms=timeout_ms, shot=shot or True)
     text = box_text(pc, box)

@@ -193,7 +193,7 @@ def test_the_agreement_decides_before_anything_is_copied(lan, agree):
     pc = lan.pc
     dist = Distribution(pc, AGREEMENT, {"app.exe": b"x", "license.txt": "使用許諾\r\n\t第一条"})
     setup = dist.start()
-    readme = pc.find_window(cls=MAIN, title="TestApp", timeout_ms=15000, shot="agreement.png")
+    readme = pc.find_window(cls=MAIN, title="TestApp", timeout_ms=30000, shot="agreement.png")
     controls = {c.id: c for c in pc.controls(readme)}
     assert controls[IDC_README_TEXT].text == "使用許諾\r\n\t第一条"
     assert (controls[IDC_PAGE1].text, controls[IDC_PAGE2].text) == ("(&A) 同意します", "(&C) 中止")

@@ -176,7 +176,7 @@ No={len(PAGE_LINES)}
 
 
 def _readme(pc):
-    return pc.find_window(cls=MAIN, title="Paint", timeout_ms=15000, shot=False)
+    return pc.find_window(cls=MAIN, title="Paint", timeout_ms=30000, shot=False)
 
 
 def _buttons(pc, readme):
