@@ -4,6 +4,7 @@
 set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then echo "bootstrap: run as root (apt-get install)" >&2; exit 1; fi
 export DEBIAN_FRONTEND=noninteractive
+. "$(dirname "$0")/apt_update.sh"
 
 # No wine32: installing it would add the i386 architecture and break the wine64 wrappers; the
 # tests call wine64 directly, and the x86 build runs under a private 32-bit Wine
@@ -23,7 +24,7 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update -qq
+  apt_update_patiently apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 echo "bootstrap: all packages present"

@@ -41,6 +41,7 @@
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
+. "$REPO/scripts/apt_update.sh"
 CACHE=$REPO/build/smoke-x86
 WINE32_SH=$REPO/scripts/wine32.sh
 ROOT=$("$WINE32_SH" root)
@@ -315,7 +316,7 @@ install_host_packages() {
   [ ${#missing[@]} = 0 ] && return 0
   log "installing host packages: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  bgrun timeout 600 apt-get update -qq
+  apt_update_patiently bgrun timeout 600 apt-get update -qq
   bgrun timeout 1200 apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 

@@ -27,6 +27,7 @@
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
+. "$REPO/scripts/apt_update.sh"
 CACHE=${ZEP_WINE32_DIR:-$REPO/build/wine32}
 case "$CACHE" in /*) ;; *) CACHE=$REPO/$CACHE ;; esac
 APTDIR=$CACHE/apt
@@ -82,8 +83,11 @@ EOF
             -o "Dir::Etc::sourcelist=/dev/null" -o "Dir::Etc::sourceparts=$APTDIR/sources.list.d"
             -o "APT::Architectures::=amd64" -o "APT::Architectures::=i386"
             -o "APT::Get::List-Cleanup=0")
-  timeout 600 apt-get "${APT_OPTS[@]}" -o APT::Architecture=i386 update > "$CACHE/apt-update.log" 2>&1 \
-    || { tail -20 "$CACHE/apt-update.log" >&2; die "apt-get update (private) failed"; }
+  apt_update_patiently timeout 600 apt-get "${APT_OPTS[@]}" -o APT::Architecture=i386 update \
+    > "$CACHE/apt-update.log" 2>&1
+  grep -q '^E:' "$CACHE/apt-update.log" && tail -20 "$CACHE/apt-update.log" >&2
+  ls "$APTDIR"/lists/*_bookworm_main_binary-i386_Packages* > /dev/null 2>&1 \
+    || die "apt-get update (private) did not fetch bookworm's i386 package list"
 }
 
 root_ready() {
