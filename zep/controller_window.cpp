@@ -91,7 +91,7 @@ bool HiddenForm::Create() {
         instance_, TimePanelActions{[this] { controller_.lineCommands().TrayDisconnectClick(); },
                                     [this] { controller_.logs().TrayEasylogClick(); },
                                     [this] { controller_.logs().TraySyslogClick(); },
-                                    [this] { controller_.TrayIPClick(); },
+                                    [this] { controller_.tray().TrayIPClick(); },
                                     [this] {
                                         settings_.ShowTimePanel = false;
                                         if (form_) form_->TimeShowUnticked();
@@ -355,7 +355,7 @@ void HiddenForm::OnCommand(int id) {
             TrayExitClick();
             break;
         case kTrayIP:
-            controller_.TrayIPClick();
+            controller_.tray().TrayIPClick();
             break;
         case kTraySyslog:
             controller_.logs().TraySyslogClick();
