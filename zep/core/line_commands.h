@@ -47,8 +47,8 @@ class Peers;
 
 class LineCommands : ControllerPart {
 public:
-    // The router's reports of the line move the connection; a connect is told to the peers, a
-    // disconnect uploads the disconnect page first.
+    // The tool's and the library's answers move the connection; a line found up asks the peers,
+    // a disconnect uploads the disconnect page first.
     LineCommands(const PartContext& context, Connection& connection, Peers& peers, PageUpload& pageUpload)
         : ControllerPart(context), connection_(connection), peers_(peers), pageUpload_(pageUpload) {}
 
