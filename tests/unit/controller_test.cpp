@@ -21,7 +21,7 @@ protected:
     void StartAt(int hour, int minute) {
         shell.now.hour = hour;
         shell.now.minute = minute;
-        controller.DoConnected();
+        controller.connection().DoConnected();
     }
 };
 
@@ -69,20 +69,20 @@ TEST_F(ControllerTest, TransitionsMoveTheStateAndThePicture) {
     EXPECT_EQ(shell.log.back(), "tray+");
 
     st.SyslogHeard = true;
-    controller.UpdateTrayIcon();
+    controller.tray().UpdateTrayIcon();
     EXPECT_EQ(shell.pictures.back(), TrayPicture::ConnectData);
 
     st.DisconnectRequested = true;
     st.WanIP = "1.2.3.4";
     menus().Item(kTrayIP).enabled = true;
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     EXPECT_FALSE(st.Connected);
     EXPECT_FALSE(st.DisconnectRequested);
     EXPECT_FALSE(st.StartedInAutoWindow);
     EXPECT_FALSE(menus().Item(kTrayIP).enabled);
     EXPECT_EQ(shell.pictures.back(), TrayPicture::DisconnectData);
     st.SyslogHeard = false;
-    controller.UpdateTrayIcon();
+    controller.tray().UpdateTrayIcon();
     EXPECT_EQ(shell.pictures.back(), TrayPicture::Disconnect);
 }
 
@@ -149,7 +149,7 @@ TEST_F(ControllerTest, DisconnectTwiceIssuesOneCommandUntilTheLineIsDown) {
     controller.lineCommands().TrayDisconnectClick();
     ASSERT_EQ(shell.log.size(), 1u);
     EXPECT_EQ(shell.log[0], "open C:\\Tools\\Velk.exe [-i10.0.0.254 -cut1] in [C:\\Tools\\]");
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     controller.lineCommands().TrayDisconnectClick();
     EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), shell.log[0]), 2);
 }
@@ -173,8 +173,8 @@ TEST_F(ControllerTest, QuitRequestDisconnectsAndExitsOnceTheLineIsDown) {
     EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+",
                                                    "open C:\\Tools\\Velk.exe [-i10.0.0.254 -cut1] in [C:\\Tools\\]"}))
         << "blink, disconnect, and no exit while the line is up";
-    controller.UpdateTrayIcon();  // other events go on meanwhile
-    controller.DoDisconnected();  // the router's report
+    controller.tray().UpdateTrayIcon();  // other events go on meanwhile
+    controller.connection().DoDisconnected();  // the router's report
     EXPECT_EQ(shell.log.back(), "exit");
 }
 
@@ -187,7 +187,7 @@ TEST_F(ControllerTest, WakeRequestOnlyBlinks) {
     shell.log.clear();
     controller.OnInstanceCommand(kInstanceWake);
     EXPECT_EQ(shell.log, (std::vector<std::string>{"tray-", "tray+"}));
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     EXPECT_EQ(std::count(shell.log.begin(), shell.log.end(), "exit"), 0);
 }
 

@@ -171,7 +171,7 @@ TEST_F(LineCommandsTest, ALineUpLongerThanTheTickCountHoldsStartsFromItsLongestT
 }
 
 TEST_F(LineCommandsTest, StatusDownLeavesTheMenusAndNoAnswerChangesNothing) {
-    controller.DoConnected();
+    controller.connection().DoConnected();
     AnswerStatus(3, 0);
     controller.lineCommands().RequestStatus();
     EXPECT_FALSE(state().Connected);
@@ -182,7 +182,7 @@ TEST_F(LineCommandsTest, StatusDownLeavesTheMenusAndNoAnswerChangesNothing) {
     shell.onPump = nullptr;
     started_ = 0;
     shell.log.clear();
-    controller.DoConnected();
+    controller.connection().DoConnected();
     const uint32_t before = shell.tick;
     controller.lineCommands().RequestStatus();
     EXPECT_EQ(ElapsedMs(shell.tick, before), 10000u);
@@ -190,7 +190,7 @@ TEST_F(LineCommandsTest, StatusDownLeavesTheMenusAndNoAnswerChangesNothing) {
 
     // An answer that comes after the ten seconds is too late as well.
     shell.log.clear();
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     AnswerStatus(5, 1, 10100);
     controller.lineCommands().RequestStatus();
     EXPECT_FALSE(state().Connected);
@@ -254,14 +254,14 @@ TEST_F(LineCommandsTest, TrayConnectWithTheDestinationList) {
     EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -con1] in []");
 
     // Another one while the line is up: the error box and nothing issued.
-    controller.DoConnected();
+    controller.connection().DoConnected();
     shell.log.clear();
     controller.lineCommands().TrayConnectClick(3);
     EXPECT_EQ(shell.boxes.back(), u"接続中は接続先の変更を行えません。\r\nこれはNetGenesisの仕様です。");
     EXPECT_EQ(Opens(""), 0);
 
     // Line down: asked; No issues nothing, Yes changes the destination and then connects.
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     shell.answerYes = false;
     controller.lineCommands().TrayConnectClick(3);
     EXPECT_EQ(shell.questions.back(), u"デフォルトの接続先が変更されます。\r\nよろしいですか？");
@@ -284,7 +284,7 @@ TEST_F(LineCommandsTest, SettingsPopupChoosesWithoutAskingButNotWhileUp) {
     controller.lineCommands().DestinationPopupClick(4);
     EXPECT_EQ(shell.log.back(), "open C:\\Tools\\Velk.exe [-i10.0.0.254 -def1 3] in []");
     EXPECT_TRUE(shell.questions.empty());
-    controller.DoConnected();
+    controller.connection().DoConnected();
     shell.log.clear();
     controller.lineCommands().DestinationPopupClick(2);
     EXPECT_EQ(Opens(""), 0);

@@ -64,7 +64,7 @@ TEST_F(NestedWaitsTest, SecondCopiesStartedDuringTheBlinkBlinkItOnce) {
 }
 
 TEST_F(NestedWaitsTest, RefusedTipsDuringTheBlinkDoNotBlinkInsideIt) {
-    controller.DoConnected();
+    controller.connection().DoConnected();
     shell.refuseTip = true;
     shell.log.clear();
     // Every pumped 100 ms a tick, which changes the tip, and a router line, which changes it back.

@@ -181,7 +181,7 @@ protected:
         settings.FTPAutoDiscon = true;
         settings.AutoDisconnect = true;
         settings.AutoDisconnectHour = 12, settings.AutoDisconnectMinute = 0;
-        controller.DoConnected();
+        controller.connection().DoConnected();
         state().WanIP = "203.0.113.7";
         state().ConnectPageUploaded = true;
         shell.uploadMs = 3000;

@@ -63,7 +63,7 @@ protected:
 
 TEST_F(PeerQueryTest, AForgedAnswerLeavesAddressPageAndCopyItemAsTheyWere) {
     settings.HTMLAutoCreate = true;
-    controller.DoConnected();
+    controller.connection().DoConnected();
     const uint32_t started = state().ConnectStartTick;
     controller.peers().OnPeerDatagram("192.168.0.66", "Answer,evil.example:99000@98000");
     EXPECT_EQ(state().WanIP, "");
@@ -158,7 +158,7 @@ TEST_F(PeerQueryTest, AnAnswerThatWaitedPastTheLineGoingDownIsNotSent) {
     KnowAddress();
     controller.peers().OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
     controller.peers().OnPeerDatagram("192.168.0.12", "RequestNWGCondition");
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     PauseOver();
     EXPECT_EQ(shell.peerDatagrams.size(), 1u);
     EXPECT_FALSE(state().QueryBusy);

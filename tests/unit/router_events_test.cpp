@@ -58,7 +58,7 @@ TEST_F(RouterEventsTest, AConnectionCycleMovesStateLogsAndPage) {
     EXPECT_EQ(state().IPAssignedTick, 12'000u);
     EXPECT_TRUE(menus().Item(kTrayIP).enabled);
     EXPECT_EQ(shell.files[settings.HTMLFile], "<p> 203.0.113.7</p>\r\n<a href=\"http:// 203.0.113.7/\">x</a>\r\n");
-    controller.TrayIPClick();
+    controller.tray().TrayIPClick();
     EXPECT_EQ(shell.clipboard, " 203.0.113.7");
 
     shell.tick = 10'000 + 90'000;
@@ -191,7 +191,7 @@ TEST_F(RouterEventsTest, AnAddressWithMarkupOrLineEndsNeverReachesPageClipboardO
     Router("<30>PPP IPCP up: my ip=203.0.113.7\r\n<b>forged</b>\r\n");
     EXPECT_EQ(state().WanIP, "203.0.113.7");
     EXPECT_EQ(shell.files[settings.HTMLFile], "<p>203.0.113.7</p>\r\n");
-    controller.TrayIPClick();
+    controller.tray().TrayIPClick();
     EXPECT_EQ(shell.clipboard, "203.0.113.7");
     controller.peers().OnPeerDatagram("192.168.0.11", "RequestNWGCondition");
     ASSERT_EQ(shell.peerDatagrams.size(), 1u);

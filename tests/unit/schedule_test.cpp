@@ -59,7 +59,7 @@ protected:
         settings.AutoTimeDisconnectSecond = 170;
         SetTime(12, 0, 0);
         controller.lineCommands().ConnectAction();
-        controller.DoConnected();
+        controller.connection().DoConnected();
         state().WanIP = "203.0.113.7";
     }
 };
@@ -122,13 +122,13 @@ TEST_F(TimerLoopTest, DailyWindowAndUnarmedConnectionsAreNotOffered) {
     settings.AutoTimeDisconnectSecond = 20;
     SetTime(23, 30, 0);  // inside 23:00-7:50
     controller.lineCommands().ConnectAction();
-    controller.DoConnected();
+    controller.connection().DoConnected();
     state().WanIP = "203.0.113.7";
     RunSeconds(60);
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     state().ElapsedDisconnectArmed = false;  // as at start-up
     SetTime(12, 0, 0);
-    controller.DoConnected();  // the router came up on its own: not armed
+    controller.connection().DoConnected();  // the router came up on its own: not armed
     state().WanIP = "203.0.113.7";
     RunSeconds(60);
     EXPECT_TRUE(shell.countdowns.empty());
@@ -140,7 +140,7 @@ TEST_F(TimerLoopTest, AutorunWaitsForItsSecondsAndStopsAtAnEmptyName) {
     settings.Autorun[3] = {"d", true, false, "d.exe", "", "", 0, false};  // behind the empty entry 2
     settings.Autorun[4] = {"e", true, true, "e.exe", "", "", 0, false};
     SetTime(12, 0, 0);
-    controller.DoConnected();
+    controller.connection().DoConnected();
     RunSeconds(5);
     state().WanIP = "203.0.113.7";
     state().IPAssignedTick = shell.tick;
@@ -160,7 +160,7 @@ TEST_F(TimerLoopTest, AnEntryWhoseStartRunsAMessageLoopStartsOnce) {
     // Opening a document runs its association, which handles messages for a while: the timer
     // ticks inside the start.
     settings.Autorun[0] = {"page", true, false, "C:\\notes\\today.txt", "", "", 0, false};
-    controller.DoConnected();
+    controller.connection().DoConnected();
     state().WanIP = "203.0.113.7";
     shell.openPumpsMs = 2000;
     shell.onPump = [this, depth = 0]() mutable {
@@ -176,14 +176,14 @@ TEST_F(TimerLoopTest, AnEntryWhoseStartRunsAMessageLoopStartsOnce) {
 TEST_F(TimerLoopTest, DailyDisconnectOncePerRequest) {
     settings.AutoDisconnect = true;
     SetTime(7, 49, 0);
-    controller.DoConnected();
+    controller.connection().DoConnected();
     controller.lineCommands().TrayDisconnectClick();
     RunSeconds(90);  // through 07:50
     EXPECT_EQ(Count(disconnect), 1);
 
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     SetTime(7, 49, 58);
-    controller.DoConnected();
+    controller.connection().DoConnected();
     RunSeconds(90);
     EXPECT_EQ(Count(disconnect), 2);
 }
@@ -191,10 +191,10 @@ TEST_F(TimerLoopTest, DailyDisconnectOncePerRequest) {
 TEST_F(TimerLoopTest, DailyConnectAfterTheLineWentDownInTheSameMinute) {
     settings.AutoConnect = true;
     SetTime(22, 59, 50);
-    controller.DoConnected();
+    controller.connection().DoConnected();
     RunSeconds(40);  // 23:00:30, line up: nothing
     EXPECT_EQ(Count(scheduledConnect), 0);
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     RunSeconds(1);
     EXPECT_EQ(Count(scheduledConnect), 1);
     EXPECT_TRUE(state().AutoConnectFired);
@@ -207,9 +207,9 @@ TEST_F(TimerLoopTest, DailyConnectAfterTheLineWentDownInTheSameMinute) {
 TEST_F(TimerLoopTest, DailyConnectMissedWhenTheLineWentDownAfterTheMinute) {
     settings.AutoConnect = true;
     SetTime(22, 59, 50);
-    controller.DoConnected();
+    controller.connection().DoConnected();
     RunSeconds(70);  // 23:01:00
-    controller.DoDisconnected();
+    controller.connection().DoDisconnected();
     RunSeconds(3600);
     EXPECT_EQ(Count(scheduledConnect), 0);
 }
@@ -236,13 +236,13 @@ TEST_F(TimerLoopTest, TimesAcrossTheTickCountWrap) {
     EXPECT_FALSE(state().AutoConnectFired);
 
     shell.tick = 0xFFFFFFFFu - 1500;
-    controller.DoConnected();
+    controller.connection().DoConnected();
     RunSeconds(3);
     EXPECT_EQ(shell.panelText, "00:00:03");
 }
 
 TEST_F(TimerLoopTest, HundredHoursAndTheSyslogPicture) {
-    controller.DoConnected();
+    controller.connection().DoConnected();
     state().ConnectStartTick = shell.tick - 100u * 3600 * 1000 + 1000;
     state().SyslogHeard = true;
     RunSeconds(1);
@@ -255,7 +255,7 @@ TEST_F(TimerLoopTest, HundredHoursAndTheSyslogPicture) {
 TEST_F(TimerLoopTest, AnOfferForAConnectionThatEndedMeanwhileIsDropped) {
     ManualConnectionWithAddress();
     shell.onPump = [this] {
-        if (!shell.countdowns.empty() && state().Connected) controller.DoDisconnected();
+        if (!shell.countdowns.empty() && state().Connected) controller.connection().DoDisconnected();
     };
     RunSeconds(160);
     ASSERT_EQ(shell.countdowns.size(), 1u);

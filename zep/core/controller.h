@@ -1,11 +1,12 @@
-// The controller: the connection state, the tray icon and menus, the connected and disconnected
-// transitions and the start-up; its parts do the rest (line commands, router events, schedule,
-// peers, page upload, logs).
+// The controller: owns the state record, the tray's menus and the parts that do the work (tray
+// icon, connection, line commands, router events, schedule, peers, page upload, logs), each
+// handed the siblings it calls; itself the start-up and the messages of the controller window.
 #pragma once
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "connection.h"
+#include "controller_part.h"
 #include "controller_state.h"
 #include "line_commands.h"
 #include "log_writer.h"
@@ -15,6 +16,7 @@
 #include "schedule.h"
 #include "settings.h"
 #include "shell.h"
+#include "tray_icon.h"
 #include "tray_menus.h"
 
 namespace zep {
@@ -29,6 +31,8 @@ public:
     const ControllerState& state() const { return state_; }
     const TrayMenus& menus() const { return menus_; }
 
+    TrayIcon& tray() { return tray_; }
+    Connection& connection() { return connection_; }
     LineCommands& lineCommands() { return lineCommands_; }
     const LineCommands& lineCommands() const { return lineCommands_; }
     RouterEvents& routerEvents() { return routerEvents_; }
@@ -44,21 +48,8 @@ public:
     // The window's first show: the settings file, the first-start notice, the router's state.
     void FirstShow();
     // The program is going down: waits that the user started must end.
-    void MarkClosing() { closing_ = true; }
-    bool closing() const { return closing_; }
-
-    void UpdateTrayIcon();
-    void BlinkTrayIcon();
-    // The tray's tip (also while connected: the elapsed time); touched only when it changes.
-    void ShowTrayTip(const std::u16string& tip);
-    // The tray's and the panel's items that copy the WAN address.
-    void EnableAddressCopy(bool enabled);
-    void TrayIPClick();
-    // Processes window messages for `ms` milliseconds.
-    void WaitMs(uint32_t ms);
-
-    void DoConnected();
-    void DoDisconnected();
+    void MarkClosing() { state_.Closing = true; }
+    bool closing() const { return state_.Closing; }
 
     // Messages to the controller window: a second copy's command (a quit request exits once the
     // router has reported the line down), the tool's status reply and the library's notice.
@@ -70,34 +61,24 @@ public:
     // top when the panel's own "always on top" item is ticked now.
     void TimeShowCheckChanged();
 
-    // The general error report of a file that could not be read or written: its name and the
-    // system's text.
-    void ReportFileError(const std::string& path, const std::u16string& error);
-
 private:
-    friend class ControllerPart;
     friend struct ControllerTestAccess;  // the unit tests set up states directly
-
-    void ShowTrayPicture(TrayPicture picture);
 
     Shell& shell_;
     Settings& settings_;
     ControllerState state_;
     TrayMenus menus_;
-    bool closing_ = false;
-    bool exitWhenDisconnected_ = false;
-    bool blinking_ = false;  // the tray icon is being added anew
-    // What the tray shows now, so that it is touched only when that changes.
-    std::optional<TrayPicture> shownPicture_;
-    std::optional<std::u16string> shownTip_;
 
-    // After everything above: they take references to it.
-    LineCommands lineCommands_{*this};
-    RouterEvents routerEvents_{*this};
-    Schedule schedule_{*this};
-    Peers peers_{*this};
-    PageUpload pageUpload_{*this};
-    LogWriter logs_{*this};
+    // After everything above: they take references to it, and each part to the parts above it.
+    PartContext context_{shell_, settings_, state_, menus_};
+    LogWriter logs_{context_};
+    PageUpload pageUpload_{context_};
+    TrayIcon tray_{context_};
+    Connection connection_{context_, tray_};
+    Peers peers_{context_, tray_, pageUpload_};
+    LineCommands lineCommands_{context_, connection_, peers_, pageUpload_};
+    RouterEvents routerEvents_{context_, tray_, connection_, lineCommands_, pageUpload_, logs_};
+    Schedule schedule_{context_, tray_, lineCommands_};
 };
 
 }  // namespace zep

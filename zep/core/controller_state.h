@@ -12,6 +12,7 @@ struct MessageRecord {  // message, wParam, lParam, result
 
 struct ControllerState {
     bool FirstShowPending = true;
+    bool Closing = false;  // the program is going down: waits that the user started must end
     bool Connected = false;
     bool DisconnectRequested = false;
     bool SyslogHeard = false;

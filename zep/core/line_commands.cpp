@@ -3,9 +3,14 @@
 #include <algorithm>
 
 #include "ansi_text.h"
-#include "controller.h"
+#include "connection.h"
+#include "controller_state.h"
 #include "library_record.h"
+#include "page_upload.h"
 #include "paths.h"
+#include "peers.h"
+#include "settings.h"
+#include "shell.h"
 #include "texts_ja.h"
 #include "tick_count.h"
 #include "window_messages.h"
@@ -85,7 +90,7 @@ void LineCommands::DisconnectAction() {
     // The disconnect page goes up first; the upload returns when it is over. While the connect
     // page's upload runs (this request may come from inside its wait) it does not start, and the
     // disconnection is requested at once.
-    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon) controller_.pageUpload().UploadDisconnectPage();
+    if (state_.ConnectPageUploaded && settings_.FTPAutoDiscon) pageUpload_.UploadDisconnectPage();
     if (settings_.UseMRLDll) shell_.LibraryDisconnect();
     else
         shell_.OpenProgram(settings_.SetupUtility, DisconnectParameters(settings_.IPAddress),
@@ -168,14 +173,14 @@ void LineCommands::RequestStatus() {
         shell_.OpenProgram(settings_.SetupUtility, StatusParameters(settings_.IPAddress), "");
         noted = shell_.TickCount();
         shell_.PumpMessages([&reply] { return reply.WParam != 0; }, kStatusReplyWaitMs);
-        if (controller_.closing()) return;
+        if (state_.Closing) return;
         status = reply.WParam;
         destination = static_cast<int>(reply.LParam);
     }
     if (ElapsedMs(shell_.TickCount(), noted) > kStatusReplyWaitMs) return;
 
     if (status == kStatusLineUp) {
-        controller_.DoConnected();
+        connection_.DoConnected();
         state_.LineNumber = 1;
         if (settings_.UseBeforeCon) {
             const LocalDateTime now = shell_.LocalNow();
@@ -186,9 +191,9 @@ void LineCommands::RequestStatus() {
             const int64_t m = std::clamp<int64_t>(MillisecondsBetween(since, now), 0, UINT32_MAX);
             state_.ConnectStartTick = state_.IPAssignedTick = shell_.TickCount() - static_cast<uint32_t>(m);
         }
-        if (settings_.ZEPConRequest) controller_.peers().StatusQuery();
+        if (settings_.ZEPConRequest) peers_.StatusQuery();
     }
-    if (status == kStatusLineDown) controller_.DoDisconnected();
+    if (status == kStatusLineDown) connection_.DoDisconnected();
     if (destination >= 1) BuildDestinationMenus(destination);
 }
 
@@ -206,7 +211,7 @@ void LineCommands::FindRouter(const std::string& chosenTool) {
     shell_.OpenProgram(chosenTool, FindParameters(), "");
     const uint32_t noted = shell_.TickCount();
     shell_.PumpMessages([&reply] { return reply.WParam != 0; }, kFindReplyWaitMs);
-    if (controller_.closing()) return;
+    if (state_.Closing) return;
     if (ElapsedMs(shell_.TickCount(), noted) <= kFindReplyWaitMs && reply.WParam == kFindReply)
         settings_.IPAddress = DottedAddress(reply.LParam);
     RequestStatus();
@@ -229,7 +234,7 @@ std::optional<bool> LineCommands::SwitchOnLibrary() {
     const bool answered = shell_.PumpMessages([&notice] { return notice.Msg == WM_DLLNOTIFY; }, kLibraryNoticeWaitMs);
     // No notice within the bound counts as a router that was not found.
     if (!answered || static_cast<int32_t>(notice.WParam) < 0)
-        return refuse(controller_.closing() ? u"" : text::kMrlNotFound);
+        return refuse(state_.Closing ? u"" : text::kMrlNotFound);
     const int32_t result = shell_.LibraryGetInformation();
     if (result < 0) {
         std::u16string message = text::kMrlInfoFailedPrefix;
@@ -325,8 +330,8 @@ void LineCommands::CloseSetupDialogs() {
     do {
         closeDialogsAgain_ = false;
         for (size_t k = 0; k < 3; ++k) {
-            controller_.WaitMs(waits[k]);
-            if (controller_.closing()) return;
+            shell_.WaitMs(waits[k]);
+            if (state_.Closing) return;
             std::vector<Shell::TopWindow> windows = shell_.TopLevelWindows();
             std::vector<std::u16string> titles;
             for (const auto& w : windows) titles.push_back(w.title);

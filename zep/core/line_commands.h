@@ -41,9 +41,16 @@ inline constexpr uint32_t kToolWindowWaitMs = 30000;
 std::vector<std::optional<size_t>> SetupDialogsToClose(const std::vector<std::u16string>& titles);
 std::u16string LowerTitle(std::u16string text);
 
+class Connection;
+class PageUpload;
+class Peers;
+
 class LineCommands : ControllerPart {
 public:
-    using ControllerPart::ControllerPart;
+    // The tool's and the library's answers move the connection; a line found up asks the peers,
+    // a disconnect uploads the disconnect page first.
+    LineCommands(const PartContext& context, Connection& connection, Peers& peers, PageUpload& pageUpload)
+        : ControllerPart(context), connection_(connection), peers_(peers), pageUpload_(pageUpload) {}
 
     // The settings window's connect button and the tray's connect items (after their checks),
     // and the daily connect of the schedule, which starts the tool in its own folder.
@@ -94,6 +101,10 @@ public:
 
 private:
     void StartConnect(const std::string& workingFolder);
+
+    Connection& connection_;
+    Peers& peers_;
+    PageUpload& pageUpload_;
 
     DestinationList destinations_{};
     int destinationPanelTag_ = -1;

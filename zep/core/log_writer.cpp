@@ -1,10 +1,13 @@
 #include "log_writer.h"
 
-#include "controller.h"
+#include "controller_state.h"
+#include "settings.h"
+#include "shell.h"
 #include "log_files.h"
 #include "syslog_events.h"
 #include "texts_ja.h"
 #include "tick_count.h"
+#include "tray_menus.h"
 
 namespace zep {
 
@@ -41,7 +44,7 @@ void LogWriter::AppendLogLine(const std::string& path, const std::string& line) 
     }
     // Reported once until the file can be written again: the router's chatter must not pile up
     // message boxes.
-    if (failingLogs_.insert(path).second) controller_.ReportFileError(path, *error);
+    if (failingLogs_.insert(path).second) shell_.ReportFileError(path, *error);
 }
 
 void LogWriter::OpenMonthlyLog(const char* kind, const char16_t* missingText) {

@@ -1,7 +1,9 @@
 #include "page_upload.h"
 
 #include "ansi_text.h"
-#include "controller.h"
+#include "controller_state.h"
+#include "settings.h"
+#include "shell.h"
 #include "ftp_upload.h"
 #include "ip_page.h"
 #include "paths.h"
@@ -19,11 +21,11 @@ bool PageUpload::MakeIPPage() {
     // A template that is there but cannot be read (another program holds it) is a file error.
     const FileRead page = shell_.ReadWholeFile(templatePath);
     if (!page.bytes) {
-        controller_.ReportFileError(templatePath, page.error);
+        shell_.ReportFileError(templatePath, page.error);
         return false;
     }
     if (auto error = shell_.WriteWholeFile(settings_.HTMLFile, MakeIPPageText(*page.bytes, state_.WanIP))) {
-        controller_.ReportFileError(settings_.HTMLFile, *error);
+        shell_.ReportFileError(settings_.HTMLFile, *error);
         return false;
     }
     return true;

@@ -1,6 +1,10 @@
 #include "peers.h"
 
-#include "controller.h"
+#include "controller_state.h"
+#include "page_upload.h"
+#include "settings.h"
+#include "shell.h"
+#include "tray_icon.h"
 #include "peer_datagrams.h"
 #include "tick_count.h"
 
@@ -20,8 +24,8 @@ void Peers::OnPeerDatagram(const std::string& sender, const std::string& payload
     state_.ConnectStartTick = now - answer->connectedMs;
     state_.IPAssignedTick = now - answer->ipAssignedMs;
     state_.WanIP = answer->wanIP;
-    controller_.EnableAddressCopy(true);
-    if (settings_.HTMLAutoCreate) controller_.pageUpload().MakeIPPage();
+    tray_.EnableAddressCopy(true);
+    if (settings_.HTMLAutoCreate) pageUpload_.MakeIPPage();
 }
 
 // One datagram a second at most, in the order asked; an asker already waiting is not queued

@@ -8,9 +8,14 @@
 
 namespace zep {
 
+class PageUpload;
+class TrayIcon;
+
 class Peers : ControllerPart {
 public:
-    using ControllerPart::ControllerPart;
+    // An answer taken over enables the tray's copy item and makes the IP page.
+    Peers(const PartContext& context, TrayIcon& tray, PageUpload& pageUpload)
+        : ControllerPart(context), tray_(tray), pageUpload_(pageUpload) {}
 
     // The broadcast query, and the answer to an asker.
     void StatusQuery();
@@ -23,6 +28,9 @@ public:
 private:
     void QueuePeerSend(const std::string& address);
     void SendNextPeerDatagram();
+
+    TrayIcon& tray_;
+    PageUpload& pageUpload_;
 
     std::deque<std::string> peerSendQueue_;  // addresses waiting for a query or an answer
 };

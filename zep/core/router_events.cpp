@@ -1,7 +1,14 @@
 #include "router_events.h"
 
 #include "ansi_text.h"
-#include "controller.h"
+#include "connection.h"
+#include "controller_state.h"
+#include "line_commands.h"
+#include "log_writer.h"
+#include "page_upload.h"
+#include "settings.h"
+#include "shell.h"
+#include "tray_icon.h"
 #include "sntp.h"
 #include "syslog_events.h"
 #include "texts_ja.h"
@@ -13,19 +20,19 @@ void RouterEvents::OnSyslogDatagram(const std::string& sender, std::string raw) 
     if (sender != settings_.IPAddress) return;
     if (raw.size() > kSyslogDatagramLimit) raw.resize(kSyslogDatagramLimit);
     state_.SyslogHeard = true;
-    controller_.UpdateTrayIcon();
+    tray_.UpdateTrayIcon();
 
     const std::string lowered = LowerAnsi(raw);
     const SyslogEvents events = RecogniseSyslog(lowered);
     if (events.ntpAdjusted) AdjustClockFromRouter();
-    if (events.lineSwitched) controller_.lineCommands().ApplySwitchReport(SwitchReportTag(lowered));
+    if (events.lineSwitched) lineCommands_.ApplySwitchReport(SwitchReportTag(lowered));
     // A log line that cannot be written is reported, but the router's events still move the
     // state: the tray must not show a line that the router has taken down.
-    if (settings_.Syslog) controller_.logs().AppendSyslogLine(raw);
+    if (settings_.Syslog) logs_.AppendSyslogLine(raw);
 
     if (events.connected) {
         shell_.SaveBeforeConTime(shell_.LocalNow());
-        controller_.DoConnected();
+        connection_.DoConnected();
         state_.LineNumber = LineNumberOfConnect(lowered, state_.LineNumber);
     }
     // An IP line whose address is not one (a host on the LAN can forge the router's lines) is
@@ -34,19 +41,19 @@ void RouterEvents::OnSyslogDatagram(const std::string& sender, std::string raw) 
     if (!wanIP.empty()) {
         state_.IPAssignedTick = shell_.TickCount();
         state_.WanIP = std::move(wanIP);
-        controller_.EnableAddressCopy(true);
+        tray_.EnableAddressCopy(true);
         if (settings_.WaveConnect) shell_.PlaySoundFile(settings_.WaveConnectFile);
-        if (settings_.HTMLAutoCreate && controller_.pageUpload().MakeIPPage() && settings_.FTPAutoConnect &&
+        if (settings_.HTMLAutoCreate && pageUpload_.MakeIPPage() && settings_.FTPAutoConnect &&
             (!settings_.FTPAutoConnectOnly || state_.StartedInAutoWindow))
-            controller_.pageUpload().UploadConnectPage();
+            pageUpload_.UploadConnectPage();
     }
-    if (events.requestAccepted && settings_.DialogClose) controller_.lineCommands().CloseSetupDialogs();
+    if (events.requestAccepted && settings_.DialogClose) lineCommands_.CloseSetupDialogs();
     if (events.disconnected) {
-        if (state_.Connected) controller_.logs().AppendConnectionLines();
-        if (settings_.DialogClose) controller_.lineCommands().CloseSetupDialogs();
+        if (state_.Connected) logs_.AppendConnectionLines();
+        if (settings_.DialogClose) lineCommands_.CloseSetupDialogs();
         shell_.SaveBeforeConTime(LocalDateTime{});
         if (settings_.WaveDisconnect) shell_.PlaySoundFile(settings_.WaveDisconnectFile);
-        controller_.DoDisconnected();
+        connection_.DoDisconnected();
     }
 }
 
@@ -61,7 +68,7 @@ void RouterEvents::AdjustClockFromRouter() {
     shell_.SendTimeRequest(settings_.IPAddress, SntpRequest(sntpTransmit_));
     const uint32_t sent = shell_.TickCount();
     shell_.PumpMessages([this] { return !state_.SntpReply.empty(); }, kSntpReplyWaitMs);
-    if (controller_.closing() || ElapsedMs(shell_.TickCount(), sent) >= kSntpReplyWaitMs) return;
+    if (state_.Closing || ElapsedMs(shell_.TickCount(), sent) >= kSntpReplyWaitMs) return;
     const std::optional<UtcTime> utc = SntpTransmitTime(state_.SntpReply);
     if (!utc || shell_.SetSystemClock(*utc) || clockRefusalShown_) return;
     // Said once a run, in a balloon: the router's NTP lines come again and again.

@@ -13,9 +13,24 @@ namespace zep {
 // Datagrams are handled up to this many bytes; the rest of a longer one is dropped.
 inline constexpr size_t kSyslogDatagramLimit = 2048;
 
+class Connection;
+class LineCommands;
+class LogWriter;
+class PageUpload;
+class TrayIcon;
+
 class RouterEvents : ControllerPart {
 public:
-    using ControllerPart::ControllerPart;
+    // The syslog's lines move the tray and the connection, switch the destination, close the
+    // setup utility's dialogs, go into the logs and make and upload the IP page.
+    RouterEvents(const PartContext& context, TrayIcon& tray, Connection& connection, LineCommands& lineCommands,
+                 PageUpload& pageUpload, LogWriter& logs)
+        : ControllerPart(context),
+          tray_(tray),
+          connection_(connection),
+          lineCommands_(lineCommands),
+          pageUpload_(pageUpload),
+          logs_(logs) {}
 
     // A datagram on the syslog port, with its sender's address as dotted text.
     void OnSyslogDatagram(const std::string& sender, std::string bytes);
@@ -25,6 +40,12 @@ public:
 
 private:
     void AdjustClockFromRouter();
+
+    TrayIcon& tray_;
+    Connection& connection_;
+    LineCommands& lineCommands_;
+    PageUpload& pageUpload_;
+    LogWriter& logs_;
 
     bool adjustingClock_ = false;  // its wait is running (see RunningWait)
     uint64_t sntpTransmit_ = 0;    // the transmit timestamp of the request awaiting its reply

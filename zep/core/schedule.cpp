@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #include "autorun.h"
-#include "controller.h"
+#include "controller_state.h"
+#include "line_commands.h"
+#include "settings.h"
+#include "shell.h"
+#include "tray_icon.h"
 #include "syslog_events.h"
 #include "texts_ja.h"
 #include "tick_count.h"
@@ -14,11 +18,6 @@ namespace {
 std::u16string Ascii16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 }  // namespace
-
-bool InDailyWindow(int start, int end, int now) {
-    if (end >= start) return start <= now && now <= end;
-    return now >= start || now <= end;  // the window spans midnight
-}
 
 CountdownTick CountdownAt(uint32_t elapsedMs) {
     const int64_t t = elapsedMs / 100;  // tenths of a second
@@ -33,18 +32,18 @@ CountdownTick CountdownAt(uint32_t elapsedMs) {
 void Schedule::TimerTimer() {
     if (state_.SyslogHeard) {
         state_.SyslogHeard = false;
-        controller_.UpdateTrayIcon();
+        tray_.UpdateTrayIcon();
     }
     const Settings& s = settings_;
     if (state_.Connected) {
         const std::string elapsed = FormatElapsed(ElapsedMs(shell_.TickCount(), state_.ConnectStartTick) / 1000);
         shell_.SetTimePanelText(elapsed);
-        controller_.ShowTrayTip(text::kTipConnectedPrefix + Ascii16(elapsed));
+        tray_.ShowTrayTip(text::kTipConnectedPrefix + Ascii16(elapsed));
 
         if (s.AutoDisconnect && !state_.DisconnectRequested) {
             const LocalDateTime now = shell_.LocalNow();
             if (now.hour == s.AutoDisconnectHour && now.minute == s.AutoDisconnectMinute)
-                controller_.lineCommands().TrayDisconnectClick();
+                lineCommands_.TrayDisconnectClick();
         }
         if (!state_.WanIP.empty()) {
             RunDueAutorunEntries(ElapsedMs(shell_.TickCount(), state_.IPAssignedTick) / 1000);
@@ -59,7 +58,7 @@ void Schedule::TimerTimer() {
             if (now.hour == s.AutoConnectHour && now.minute == s.AutoConnectMinute) {
                 state_.AutoConnectFired = true;
                 state_.AutoConnectFiredTick = shell_.TickCount();
-                controller_.lineCommands().ScheduledConnect();
+                lineCommands_.ScheduledConnect();
             }
         }
         if (state_.AutoConnectFired && ElapsedMs(shell_.TickCount(), state_.AutoConnectFiredTick) > 60000)
@@ -80,7 +79,7 @@ void Schedule::OfferDisconnect() {
     // while it counted is left alone.
     const bool sameConnection = state_.Connected && state_.ConnectStartTick == connection;
     if (accepted) {
-        if (sameConnection) controller_.lineCommands().TrayDisconnectClick();
+        if (sameConnection) lineCommands_.TrayDisconnectClick();
     } else if (s.AutoTimeAgainCheck && sameConnection) {
         state_.ElapsedDisconnectArmed = true;
         state_.ElapsedDisconnectRound += 1;

@@ -8,12 +8,6 @@
 
 namespace zep {
 
-// Clock time of day as hour * 100 + minute.
-inline int HourMinute(int hour, int minute) { return hour * 100 + minute; }
-// Whether `now` lies in the daily window from `start` to `end` (both inclusive), which may span
-// midnight.
-bool InDailyWindow(int start, int end, int now);
-
 // One tick of the countdown dialog, `elapsedMs` after it was shown.
 struct CountdownTick {
     int gauge = 0;          // 0 to 100
@@ -23,9 +17,15 @@ struct CountdownTick {
 };
 CountdownTick CountdownAt(uint32_t elapsedMs);
 
+class LineCommands;
+class TrayIcon;
+
 class Schedule : ControllerPart {
 public:
-    using ControllerPart::ControllerPart;
+    // The tick refreshes the tray and asks the line commands for the daily connect and the
+    // disconnects.
+    Schedule(const PartContext& context, TrayIcon& tray, LineCommands& lineCommands)
+        : ControllerPart(context), tray_(tray), lineCommands_(lineCommands) {}
 
     // The one-second tick.
     void TimerTimer();
@@ -35,6 +35,9 @@ public:
 
 private:
     void OfferDisconnect();
+
+    TrayIcon& tray_;
+    LineCommands& lineCommands_;
 };
 
 }  // namespace zep

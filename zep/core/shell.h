@@ -36,6 +36,10 @@ public:
     virtual bool PumpMessages(const std::function<bool()>& done, std::optional<uint32_t> timeoutMs) = 0;
     // Waits without processing window messages.
     virtual void SleepMs(uint32_t ms) = 0;
+    // Processes window messages for `ms` milliseconds.
+    void WaitMs(uint32_t ms) {
+        PumpMessages([] { return false; }, ms);
+    }
 
     // --- The tray icon and its picture (also the application's and the controller window's icon)
     virtual void SetTrayPicture(TrayPicture picture) = 0;
@@ -66,6 +70,11 @@ public:
     // Message boxes (one OK button), a Yes/No question (true for Yes) and the information sound.
     virtual void ShowBox(BoxKind kind, const std::u16string& text) = 0;
     virtual bool AskYesNo(const std::u16string& caption, const std::u16string& text) = 0;
+    // The general error report of a file that could not be read or written: its name and the
+    // system's text.
+    void ReportFileError(const std::string& path, const std::u16string& error) {
+        ShowBox(BoxKind::Error, FromAnsi(path) + u"\r\n" + error);
+    }
     virtual void InformationBeep() = 0;
     // Runs the tray's exit action once the current message has been handled.
     virtual void PostExitRequest() = 0;
