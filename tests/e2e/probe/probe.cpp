@@ -686,8 +686,8 @@ void CmdMenu(const Args& a) {
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
     Fail(kFailed, L"cannot read menu " + Hex((UINT_PTR)m) + L" of process " + Num(pid) +
-                             L": Wine keeps menu items inside the owning process (GetMenuItemCount failed, error " +
-                             Num(GetLastError()) + L")");
+                      L": Wine keeps menu items inside the owning process (GetMenuItemCount failed, error " +
+                      Num(GetLastError()) + L")");
   }
   for (int i = 0; i < n; i++) {
     wchar_t text[512] = {};
@@ -834,7 +834,8 @@ void CmdShowIcons(const Args& a) {
 // it ("COMMAND id code", "MENU id", "TRAY left|right|double") on stdout.
 enum {
   kDemoMenuButton = 101, kDemoCheck = 102, kDemoDisabled = 103, kDemoList = 104, kDemoTab = 105,
-  kDemoCombo = 106, kDemoModal = 107, kDemoEdit = 108, kDemoNarrow = 109, kDemoOpenMenu = WM_APP + 1, kDemoTray = WM_APP + 2
+  kDemoCombo = 106, kDemoModal = 107, kDemoEdit = 108, kDemoNarrow = 109,
+  kDemoOpenMenu = WM_APP + 1, kDemoTray = WM_APP + 2
 };
 
 void DemoMenu(HWND h, bool at_cursor) {
@@ -972,7 +973,8 @@ void CmdUdpRecv(const Args& a) {
   }
   closesocket(s);
   WSACleanup();
-  if (got < want) Fail(kNotFound, L"got " + Num(got) + L" of " + Num(want) + L" datagrams within " + Num(timeout) + L" ms");
+  if (got < want)
+    Fail(kNotFound, L"got " + Num(got) + L" of " + Num(want) + L" datagrams within " + Num(timeout) + L" ms");
 }
 
 
