@@ -8,7 +8,7 @@ import pytest
 
 from zepapp import Zep
 from zeptest import Lan, ProbeError, RouterSim, tray_screenshot
-from zeptest.dpi import clipped, parse_extents, template_at_dpi
+from zeptest.dpi import misfits, parse_text_fit, template_at_dpi
 
 FORM = "TZEPForm"
 # zep's interface font at 96 dpi: the probe measures in it where it cannot read a control's font.
@@ -31,13 +31,11 @@ class Checked:
 
     def look(self, name, window):
         window = self.pc.find_window(window, timeout_ms=30000, shot=f"{self.dpi}dpi-{name}.png")
-        measured = self.pc.probe("extents", window.arg, *FONT)
-        (self.artifacts / f"{self.dpi}dpi-{name}-extents.txt").write_text(measured, encoding="utf-8")
-        dpi, controls = parse_extents(measured)
-        assert dpi == self.dpi, f"{name} is laid out for {dpi} dpi"
-        assert all(c.font != "?" for c in controls if c.visible and c.text), "a font the probe could not read"
+        measured = self.pc.probe("text-fit", window.arg, *FONT)
+        (self.artifacts / f"{self.dpi}dpi-{name}-text-fit.txt").write_text(measured, encoding="utf-8")
+        fits = parse_text_fit(measured)
         self.sizes[name] = size(window)
-        bad = clipped(controls, dpi)
+        bad = misfits(fits, self.dpi)
         if bad:
             self.clipped[name] = bad
         return window

@@ -6,6 +6,7 @@ import subprocess
 import pytest
 
 from zeptest import Lan, ProbeError, menu_keys, namespaces, paths, popup_menu, tray_click, tray_screenshot
+from zeptest.dpi import misfits, parse_text_fit
 
 USER32 = r"C:\windows\system32\user32.dll"
 CAP_SYS_TIME = 1 << 25
@@ -60,6 +61,21 @@ def test_probe_reads_and_drives_controls_menu_and_tray(lan):
     assert by_id[103].enabled is False
     assert [(i.text, i.selected) for i in by_id[104].items] == [("一行目", False), ("second line", True)]
     assert (by_id[106].text, by_id[106].cur) == ("毎日", 0)
+
+    # Text against room: the demo's font cannot be read from another process and comes from no
+    # dialog template, so it is named; of the texts shown only the narrow button's is cut.
+    with pytest.raises(ProbeError, match="font of the window's controls is unknown") as unknown:
+        pc.probe("text-fit", w.arg)
+    assert unknown.value.returncode == 4
+    fits = parse_text_fit(pc.probe("text-fit", w.arg, "ＭＳ Ｐゴシック", "-12"))
+    assert {f.kind for f in fits} == {"push", "check"} and {f.font for f in fits} == {"-12/given"}, fits
+    assert [line.split(" ")[:2] for line in misfits(fits, 96)] == [["push", "109"]], misfits(fits, 96)
+    with pytest.raises(ProbeError, match=r"text-fit WINDOW \[FACE HEIGHT\]") as usage:
+        pc.probe("text-fit", w.arg, "ＭＳ Ｐゴシック")
+    assert usage.value.returncode == 2
+    with pytest.raises(ProbeError, match="no control with id 999") as missing:
+        pc.probe("settext", w.arg, "999", "x")
+    assert missing.value.returncode == 3
 
     pc.set_text(w, 108, "設定済み")
     assert {c.id: c for c in pc.controls(w)}[108].text == "設定済み"

@@ -2,14 +2,13 @@
 own prefix, on a screen as much larger as the scale): every window's texts fit their controls, and
 a background and readme page written for 96 dpi are painted the same, only larger."""
 
-import re
-
 import pytest
 
 from setupapp import MAIN, Distribution, finish, main_window
 from test_setup_painting import BLACK, BLUE, GREEN, LOGO, RED, WHITE, YELLOW, lines
-from zeptest import Display, Lan, Picture, paths, unescape, wait_for
+from zeptest import Display, Lan, Picture, paths, wait_for
 from zeptest import display as displays
+from zeptest.dpi import misfits, parse_text_fit
 
 DPIS = [96, 144, 192]
 
@@ -44,24 +43,14 @@ def scaled(value, dpi):
     return (value * dpi + 48) // 96
 
 
-_FIT = re.compile(r"^hwnd=\S+ id=(-?\d+) kind=(\w+) dpi=(\d+) font=(-?\d+)/(\w+) room=(-?\d+),(-?\d+) "
-                  r"need=(\d+),(\d+) text=(.*)$")
-
-
 def assert_texts_fit(pc, window, dpi, expect=()):
     """Every static text, button, check box and group caption of the window fits its control, in
     the control's own font, and the window is laid out for `dpi`. `expect`: texts that must be
     among those checked. Returns the checked texts."""
-    checked = []
-    for line in pc.probe("text-fit", window.arg).splitlines():
-        m = _FIT.match(line)
-        assert m, line
-        ident, kind, seen_dpi, _, _, room_w, room_h, need_w, need_h = m.groups()[:9]
-        text = unescape(m[10])
-        assert int(seen_dpi) == dpi, f"{window.title}: {text!r} is laid out for {seen_dpi} dpi"
-        assert int(need_w) <= int(room_w) and int(need_h) <= int(room_h), (
-            f"{window.title} at {dpi} dpi: {kind} {ident} {text!r} needs {need_w}x{need_h}, has {room_w}x{room_h}")
-        checked.append(text)
+    fits = parse_text_fit(pc.probe("text-fit", window.arg))
+    bad = misfits(fits, dpi)
+    assert not bad, f"{window.title}: {bad}"
+    checked = [f.text for f in fits]
     missing = [t for t in expect if t not in checked]
     assert not missing, f"{window.title}: not checked: {missing}; checked: {checked}"
     return checked

@@ -58,10 +58,14 @@ void Write(FILE* f, const std::wstring& line) {
 
 void Out(const std::wstring& line) { Write(stdout, line); }
 
-int Fail(int code, const std::wstring& msg) {
-  Write(stderr, L"probe: " + msg);
-  return code;
-}
+// Why a command stops: its exit code and the message for stderr. Thrown where the fault is
+// found; wmain prints it and exits with the code.
+struct Failure {
+  int code;
+  std::wstring message;
+};
+
+[[noreturn]] void Fail(int code, const std::wstring& msg) { throw Failure{code, msg}; }
 
 std::wstring Hex(unsigned long long v) {
   wchar_t b[32];
@@ -131,11 +135,21 @@ bool ParseMessage(const std::wstring& s, UINT* msg) {
 }
 
 struct Args {
+  std::wstring usage;  // the command's own usage line
   std::vector<std::wstring> pos;
   long long ms = -1;
   bool visible = false, tray = false;
   std::wstring title;
   bool has_title = false;
+
+  long long MsOr(long long def) const { return ms >= 0 ? ms : def; }
+  [[noreturn]] void BadUsage() const { Fail(kUsage, usage); }
+  // The number at `at`; a usage error where there is none.
+  long long Number(size_t at) const {
+    long long v;
+    if (pos.size() <= at || !ParseNumber(pos[at], &v)) BadUsage();
+    return v;
+  }
 };
 
 bool SplitArgs(int argc, wchar_t** argv, Args* a) {
@@ -232,14 +246,14 @@ std::wstring WindowLine(HWND h) {
          L" topmost=" + Num((GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
 }
 
-BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
+BOOL CALLBACK Collect(HWND h, LPARAM lp) {
   reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
   return TRUE;
 }
 
 std::vector<HWND> TopWindows() {
   std::vector<HWND> v;
-  EnumWindows(CollectTop, (LPARAM)&v);
+  EnumWindows(Collect, (LPARAM)&v);
   return v;
 }
 
@@ -387,28 +401,21 @@ bool PrintControl(HWND c) {
   std::vector<std::pair<bool, std::wstring>> items;
   const wchar_t* kind = nullptr;
   LRESULT count = 0, cur = -1;
-  if (_wcsicmp(cls.c_str(), WC_LISTBOXW) == 0 || _wcsicmp(cls.c_str(), L"ComboLBox") == 0) {
+  const bool list = _wcsicmp(cls.c_str(), WC_LISTBOXW) == 0 || _wcsicmp(cls.c_str(), L"ComboLBox") == 0;
+  if (list || _wcsicmp(cls.c_str(), WC_COMBOBOXW) == 0) {
+    // A list box and a combo box answer the same questions under other message numbers.
+    const UINT getCount = list ? LB_GETCOUNT : CB_GETCOUNT, getCur = list ? LB_GETCURSEL : CB_GETCURSEL,
+               getLength = list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, getText = list ? LB_GETTEXT : CB_GETLBTEXT;
     kind = L"item";
-    if (!Send(c, LB_GETCOUNT, 0, 0, &count) || !Send(c, LB_GETCURSEL, 0, 0, &cur)) return false;
+    if (!Send(c, getCount, 0, 0, &count) || !Send(c, getCur, 0, 0, &cur)) return false;
     for (int i = 0; i < count; i++) {
       LRESULT n = 0, sel = 0;
-      if (!Send(c, LB_GETTEXTLEN, i, 0, &n) || n < 0) return false;
+      if (!Send(c, getLength, i, 0, &n) || n < 0) return false;
       std::wstring s(n + 1, L'\0');
-      if (!Send(c, LB_GETTEXT, i, (LPARAM)s.data(), nullptr)) return false;
+      if (!Send(c, getText, i, (LPARAM)s.data(), nullptr)) return false;
       s.resize(wcslen(s.c_str()));
-      Send(c, LB_GETSEL, i, 0, &sel);
+      if (list) Send(c, LB_GETSEL, i, 0, &sel);  // several may be selected
       items.push_back({sel > 0 || i == cur, s});
-    }
-  } else if (_wcsicmp(cls.c_str(), WC_COMBOBOXW) == 0) {
-    kind = L"item";
-    if (!Send(c, CB_GETCOUNT, 0, 0, &count) || !Send(c, CB_GETCURSEL, 0, 0, &cur)) return false;
-    for (int i = 0; i < count; i++) {
-      LRESULT n = 0;
-      if (!Send(c, CB_GETLBTEXTLEN, i, 0, &n) || n < 0) return false;
-      std::wstring s(n + 1, L'\0');
-      if (!Send(c, CB_GETLBTEXT, i, (LPARAM)s.data(), nullptr)) return false;
-      s.resize(wcslen(s.c_str()));
-      items.push_back({i == cur, s});
     }
   } else if (_wcsicmp(cls.c_str(), WC_TABCONTROLW) == 0) {
     kind = L"tab";
@@ -431,14 +438,9 @@ bool PrintControl(HWND c) {
   return true;
 }
 
-BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-  return TRUE;
-}
-
 std::vector<HWND> Children(HWND top) {
   std::vector<HWND> v;
-  EnumChildWindows(top, CollectChild, (LPARAM)&v);
+  EnumChildWindows(top, Collect, (LPARAM)&v);
   return v;
 }
 
@@ -463,162 +465,87 @@ std::wstring StripAccel(const std::wstring& s) {
 
 // ---------------------------------------------------------------- commands
 
-HWND NeedTop(const Args& a, size_t at, long long default_ms, int* code) {
+// The top-level window the command's first argument names, waited for up to `wait_ms`.
+HWND NeedTop(const Args& a, long long wait_ms) {
   WindowQuery query;
-  if (a.pos.size() <= at || !ParseQuery(a.pos[at], &query)) {
-    *code = Fail(kUsage, L"expected a window: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
-    return nullptr;
-  }
-  HWND h = WaitTop(query, a.visible, default_ms);
-  if (!h) *code = Fail(kNotFound, L"no " + std::wstring(a.visible ? L"visible " : L"") + L"top-level window " + a.pos[at] +
-                                      L" within " + Num(default_ms) + L" ms");
+  if (a.pos.empty() || !ParseQuery(a.pos[0], &query))
+    Fail(kUsage, L"expected a window: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
+  HWND h = WaitTop(query, a.visible, wait_ms);
+  if (!h) Fail(kNotFound, L"no " + std::wstring(a.visible ? L"visible " : L"") + L"top-level window " + a.pos[0] +
+                              L" within " + Num(wait_ms) + L" ms");
   return h;
+}
+
+// For the commands "WINDOW CONTROL_ID ARGUMENT...": the window, and its control (or a control of
+// its descendants) with that dialog id.
+struct WindowControl {
+  HWND top, control;
+};
+WindowControl NeedWindowControl(const Args& a) {
+  if (a.pos.size() < 3) a.BadUsage();
+  const long long id = a.Number(1);
+  HWND top = NeedTop(a, 5000);
+  for (HWND c : Children(top))
+    if (GetDlgCtrlID(c) == id) return {top, c};
+  Fail(kNotFound, L"no control with id " + Num(id));
 }
 
 long long TimeoutArg(const Args& a, size_t at, long long def) {
   long long v = def;
   if (a.pos.size() > at) ParseNumber(a.pos[at], &v);
-  if (a.ms >= 0) v = a.ms;
-  return v;
+  return a.MsOr(v);
 }
 
-int CmdFind(const Args& a) {
-  int code = 0;
-  HWND h = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
-  if (!h) return code;
+void CmdFind(const Args& a) {
+  HWND h = NeedTop(a, TimeoutArg(a, 1, 5000));
   Out(WindowLine(h));
-  return kOk;
 }
 
-int CmdGone(const Args& a) {
+void CmdGone(const Args& a) {
   WindowQuery query;
-  if (a.pos.empty() || !ParseQuery(a.pos[0], &query)) return Fail(kUsage, L"gone WINDOW [timeout_ms]");
+  if (a.pos.empty() || !ParseQuery(a.pos[0], &query)) a.BadUsage();
   long long timeout = TimeoutArg(a, 1, 5000);
   DWORD start = GetTickCount();
   while (HWND h = FindTop(query, a.visible)) {
     if ((long long)(GetTickCount() - start) >= timeout)
-      return Fail(kNotFound, L"still there after " + Num(timeout) + L" ms: " + WindowLine(h));
+      Fail(kNotFound, L"still there after " + Num(timeout) + L" ms: " + WindowLine(h));
     Sleep(50);
   }
-  return kOk;
 }
 
-int CmdWindows(const Args&) {
+void CmdWindows(const Args&) {
   for (HWND h : TopWindows()) Out(WindowLine(h));
-  return kOk;
 }
 
-int CmdControls(const Args& a) {
-  int code = 0;
-  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
-  if (!top) return code;
+void CmdControls(const Args& a) {
+  HWND top = NeedTop(a, TimeoutArg(a, 1, 5000));
   for (HWND c : Children(top))
-    if (!PrintControl(c)) return Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
-  return kOk;
-}
-
-// The resolution a window is laid out for: the window's own where the system tells it, else the
-// screen's.
-int DpiOf(HWND h) {
-  using ForWindow = UINT(WINAPI*)(HWND);
-  static const auto forWindow =
-      reinterpret_cast<ForWindow>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (forWindow && h) {
-    if (UINT dpi = forWindow(h)) return (int)dpi;
-  }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-// The size `text` takes in `font` (the system font where the control has none): on one line, and
-// wrapped at `width` as a control that breaks lines draws it. `noPrefix`: "&" is a character.
-void MeasureText(HFONT font, const std::wstring& text, int width, bool noPrefix, SIZE* line, SIZE* wrapped) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
-  const UINT prefix = noPrefix ? DT_NOPREFIX : 0;
-  RECT r = {0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), (int)text.size(), &r, DT_CALCRECT | DT_SINGLELINE | prefix);
-  *line = {r.right - r.left, r.bottom - r.top};
-  r = {0, 0, std::max(width, 1), 0};
-  DrawTextW(dc, text.c_str(), (int)text.size(), &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | prefix);
-  *wrapped = {r.right - r.left, r.bottom - r.top};
-  SelectObject(dc, old);
-  DeleteDC(dc);
-}
-
-// extents WINDOW [FACE HEIGHT]: FACE and HEIGHT (the character height at 96 dpi, negative as a
-// LOGFONT's) describe the font of controls whose own cannot be read from here: Wine answers
-// WM_GETFONT from another process with nothing.
-int CmdExtents(const Args& a) {
-  int code = 0;
-  HWND top = NeedTop(a, 0, 5000, &code);
-  if (!top) return code;
-  const int dpi = DpiOf(top);
-  HFONT given = nullptr;
-  long long height96 = 0;
-  if (a.pos.size() >= 3) {
-    if (!ParseNumber(a.pos[2], &height96)) return Fail(kUsage, L"extents WINDOW [FACE HEIGHT]");
-    given = CreateFontW(MulDiv((int)height96, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, a.pos[1].c_str());
-  }
-  Out(L"dpi=" + Num(dpi) + L" system=" + Num(DpiOf(nullptr)));
-  for (HWND c : Children(top)) {
-    std::wstring cls = ClassOf(c), text;
-    if (!ControlText(c, &text)) return Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
-    LRESULT sent = 0;
-    Send(c, WM_GETFONT, 0, 0, &sent);
-    // The font lives in the other process: its description is read, and the same font made here.
-    LOGFONTW lf = {};
-    HFONT font = nullptr;
-    if (sent && GetObjectW((HFONT)sent, sizeof lf, &lf) == sizeof lf) font = CreateFontIndirectW(&lf);
-    const bool own = font != nullptr;
-    if (!font && given) {
-      GetObjectW(given, sizeof lf, &lf);
-      font = CreateFontIndirectW(&lf);
-    }
-    const LONG style = GetWindowLongW(c, GWL_STYLE);
-    const bool noPrefix = _wcsicmp(cls.c_str(), WC_STATICW) == 0 && (style & SS_NOPREFIX);
-    RECT r = {}, client = {};
-    GetWindowRect(c, &r);
-    GetClientRect(c, &client);
-    SIZE line = {}, wrapped = {};
-    MeasureText(font, text, client.right, noPrefix, &line, &wrapped);
-    Out(L"hwnd=" + Hex((UINT_PTR)c) + L" id=" + Num(GetDlgCtrlID(c)) + L" class=" + Esc(cls, true) +
-        L" style=" + Hex((unsigned long)style) + L" visible=" + Num(IsWindowVisible(c) ? 1 : 0) + L" rect=" +
-        RectText(r) + L" client=" + Num(client.right) + L"," + Num(client.bottom) + L" font=" +
-        (font ? Num(lf.lfHeight) + (own ? L"" : L"*") : std::wstring(sent ? L"?" : L"-")) + L" extent=" + Num(line.cx) +
-        L"," + Num(line.cy) + L" wrapped=" + Num(wrapped.cx) + L"," + Num(wrapped.cy) + L" text=" + Esc(text));
-    if (font) DeleteObject(font);
-  }
-  if (given) DeleteObject(given);
-  return kOk;
+    if (!PrintControl(c)) Fail(kFailed, L"control " + Hex((UINT_PTR)c) + L" did not answer");
 }
 
 // owner WINDOW: "owner=0x.. appwindow=0|1 foreground=0|1" (whether it has a task-bar button of
 // its own, and whether it is the active window of the desktop).
-int CmdOwner(const Args& a) {
-  int code = 0;
-  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
-  if (!top) return code;
+void CmdOwner(const Args& a) {
+  HWND top = NeedTop(a, TimeoutArg(a, 1, 5000));
   Out(L"owner=" + Hex((UINT_PTR)GetWindow(top, GW_OWNER)) + L" appwindow=" +
       Num((GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_APPWINDOW) ? 1 : 0) + L" foreground=" +
       Num(GetForegroundWindow() == top ? 1 : 0));
-  return kOk;
 }
 
-// Each control's text against the room it has (see text_fit.h), in physical pixels.
-int CmdTextFit(const Args& a) {
+// text-fit WINDOW [FACE HEIGHT]: each control's text against the room it has (see text_fit.h), in
+// physical pixels. FACE and HEIGHT (the character height at 96 dpi, negative as a LOGFONT's) name
+// the controls' font where neither the controls nor their program's dialog templates tell it:
+// Wine answers WM_GETFONT from another process with nothing.
+void CmdTextFit(const Args& a) {
+  if (a.pos.size() == 2) a.BadUsage();
+  const long long height96 = a.pos.size() > 2 ? a.Number(2) : 0;
   SeePhysicalPixels();
-  int code = 0;
-  HWND top = NeedTop(a, 0, TimeoutArg(a, 1, 5000), &code);
-  if (!top) return code;
+  HWND top = NeedTop(a, a.MsOr(5000));
   std::vector<int> ids;
   for (HWND c : Children(top))
     if (GetParent(c) == top) ids.push_back(GetDlgCtrlID(c));
-  const ControlsFont font = FontOfControls(top, ids);
-  if (font.source.empty()) return Fail(kFailed, L"the font of the window's controls is unknown");
+  const ControlsFont font = FontOfControls(top, ids, a.pos.size() > 2 ? a.pos[1] : L"", (int)height96);
+  if (font.source.empty()) Fail(kFailed, L"the font of the window's controls is unknown");
   for (HWND c : Children(top)) {
     std::wstring text;
     TextFit fit;
@@ -628,14 +555,11 @@ int CmdTextFit(const Args& a) {
         Num(fit.room.cx) + L"," + Num(fit.room.cy) + L" need=" + Num(fit.need.cx) + L"," + Num(fit.need.cy) +
         L" text=" + Esc(text));
   }
-  return kOk;
 }
 
-int CmdClick(const Args& a) {
-  if (a.pos.size() < 2) return Fail(kUsage, L"click WINDOW CAPTION");
-  int code = 0;
-  HWND top = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
-  if (!top) return code;
+void CmdClick(const Args& a) {
+  if (a.pos.size() < 2) a.BadUsage();
+  HWND top = NeedTop(a, a.MsOr(5000));
   const std::wstring& want = a.pos[1];
   HWND button = nullptr, other = nullptr;
   std::wstring seen;
@@ -649,63 +573,52 @@ int CmdClick(const Args& a) {
     if (!is_button && !other) other = c;
   }
   HWND target = button ? button : other;
-  if (!target) return Fail(kNotFound, L"no button \"" + want + L"\"; buttons:" + seen);
-  if (!IsWindowVisible(target)) return Fail(kFailed, L"\"" + want + L"\" is hidden");
-  if (!IsWindowEnabled(target)) return Fail(kFailed, L"\"" + want + L"\" is disabled");
+  if (!target) Fail(kNotFound, L"no button \"" + want + L"\"; buttons:" + seen);
+  if (!IsWindowVisible(target)) Fail(kFailed, L"\"" + want + L"\" is hidden");
+  if (!IsWindowEnabled(target)) Fail(kFailed, L"\"" + want + L"\" is disabled");
   // The handler may open a modal window and only return when it closes: stop waiting after
   // a while; the click goes on in the target.
   DWORD_PTR r = 0;
   if (!SendMessageTimeoutW(target, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &r)) {
     if (GetLastError() != ERROR_TIMEOUT && GetLastError() != 0)
-      return Fail(kFailed, L"BM_CLICK failed, error " + Num(GetLastError()));
+      Fail(kFailed, L"BM_CLICK failed, error " + Num(GetLastError()));
     Out(L"clicked hwnd=" + Hex((UINT_PTR)target) + L" busy=1");
-    return kOk;
+    return;
   }
   Out(L"clicked hwnd=" + Hex((UINT_PTR)target) + L" busy=0");
-  return kOk;
 }
 
-bool ParseMsgArgs(const Args& a, UINT* msg, long long* wp, long long* lp) {
-  return a.pos.size() >= 4 && ParseMessage(a.pos[1], msg) && ParseNumber(a.pos[2], wp) && ParseNumber(a.pos[3], lp);
-}
-
-int CmdPost(const Args& a) {
+// "WINDOW MSG WPARAM LPARAM": the message, and the window waited for up to `wait_ms`.
+struct Message {
+  HWND window;
   UINT msg;
-  long long wp, lp;
-  if (!ParseMsgArgs(a, &msg, &wp, &lp)) return Fail(kUsage, L"post WINDOW MSG WPARAM LPARAM");
-  int code = 0;
-  HWND h = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
-  if (!h) return code;
-  if (!PostMessageW(h, msg, (WPARAM)wp, (LPARAM)lp)) return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
-  return kOk;
+  WPARAM wp;
+  LPARAM lp;
+};
+Message NeedMessage(const Args& a, long long wait_ms) {
+  UINT msg;
+  if (a.pos.size() < 4 || !ParseMessage(a.pos[1], &msg)) a.BadUsage();
+  const long long wp = a.Number(2), lp = a.Number(3);
+  return {NeedTop(a, wait_ms), msg, (WPARAM)wp, (LPARAM)lp};
 }
 
-int CmdSend(const Args& a) {
-  UINT msg;
-  long long wp, lp;
-  if (!ParseMsgArgs(a, &msg, &wp, &lp)) return Fail(kUsage, L"send WINDOW MSG WPARAM LPARAM");
-  int code = 0;
-  HWND h = NeedTop(a, 0, 5000, &code);
-  if (!h) return code;
+void CmdPost(const Args& a) {
+  const Message m = NeedMessage(a, a.MsOr(5000));
+  if (!PostMessageW(m.window, m.msg, m.wp, m.lp)) Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+}
+
+// --ms bounds the wait for the answer, not for the window.
+void CmdSend(const Args& a) {
+  const Message m = NeedMessage(a, 5000);
   LRESULT r = 0;
-  if (!Send(h, msg, (WPARAM)wp, (LPARAM)lp, &r, a.ms >= 0 ? (UINT)a.ms : kSendTimeoutMs))
-    return Fail(kFailed, L"no answer to message " + Hex(msg));
+  if (!Send(m.window, m.msg, m.wp, m.lp, &r, (UINT)a.MsOr(kSendTimeoutMs)))
+    Fail(kFailed, L"no answer to message " + Hex(m.msg));
   Out(L"result=" + Num(r));
-  return kOk;
 }
 
-int CmdSetText(const Args& a) {
-  long long id;
-  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"settext WINDOW CONTROL_ID TEXT");
-  int code = 0;
-  HWND top = NeedTop(a, 0, 5000, &code);
-  if (!top) return code;
-  HWND target = nullptr;
-  for (HWND c : Children(top))
-    if (GetDlgCtrlID(c) == id) { target = c; break; }
-  if (!target) return Fail(kNotFound, L"no control with id " + Num(id));
-  if (!Send(target, WM_SETTEXT, 0, (LPARAM)a.pos[2].c_str(), nullptr)) return Fail(kFailed, L"WM_SETTEXT not answered");
-  return kOk;
+void CmdSetText(const Args& a) {
+  HWND target = NeedWindowControl(a).control;
+  if (!Send(target, WM_SETTEXT, 0, (LPARAM)a.pos[2].c_str(), nullptr)) Fail(kFailed, L"WM_SETTEXT not answered");
 }
 
 // Key names for `keys`: a few named keys, or one letter or digit.
@@ -723,29 +636,26 @@ UINT VirtualKey(const std::wstring& name) {
 
 // Posts key presses to a window's thread: a popup menu's loop reads them from its queue
 // whichever window has the X focus (a tray program's menu belongs to a hidden window).
-int CmdKeys(const Args& a) {
-  if (a.pos.size() < 2) return Fail(kUsage, L"keys WINDOW KEY [KEY...]");
+void CmdKeys(const Args& a) {
+  if (a.pos.size() < 2) a.BadUsage();
   std::vector<UINT> vks;
   for (size_t i = 1; i < a.pos.size(); i++) {
     UINT vk = VirtualKey(a.pos[i]);
-    if (!vk) return Fail(kUsage, L"unknown key " + a.pos[i]);
+    if (!vk) Fail(kUsage, L"unknown key " + a.pos[i]);
     vks.push_back(vk);
   }
-  int code = 0;
-  HWND h = NeedTop(a, 0, a.ms >= 0 ? a.ms : 5000, &code);
-  if (!h) return code;
+  HWND h = NeedTop(a, a.MsOr(5000));
   for (size_t i = 0; i < vks.size(); i++) {
-    if (!IsWindow(h)) return Fail(kFailed, L"the window closed before the key " + a.pos[i + 1]);
+    if (!IsWindow(h)) Fail(kFailed, L"the window closed before the key " + a.pos[i + 1]);
     LPARAM scan = (LPARAM)MapVirtualKeyW(vks[i], MAPVK_VK_TO_VSC) << 16;
     if (!PostMessageW(h, WM_KEYDOWN, vks[i], 1 | scan))
-      return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+      Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
     // A key that closes the window (Escape, Return in a menu) may have done so before its
     // release is posted.
     if (!PostMessageW(h, WM_KEYUP, vks[i], 1 | scan | (3LL << 30)) && IsWindow(h))
-      return Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
+      Fail(kFailed, L"PostMessageW failed, error " + Num(GetLastError()));
     Sleep(50);
   }
-  return kOk;
 }
 
 std::wstring MenuFlags(const MENUITEMINFOW& mi) {
@@ -760,24 +670,24 @@ std::wstring MenuFlags(const MENUITEMINFOW& mi) {
   return f.empty() ? L"-" : f;
 }
 
-int CmdMenu(const Args& a) {
+void CmdMenu(const Args& a) {
   WindowQuery query;
   query.has_class = true;
   query.cls = L"#32768";
   long long timeout = TimeoutArg(a, 0, 5000);
   HWND h = WaitTop(query, true, timeout);
-  if (!h) return Fail(kNotFound, L"no open popup menu within " + Num(timeout) + L" ms");
+  if (!h) Fail(kNotFound, L"no open popup menu within " + Num(timeout) + L" ms");
   Out(WindowLine(h));
   LRESULT m = 0;
-  if (!Send(h, MN_GETHMENU, 0, 0, &m) || !m) return Fail(kFailed, L"the menu window gave no HMENU (MN_GETHMENU)");
+  if (!Send(h, MN_GETHMENU, 0, 0, &m) || !m) Fail(kFailed, L"the menu window gave no HMENU (MN_GETHMENU)");
   HMENU menu = (HMENU)m;
   int n = GetMenuItemCount(menu);
   if (n < 0) {
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    return Fail(kFailed, L"cannot read menu " + Hex((UINT_PTR)m) + L" of process " + Num(pid) +
-                             L": Wine keeps menu items inside the owning process (GetMenuItemCount failed, error " +
-                             Num(GetLastError()) + L")");
+    Fail(kFailed, L"cannot read menu " + Hex((UINT_PTR)m) + L" of process " + Num(pid) +
+                      L": Wine keeps menu items inside the owning process (GetMenuItemCount failed, error " +
+                      Num(GetLastError()) + L")");
   }
   for (int i = 0; i < n; i++) {
     wchar_t text[512] = {};
@@ -785,10 +695,9 @@ int CmdMenu(const Args& a) {
     mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
     mi.dwTypeData = text;
     mi.cch = 511;
-    if (!GetMenuItemInfoW(menu, i, TRUE, &mi)) return Fail(kFailed, L"GetMenuItemInfoW failed at " + Num(i));
+    if (!GetMenuItemInfoW(menu, i, TRUE, &mi)) Fail(kFailed, L"GetMenuItemInfoW failed at " + Num(i));
     Out(L"  item=" + Num(i) + L" id=" + Num((int)mi.wID) + L" flags=" + MenuFlags(mi) + L" text=" + Esc(text));
   }
-  return kOk;
 }
 
 // ---------------------------------------------------------------- windows of our own
@@ -811,6 +720,16 @@ HFONT JapaneseFont(int height) {
 
 const int kCell = 96, kTop = 30;
 
+// What our windows do with the messages they leave: the default, and the end of Pump when one of
+// them is destroyed.
+LRESULT CALLBACK QuitOnDestroyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
 LRESULT CALLBACK IconsProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: {
@@ -831,11 +750,8 @@ LRESULT CALLBACK IconsProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(h, &ps);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(h, msg, wp, lp);
+  return QuitOnDestroyProc(h, msg, wp, lp);
 }
 
 // Pumps messages until the window closes or `ms` pass.
@@ -854,6 +770,32 @@ void Pump(long long ms) {
   }
 }
 
+// A top-level window of this process, of the class `cls` (registered on first use), not yet shown.
+HWND MakeWindow(const wchar_t* cls, WNDPROC proc, HBRUSH background, const std::wstring& title, int x, int y, int width,
+                int height) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc.hbrBackground = background;
+  wc.lpszClassName = cls;
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(0, cls, title.c_str(), WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  if (!h) Fail(kFailed, L"CreateWindowExW failed");
+  return h;
+}
+
+// Shows one of our windows, prints its window line once Wine has mapped and painted it, and runs
+// its messages for `ms` or until it closes.
+void ShowAndRun(HWND h, int show, long long ms) {
+  ShowWindow(h, show);
+  UpdateWindow(h);
+  Pump(100);
+  Out(WindowLine(h));
+  Pump(ms);
+}
+
 LPCWSTR ResourceName(const std::wstring& name, std::wstring* keep) {
   std::wstring s = name[0] == L'#' ? name.substr(1) : name;
   long long id;
@@ -862,10 +804,10 @@ LPCWSTR ResourceName(const std::wstring& name, std::wstring* keep) {
   return keep->c_str();
 }
 
-int CmdShowIcons(const Args& a) {
-  if (a.pos.size() < 2) return Fail(kUsage, L"show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]");
+void CmdShowIcons(const Args& a) {
+  if (a.pos.size() < 2) a.BadUsage();
   HMODULE mod = LoadLibraryExW(a.pos[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  if (!mod) return Fail(kFailed, L"cannot load " + a.pos[0] + L", error " + Num(GetLastError()));
+  if (!mod) Fail(kFailed, L"cannot load " + a.pos[0] + L", error " + Num(GetLastError()));
   for (size_t i = 1; i < a.pos.size(); i++) {
     IconEntry e;
     e.name = a.pos[i];
@@ -873,32 +815,18 @@ int CmdShowIcons(const Args& a) {
     LPCWSTR res = ResourceName(e.name, &keep);
     e.big = (HICON)LoadImageW(mod, res, IMAGE_ICON, 32, 32, 0);
     e.small = (HICON)LoadImageW(mod, res, IMAGE_ICON, 16, 16, 0);
-    if (!e.big || !e.small) return Fail(kNotFound, L"no icon " + e.name + L" in " + a.pos[0]);
+    if (!e.big || !e.small) Fail(kNotFound, L"no icon " + e.name + L" in " + a.pos[0]);
     g_own.icons.push_back(e);
   }
   std::wstring title = a.has_title ? a.title : L"probe icons";
   g_own.heading = title;
   g_own.font = JapaneseFont(14);
-
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = IconsProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-  wc.hbrBackground = CreateSolidBrush(RGB(224, 224, 224));
-  wc.lpszClassName = L"ProbeIcons";
-  RegisterClassW(&wc);
   RECT r = {0, 0, std::max(16 + (int)g_own.icons.size() * kCell, 240), kTop + 64};
   AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND h = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 80, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
-  if (!h) return Fail(kFailed, L"CreateWindowExW failed");
-  ShowWindow(h, SW_SHOWNORMAL);
-  UpdateWindow(h);
-  Pump(100);   // let Wine map the X window and paint
-  Out(WindowLine(h));
-  Pump(a.ms >= 0 ? a.ms : 5000);
+  HWND h = MakeWindow(L"ProbeIcons", IconsProc, CreateSolidBrush(RGB(224, 224, 224)), title, 40, 80, r.right - r.left,
+                      r.bottom - r.top);
+  ShowAndRun(h, SW_SHOWNORMAL, a.MsOr(5000));
   if (IsWindow(h)) DestroyWindow(h);
-  return kOk;
 }
 
 // A small window with the kinds of controls the tests meet, so the harness can test the probe
@@ -906,7 +834,8 @@ int CmdShowIcons(const Args& a) {
 // it ("COMMAND id code", "MENU id", "TRAY left|right|double") on stdout.
 enum {
   kDemoMenuButton = 101, kDemoCheck = 102, kDemoDisabled = 103, kDemoList = 104, kDemoTab = 105,
-  kDemoCombo = 106, kDemoModal = 107, kDemoEdit = 108, kDemoOpenMenu = WM_APP + 1, kDemoTray = WM_APP + 2
+  kDemoCombo = 106, kDemoModal = 107, kDemoEdit = 108, kDemoNarrow = 109,
+  kDemoOpenMenu = WM_APP + 1, kDemoTray = WM_APP + 2
 };
 
 void DemoMenu(HWND h, bool at_cursor) {
@@ -948,27 +877,16 @@ LRESULT CALLBACK DemoProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         DemoMenu(h, true);
       }
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(h, msg, wp, lp);
+  return QuitOnDestroyProc(h, msg, wp, lp);
 }
 
-int CmdDemo(const Args& a) {
+void CmdDemo(const Args& a) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DemoProc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"ProbeDemo";
-  RegisterClassW(&wc);
   std::wstring title = a.has_title ? a.title : L"probe demo";
-  HWND h = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 200, 120, 360, 260, nullptr,
-                           nullptr, inst, nullptr);
+  HWND h = MakeWindow(L"ProbeDemo", DemoProc, (HBRUSH)(COLOR_BTNFACE + 1), title, 200, 120, 360, 260);
   g_own.font = JapaneseFont(12);
   auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int ht, int id) {
     HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, ht, h, (HMENU)(INT_PTR)id, inst, nullptr);
@@ -998,9 +916,9 @@ int CmdDemo(const Args& a) {
   SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)L"平日");
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
   child(WC_EDITW, L"192.168.0.1", WS_BORDER | ES_AUTOHSCROLL, 8, 164, 160, 22, kDemoEdit);
+  child(WC_BUTTONW, L"幅の足りないボタン", BS_PUSHBUTTON, 176, 164, 48, 24, kDemoNarrow);  // its text is cut
   // Like a tray program, the icon and its menu belong to a window that is never shown.
-  HWND hidden = CreateWindowExW(0, wc.lpszClassName, (title + L" hidden").c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
-                                nullptr, nullptr, inst, nullptr);
+  HWND hidden = MakeWindow(L"ProbeDemo", DemoProc, (HBRUSH)(COLOR_BTNFACE + 1), title + L" hidden", 0, 0, 10, 10);
   NOTIFYICONDATAW nid = {sizeof nid};
   nid.hWnd = hidden;
   nid.uID = 1;
@@ -1008,30 +926,22 @@ int CmdDemo(const Args& a) {
   nid.uCallbackMessage = kDemoTray;
   nid.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
   wcscpy(nid.szTip, L"probe トレイ");
-  if (a.tray && !Shell_NotifyIconW(NIM_ADD, &nid)) return Fail(kFailed, L"Shell_NotifyIconW(NIM_ADD) failed");
-  ShowWindow(h, SW_SHOWNORMAL);
-  UpdateWindow(h);
-  Pump(100);
-  Out(WindowLine(h));
-  Pump(a.ms >= 0 ? a.ms : 60000);
+  if (a.tray && !Shell_NotifyIconW(NIM_ADD, &nid)) Fail(kFailed, L"Shell_NotifyIconW(NIM_ADD) failed");
+  ShowAndRun(h, SW_SHOWNORMAL, a.MsOr(60000));
   if (a.tray) Shell_NotifyIconW(NIM_DELETE, &nid);
-  return kOk;
 }
 
-int CmdUdpRecv(const Args& a) {
-  long long port, timeout, want = 1;
-  if (a.pos.size() < 2 || !ParseNumber(a.pos[0], &port) || !ParseNumber(a.pos[1], &timeout) ||
-      (a.pos.size() > 2 && !ParseNumber(a.pos[2], &want)))
-    return Fail(kUsage, L"udp-recv PORT TIMEOUT_MS [COUNT]");
+void CmdUdpRecv(const Args& a) {
+  const long long port = a.Number(0), timeout = a.Number(1), want = a.pos.size() > 2 ? a.Number(2) : 1;
   WSADATA wsa;
-  if (WSAStartup(MAKEWORD(2, 2), &wsa)) return Fail(kFailed, L"WSAStartup failed");
+  if (WSAStartup(MAKEWORD(2, 2), &wsa)) Fail(kFailed, L"WSAStartup failed");
   SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   sockaddr_in sin = {};
   sin.sin_family = AF_INET;
   sin.sin_port = htons((u_short)port);
   sin.sin_addr.s_addr = htonl(INADDR_ANY);
   if (s == INVALID_SOCKET || bind(s, (sockaddr*)&sin, sizeof sin))
-    return Fail(kFailed, L"cannot bind UDP " + Num(port) + L", error " + Num(WSAGetLastError()));
+    Fail(kFailed, L"cannot bind UDP " + Num(port) + L", error " + Num(WSAGetLastError()));
   Out(L"LISTENING " + Num(port));
   DWORD start = GetTickCount();
   long long got = 0;
@@ -1047,7 +957,7 @@ int CmdUdpRecv(const Args& a) {
     sockaddr_in from = {};
     int fl = sizeof from;
     int n = recvfrom(s, buf, sizeof buf, 0, (sockaddr*)&from, &fl);
-    if (n < 0) return Fail(kFailed, L"recvfrom failed, error " + Num(WSAGetLastError()));
+    if (n < 0) Fail(kFailed, L"recvfrom failed, error " + Num(WSAGetLastError()));
     std::wstring data;
     for (int i = 0; i < n; i++) {
       unsigned char c = (unsigned char)buf[i];
@@ -1063,21 +973,18 @@ int CmdUdpRecv(const Args& a) {
   }
   closesocket(s);
   WSACleanup();
-  if (got < want) return Fail(kNotFound, L"got " + Num(got) + L" of " + Num(want) + L" datagrams within " + Num(timeout) + L" ms");
-  return kOk;
+  if (got < want)
+    Fail(kNotFound, L"got " + Num(got) + L" of " + Num(want) + L" datagrams within " + Num(timeout) + L" ms");
 }
 
 
 // answer-times WINDOW SECONDS INTERVAL_MS: sends WM_NULL every INTERVAL_MS for SECONDS and prints
 // how long the window's thread took to answer: "answers=N median=MS p95=MS max=MS late=N" (late:
 // no answer within 5 s).
-int CmdAnswerTimes(const Args& a) {
-  long long seconds, interval;
-  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &seconds) || !ParseNumber(a.pos[2], &interval) || interval <= 0)
-    return Fail(kUsage, L"answer-times WINDOW SECONDS INTERVAL_MS");
-  int code = 0;
-  HWND h = NeedTop(a, 0, 5000, &code);
-  if (!h) return code;
+void CmdAnswerTimes(const Args& a) {
+  const long long seconds = a.Number(1), interval = a.Number(2);
+  if (interval <= 0) a.BadUsage();
+  HWND h = NeedTop(a, 5000);
   LARGE_INTEGER frequency, start, before, after;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -1090,14 +997,14 @@ int CmdAnswerTimes(const Args& a) {
     const bool answered = SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r) != 0;
     QueryPerformanceCounter(&after);
     if (!answered) {
-      if (!IsWindow(h)) return Fail(kFailed, L"the window went away");
+      if (!IsWindow(h)) Fail(kFailed, L"the window went away");
       ++late;
     } else {
       times.push_back(1000.0 * double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart));
     }
     Sleep((DWORD)interval);
   }
-  if (times.empty()) return Fail(kFailed, L"no answer at all");
+  if (times.empty()) Fail(kFailed, L"no answer at all");
   std::sort(times.begin(), times.end());
   auto ms = [](double v) {
     wchar_t b[32];
@@ -1106,68 +1013,41 @@ int CmdAnswerTimes(const Args& a) {
   };
   Out(L"answers=" + Num((long long)times.size()) + L" median=" + ms(times[times.size() / 2]) +
       L" p95=" + ms(times[times.size() * 95 / 100]) + L" max=" + ms(times.back()) + L" late=" + Num(late));
-  return kOk;
 }
 
 // tray-remove WINDOW ID: removes the notification-area icon ID of that window (another program's,
 // as a notification area that was started anew has lost it).
-int CmdTrayRemove(const Args& a) {
-  long long id;
-  if (a.pos.size() < 2 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"tray-remove WINDOW ID");
-  int code = 0;
-  HWND h = NeedTop(a, 0, 5000, &code);
-  if (!h) return code;
+void CmdTrayRemove(const Args& a) {
+  const long long id = a.Number(1);
+  HWND h = NeedTop(a, 5000);
   NOTIFYICONDATAW nid = {sizeof nid};
   nid.hWnd = h;
   nid.uID = (UINT)id;
-  if (!Shell_NotifyIconW(NIM_DELETE, &nid)) return Fail(kFailed, L"the notification area has no such icon");
-  return kOk;
+  if (!Shell_NotifyIconW(NIM_DELETE, &nid)) Fail(kFailed, L"the notification area has no such icon");
 }
 
 // broadcast NAME: sends the registered window message NAME (e.g. TaskbarCreated) to every
 // top-level window, as the system does.
-int CmdBroadcast(const Args& a) {
-  if (a.pos.empty()) return Fail(kUsage, L"broadcast NAME");
+void CmdBroadcast(const Args& a) {
+  if (a.pos.empty()) a.BadUsage();
   const UINT msg = RegisterWindowMessageW(a.pos[0].c_str());
-  if (!msg || !SendNotifyMessageW(HWND_BROADCAST, msg, 0, 0)) return Fail(kFailed, L"SendNotifyMessageW failed");
+  if (!msg || !SendNotifyMessageW(HWND_BROADCAST, msg, 0, 0)) Fail(kFailed, L"SendNotifyMessageW failed");
   Out(L"message=" + Hex(msg));
-  return kOk;
-}
-
-LRESULT CALLBACK TitledProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(h, msg, wp, lp);
 }
 
 // window TITLE [--ms N]: a plain top-level window with this title, like another program's dialog;
 // prints its window line, then "CLOSED" when it is closed (WM_SYSCOMMAND SC_CLOSE or WM_CLOSE), or
 // "TIMEOUT" after N ms (default 60000).
-int CmdWindow(const Args& a) {
-  if (a.pos.empty()) return Fail(kUsage, L"window TITLE [--ms N]");
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = TitledProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"ProbeWindow";
-  RegisterClassW(&wc);
-  HWND h = CreateWindowExW(0, wc.lpszClassName, a.pos[0].c_str(), WS_OVERLAPPEDWINDOW, 300, 200, 240, 120, nullptr,
-                           nullptr, wc.hInstance, nullptr);
-  if (!h) return Fail(kFailed, L"CreateWindowExW failed");
-  ShowWindow(h, SW_SHOWNOACTIVATE);
-  Pump(100);
-  Out(WindowLine(h));
-  Pump(a.ms >= 0 ? a.ms : 60000);
+void CmdWindow(const Args& a) {
+  if (a.pos.empty()) a.BadUsage();
+  HWND h = MakeWindow(L"ProbeWindow", QuitOnDestroyProc, (HBRUSH)(COLOR_BTNFACE + 1), a.pos[0], 300, 200, 240, 120);
+  ShowAndRun(h, SW_SHOWNOACTIVATE, a.MsOr(60000));
   if (IsWindow(h)) {
     Out(L"TIMEOUT");
     DestroyWindow(h);
   } else {
     Out(L"CLOSED");
   }
-  return kOk;
 }
 
 // ---------------------------------------------------------------- shortcuts and OLE drops
@@ -1188,70 +1068,68 @@ struct Ole {
   }
 };
 
-// shortcut LNK TARGET [ARGS]: writes a shell shortcut.
-int CmdShortcut(const Args& a) {
-  if (a.pos.size() < 2) return Fail(kUsage, L"shortcut LNK TARGET [ARGS]");
+// Hands a new shell link object and its file interface to `use` (which must not throw), with COM
+// started around it; false when the object could not be made or `use` says it failed.
+template <typename Use>
+bool WithShellLink(Use use) {
   Ole ole;
-  if (!ole.ok()) return Fail(kFailed, L"no OLE");
+  if (!ole.ok()) Fail(kFailed, L"no OLE");
   ole.coInitialize(nullptr);
+  bool done = false;
   IShellLinkW* link = nullptr;
-  int code = kFailed;
   if (SUCCEEDED(ole.coCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
-    link->SetPath(a.pos[1].c_str());
-    if (a.pos.size() > 2) link->SetArguments(a.pos[2].c_str());
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
-      if (SUCCEEDED(file->Save(a.pos[0].c_str(), TRUE))) code = kOk;
+      done = use(link, file);
       file->Release();
     }
     link->Release();
   }
   ole.coUninitialize();
-  return code == kOk ? kOk : Fail(kFailed, L"could not write " + a.pos[0]);
+  return done;
+}
+
+// shortcut LNK TARGET [ARGS]: writes a shell shortcut.
+void CmdShortcut(const Args& a) {
+  if (a.pos.size() < 2) a.BadUsage();
+  const bool written = WithShellLink([&](IShellLinkW* link, IPersistFile* file) {
+    link->SetPath(a.pos[1].c_str());
+    if (a.pos.size() > 2) link->SetArguments(a.pos[2].c_str());
+    return SUCCEEDED(file->Save(a.pos[0].c_str(), TRUE));
+  });
+  if (!written) Fail(kFailed, L"could not write " + a.pos[0]);
 }
 
 // link LNK: what a shell shortcut holds. The show command is read from the file's header, since
 // Wine's IShellLink::GetShowCmd does not return the stored one.
-int CmdLink(const Args& a) {
-  if (a.pos.empty()) return Fail(kUsage, L"link LNK");
-  Ole ole;
-  if (!ole.ok()) return Fail(kFailed, L"no OLE");
-  ole.coInitialize(nullptr);
-  IShellLinkW* link = nullptr;
-  int code = kFailed;
-  if (SUCCEEDED(ole.coCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
-      if (SUCCEEDED(file->Load(a.pos[0].c_str(), STGM_READ))) {
-        wchar_t target[MAX_PATH] = L"", args[1024] = L"", work[MAX_PATH] = L"", icon[MAX_PATH] = L"";
-        int iconIndex = 0;
-        WORD hotkey = 0;
-        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-        link->GetArguments(args, 1024);
-        link->GetWorkingDirectory(work, MAX_PATH);
-        link->GetIconLocation(icon, MAX_PATH, &iconIndex);
-        link->GetHotkey(&hotkey);
-        DWORD show = 0, got = 0;
-        HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-          SetFilePointer(h, 0x3C, nullptr, FILE_BEGIN);
-          ReadFile(h, &show, sizeof show, &got, nullptr);
-          CloseHandle(h);
-        }
-        Out(L"target=" + Esc(target));
-        Out(L"arguments=" + Esc(args));
-        Out(L"work=" + Esc(work));
-        Out(L"icon=" + Esc(icon) + L"," + Num(iconIndex));
-        Out(L"show=" + Num(show));
-        Out(L"hotkey=" + Hex(hotkey));
-        code = kOk;
-      }
-      file->Release();
+void CmdLink(const Args& a) {
+  if (a.pos.empty()) a.BadUsage();
+  const bool read = WithShellLink([&](IShellLinkW* link, IPersistFile* file) {
+    if (FAILED(file->Load(a.pos[0].c_str(), STGM_READ))) return false;
+    wchar_t target[MAX_PATH] = L"", args[1024] = L"", work[MAX_PATH] = L"", icon[MAX_PATH] = L"";
+    int iconIndex = 0;
+    WORD hotkey = 0;
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetArguments(args, 1024);
+    link->GetWorkingDirectory(work, MAX_PATH);
+    link->GetIconLocation(icon, MAX_PATH, &iconIndex);
+    link->GetHotkey(&hotkey);
+    DWORD show = 0, got = 0;
+    HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      SetFilePointer(h, 0x3C, nullptr, FILE_BEGIN);
+      ReadFile(h, &show, sizeof show, &got, nullptr);
+      CloseHandle(h);
     }
-    link->Release();
-  }
-  ole.coUninitialize();
-  return code == kOk ? kOk : Fail(kFailed, L"could not read " + a.pos[0]);
+    Out(L"target=" + Esc(target));
+    Out(L"arguments=" + Esc(args));
+    Out(L"work=" + Esc(work));
+    Out(L"icon=" + Esc(icon) + L"," + Num(iconIndex));
+    Out(L"show=" + Num(show));
+    Out(L"hotkey=" + Hex(hotkey));
+    return true;
+  });
+  if (!read) Fail(kFailed, L"could not read " + a.pos[0]);
 }
 
 // reg ROOT\KEY: the key and its sub-keys, depth first: "key=PATH" lines, then
@@ -1293,8 +1171,8 @@ void DumpKey(HKEY root, const std::wstring& path) {
   for (const auto& sub : subkeys) DumpKey(root, path + L"\\" + sub);
 }
 
-int CmdReg(const Args& a) {
-  if (a.pos.empty()) return Fail(kUsage, L"reg ROOT\\KEY");
+void CmdReg(const Args& a) {
+  if (a.pos.empty()) a.BadUsage();
   static const struct { const wchar_t* name; HKEY key; } roots[] = {
       {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
       {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {L"HKEY_USERS", HKEY_USERS}};
@@ -1305,12 +1183,12 @@ int CmdReg(const Args& a) {
     if (_wcsicmp(rootName.c_str(), r.name) != 0) continue;
     HKEY key;
     const std::wstring path = cut == std::wstring::npos ? L"" : full.substr(cut + 1);
-    if (RegOpenKeyExW(r.key, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return Fail(kNotFound, L"no key " + full);
+    if (RegOpenKeyExW(r.key, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) Fail(kNotFound, L"no key " + full);
     RegCloseKey(key);
     DumpKey(r.key, path);
-    return kOk;
+    return;
   }
-  return Fail(kUsage, L"unknown root " + rootName);
+  Fail(kUsage, L"unknown root " + rootName);
 }
 
 // The files of a drag, as CF_HDROP.
@@ -1384,22 +1262,14 @@ class TimedDrop : public IDropSource {
 };
 
 // drop WINDOW CONTROL_ID FILE...: drags the files from the shell onto the control and drops them.
-int CmdDrop(const Args& a) {
-  long long id;
-  if (a.pos.size() < 3 || !ParseNumber(a.pos[1], &id)) return Fail(kUsage, L"drop WINDOW CONTROL_ID FILE...");
-  int code = 0;
-  HWND top = NeedTop(a, 0, 5000, &code);
-  if (!top) return code;
-  HWND target = nullptr;
-  for (HWND c : Children(top))
-    if (GetDlgCtrlID(c) == id) { target = c; break; }
-  if (!target) return Fail(kNotFound, L"no control with id " + Num(id));
+void CmdDrop(const Args& a) {
+  const auto [top, target] = NeedWindowControl(a);
   RECT r;
   GetWindowRect(target, &r);
   SetForegroundWindow(top);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   Ole ole;
-  if (!ole.ok()) return Fail(kFailed, L"no OLE");
+  if (!ole.ok()) Fail(kFailed, L"no OLE");
   ole.oleInitialize(nullptr);
   FileData data(std::vector<std::wstring>(a.pos.begin() + 2, a.pos.end()));
   TimedDrop source;
@@ -1407,33 +1277,30 @@ int CmdDrop(const Args& a) {
   HRESULT hr = ole.doDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
   ole.oleUninitialize();
   if (hr != DRAGDROP_S_DROP || effect == DROPEFFECT_NONE)
-    return Fail(kFailed, L"not dropped: hr=" + Hex((unsigned long)hr) + L" effect=" + Num(effect));
+    Fail(kFailed, L"not dropped: hr=" + Hex((unsigned long)hr) + L" effect=" + Num(effect));
   Out(L"dropped effect=" + Num(effect));
-  return kOk;
 }
 
 // Keeps FILE open for MS milliseconds (a program using it), then closes it; shared with no one, or
 // with readers only.
-int CmdHold(const Args& a) {
-  if (a.pos.size() < 2) return Fail(kUsage, L"hold FILE MS");
-  long long ms = 0;
-  if (!ParseNumber(a.pos[1], &ms) || ms < 0) return Fail(kUsage, L"hold FILE MS");
+void CmdHold(const Args& a) {
+  const long long ms = a.Number(1);
+  if (ms < 0) a.BadUsage();
   // "read": others may still read it (and so start it), as a running program's file, but not write it.
   const DWORD share = a.pos.size() > 2 && a.pos[2] == L"read" ? FILE_SHARE_READ : 0;
   HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Fail(kFailed, L"cannot open " + a.pos[0]);
+  if (h == INVALID_HANDLE_VALUE) Fail(kFailed, L"cannot open " + a.pos[0]);
   Out(L"HOLDING " + a.pos[0]);
   fflush(stdout);
   Sleep(static_cast<DWORD>(ms));
   CloseHandle(h);
-  return kOk;
 }
 
 // Prints the clipboard's text (escaped), or puts TEXT on it.
-int CmdClipboard(const Args& a) {
+void CmdClipboard(const Args& a) {
   bool open = false;
   for (int i = 0; i < 50 && !(open = OpenClipboard(nullptr)); i++) Sleep(100);  // another program may hold it
-  if (!open) return Fail(kFailed, L"cannot open the clipboard, error " + Num(GetLastError()));
+  if (!open) Fail(kFailed, L"cannot open the clipboard, error " + Num(GetLastError()));
   if (!a.pos.empty()) {
     const std::wstring& text = a.pos[0];
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -1443,7 +1310,8 @@ int CmdClipboard(const Args& a) {
     }
     const bool put = h && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, h);
     CloseClipboard();
-    return put ? kOk : Fail(kFailed, L"cannot put the text on the clipboard");
+    if (!put) Fail(kFailed, L"cannot put the text on the clipboard");
+    return;
   }
   std::wstring text;
   if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
@@ -1452,71 +1320,90 @@ int CmdClipboard(const Args& a) {
   }
   CloseClipboard();
   Out(L"CLIPBOARD [" + Esc(text) + L"]");
-  return kOk;
 }
 
 // Adds the certificate in FILE (DER) to the machine's trusted roots, as an administrator's
 // certificate import does: the system's chain engine then trusts what it signed.
-int CmdTrustRoot(const Args& a) {
-  if (a.pos.empty()) return Fail(kUsage, L"trust-root FILE.der");
+void CmdTrustRoot(const Args& a) {
+  if (a.pos.empty()) a.BadUsage();
   HANDLE h = CreateFileW(a.pos[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Fail(kFailed, L"cannot open " + a.pos[0]);
+  if (h == INVALID_HANDLE_VALUE) Fail(kFailed, L"cannot open " + a.pos[0]);
   std::vector<BYTE> der(GetFileSize(h, nullptr));
   DWORD got = 0;
   const BOOL read = ReadFile(h, der.data(), static_cast<DWORD>(der.size()), &got, nullptr);
   CloseHandle(h);
-  if (!read || got != der.size()) return Fail(kFailed, L"cannot read " + a.pos[0]);
+  if (!read || got != der.size()) Fail(kFailed, L"cannot read " + a.pos[0]);
   HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-  if (!root) return Fail(kFailed, L"cannot open the Root store: " + Num(GetLastError()));
+  if (!root) Fail(kFailed, L"cannot open the Root store: " + Num(GetLastError()));
   const BOOL added = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), got,
                                                       CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
   const DWORD error = GetLastError();
   CertCloseStore(root, 0);
-  if (!added) return Fail(kFailed, L"not added to the Root store: " + Hex(error));
+  if (!added) Fail(kFailed, L"not added to the Root store: " + Hex(error));
   Out(L"TRUSTED " + a.pos[0]);
-  return kOk;
 }
 
-int CmdInfo(const Args&) {
+void CmdInfo(const Args&) {
   wchar_t loc[LOCALE_NAME_MAX_LENGTH] = {};
   GetUserDefaultLocaleName(loc, LOCALE_NAME_MAX_LENGTH);
   Out(L"acp=" + Num(GetACP()) + L" oemcp=" + Num(GetOEMCP()) + L" locale=" + loc +
       L" uilang=" + Hex(GetUserDefaultUILanguage()));
-  return kOk;
 }
 
-int Usage() {
-  return Fail(kUsage,
-              L"usage: probe COMMAND ...\n"
-              L"  find WINDOW [timeout_ms] [--visible]\n"
-              L"  gone WINDOW [timeout_ms]\n"
-              L"  windows\n"
-              L"  controls WINDOW\n"
-              L"  extents WINDOW [FACE HEIGHT]\n"
-              L"  owner WINDOW\n"
-              L"  text-fit WINDOW\n"
-              L"  click WINDOW CAPTION\n"
-              L"  post WINDOW MSG WPARAM LPARAM\n"
-              L"  send WINDOW MSG WPARAM LPARAM [--ms N]\n"
-              L"  settext WINDOW CONTROL_ID TEXT\n"
-              L"  menu [timeout_ms]\n"
-              L"  keys WINDOW KEY [KEY...] [--visible]\n"
-              L"  show-icons MODULE NAME [NAME...] [--ms N] [--title TEXT]\n"
-              L"  demo [--ms N] [--title TEXT] [--tray]\n"
-              L"  udp-recv PORT TIMEOUT_MS [COUNT]\n"
-              L"  answer-times WINDOW SECONDS INTERVAL_MS\n"
-              L"  window TITLE [--ms N]\n"
-              L"  tray-remove WINDOW ID\n"
-              L"  broadcast NAME\n"
-              L"  shortcut LNK TARGET [ARGS]\n"
-              L"  drop WINDOW CONTROL_ID FILE [FILE...]\n"
-              L"  hold FILE MS [read]\n"
-              L"  link LNK\n"
-              L"  reg ROOT\\KEY\n"
-              L"  clipboard [TEXT]\n"
-              L"  trust-root FILE.der\n"
-              L"  info\n"
-              L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
+// Every command: its name, its arguments as its usage line shows them, and what runs it.
+const struct Command {
+  const wchar_t* name;
+  const wchar_t* args;
+  void (*run)(const Args&);
+} kCommands[] = {
+    {L"find", L"WINDOW [timeout_ms] [--visible]", CmdFind},
+    {L"gone", L"WINDOW [timeout_ms]", CmdGone},
+    {L"windows", L"", CmdWindows},
+    {L"controls", L"WINDOW [timeout_ms]", CmdControls},
+    {L"text-fit", L"WINDOW [FACE HEIGHT]", CmdTextFit},
+    {L"owner", L"WINDOW [timeout_ms]", CmdOwner},
+    {L"click", L"WINDOW CAPTION [--ms N]", CmdClick},
+    {L"post", L"WINDOW MSG WPARAM LPARAM [--ms N]", CmdPost},
+    {L"send", L"WINDOW MSG WPARAM LPARAM [--ms N]", CmdSend},
+    {L"settext", L"WINDOW CONTROL_ID TEXT", CmdSetText},
+    {L"menu", L"[timeout_ms]", CmdMenu},
+    {L"keys", L"WINDOW KEY [KEY...] [--visible] [--ms N]", CmdKeys},
+    {L"show-icons", L"MODULE NAME [NAME...] [--ms N] [--title TEXT]", CmdShowIcons},
+    {L"demo", L"[--ms N] [--title TEXT] [--tray]", CmdDemo},
+    {L"udp-recv", L"PORT TIMEOUT_MS [COUNT]", CmdUdpRecv},
+    {L"answer-times", L"WINDOW SECONDS INTERVAL_MS", CmdAnswerTimes},
+    {L"window", L"TITLE [--ms N]", CmdWindow},
+    {L"tray-remove", L"WINDOW ID", CmdTrayRemove},
+    {L"broadcast", L"NAME", CmdBroadcast},
+    {L"shortcut", L"LNK TARGET [ARGS]", CmdShortcut},
+    {L"drop", L"WINDOW CONTROL_ID FILE [FILE...]", CmdDrop},
+    {L"hold", L"FILE MS [read]", CmdHold},
+    {L"link", L"LNK", CmdLink},
+    {L"reg", L"ROOT\\KEY", CmdReg},
+    {L"clipboard", L"[TEXT]", CmdClipboard},
+    {L"trust-root", L"FILE.der", CmdTrustRoot},
+    {L"info", L"", CmdInfo},
+};
+
+std::wstring UsageLine(const Command& c) { return std::wstring(c.name) + (*c.args ? L" " : L"") + c.args; }
+
+[[noreturn]] void Usage() {
+  std::wstring text = L"usage: probe COMMAND ...\n";
+  for (const Command& c : kCommands) text += L"  " + UsageLine(c) + L"\n";
+  Fail(kUsage, text + L"WINDOW: class=NAME | title=TEXT | class=NAME,title=TEXT | hwnd=0x...");
+}
+
+int Run(int argc, wchar_t** argv) {
+  if (argc < 2) Usage();
+  Args a;
+  if (!SplitArgs(argc, argv, &a)) Usage();
+  for (const Command& c : kCommands) {
+    if (argv[1] != std::wstring(c.name)) continue;
+    a.usage = UsageLine(c);
+    c.run(a);
+    return kOk;
+  }
+  Usage();
 }
 
 }  // namespace
@@ -1524,23 +1411,10 @@ int Usage() {
 int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  if (argc < 2) return Usage();
-  Args a;
-  if (!SplitArgs(argc, argv, &a)) return Usage();
-  std::wstring cmd = argv[1];
-  static const struct { const wchar_t* name; int (*fn)(const Args&); } cmds[] = {
-      {L"find", CmdFind},         {L"gone", CmdGone},       {L"windows", CmdWindows},
-      {L"controls", CmdControls}, {L"extents", CmdExtents}, {L"owner", CmdOwner}, {L"click", CmdClick},
-      {L"post", CmdPost},
-      {L"send", CmdSend},         {L"settext", CmdSetText}, {L"menu", CmdMenu},         {L"keys", CmdKeys},
-      {L"show-icons", CmdShowIcons}, {L"demo", CmdDemo},    {L"udp-recv", CmdUdpRecv},
-      {L"answer-times", CmdAnswerTimes}, {L"window", CmdWindow},
-      {L"tray-remove", CmdTrayRemove},   {L"broadcast", CmdBroadcast},
-      {L"shortcut", CmdShortcut}, {L"drop", CmdDrop},     {L"hold", CmdHold},
-      {L"link", CmdLink},         {L"reg", CmdReg},
-      {L"clipboard", CmdClipboard}, {L"trust-root", CmdTrustRoot}, {L"info", CmdInfo},
-      {L"text-fit", CmdTextFit}};
-  for (auto& c : cmds)
-    if (cmd == c.name) return c.fn(a);
-  return Usage();
+  try {
+    return Run(argc, argv);
+  } catch (const Failure& failure) {
+    Write(stderr, L"probe: " + failure.message);
+    return failure.code;
+  }
 }

@@ -127,7 +127,7 @@ void SeePhysicalPixels() {
   else SetProcessDPIAware();
 }
 
-ControlsFont FontOfControls(HWND top, const std::vector<int>& controlIds) {
+ControlsFont FontOfControls(HWND top, const std::vector<int>& controlIds, const std::wstring& face, int height96) {
   ControlsFont result;
   const int dpi = DpiOf(top);
   for (int id : controlIds) {
@@ -154,6 +154,15 @@ ControlsFont FontOfControls(HWND top, const std::vector<int>& controlIds) {
       return result;
     }
   }
+  if (!face.empty()) {
+    result.font = {};
+    result.font.lfHeight = MulDiv(height96, dpi, 96);
+    result.font.lfWeight = FW_NORMAL;
+    result.font.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(result.font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    result.source = L"given";
+    return result;
+  }
   wchar_t cls[16] = {};
   GetClassNameW(top, cls, 16);
   if (wcscmp(cls, L"#32770") == 0 && MessageFont(dpi, &result.font)) result.source = L"message";
@@ -178,6 +187,7 @@ bool MeasureTextFit(HWND control, const std::wstring& text, const LOGFONTW& logF
     if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
   } else if (_wcsicmp(cls, L"Button") == 0) {
     const LONG type = style & BS_TYPEMASK;
+    if (style & (BS_ICON | BS_BITMAP)) return false;  // a picture instead of the text
     format |= (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
       fit->kind = L"push";

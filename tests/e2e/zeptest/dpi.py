@@ -1,5 +1,5 @@
 """Display resolution: a template prefix whose Wine runs at another dpi, and the check that the
-text of every control of a window fits it (read through `probe extents`)."""
+text of every control of a window fits it (read through `probe text-fit`)."""
 
 import os
 import re
@@ -57,83 +57,45 @@ def template_at_dpi(template, dpi):
 
 
 @dataclass
-class Extent:
-    """One control as `probe extents` measured it (sizes in pixels)."""
+class Fit:
+    """One control's text as `probe text-fit` measured it, in pixels at the control's resolution:
+    `room` is what the control has for its text, `need` what the text takes in its font."""
 
-    hwnd: int
     id: int
-    cls: str
-    style: int
-    visible: bool
-    rect: tuple
-    client: tuple  # width, height
-    font: object  # the character height it was measured in; None: the system font, "?" unreadable
-    extent: tuple  # the text on one line
-    wrapped: tuple  # the text broken into lines at the client's width
+    kind: str  # static, push, check, radio, group
+    dpi: int
+    font: str  # the character height and where it came from: "-16/template"
+    room: tuple  # width, height
+    need: tuple
     text: str
 
+    @property
+    def fits(self):
+        return self.need[0] <= self.room[0] and self.need[1] <= self.room[1]
 
-def parse_extents(text):
-    """(window dpi, [Extent]) from `probe extents`."""
-    lines = text.splitlines()
-    m = re.match(r"^dpi=(\d+) system=(\d+)$", lines[0])
-    if not m:
-        raise ValueError(f"not an extents header: {lines[0]!r}")
-    out = []
-    for line in lines[1:]:
-        head, _, body = line.partition(" text=")
-        f = dict(re.findall(r"(\w+)=(\S*)", head))
-        pair = lambda s: tuple(int(v) for v in s.split(","))  # noqa: E731
-        out.append(Extent(
-            hwnd=int(f["hwnd"], 16), id=int(f["id"]), cls=unescape(f["class"]), style=int(f["style"], 16),
-            visible=f["visible"] == "1", rect=pair(f["rect"]), client=pair(f["client"]),
-            font=None if f["font"] == "-" else (f["font"] if f["font"] == "?" else int(f["font"].rstrip("*"))),
-            extent=pair(f["extent"]), wrapped=pair(f["wrapped"]), text=unescape(body)))
-    return int(m[1]), out
+    def __str__(self):
+        return (f"{self.kind} {self.id} {self.text!r} at {self.dpi} dpi needs {self.need[0]}x{self.need[1]}, "
+                f"has {self.room[0]}x{self.room[1]}")
 
 
-def _px(value, dpi):
-    return (value * dpi + 48) // 96
+_FIT = re.compile(r"^hwnd=\S+ id=(-?\d+) kind=(\w+) dpi=(\d+) font=(-?\d+/\w+) room=(-?\d+),(-?\d+) "
+                  r"need=(\d+),(\d+) text=(.*)$")
 
 
-# Styles (winuser.h)
-SS_TYPEMASK, SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP = 0x1F, 0, 1, 2, 0xB, 0xC
-BS_TYPEMASK, BS_MULTILINE, BS_ICON, BS_BITMAP = 0xF, 0x2000, 0x40, 0x80
-CHECK_TYPES = {2, 3, 5, 6, 9}  # check boxes and radio buttons
-PUSH_TYPES = {0, 1}
+def parse_text_fit(text):
+    """[Fit] from what `probe text-fit` printed."""
+    fits = []
+    for line in text.splitlines():
+        m = _FIT.match(line)
+        if not m:
+            raise ValueError(f"not a text-fit line: {line!r}")
+        fits.append(Fit(id=int(m[1]), kind=m[2], dpi=int(m[3]), font=m[4], room=(int(m[5]), int(m[6])),
+                        need=(int(m[7]), int(m[8])), text=unescape(m[9])))
+    return fits
 
 
-def clipped(controls, dpi):
-    """The visible texts that do not fit their controls, as "text: why" lines. Static texts that
-    wrap must fit in height and have no word wider than the control; one-line statics, push
-    buttons and check boxes (box and gap included) must fit on their line."""
-    out = []
-    for c in controls:
-        if not c.visible or not c.text or c.font == "?":
-            continue
-        w, h = c.client
-        need_w, need_h = c.extent
-        if c.cls == "Static":
-            kind = c.style & SS_TYPEMASK
-            if kind in (SS_LEFT, SS_CENTER, SS_RIGHT):
-                need_w, need_h = c.wrapped
-            elif kind not in (SS_SIMPLE, SS_LEFTNOWORDWRAP):
-                continue  # pictures, frames, owner-drawn panels
-        elif c.cls == "Button":
-            kind = c.style & BS_TYPEMASK
-            if c.style & (BS_ICON | BS_BITMAP):
-                continue
-            if c.style & BS_MULTILINE:
-                need_w, need_h = c.wrapped
-            if kind in CHECK_TYPES:
-                need_w += _px(13 + 4, dpi)  # the box and the gap before the text
-            elif kind in PUSH_TYPES:
-                need_w += 2 * _px(3, dpi)  # the button's edges
-                need_h += 2 * _px(2, dpi)
-            else:
-                continue
-        else:
-            continue
-        if need_w > w or need_h > h:
-            out.append(f"{c.text!r} (id {c.id}, {c.cls}): needs {need_w}x{need_h}, has {w}x{h}")
-    return out
+def misfits(fits, dpi):
+    """What is wrong with the measured controls of a window meant for `dpi`: texts that do not fit
+    their controls, and controls laid out for another resolution."""
+    return [f"{f}" + ("" if f.dpi == dpi else f" (laid out for {f.dpi} dpi, not {dpi})")
+            for f in fits if not f.fits or f.dpi != dpi]
