@@ -8,6 +8,7 @@
 #include "paths.h"
 #include "run_report.h"
 #include "win_util.h"
+#include "windows_registry.h"
 #include "windows_security.h"
 #include "wininit.h"
 
@@ -34,7 +35,9 @@ std::wstring WindowsSystem::DesktopFolder() {
 }
 
 std::wstring WindowsSystem::ProgramFilesDir() {
-    return RegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
+    return WindowsRegistry()
+        .ReadString(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir")
+        .value_or(L"");
 }
 
 namespace {
@@ -79,19 +82,11 @@ std::wstring WindowsSystem::FindProgram(const std::wstring& file, const std::wst
 bool WindowsSystem::FileExists(const std::wstring& path) { return !path.empty() && PathExists(path); }
 
 bool WindowsSystem::ClassKeyExists(const std::wstring& subkey) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return WindowsRegistry().KeyExists(RegRoot::ClassesRoot, subkey);
 }
 
 std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring& subkey) {
-    wchar_t buffer[1024];
-    DWORD size = sizeof buffer;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(buffer);
+    return WindowsRegistry().ReadString(RegRoot::ClassesRoot, subkey, L"");
 }
 
 bool WindowsFiles::CreateFolder(const std::wstring& path) {
