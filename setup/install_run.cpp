@@ -30,26 +30,28 @@ namespace {
 
 class CopyQuestions : public CopyDialogs {
 public:
-    explicit CopyQuestions(MainWindow& window) : window_(window) {}
+    CopyQuestions(SetupApp& app, RunProgress& progress) : app_(app), progress_(progress) {}
     bool AskOverwrite(const std::wstring& text, bool defaultNo) override {
-        return window_.Box(text, MB_YESNO | MB_ICONQUESTION | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
+        return progress_.Box(text, MB_YESNO | MB_ICONQUESTION | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
     }
     void ReportNotCopied(const std::wstring& text) override {
-        window_.app().outcome.filesNotCopied = true;
-        window_.Box(text, MB_OK | MB_ICONWARNING);
+        app_.outcome.filesNotCopied = true;
+        progress_.Box(text, MB_OK | MB_ICONWARNING);
     }
     void NoteSkipped(const std::wstring& target) override { report::Note(log_text::skipped + target); }
-    void RepaintBackground() override { window_.RepaintBackground(); }
+    void RepaintBackground() override { progress_.RepaintBackground(); }
 
 private:
-    MainWindow& window_;
+    SetupApp& app_;
+    RunProgress& progress_;
 };
 
 class WindowsGo2Host : public Go2Host {
 public:
     // With `asUser`, commands start as the desktop's user would start them; others are kept to be
     // waited for.
-    WindowsGo2Host(MainWindow& window, UserLaunches* asUser) : window_(window), asUser_(asUser) {}
+    WindowsGo2Host(SetupApp& app, RunProgress& progress, UserLaunches* asUser)
+        : app_(app), progress_(progress), asUser_(asUser) {}
     ~WindowsGo2Host() override {
         for (HANDLE process : started_) CloseHandle(process);
     }
@@ -83,31 +85,31 @@ public:
         if (!started_.empty()) PumpUntilSignalled(started_, timeoutMs);
     }
     void ReportLaunchFailure(const std::wstring& file) override {
-        report::Message(window_.hwnd(), window_.app().texts->executeFailed, file, MB_OK | MB_ICONWARNING);
+        progress_.Box(app_.texts->executeFailed, file, MB_OK | MB_ICONWARNING);
     }
-    void ReportList(const std::wstring& text) override { window_.Box(text, MB_OK | MB_ICONWARNING); }
+    void ReportList(const std::wstring& text) override { progress_.Box(text, MB_OK | MB_ICONWARNING); }
 
 private:
     bool Start(const LaunchRequest& request) {
         if (asUser_) return asUser_->Start(request) != LaunchOutcome::Failed;  // a deferred one is told at the end
         HANDLE process = nullptr;
-        if (!ShellStart(window_.hwnd(), request, &process)) return false;
+        if (!ShellStart(progress_.Owner(), request, &process)) return false;
         if (process) started_.push_back(process);  // none when an open went to a running program
         return true;
     }
 
-    MainWindow& window_;
+    SetupApp& app_;
+    RunProgress& progress_;
     UserLaunches* asUser_;
     std::vector<HANDLE> started_;
 };
 
 // Setup.exe and the record into the install folder: removal starts from there.
-void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
-    SetupApp& app = window.app();
+void LeaveSetupBehind(SetupApp& app, RunProgress& progress, const std::wstring& root) {
     if (PlaceInstalledSetup(app.files, ModulePath(), root) == SetupPlacement::Failed) {
         // What lies there is not this setup: nothing is started from it.
         app.outcome.filesNotCopied = true;
-        window.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
+        progress.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
     } else if (app.restartNeeded) {
         // A silent run asks nothing: its exit code tells that a restart is needed.
         report::Note(log_text::restartFollowUp);
@@ -118,15 +120,14 @@ void LeaveSetupBehind(MainWindow& window, const std::wstring& root) {
     const std::wstring installedIni = JoinPath(root, L"Setup.ini");
     if (EqualNoCase(ini.path(), installedIni)) return;  // the installed copy renewing itself
     IniFile earlier(installedIni);
-    if (SameProductRecord(ini, earlier)) MergeInstallRecord(ini, earlier);  // another's was agreed to go
+    if (SameProductRecord(ini, earlier)) InstallRecord(ini).Merge(InstallRecord(earlier));  // another's was agreed to go
     ini.Flush();
     CopyFileW(ini.path().c_str(), installedIni.c_str(), FALSE);
 }
 
 // The copying step of the window's run.
-CopyJob CopyJobOf(MainWindow& window) {
-    return {ControlText(window.hwnd(), IDC_FOLDER), CurrentFolder(), window.Checked(IDC_COPY),
-            window.Checked(IDC_DELETE_AFTER)};
+CopyJob CopyJobOf(const RunChoices& choices) {
+    return {choices.folder, CurrentFolder(), choices.Ticked(IDC_COPY), choices.Ticked(IDC_DELETE_AFTER)};
 }
 
 std::optional<uint64_t> FileSize(const std::wstring& path) {
@@ -148,10 +149,9 @@ std::optional<uint64_t> FreeBytes(std::wstring folder) {
 
 }  // namespace
 
-bool RoomForFiles(MainWindow& window) {
-    SetupApp& app = window.app();
-    if (app.ini().ReadInt(L"CopiedFile", L"Count", 0) != 0) return true;  // nothing is copied
-    const CopyJob job = CopyJobOf(window);
+bool RoomForFiles(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
+    if (InstallRecord(app.ini()).Installed()) return true;  // nothing is copied
+    const CopyJob job = CopyJobOf(choices);
     const std::optional<uint64_t> available = FreeBytes(job.installFolder);
     if (!available) return true;  // the copying step reports what cannot be written
     std::vector<FileSizes> sizes;
@@ -159,39 +159,36 @@ bool RoomForFiles(MainWindow& window) {
         sizes.push_back({FileSize(file.source), FileSize(file.target)});
     const uint64_t needed = RoomNeeded(sizes);
     if (needed <= *available) return true;
-    window.Box(NoRoomMessage(*app.texts, job.installFolder, needed, *available), MB_OK | MB_ICONERROR);
+    progress.Box(NoRoomMessage(*app.texts, job.installFolder, needed, *available), MB_OK | MB_ICONERROR);
     return false;
 }
 
-void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser) {
-    WindowsGo2Host host(window, asUser);
-    RunGo2(window.app().ini(), window.app().system, host, *window.app().texts, kind);
+void RunGo2Entries(SetupApp& app, RunProgress& progress, const std::wstring& kind, UserLaunches* asUser) {
+    WindowsGo2Host host(app, progress, asUser);
+    RunGo2(app.ini(), app.system, host, *app.texts, kind);
 }
 
 namespace {
 
 // A folder field that names no folder Windows keeps as written, or that the record cannot hold.
-bool FolderFieldAccepted(MainWindow& window, const std::wstring& folder) {
-    SetupApp& app = window.app();
+bool FolderFieldAccepted(SetupApp& app, RunProgress& progress, const std::wstring& folder) {
     // The installed state's folder is the registered one; nothing is copied there again.
     if (app.state == SetupState::Installed) return true;
     const std::wstring refusal =
         FolderFieldRefusal(JudgeFolderField(folder, FitsAnsiCodePage(folder)), folder, *app.texts);
     if (refusal.empty()) return true;
-    window.Box(refusal, MB_OK | MB_ICONERROR);
+    progress.Box(refusal, MB_OK | MB_ICONERROR);
     return false;
 }
 
 // Another product's setup in the folder is replaced only when the user says so.
-bool ForeignSetupAccepted(MainWindow& window, const std::wstring& folder) {
-    SetupApp& app = window.app();
+bool ForeignSetupAccepted(SetupApp& app, RunProgress& progress, const std::wstring& folder) {
     IniFile found(JoinPath(folder, L"Setup.ini"));
     if (!PathExists(found.path()) || SameProductRecord(app.ini(), found)) return true;
-    return window.Box(ForeignSetupQuestion(found, *app.texts), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return progress.Box(ForeignSetupQuestion(found, *app.texts), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-bool FolderSecurityAccepted(MainWindow& window, const std::wstring& folder) {
-    SetupApp& app = window.app();
+bool FolderSecurityAccepted(SetupApp& app, RunProgress& progress, const std::wstring& folder) {
     // A per-user installation runs with the user's own rights: nothing there is worth taking over.
     if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
     // A missing folder is made with an access list of its own where needed.
@@ -204,45 +201,43 @@ bool FolderSecurityAccepted(MainWindow& window, const std::wstring& folder) {
     }
     const std::wstring refusal = FolderRefusal(verdict, folder, *app.texts);
     if (refusal.empty()) return true;
-    window.Box(refusal, MB_OK | MB_ICONERROR);
+    progress.Box(refusal, MB_OK | MB_ICONERROR);
     return false;
 }
 
 }  // namespace
 
-bool InstallFolderAccepted(MainWindow& window) {
-    const std::wstring folder = ControlText(window.hwnd(), IDC_FOLDER);
-    return FolderFieldAccepted(window, folder) && FolderSecurityAccepted(window, folder) &&
-           ForeignSetupAccepted(window, folder);
+bool InstallFolderAccepted(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
+    return FolderFieldAccepted(app, progress, choices.folder) && FolderSecurityAccepted(app, progress, choices.folder) &&
+           ForeignSetupAccepted(app, progress, choices.folder);
 }
 
-void RunInstallation(MainWindow& window) {
-    SetupApp& app = window.app();
+void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
     IniFile& ini = app.ini();
     const Texts& t = *app.texts;
-    WindowsShell shell(window.hwnd(), t);
+    WindowsShell shell(progress.Owner(), t);
     WindowsRegistry registry;
     app.files.protectNewFolders = ReadInstallMode(ini) == InstallMode::PerMachine;
 
     // An earlier version's menu goes; the menu is made anew below.
-    IniFile earlier(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
+    IniFile earlier(JoinPath(choices.folder, L"Setup.ini"));
     if (PathExists(earlier.path()) && SameProductRecord(ini, earlier)) CleanUpMenu(earlier, app.files, shell);
     ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
     ini.Write(L"Menu", L"Change", L"");
     for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
                    IDC_FOLDER, IDC_PACKAGE})
-        window.Disable(id);
+        progress.Disable(id);
 
-    if (ini.ReadInt(L"CopiedFile", L"Count", 0) == 0) {
-        window.SetLabel(t.copying);
-        CopyQuestions questions(window);
+    if (!InstallRecord(ini).Installed()) {
+        progress.SetLabel(t.copying);
+        CopyQuestions questions(app, progress);
         JournalFile journal(ini.path());
-        if (CopyFiles(ini, app.files, app.system, questions, journal, t, CopyJobOf(window))) app.restartNeeded = true;
-        RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (CopyFiles(ini, app.files, app.system, questions, journal, t, CopyJobOf(choices))) app.restartNeeded = true;
+        progress.Repaint();
     }
-    window.Hide(IDC_FOLDER);
-    report::PauseToRead(500);
-    window.SetLabel(t.systemSetup);
+    progress.Hide(IDC_FOLDER);
+    progress.Pause(500);
+    progress.SetLabel(t.systemSetup);
 
     ShellJob job{ini, app.system, app.files, shell};
     const std::pair<int, void (*)(ShellJob&, bool, Registry&)> options[] = {
@@ -260,9 +255,9 @@ void RunInstallation(MainWindow& window) {
         {IDC_SENDTO, [](ShellJob& j, bool on, Registry&) { on ? MakeSendToShortcuts(j) : RemoveSendToShortcuts(j); }},
     };
     for (const auto& [box, carryOut] : options) {
-        carryOut(job, window.Checked(box), registry);
-        window.Hide(box);
-        report::PauseToRead(500);
+        carryOut(job, choices.Ticked(box), registry);
+        progress.Hide(box);
+        progress.Pause(500);
     }
 
     RegisterUninstall(ini, registry, app.files);
@@ -270,21 +265,21 @@ void RunInstallation(MainWindow& window) {
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
         MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));
 
-    LeaveSetupBehind(window, ReadString(ini, L"Root", L"Named"));
-    for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) window.Hide(id);
-    report::PauseToRead(500);
+    LeaveSetupBehind(app, progress, ReadString(ini, L"Root", L"Named"));
+    for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) progress.Hide(id);
+    progress.Pause(500);
 
-    WindowsLauncher launcher(window.hwnd());
+    WindowsLauncher launcher(progress.Owner());
     UserLaunches launches(launcher);
     OpenLastGo(job, launches);
-    RunGo2Entries(window, L"Make", &launches);
+    RunGo2Entries(app, progress, L"Make", &launches);
 
-    window.SetLabel(t.completed);
-    report::PauseToRead(1000);
+    progress.SetLabel(t.completed);
+    progress.Pause(1000);
     if (const std::wstring notStarted = launches.DeferredMessage(t); !notStarted.empty())
-        window.Box(notStarted, MB_OK | MB_ICONINFORMATION);
+        progress.Box(notStarted, MB_OK | MB_ICONINFORMATION);
     ini.Flush();
-    window.Close();
+    progress.Finish();
 }
 
 }  // namespace setup

@@ -2,7 +2,8 @@
 #pragma once
 #include <string>
 
-#include "main_window.h"
+#include "run_progress.h"
+#include "setup_app.h"
 #include "user_launch.h"
 
 namespace setup {
@@ -10,12 +11,12 @@ namespace setup {
 // Whether the install folder in the window may be used, asked before anything is done: a text
 // that names no usable folder is refused with a message; per-machine, so is an existing folder
 // that others own or may write; another product's setup in it is replaced only when the user says so.
-bool InstallFolderAccepted(MainWindow& window);
+bool InstallFolderAccepted(SetupApp& app, const RunChoices& choices, RunProgress& progress);
 // Whether the install folder's drive has room for the files to copy; a message says when not.
-bool RoomForFiles(MainWindow& window);
-void RunInstallation(MainWindow& window);
+bool RoomForFiles(SetupApp& app, const RunChoices& choices, RunProgress& progress);
+void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
 // their commands start as the desktop's user would start them.
-void RunGo2Entries(MainWindow& window, const std::wstring& kind, UserLaunches* asUser = nullptr);
+void RunGo2Entries(SetupApp& app, RunProgress& progress, const std::wstring& kind, UserLaunches* asUser = nullptr);
 
 }  // namespace setup

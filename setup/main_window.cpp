@@ -9,6 +9,7 @@
 #include "removal_run.h"
 #include "resource.h"
 #include "run_report.h"
+#include "setup_state.h"
 #include "uninstall_registration.h"
 #include "win_util.h"
 #include "windows_registry.h"
@@ -150,18 +151,30 @@ void MainWindow::SetLabel(const wchar_t* text) {
     UpdateWindow(hwnd_);
 }
 
+void MainWindow::Pause(DWORD ms) { report::PauseToRead(ms); }
+
+void MainWindow::Repaint() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
 void MainWindow::RepaintBackground() {
     if (app_.backgroundWindow) RedrawWindow(app_.backgroundWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-int MainWindow::Box(const std::wstring& text, UINT flags) {
-    return report::Message(hwnd_, text, app_.ProductName(), flags);
+int MainWindow::Box(const std::wstring& text, const std::wstring& caption, UINT flags) {
+    return report::Message(hwnd_, text, caption, flags);
+}
+
+RunChoices MainWindow::Choices() {
+    RunChoices choices{ControlText(hwnd_, IDC_FOLDER), {}};
+    for (int box : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER})
+        if (Checked(box)) choices.ticked.insert(box);
+    return choices;
 }
 
 void MainWindow::Initialise() {
     const Texts& t = *app_.texts;
     IniFile& ini = app_.ini();
-    if (app_.language == Language::English) SetEnglishCaptions();
+    if (app_.language == Language::English)
+        for (const ControlCaption& caption : EnglishCaptions()) SetDlgItemTextW(hwnd_, caption.control, caption.text);
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (!GetWindow(hwnd_, GW_OWNER)) {
         SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_APPWINDOW);
@@ -171,32 +184,21 @@ void MainWindow::Initialise() {
     SetWindowTextW(hwnd_, name.empty() ? L"Install" : name.c_str());
     SetIcons();
 
-    // An earlier installation registered under the same folder name.
     WindowsRegistry registry;
-    std::wstring folder = RegisteredInstallFolder(ini, registry).value_or(L"");
-    const std::wstring previousFolder = folder;
-    if (folder.empty()) {
-        // Without one the proposed folder's name becomes the product's folder name (and so the name
-        // of its registration); an earlier installation keeps the name it was registered under.
-        folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), app_.system);
-        ini.Write(L"Root", L"Name", LeafName(folder));
-    }
-    SetDlgItemTextW(hwnd_, IDC_FOLDER, folder.c_str());
+    const StartingPoint start = FindStartingPoint(ini, registry, app_.system, app_.arguments.installFolder);
+    SetDlgItemTextW(hwnd_, IDC_FOLDER, start.folder.c_str());
 
-    const bool installed = ini.ReadInt(L"CopiedFile", L"Count", 0) != 0;
+    const bool installed = start.state == SetupState::Installed;
     const bool agreement = !installed && ini.ReadInt(L"Go", L"Agree", 0) != 0;
     if (StopsAtAgreement(app_.arguments, agreement)) {
         Refuse(&RunOutcome::cancelled, log_text::agreementNotAccepted);
         return;
     }
     if (agreement && report::Silent()) report::Note(log_text::agreementAccepted);
-    // The folder of the command line, as if typed into the field; an installed copy keeps its own.
-    if (!installed && !app_.arguments.installFolder.empty())
-        SetDlgItemTextW(hwnd_, IDC_FOLDER, app_.arguments.installFolder.c_str());
+    app_.state = start.state;
+    app_.readmePage = start.readmePage;
 
     if (installed) {
-        app_.state = SetupState::Installed;
-        app_.readmePage = L"uninstall";
         ini.Write(L"Check", L"Copy", L"1");
         ini.Write(L"Check", L"Del", L"0");
         Hide(IDC_BROWSE);
@@ -211,11 +213,7 @@ void MainWindow::Initialise() {
     } else {
         const std::wstring package = LeafName(ReadString(ini, L"CopyFile", L"Self"));
         SetDlgItemTextW(hwnd_, IDC_PACKAGE, package.empty() ? t.installerGroup : package.c_str());
-        if (!previousFolder.empty()) {
-            app_.state = SetupState::VersionUp;
-            app_.readmePage = L"versionup";
-            SetLabel(t.versionUpLabel);
-        }
+        if (app_.state == SetupState::VersionUp) SetLabel(t.versionUpLabel);
     }
 
     const int readme = ini.ReadInt(L"Readme", L"Done", 0);
@@ -231,7 +229,7 @@ void MainWindow::Initialise() {
         return;
     }
 
-    ShowOptions(app_.state == SetupState::Fresh ? L"" : previousFolder);
+    ShowOptions(start.earlierFolder);
 
     if (Unattended()) {
         for (int id : {IDOK, IDCANCEL, IDC_README, IDC_BROWSE}) Hide(id);
@@ -239,17 +237,6 @@ void MainWindow::Initialise() {
         PostMessageW(hwnd_, kStartRun, 0, 0);
     }
     SetFocus(Item(IDOK));
-}
-
-void MainWindow::SetEnglishCaptions() {
-    const Texts& t = *app_.texts;
-    const std::pair<int, const wchar_t*> captions[] = {
-        {IDC_FOLDER_LABEL, t.folderLabel}, {IDC_MENU, t.menuBox},       {IDC_SHORTCUT, t.shortcutBox},
-        {IDC_STARTUP, t.startupBox},       {IDC_ASSOCIATE, t.associateBox}, {IDC_SENDTO, t.sendToBox},
-        {IDC_COPY, t.copyBox},             {IDC_DELETE_AFTER, t.deleteAfterBox}, {IDOK, t.okButton},
-        {IDCANCEL, t.cancelButton},        {IDC_README, t.readmeButton},
-    };
-    for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text);
 }
 
 void MainWindow::SetIcons() {
@@ -317,18 +304,22 @@ void MainWindow::LayOut(const std::array<int, kLeftOptions>& left, int copy, int
 
 void MainWindow::Command(int id) {
     switch (id) {
-    case IDOK:
+    case IDOK: {
         if (running_) return;
         NoteRun();
-        if (!(app_.state == SetupState::Installed && Checked(IDC_COPY))) {
-            if (!InstallFolderAccepted(*this)) return Refuse(&RunOutcome::folderRefused, log_text::folderRefused);
-            if (!RoomForFiles(*this)) return Refuse(&RunOutcome::noRoom, log_text::noRoom);
+        const RunChoices choices = Choices();
+        const bool removal = app_.state == SetupState::Installed && choices.Ticked(IDC_COPY);
+        if (!removal) {
+            if (!InstallFolderAccepted(app_, choices, *this))
+                return Refuse(&RunOutcome::folderRefused, log_text::folderRefused);
+            if (!RoomForFiles(app_, choices, *this)) return Refuse(&RunOutcome::noRoom, log_text::noRoom);
         }
         running_ = true;
         for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);
-        if (app_.state == SetupState::Installed && Checked(IDC_COPY)) RunRemoval(*this);
-        else RunInstallation(*this);
+        if (removal) RunRemoval(app_, choices, *this);
+        else RunInstallation(app_, choices, *this);
         return;
+    }
     case IDCANCEL:
         if (running_) return;  // Esc during a run
         app_.ini().Write(L"Menu", L"Change", L"");

@@ -47,7 +47,9 @@ private:
         if (!name.empty()) SetWindowTextW(hwnd_, name.c_str());
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
         FitScreen();
-        if (app_.language == Language::English) SetDlgItemTextW(hwnd_, IDC_END_README, app_.texts->endReadme);
+        if (app_.language == Language::English)
+            for (const ControlCaption& caption : EnglishCaptions())
+                SetDlgItemTextW(hwnd_, caption.control, caption.text);
         agreement_ = ini.ReadInt(L"Go", L"Agree", 0) != 0;
 
         const std::wstring file = ReadString(ini, L"Readme", L"File");

@@ -46,37 +46,15 @@ void WaitForRemovingSetup() {
 }
 
 // What could not be removed: listed (with Del ShowError), or, with Del Reboot, removed at restart.
-void ReportLeftovers(MainWindow& window) {
-    SetupApp& app = window.app();
-    IniFile& ini = app.ini();
-    const std::vector<std::wstring> left = Leftovers(ini, app.files, app.system);
-    const bool reboot = ini.ReadInt(L"Del", L"Reboot", 0) != 0;
-    app.pendingAtRestart = !left.empty() && reboot;
-    if (left.empty() || (ini.ReadInt(L"Del", L"ShowError", 0) == 0 && !app.pendingAtRestart)) return;
-    std::wstring text;
-    if (app.pendingAtRestart) {
-        if (app.installedCopy) {  // setup goes with the product, never a distribution's own copy
-            app.files.ScheduleAtRestart(ModulePath(), L"");
-            app.files.ScheduleAtRestart(ini.path(), L"");
-        }
-        text = app.texts->deleteAfterRestart;
-    } else {
-        text = app.texts->notDeleted;
-    }
-    for (const std::wstring& path : left) {
-        text += path + L"\n";
-        if (reboot) app.files.ScheduleAtRestart(path, L"");
-    }
-    if (app.pendingAtRestart) {
-        // No "remove" instance follows: the install folder and the folders made for it go then too.
-        const std::wstring root = ReadString(ini, L"Root", L"Named");
-        const std::wstring parents = MadeParentsOfInstallFolder(ini);
-        if (!root.empty() && std::find(left.begin(), left.end(), root) == left.end())
-            app.files.ScheduleAtRestart(root, L"");
-        for (const std::wstring& parent : ParentsToRemove(parents, root)) app.files.ScheduleAtRestart(parent, L"");
-    }
-    report::Message(window.hwnd(), text, app.texts->deleteCaption, MB_OK | MB_ICONWARNING);
-    window.RepaintBackground();
+void ReportLeftovers(SetupApp& app, RunProgress& progress) {
+    const std::vector<std::wstring> installedSetup =
+        app.installedCopy ? std::vector<std::wstring>{ModulePath(), app.ini().path()} : std::vector<std::wstring>{};
+    const LeftoverPlan plan = PlanLeftovers(app.ini(), app.files, app.system, *app.texts, installedSetup);
+    app.pendingAtRestart = plan.pendingAtRestart;
+    for (const std::wstring& path : plan.atRestart) app.files.ScheduleAtRestart(path, L"");
+    if (plan.message.empty()) return;
+    progress.Box(plan.message, app.texts->deleteCaption, MB_OK | MB_ICONWARNING);
+    progress.RepaintBackground();
 }
 
 // A version-up's files in use wait for the restart in stand-ins: those replacements would bring
@@ -91,47 +69,46 @@ void CancelReplacementsOfRemoved(SetupApp& app) {
 
 }  // namespace
 
-void RunRemoval(MainWindow& window) {
-    SetupApp& app = window.app();
+void RunRemoval(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
     IniFile& ini = app.ini();
     const Texts& t = *app.texts;
-    WindowsShell shell(window.hwnd(), t);
+    WindowsShell shell(progress.Owner(), t);
     WindowsRegistry registry;
     ShellJob job{ini, app.system, app.files, shell};
 
-    window.SetLabel(t.unsetupSystem);
-    RunGo2Entries(window, L"Erase");
-    IniFile folderIni(JoinPath(ControlText(window.hwnd(), IDC_FOLDER), L"Setup.ini"));
+    progress.SetLabel(t.unsetupSystem);
+    RunGo2Entries(app, progress, L"Erase");
+    IniFile folderIni(JoinPath(choices.folder, L"Setup.ini"));
     CleanUpMenu(folderIni, app.files, shell);
-    window.Hide(IDC_MENU);
-    report::PauseToRead(500);
+    progress.Hide(IDC_MENU);
+    progress.Pause(500);
     RemovePlaceShortcut(job, L"Desktop");
-    window.Hide(IDC_STARTUP);
-    report::PauseToRead(500);
+    progress.Hide(IDC_STARTUP);
+    progress.Pause(500);
     RemovePlaceShortcut(job, L"Startup");
-    window.Hide(IDC_SHORTCUT);
+    progress.Hide(IDC_SHORTCUT);
     if (RemoveAssociations(ini, registry, app.system)) NotifyAssociationsChanged();
     UnregisterUninstall(ini, registry);
-    window.Hide(IDC_ASSOCIATE);
-    report::PauseToRead(500);
+    progress.Hide(IDC_ASSOCIATE);
+    progress.Pause(500);
     RemoveSendToShortcuts(job);
-    window.Hide(IDC_SENDTO);
-    report::PauseToRead(500);
+    progress.Hide(IDC_SENDTO);
+    progress.Pause(500);
     for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Erase", 4096)) EraseRegEntry(registry, line);
 
-    window.SetLabel(t.deletingFiles);
+    progress.SetLabel(t.deletingFiles);
     CancelReplacementsOfRemoved(app);
     DeleteInstalledFiles(ini, app.files, app.system);
-    window.Hide(IDC_FOLDER);
-    report::PauseToRead(500);
-    ReportLeftovers(window);
+    progress.Hide(IDC_FOLDER);
+    progress.Pause(500);
+    ReportLeftovers(app, progress);
 
     ini.Flush();
-    window.SetLabel(t.uninstallCompleted);
-    report::PauseToRead(1000);
+    progress.SetLabel(t.uninstallCompleted);
+    progress.Pause(1000);
     app.removalCompleted = true;
     ini.Flush();
-    window.Close();
+    progress.Finish();
 }
 
 void FinishRemoval(SetupApp& app) {
@@ -146,7 +123,7 @@ void FinishRemoval(SetupApp& app) {
     }
     if (!app.installedCopy) {
         // A distribution's setup keeps its files; its record now names nothing installed.
-        ForgetInstallRecord(app.ini());
+        InstallRecord(app.ini()).Forget();
         return;
     }
     SetEnvironmentVariableW(kMadeFolders, MadeParentsOfInstallFolder(app.ini()).c_str());

@@ -130,7 +130,7 @@ bool HandOver(const std::wstring& installedSetup, const std::wstring& word, int&
 bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word, int& code) {
     IniFile& ini = app.ini();
     SetupCopy copy;
-    copy.recorded = ini.ReadInt(L"CopiedFile", L"Count", 0) != 0;
+    copy.recorded = InstallRecord(ini).Installed();
     copy.installFolder = ReadString(ini, L"Root", L"Named");
     const std::wstring installedSetup = JoinPath(copy.installFolder, L"Setup.exe");
     copy.isInstalledCopy = copy.installFolder.empty() || SameFile(program, installedSetup);
@@ -143,7 +143,7 @@ bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& wo
         if (HandOver(installedSetup, word, code)) return false;
         break;  // it could not be started: this copy runs, and keeps its own files
     case CopyRole::ForgetRecord:
-        ForgetInstallRecord(ini);
+        InstallRecord(ini).Forget();
         break;
     case CopyRole::RunHere:
         break;

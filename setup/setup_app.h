@@ -7,14 +7,11 @@
 #include "arguments.h"
 #include "exit_codes.h"
 #include "ini_file.h"
+#include "setup_state.h"
 #include "texts.h"
 #include "windows_system.h"
 
 namespace setup {
-
-// What the Setup.ini beside the program found: a fresh installation, a version-up of an earlier
-// one, or the installed copy (which offers removal).
-enum class SetupState { Fresh, VersionUp, Installed };
 
 struct SetupApp {
     explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
@@ -31,7 +28,7 @@ struct SetupApp {
     WindowsFiles files;
 
     SetupState state = SetupState::Fresh;
-    std::wstring readmePage = L"install";  // the first painted readme page
+    std::wstring readmePage = L"install";  // the first painted readme page (StartingPoint)
     bool restartNeeded = false;
     bool pendingAtRestart = false;
     bool uninstallWord = false;

@@ -90,20 +90,6 @@ std::optional<std::string> ReadFileHead(const std::wstring& path, size_t count) 
     return data;
 }
 
-std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value) {
-    wchar_t buffer[1024];
-    DWORD size = sizeof buffer;
-    if (RegGetValueW(root, key.c_str(), value.empty() ? nullptr : value.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return {};
-    return buffer;
-}
-
-std::wstring ShellFolder(const std::wstring& name) {
-    return RegistryString(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                          name);
-}
-
 std::wstring WindowText(HWND window) {
     std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
     text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));

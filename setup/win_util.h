@@ -24,11 +24,6 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t limit 
 // The first `count` bytes of a file (all of a shorter one); none when it cannot be read.
 std::optional<std::string> ReadFileHead(const std::wstring& path, size_t count);
 
-// A string value of the registry; empty when the key or the value is missing.
-std::wstring RegistryString(HKEY root, const std::wstring& key, const std::wstring& value);
-// One of the user's shell folders ("Programs", "SendTo", "Desktop", "Startup") as Explorer records it.
-std::wstring ShellFolder(const std::wstring& name);
-
 std::wstring WindowText(HWND window);
 std::wstring ControlText(HWND dialog, int id);
 

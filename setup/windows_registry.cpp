@@ -174,4 +174,54 @@ bool WindowsRegistry::WriteBinary(RegRoot root, const std::wstring& key, const s
     return Write(root, key, name, REG_BINARY, value.data(), value.size());
 }
 
+namespace {
+
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+
+}  // namespace
+
+std::vector<std::wstring> PendingRenameOperations() {
+    std::vector<std::wstring> operations;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return operations;
+    DWORD type = 0, size = 0;
+    std::wstring data;
+    if (RegQueryValueExW(key, kPendingRenames, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        if (RegQueryValueExW(key, kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) ==
+            ERROR_SUCCESS)
+            data.resize(size / sizeof(wchar_t));
+        else
+            data.clear();
+    }
+    RegCloseKey(key);
+    if (!data.empty() && data.back() == L'\0') data.pop_back();  // the list's own end
+    // Every name ends with a zero; an empty one (a deletion's new name) counts too.
+    for (size_t at = 0; at < data.size();) {
+        size_t end = data.find(L'\0', at);
+        if (end == std::wstring::npos) end = data.size();
+        operations.push_back(data.substr(at, end - at));
+        at = end + 1;
+    }
+    return operations;
+}
+
+bool SetPendingRenameOperations(const std::vector<std::wstring>& operations) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    std::wstring data;
+    for (const std::wstring& name : operations) data += name + L'\0';
+    data += L'\0';
+    const LONG result = operations.empty()
+                            ? RegDeleteValueW(key, kPendingRenames)
+                            : RegSetValueExW(key, kPendingRenames, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                                             static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    RegFlushKey(key);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
 }  // namespace setup

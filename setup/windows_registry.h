@@ -1,5 +1,9 @@
-// The registry of the installer's rules through the system's registry functions.
+// The registry through the system's registry functions: the one place setup reads and writes it (the
+// installer's rules through the Registry interface, and the renames waiting for the restart).
 #pragma once
+#include <string>
+#include <vector>
+
 #include "registry.h"
 
 namespace setup {
@@ -20,5 +24,10 @@ public:
     bool WriteBinary(RegRoot root, const std::wstring& key, const std::wstring& name,
                      const std::vector<uint8_t>& value) override;
 };
+
+// The renames the NT family carries out at its next start (PendingFileRenameOperations), each name
+// as it stands there; and that list replaced (removed when empty).
+std::vector<std::wstring> PendingRenameOperations();
+bool SetPendingRenameOperations(const std::vector<std::wstring>& operations);
 
 }  // namespace setup

@@ -5,10 +5,15 @@
 
 #include "run_report.h"
 #include "win_util.h"
+#include "windows_registry.h"
 
 namespace setup {
 
-std::wstring WindowsShell::ShellFolder(const std::wstring& name) { return setup::ShellFolder(name); }
+std::wstring WindowsShell::ShellFolder(const std::wstring& name) {
+    return WindowsRegistry()
+        .ReadString(RegRoot::CurrentUser, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name)
+        .value_or(L"");
+}
 
 bool WindowsShell::MakeShortcut(const std::wstring& link, const Shortcut& shortcut) {
     // One COM session per shortcut.

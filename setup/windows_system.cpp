@@ -8,6 +8,7 @@
 #include "paths.h"
 #include "run_report.h"
 #include "win_util.h"
+#include "windows_registry.h"
 #include "windows_security.h"
 #include "wininit.h"
 
@@ -34,7 +35,9 @@ std::wstring WindowsSystem::DesktopFolder() {
 }
 
 std::wstring WindowsSystem::ProgramFilesDir() {
-    return RegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
+    return WindowsRegistry()
+        .ReadString(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir")
+        .value_or(L"");
 }
 
 namespace {
@@ -79,19 +82,11 @@ std::wstring WindowsSystem::FindProgram(const std::wstring& file, const std::wst
 bool WindowsSystem::FileExists(const std::wstring& path) { return !path.empty() && PathExists(path); }
 
 bool WindowsSystem::ClassKeyExists(const std::wstring& subkey) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return WindowsRegistry().KeyExists(RegRoot::ClassesRoot, subkey);
 }
 
 std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring& subkey) {
-    wchar_t buffer[1024];
-    DWORD size = sizeof buffer;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(buffer);
+    return WindowsRegistry().ReadString(RegRoot::ClassesRoot, subkey, L"");
 }
 
 bool WindowsFiles::CreateFolder(const std::wstring& path) {
@@ -233,56 +228,6 @@ bool WindowsFiles::ScheduleAtRestart(const std::wstring& existing, const std::ws
                                        : log_text::atRestart + replacement + L" <- " + existing,
                    noted, error);
     return noted;
-}
-
-namespace {
-
-constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
-
-}  // namespace
-
-std::vector<std::wstring> PendingRenameOperations() {
-    std::vector<std::wstring> operations;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return operations;
-    DWORD type = 0, size = 0;
-    std::wstring data;
-    if (RegQueryValueExW(key, kPendingRenames, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
-        data.assign(size / sizeof(wchar_t) + 1, L'\0');
-        if (RegQueryValueExW(key, kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) ==
-            ERROR_SUCCESS)
-            data.resize(size / sizeof(wchar_t));
-        else
-            data.clear();
-    }
-    RegCloseKey(key);
-    if (!data.empty() && data.back() == L'\0') data.pop_back();  // the list's own end
-    // Every name ends with a zero; an empty one (a deletion's new name) counts too.
-    for (size_t at = 0; at < data.size();) {
-        size_t end = data.find(L'\0', at);
-        if (end == std::wstring::npos) end = data.size();
-        operations.push_back(data.substr(at, end - at));
-        at = end + 1;
-    }
-    return operations;
-}
-
-bool SetPendingRenameOperations(const std::vector<std::wstring>& operations) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    std::wstring data;
-    for (const std::wstring& name : operations) data += name + L'\0';
-    data += L'\0';
-    const LONG result = operations.empty()
-                            ? RegDeleteValueW(key, kPendingRenames)
-                            : RegSetValueExW(key, kPendingRenames, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                                             static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-    RegFlushKey(key);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
 }
 
 bool RecycleFile(const std::wstring& path) {

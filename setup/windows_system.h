@@ -51,11 +51,6 @@ private:
     unsigned long lastError_ = 0;  // of the last failed copy, rename or temporary file
 };
 
-// The renames the NT family carries out at its next start (PendingFileRenameOperations), each name
-// as it stands there; and that list replaced (removed when empty).
-std::vector<std::wstring> PendingRenameOperations();
-bool SetPendingRenameOperations(const std::vector<std::wstring>& operations);
-
 // Moves a file to the recycle bin, silently.
 bool RecycleFile(const std::wstring& path);
 

@@ -26,17 +26,16 @@ CopyEntry ParseCopyEntry(const std::wstring& text) {
     return entry;
 }
 
-int MakeFolder(Profile& ini, FileSystem& files, const std::wstring& path, int index) {
+void MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made) {
     if (!files.CreateFolder(path) && !files.Exists(path)) {
         const std::wstring parent = FolderOf(path);
         // Only a missing parent is made here; a folder refused for another reason stays unmade,
         // and no folder that was there before is recorded.
-        if (parent.empty() || files.Exists(parent)) return index;
-        index = MakeFolder(ini, files, parent, index);
-        if (!files.CreateFolder(path)) return index;
+        if (parent.empty() || files.Exists(parent)) return;
+        MakeFolder(files, parent, made);
+        if (!files.CreateFolder(path)) return;
     }
-    ini.Write(L"MakedDirectory", std::to_wstring(index), path);
-    return index + 1;
+    made.push_back(path);
 }
 
 namespace {
@@ -163,12 +162,14 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
     ini.Write(L"Check", L"Del", job.deleteAfterChecked ? L"2" : L"0");
     ini.Write(L"Root", L"Named", job.installFolder);
 
-    int folders = MakeFolder(ini, files, job.installFolder, 0);
+    InstallRecord installRecord(ini);
+    std::vector<std::wstring> folders;
+    MakeFolder(files, job.installFolder, folders);
     for (const std::wstring& sub : ReadList(ini, L"MakeDirectory", 1))
-        folders = MakeFolder(ini, files, JoinPath(job.installFolder, sub), folders);
-    WriteInt(ini, L"MakedDirectory", L"Count", folders);
+        MakeFolder(files, JoinPath(job.installFolder, sub), folders);
+    installRecord.WriteFolders(folders);
 
-    CopiedFileRecord record(ini, journal);
+    CopiedFileRecord record(installRecord, journal);
     CopyRun run(record, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
     TargetTimes targetTimes(files);
     std::vector<PlannedCopy> copies;

@@ -21,9 +21,8 @@ struct CopyEntry {
 };
 CopyEntry ParseCopyEntry(const std::wstring& text);
 
-// Creates `path` (and its missing parents, recorded first) and records it in MakedDirectory under
-// `index` and up; returns the next free index.
-int MakeFolder(Profile& ini, FileSystem& files, const std::wstring& path, int index);
+// Creates `path` (and its missing parents) and adds to `made` what it made, parents first.
+void MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made);
 
 // The questions and reports of the copying step.
 class CopyDialogs {

@@ -9,26 +9,55 @@
 
 namespace setup {
 
-namespace {
+bool InstallRecord::Installed() const { return ini_.ReadInt(kFiles, L"Count", 0) != 0; }
 
-void MergeList(Profile& record, Profile& earlier, const std::wstring& section) {
-    std::vector<std::wstring> entries = ReadRecord(record, section);
-    int next = RecordCount(record, section);
-    // A count of 1 with nothing under "0" means nothing was recorded: the list starts there.
-    if (next == 1 && entries.empty()) next = 0;
-    for (const std::wstring& old : ReadRecord(earlier, section)) {
-        const bool known = std::any_of(entries.begin(), entries.end(),
-                                       [&](const std::wstring& e) { return EqualNoCase(e, old); });
-        if (known) continue;
-        if (next == kMaxRecordEntries) return;  // no index a reader would reach
-        record.Write(section, std::to_wstring(next), old);
-        WriteInt(record, section, L"Count", ++next);
-        record.Flush();
-        entries.push_back(old);
-    }
+int InstallRecord::Count(const wchar_t* section) const {
+    return std::clamp(ini_.ReadInt(section, L"Count", 0), 0, kMaxRecordEntries);
 }
 
-}  // namespace
+std::vector<std::wstring> InstallRecord::Read(const wchar_t* section) const {
+    const SectionValues values(ini_, section);
+    std::vector<std::wstring> entries;
+    const int count = Count(section);
+    for (int i = 0; i < kMaxRecordEntries; ++i) {
+        std::wstring entry = values.Get(std::to_wstring(i), kPathChars);
+        if (entry.empty()) {
+            if (i >= count) break;
+            continue;
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void InstallRecord::Write(const wchar_t* section, const std::vector<std::wstring>& entries, int leastCount) {
+    const size_t count = std::min<size_t>(entries.size(), kMaxRecordEntries);
+    std::vector<std::pair<std::wstring, std::wstring>> keys;
+    for (size_t i = 0; i < count; ++i) keys.emplace_back(std::to_wstring(i), entries[i]);
+    keys.emplace_back(L"Count", std::to_wstring(std::max<size_t>(count, leastCount)));
+    ini_.WriteSection(section, keys);
+    ini_.Flush();
+}
+
+void InstallRecord::MergeSection(const InstallRecord& earlier, const wchar_t* section, int leastCount) {
+    std::vector<std::wstring> entries = Read(section);
+    std::set<std::wstring> known;
+    for (const std::wstring& entry : entries) known.insert(FoldedCase(entry));
+    const size_t before = entries.size();
+    for (const std::wstring& old : earlier.Read(section))
+        if (known.insert(FoldedCase(old)).second) entries.push_back(old);
+    if (entries.size() != before) Write(section, entries, leastCount);
+}
+
+void InstallRecord::Merge(const InstallRecord& earlier) {
+    MergeSection(earlier, kFolders, 0);
+    MergeSection(earlier, kFiles, 1);
+}
+
+void InstallRecord::Forget() {
+    Write(kFolders, {}, 0);
+    Write(kFiles, {}, 0);
+}
 
 std::vector<std::wstring> JournalledFiles(const std::wstring& journal) {
     std::vector<std::wstring> files;
@@ -48,7 +77,7 @@ std::vector<std::wstring> JournalledFiles(const std::wstring& journal) {
     return files;
 }
 
-CopiedFileRecord::CopiedFileRecord(Profile& ini, RecordJournal& journal) : ini_(ini), journal_(journal) {
+CopiedFileRecord::CopiedFileRecord(InstallRecord& record, RecordJournal& journal) : record_(record), journal_(journal) {
     const std::wstring left = journal.Read();
     earlier_ = JournalledFiles(left);
     // A line cut short by the end of a run is ended before this run's lines follow it, or it
@@ -82,17 +111,8 @@ void CopiedFileRecord::Write(FileSystem& files) {
     for (const std::wstring& path : record) recorded.insert(FoldedCase(path));
     for (const std::wstring& file : earlier_)
         if (files.FileSize(file) && recorded.insert(FoldedCase(file)).second) record.push_back(file);
-    std::vector<std::pair<std::wstring, std::wstring>> keys;
-    for (size_t i = 0; i < record.size(); ++i) keys.emplace_back(std::to_wstring(i), record[i]);
-    keys.emplace_back(L"Count", std::to_wstring(record.empty() ? 1 : record.size()));
-    ini_.WriteSection(L"CopiedFile", keys);
-    ini_.Flush();
+    record_.WriteFiles(record);
     journal_.Remove();
-}
-
-void MergeInstallRecord(Profile& record, Profile& earlier) {
-    MergeList(record, earlier, L"MakedDirectory");
-    MergeList(record, earlier, L"CopiedFile");
 }
 
 bool SameProductRecord(Profile& ours, Profile& found) {
@@ -102,18 +122,6 @@ bool SameProductRecord(Profile& ours, Profile& found) {
 
 std::wstring ForeignSetupQuestion(Profile& found, const Texts& texts) {
     return texts.foreignSetupBefore + ReadString(found, L"Setup", L"Name") + texts.foreignSetupAfter;
-}
-
-void ForgetInstallRecord(Profile& record) {
-    for (const wchar_t* section : {L"MakedDirectory", L"CopiedFile"}) {
-        // The entries too: a record is read on past its count while entries follow.
-        const int count = RecordCount(record, section);
-        for (int i = 0; i < kMaxRecordEntries && (i < count || !ReadString(record, section, std::to_wstring(i)).empty());
-             ++i)
-            record.Write(section, std::to_wstring(i), L"");
-        WriteInt(record, section, L"Count", 0);
-    }
-    record.Flush();
 }
 
 CopyRole RoleOf(const SetupCopy& copy) {

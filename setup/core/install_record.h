@@ -10,6 +10,47 @@
 
 namespace setup {
 
+// The record of what an installation made, in two sections of Setup.ini: MakedDirectory (the
+// folders made, parents first) and CopiedFile (the files copied), each a "Count" and entries "0",
+// "1", ... . Everything that reads or writes them goes through here, with one reading rule: the
+// entries 0 ... Count - 1 (empty ones skipped: a Count of 1 with nothing under "0" is an
+// installation that copied nothing) and on past Count while entries follow. An entry past Count
+// names something a run made and recorded before it could count it (a run that ended between the
+// two, an earlier writer that counted short): a version-up keeps it, so removal must reach it too.
+// Every write replaces a whole section, so no entry of a longer, earlier record stays behind its
+// new Count. At most kMaxRecordEntries entries are read (a larger Count is damage, not entries).
+class InstallRecord {
+public:
+    explicit InstallRecord(Profile& ini) : ini_(ini) {}
+
+    // The Setup.ini records an installation (CopiedFile Count is not zero).
+    bool Installed() const;
+    std::vector<std::wstring> Folders() const { return Read(kFolders); }
+    std::vector<std::wstring> Files() const { return Read(kFiles); }
+
+    void WriteFolders(const std::vector<std::wstring>& folders) { Write(kFolders, folders, 0); }
+    // Count at least 1: the installed state, even when nothing was copied.
+    void WriteFiles(const std::vector<std::wstring>& files) { Write(kFiles, files, 1); }
+    // Adds every entry of `earlier` (the record an earlier version left in the install folder) that
+    // this record does not hold yet (paths compare without regard to case), so a version-up keeps
+    // the earlier files on record.
+    void Merge(const InstallRecord& earlier);
+    // Nothing made, nothing copied: the Setup.ini shows no installation.
+    void Forget();
+
+private:
+    static constexpr const wchar_t* kFolders = L"MakedDirectory";
+    static constexpr const wchar_t* kFiles = L"CopiedFile";
+
+    int Count(const wchar_t* section) const;
+    std::vector<std::wstring> Read(const wchar_t* section) const;
+    // Replaces the section; its Count is the number of entries, `leastCount` at least.
+    void Write(const wchar_t* section, const std::vector<std::wstring>& entries, int leastCount);
+    void MergeSection(const InstallRecord& earlier, const wchar_t* section, int leastCount);
+
+    Profile& ini_;
+};
+
 // Ends each line of the journal: no file name holds it.
 inline constexpr wchar_t kJournalLineEnd = L'|';
 
@@ -54,31 +95,25 @@ class CopiedFileRecord {
 public:
     static constexpr int kSyncBatch = 256;
 
-    CopiedFileRecord(Profile& ini, RecordJournal& journal);
+    CopiedFileRecord(InstallRecord& record, RecordJournal& journal);
     // Before `target` is copied: it is on record from now on.
     void Add(const std::wstring& target);
     // Its copy failed: not on record.
     void Withdraw(const std::wstring& target);
     int count() const { return static_cast<int>(entries_.size()); }
-    // The record into Setup.ini (Count at least 1: the installed state), with the files of an
-    // unfinished earlier run that are there.
+    // The record into Setup.ini, with the files of an unfinished earlier run that are there.
     void Write(FileSystem& files);
 
 private:
     void Journal(wchar_t mark, const std::wstring& target);
 
-    Profile& ini_;
+    InstallRecord& record_;
     RecordJournal& journal_;
     std::vector<std::wstring> earlier_;  // of an unfinished run
     std::vector<std::wstring> entries_;
     int unsynced_ = 0;
     bool cutLine_ = false;  // the journal ends in a line cut short
 };
-
-// Appends to `record` every entry of `earlier` (the Setup.ini an earlier version left in the
-// install folder) that `record` does not hold yet, so a version-up keeps the earlier files on
-// record. `record` is flushed after each entry.
-void MergeInstallRecord(Profile& record, Profile& earlier);
 
 // Whether `found`, the Setup.ini in the chosen install folder, is a record of this product (an
 // earlier version, or this run's own file): the same folder name (the leaf of Root Name) and the
@@ -88,9 +123,6 @@ bool SameProductRecord(Profile& ours, Profile& found);
 
 // The question before another product's setup in the install folder is replaced.
 std::wstring ForeignSetupQuestion(Profile& found, const Texts& texts);
-
-// Empties the record (nothing made, nothing copied): the Setup.ini shows no installation.
-void ForgetInstallRecord(Profile& record);
 
 // The record stands in two Setup.ini files: the one in the install folder and the one of the
 // distribution it was installed from. Only the copy of setup in the install folder acts on it: its

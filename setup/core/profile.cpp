@@ -20,30 +20,24 @@ std::wstring_view Trimmed(std::wstring_view text) {
     return text.substr(begin, text.find_last_not_of(L" \t") - begin + 1);
 }
 
-// The values of a section by folded key; the first of keys written twice, as a read finds it.
-class SectionValues {
-public:
-    SectionValues(Profile& ini, const std::wstring& section) {
-        for (const std::wstring& line : ini.ReadSectionLines(section)) {
-            if (line.empty() || line[0] == L';') continue;
-            const size_t equals = line.find(L'=');
-            const std::wstring_view key = Trimmed(std::wstring_view(line).substr(0, equals));
-            std::wstring_view value = equals == std::wstring::npos ? L"" : Trimmed(std::wstring_view(line).substr(equals + 1));
-            if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
-                value = value.substr(1, value.size() - 2);
-            values_.try_emplace(FoldedCase(key), value);
-        }
-    }
-    std::wstring Get(const std::wstring& key, size_t bufferChars) const {
-        const auto it = values_.find(FoldedCase(key));
-        return it == values_.end() ? L"" : it->second.substr(0, bufferChars - 1);
-    }
-
-private:
-    std::map<std::wstring, std::wstring> values_;
-};
-
 }  // namespace
+
+SectionValues::SectionValues(Profile& ini, const std::wstring& section) {
+    for (const std::wstring& line : ini.ReadSectionLines(section)) {
+        if (line.empty() || line[0] == L';') continue;
+        const size_t equals = line.find(L'=');
+        const std::wstring_view key = Trimmed(std::wstring_view(line).substr(0, equals));
+        std::wstring_view value = equals == std::wstring::npos ? L"" : Trimmed(std::wstring_view(line).substr(equals + 1));
+        if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+            value = value.substr(1, value.size() - 2);
+        values_.try_emplace(FoldedCase(key), value);
+    }
+}
+
+std::wstring SectionValues::Get(const std::wstring& key, size_t bufferChars) const {
+    const auto it = values_.find(FoldedCase(key));
+    return it == values_.end() ? L"" : it->second.substr(0, bufferChars - 1);
+}
 
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first, const std::wstring& prefix,
                                    size_t bufferChars, bool* cut) {
@@ -58,25 +52,6 @@ std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, in
         }
         items.push_back(std::move(value));
     }
-}
-
-int RecordCount(Profile& ini, const std::wstring& section) {
-    return std::clamp(ini.ReadInt(section, L"Count", 0), 0, kMaxRecordEntries);
-}
-
-std::vector<std::wstring> ReadRecord(Profile& ini, const std::wstring& section) {
-    const SectionValues values(ini, section);
-    std::vector<std::wstring> items;
-    const int count = RecordCount(ini, section);
-    for (int i = 0; i < kMaxRecordEntries; ++i) {
-        std::wstring value = values.Get(std::to_wstring(i), kPathChars);
-        if (value.empty()) {
-            if (i >= count) return items;
-            continue;
-        }
-        items.push_back(std::move(value));
-    }
-    return items;
 }
 
 }  // namespace setup

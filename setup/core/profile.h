@@ -1,5 +1,6 @@
 // The installer's settings file as the system's private-profile functions see it.
 #pragma once
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,20 +43,24 @@ void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key
 constexpr int kMaxListEntries = 10000;
 constexpr int kMaxRecordEntries = 100000;
 
+// The values of a section read once, whole (reading a key searches the whole file: a list read key
+// by key costs time that grows with the square of its length), each as a read of its key gives it:
+// without blanks around it or the quotes that enclose it; the first of a key written twice.
+class SectionValues {
+public:
+    SectionValues(Profile& ini, const std::wstring& section);
+    // "" when absent; cut to the buffer (less its terminating zero).
+    std::wstring Get(const std::wstring& key, size_t bufferChars) const;
+
+private:
+    std::map<std::wstring, std::wstring> values_;  // by folded key
+};
+
 // A numbered list: keys first, first + 1, ... (each named prefix + index) up to the first absent or
 // empty one, kMaxListEntries at most; `cut` (when given) tells whether entries were left unread. The
-// section is read once, whole (reading a key searches the whole file: a list read key by key cost
-// time that grew with the square of its length), and each value is taken as a key's read gives it:
-// without blanks around it or the quotes that enclose it, cut to the buffer.
+// section is read once, whole (SectionValues).
 std::vector<std::wstring> ReadList(Profile& ini, const std::wstring& section, int first = 0,
                                    const std::wstring& prefix = L"", size_t bufferChars = kPathChars,
                                    bool* cut = nullptr);
-
-// A record section's Count, within 0 ... kMaxRecordEntries.
-int RecordCount(Profile& ini, const std::wstring& section);
-
-// A recorded list (MakedDirectory, CopiedFile): keys "0" ... Count - 1, or further while keys are
-// present, skipping empty ones. Tolerates the gap a Count of 1 leaves when nothing was recorded.
-std::vector<std::wstring> ReadRecord(Profile& ini, const std::wstring& section);
 
 }  // namespace setup

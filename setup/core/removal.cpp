@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "install_record.h"
 #include "paths.h"
 #include "text.h"
 
@@ -9,13 +10,8 @@ namespace setup {
 
 namespace {
 
-// Entries Count - 1 down to `last` of a record section (empty ones skipped).
-std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& section, int last) {
-    std::vector<std::wstring> entries;
-    for (int i = RecordCount(ini, section) - 1; i >= last; --i) {
-        std::wstring entry = ReadString(ini, section, std::to_wstring(i));
-        if (!entry.empty()) entries.push_back(std::move(entry));
-    }
+std::vector<std::wstring> LatestFirst(std::vector<std::wstring> entries) {
+    std::reverse(entries.begin(), entries.end());
     return entries;
 }
 
@@ -23,7 +19,7 @@ std::vector<std::wstring> RecordLatestFirst(Profile& ini, const std::wstring& se
 // package name without a file name leaves, or a path that is a folder now) is no file that was
 // copied: removing it would take the folder and whatever the user keeps there with it.
 std::vector<std::wstring> RecordedFiles(Profile& ini, FileSystem& files) {
-    std::vector<std::wstring> paths = RecordLatestFirst(ini, L"CopiedFile", 0);
+    std::vector<std::wstring> paths = LatestFirst(InstallRecord(ini).Files());
     paths.erase(std::remove_if(paths.begin(), paths.end(),
                                [&](const std::wstring& path) {
                                    if (path.back() == L'\\') return true;
@@ -36,7 +32,9 @@ std::vector<std::wstring> RecordedFiles(Profile& ini, FileSystem& files) {
 
 std::wstring InstallFolder(Profile& ini) {
     std::wstring root = ReadString(ini, L"Root", L"Named");
-    return root.empty() ? ReadString(ini, L"MakedDirectory", L"0") : root;
+    if (!root.empty()) return root;
+    const std::vector<std::wstring> made = InstallRecord(ini).Folders();
+    return made.empty() ? L"" : made.front();
 }
 
 bool IsInstallFolderOrAbove(const std::wstring& folder, const std::wstring& installFolder) {
@@ -45,7 +43,7 @@ bool IsInstallFolderOrAbove(const std::wstring& folder, const std::wstring& inst
 
 // The folders made, the deepest first, but for the install folder and the folders made for it.
 std::vector<std::wstring> MadeFolders(Profile& ini) {
-    std::vector<std::wstring> folders = RecordLatestFirst(ini, L"MakedDirectory", 1);
+    std::vector<std::wstring> folders = LatestFirst(InstallRecord(ini).Folders());
     const std::wstring installFolder = InstallFolder(ini);
     folders.erase(std::remove_if(folders.begin(), folders.end(),
                                  [&](const std::wstring& f) { return IsInstallFolderOrAbove(f, installFolder); }),
@@ -110,10 +108,28 @@ std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& sys
     return left;
 }
 
+LeftoverPlan PlanLeftovers(Profile& ini, FileSystem& files, System& system, const Texts& texts,
+                           const std::vector<std::wstring>& installedSetup) {
+    LeftoverPlan plan;
+    const std::vector<std::wstring> left = Leftovers(ini, files, system);
+    plan.pendingAtRestart = !left.empty() && ini.ReadInt(L"Del", L"Reboot", 0) != 0;
+    if (left.empty() || (ini.ReadInt(L"Del", L"ShowError", 0) == 0 && !plan.pendingAtRestart)) return plan;
+    plan.message = plan.pendingAtRestart ? texts.deleteAfterRestart : texts.notDeleted;
+    for (const std::wstring& path : left) plan.message += path + L"\n";
+    if (!plan.pendingAtRestart) return plan;
+    plan.atRestart = installedSetup;
+    plan.atRestart.insert(plan.atRestart.end(), left.begin(), left.end());
+    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    if (!root.empty() && std::find(left.begin(), left.end(), root) == left.end()) plan.atRestart.push_back(root);
+    for (const std::wstring& parent : ParentsToRemove(MadeParentsOfInstallFolder(ini), root))
+        plan.atRestart.push_back(parent);
+    return plan;
+}
+
 std::wstring MadeParentsOfInstallFolder(Profile& ini) {
     const std::wstring installFolder = InstallFolder(ini);
     std::wstring text;
-    for (const std::wstring& folder : RecordLatestFirst(ini, L"MakedDirectory", 0)) {
+    for (const std::wstring& folder : LatestFirst(InstallRecord(ini).Folders())) {
         if (EqualNoCase(folder, installFolder) || !IsInstallFolderOrAbove(folder, installFolder)) continue;
         text += (text.empty() ? L"" : L"|") + folder;
     }
@@ -148,7 +164,7 @@ std::wstring PlainPath(std::wstring_view name) {
 
 RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini) {
     const std::wstring installFolder = InstallFolder(ini);
-    const std::vector<std::wstring> recorded = ReadRecord(ini, L"CopiedFile");
+    const std::vector<std::wstring> recorded = InstallRecord(ini).Files();
     const auto removed = [&](const std::wstring& path) {
         if (!installFolder.empty() && IsInstallFolderOrAbove(installFolder, path)) return true;
         return std::any_of(recorded.begin(), recorded.end(), [&](const std::wstring& r) { return EqualNoCase(r, path); });

@@ -8,6 +8,7 @@
 #include "file_system.h"
 #include "profile.h"
 #include "system.h"
+#include "texts.h"
 
 namespace setup {
 
@@ -19,6 +20,20 @@ void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system);
 // What removal should have removed and is still there, files before folders. The install folder is
 // one only while it holds more than setup's own Setup.exe and Setup.ini.
 std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& system);
+
+// What is done about the leftovers: with Del Reboot they are deleted at the next restart (and with
+// them the install folder and the folders made for it, and the installed copy of setup, which no
+// "remove" instance follows then); they are listed in a message with Del ShowError or when they
+// wait for the restart.
+struct LeftoverPlan {
+    bool pendingAtRestart = false;
+    std::vector<std::wstring> atRestart;  // to delete at the next start, in this order
+    std::wstring message;                 // empty: nothing to say
+};
+// `installedSetup` names the installed copy's Setup.exe and Setup.ini when this is that copy (a
+// distribution's setup never deletes its own files); empty otherwise.
+LeftoverPlan PlanLeftovers(Profile& ini, FileSystem& files, System& system, const Texts& texts,
+                           const std::vector<std::wstring>& installedSetup);
 
 // The folders made for the install folder (its parents that were not there), the deepest first:
 // they go with it once setup.exe has ended, each only when empty. Handed to the self-removal as

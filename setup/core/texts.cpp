@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "control_ids.h"
+
 namespace setup {
 
 Language LanguageForOemCodePage(unsigned codePage) {
@@ -9,17 +11,6 @@ Language LanguageForOemCodePage(unsigned codePage) {
 namespace {
 
 const Texts kJapanese = {
-    .folderLabel = L"(&F)インストール先",
-    .menuBox = L"(&M)メニューに登録",
-    .shortcutBox = L"(&C)ショートカットを作成",
-    .startupBox = L"(&S)スタートアップに登録",
-    .associateBox = L"(&E)関連付けを行う",
-    .sendToBox = L"(&T)「送る」に登録する",
-    .copyBox = L"(&P)コピー",
-    .deleteAfterBox = L"(&D)終了後に削除",
-    .okButton = L"実行",
-    .cancelButton = L"中止",
-    .readmeButton = L"説明を読む",
     .installerGroup = L"インストーラー",
     .uninstallBox = L"アンインストール",
     .installed = L"インストール済です．",
@@ -36,7 +27,6 @@ const Texts kJapanese = {
     .menuNotMade = L"メニューを作成できませんでした",
     .agree = L"(&A) 同意します",
     .refuse = L"(&C) 中止",
-    .endReadme = L"説明終了(&E)",
     .readmeCut = L"\r\n（説明が長すぎるため、ここから後は表示していません）\r\n",
     .newerExist = L"以下のファイルは新しいものが存在します．\r\n\r\n",
     .overwrite = L"\r\n上書きしますか？",
@@ -102,17 +92,6 @@ const Texts kJapanese = {
 };
 
 const Texts kEnglish = {
-    .folderLabel = L"&Folder to install...",
-    .menuBox = L"&Menu",
-    .shortcutBox = L"Short&Cut",
-    .startupBox = L"&Startup",
-    .associateBox = L"&Associate ext.",
-    .sendToBox = L"Send &To",
-    .copyBox = L"Co&py",
-    .deleteAfterBox = L"&Delete after...",
-    .okButton = L"OK",
-    .cancelButton = L"Cancel",
-    .readmeButton = L"Readme",
     .installerGroup = L"Installer",
     .uninstallBox = L"Uninstall",
     .installed = L"Installed",
@@ -129,7 +108,6 @@ const Texts kEnglish = {
     .menuNotMade = L"Could not make menu.",
     .agree = L"I &agree.",
     .refuse = L"&Cancel",
-    .endReadme = L"&End readme",
     .readmeCut = L"\r\n(The readme is too long: the rest is not shown.)\r\n",
     .newerExist = L"New file exist...\r\n\r\n",
     .overwrite = L"\r\nOverwrite?",
@@ -192,8 +170,27 @@ const Texts kEnglish = {
              L"112 too little room, 1618 another setup running, 1639 unknown switch",
 };
 
+constexpr ControlCaption kEnglishCaptions[] = {
+    // the installer window
+    {IDC_FOLDER_LABEL, L"&Folder to install..."},
+    {IDC_MENU, L"&Menu"},
+    {IDC_SHORTCUT, L"Short&Cut"},
+    {IDC_STARTUP, L"&Startup"},
+    {IDC_ASSOCIATE, L"&Associate ext."},
+    {IDC_SENDTO, L"Send &To"},
+    {IDC_COPY, L"Co&py"},
+    {IDC_DELETE_AFTER, L"&Delete after..."},
+    {IDC_OK, L"OK"},
+    {IDC_CANCEL, L"Cancel"},
+    {IDC_README, L"Readme"},
+    // the readme window
+    {IDC_END_README, L"&End readme"},
+};
+
 }  // namespace
 
 const Texts& TextsFor(Language language) { return language == Language::Japanese ? kJapanese : kEnglish; }
+
+std::span<const ControlCaption> EnglishCaptions() { return kEnglishCaptions; }
 
 }  // namespace setup

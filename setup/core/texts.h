@@ -1,5 +1,6 @@
 // Every text of setup that a user sees, in Japanese and in English.
 #pragma once
+#include <span>
 
 namespace setup {
 
@@ -9,18 +10,7 @@ enum class Language { Japanese, English };
 Language LanguageForOemCodePage(unsigned codePage);
 
 struct Texts {
-    // Main window captions.
-    const wchar_t* folderLabel;
-    const wchar_t* menuBox;
-    const wchar_t* shortcutBox;
-    const wchar_t* startupBox;
-    const wchar_t* associateBox;
-    const wchar_t* sendToBox;
-    const wchar_t* copyBox;
-    const wchar_t* deleteAfterBox;
-    const wchar_t* okButton;
-    const wchar_t* cancelButton;
-    const wchar_t* readmeButton;
+    // Main window captions set at run time (the others stand in setup.rc and EnglishCaptions).
     const wchar_t* installerGroup;  // the package group box without a package
     const wchar_t* uninstallBox;    // the Copy box in the installed state
     // Folder label during a run.
@@ -40,7 +30,6 @@ struct Texts {
     // Readme window.
     const wchar_t* agree;
     const wchar_t* refuse;
-    const wchar_t* endReadme;
     const wchar_t* readmeCut;  // after a readme too long to be shown whole
     // Copying.
     const wchar_t* newerExist;
@@ -94,6 +83,13 @@ struct Texts {
 };
 
 const Texts& TextsFor(Language language);
+
+// The dialogs' captions are Japanese in setup.rc; these replace them where the texts are English.
+struct ControlCaption {
+    int control;  // control_ids.h
+    const wchar_t* text;
+};
+std::span<const ControlCaption> EnglishCaptions();
 
 // The words of the log (/LOG), in one language whatever the user's: a log is read by tools and
 // compared across machines. Messages are logged as the user saw them.

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "install_mode.h"
+#include "install_record.h"
 #include "paths.h"
 #include "text.h"
 
@@ -23,7 +24,7 @@ std::wstring QuietUninstallCommand(const std::wstring& installFolder) {
 uint32_t InstalledKiB(Profile& ini, FileSystem& files) {
     std::set<std::wstring> counted;
     uint64_t bytes = 0;
-    for (const std::wstring& path : ReadRecord(ini, L"CopiedFile")) {
+    for (const std::wstring& path : InstallRecord(ini).Files()) {
         if (!counted.insert(FoldedCase(path)).second) continue;
         if (const auto size = files.FileSize(path)) bytes += *size;
     }

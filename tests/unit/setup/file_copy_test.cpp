@@ -331,7 +331,8 @@ TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
     // short); its copy of b.dll had failed; data and gone.dll are no files (any more).
     journal.text = L"+C:\\Old\\a.exe|\r\n+C:\\Old\\b.dll|\r\n-C:\\Old\\b.dll|\r\n+C:\\Old\\data|\r\n"
                    L"+C:\\Old\\gone.dll|\r\n+C:\\New\\new.exe|\r\n+C:\\Old\\c.txt";
-    CopiedFileRecord record(ini, journal);
+    InstallRecord installRecord(ini);
+    CopiedFileRecord record(installRecord, journal);
     record.Add(L"C:\\New\\new.exe");
     record.Add(L"C:\\New\\d.txt");
     record.Withdraw(L"C:\\New\\d.txt");
@@ -349,7 +350,8 @@ TEST(CopiedFileRecord, AnUnfinishedRunsFilesJoinTheNextRunsRecord) {
 TEST(CopiedFileRecord, TheJournalReachesTheDiskInBoundedBatches) {
     FakeProfile ini;
     FakeJournal journal;
-    CopiedFileRecord record(ini, journal);
+    InstallRecord installRecord(ini);
+    CopiedFileRecord record(installRecord, journal);
     size_t lastSync = 0;
     for (int i = 0; i < 3 * CopiedFileRecord::kSyncBatch; ++i) {
         record.Add(L"C:\\App\\f" + std::to_wstring(i));
@@ -373,19 +375,19 @@ TEST(InstallRecord, AVersionUpKeepsTheEarlierEntries) {
                         {L"MakedDirectory", L"Count", L"2"}, {L"CopiedFile", L"0", L"c:\\app\\APP.exe"},
                         {L"CopiedFile", L"1", L"C:\\App\\old\\gone.dll"}, {L"CopiedFile", L"2", L"C:\\App\\x.txt"},
                         {L"CopiedFile", L"Count", L"3"}};
-    MergeInstallRecord(now, earlier);
+    InstallRecord(now).Merge(InstallRecord(earlier));
     EXPECT_EQ(now.Keys(L"MakedDirectory"), (std::vector<std::wstring>{L"C:\\App", L"C:\\App\\old"}));
     EXPECT_EQ(now.Get(L"MakedDirectory", L"Count"), L"2");
     EXPECT_EQ(now.Keys(L"CopiedFile"),
               (std::vector<std::wstring>{L"C:\\App\\app.exe", L"C:\\App\\old\\gone.dll", L"C:\\App\\x.txt"}));
     EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"3");
-    EXPECT_EQ(now.flushes, 3);
+    EXPECT_EQ(now.flushes, 2);  // once a section
 }
 
 TEST(InstallRecord, NothingCopiedThisTimeLeavesNoGapBeforeTheEarlierEntries) {
     FakeProfile now{{L"CopiedFile", L"Count", L"1"}};
     FakeProfile earlier{{L"CopiedFile", L"Count", L"2"}, {L"CopiedFile", L"1", L"C:\\App\\a.exe"}};
-    MergeInstallRecord(now, earlier);
+    InstallRecord(now).Merge(InstallRecord(earlier));
     EXPECT_EQ(now.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe"}));
     EXPECT_EQ(now.Get(L"CopiedFile", L"Count"), L"1");
 }
@@ -393,20 +395,22 @@ TEST(InstallRecord, NothingCopiedThisTimeLeavesNoGapBeforeTheEarlierEntries) {
 TEST(InstallRecord, AnAbsurdCountIsBoundedWhereverTheRecordIsRead) {
     FakeProfile record{{L"CopiedFile", L"Count", L"2147483647"}, {L"CopiedFile", L"0", L"C:\\App\\a.exe"},
                        {L"CopiedFile", L"3", L"C:\\App\\b.dll"}, {L"MakedDirectory", L"Count", L"-5"}};
-    EXPECT_EQ(RecordCount(record, L"CopiedFile"), kMaxRecordEntries);
-    EXPECT_EQ(RecordCount(record, L"MakedDirectory"), 0);
-    EXPECT_EQ(ReadRecord(record, L"CopiedFile"), (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+    EXPECT_EQ(InstallRecord(record).Files(), (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
+    EXPECT_TRUE(InstallRecord(record).Folders().empty());
 
     FakeProfile now{{L"CopiedFile", L"0", L"C:\\App\\c.exe"}, {L"CopiedFile", L"Count", L"1"}};
-    MergeInstallRecord(now, record);
+    InstallRecord(now).Merge(InstallRecord(record));
     EXPECT_EQ(now.Keys(L"CopiedFile"),
               (std::vector<std::wstring>{L"C:\\App\\c.exe", L"C:\\App\\a.exe", L"C:\\App\\b.dll"}));
-    MergeInstallRecord(record, now);  // no entry beyond the index a reader reaches, no overflow
-    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"2147483647");
+    InstallRecord(record).Merge(InstallRecord(now));  // the absurd Count gives way to what is there
+    EXPECT_EQ(record.Keys(L"CopiedFile"),
+              (std::vector<std::wstring>{L"C:\\App\\a.exe", L"C:\\App\\b.dll", L"C:\\App\\c.exe"}));
+    EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"3");
 
-    ForgetInstallRecord(record);
+    InstallRecord(record).Forget();
     EXPECT_EQ(record.Get(L"CopiedFile", L"Count"), L"0");
-    EXPECT_TRUE(ReadRecord(record, L"CopiedFile").empty());
+    EXPECT_FALSE(InstallRecord(record).Installed());
+    EXPECT_TRUE(InstallRecord(record).Files().empty());
 }
 
 TEST_F(CopyStep, ACopyListBeyondItsBoundIsCopiedUpToItAndTheRestNamed) {

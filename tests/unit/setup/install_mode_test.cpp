@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "install_mode.h"
+#include "setup_state.h"
 #include "uninstall_registration.h"
 
 namespace setup::testing {
@@ -102,6 +103,46 @@ TEST(UninstallRegistration, TheX86AndTheX64SetupShareOneEntryInTheMachinesOwnVie
     UnregisterUninstall(ini, reg);
     reg.wow64 = false;
     EXPECT_FALSE(reg.KeyExists(HKLM, kEntry));
+}
+
+TEST(StartingPoint, TheRecordTheRegistrationAndTheCommandLineDecideTheStateAndTheFolder) {
+    const std::wstring userPrograms = L"C:\\Users\\taro\\AppData\\Local\\Programs";
+    const auto profile = [] {
+        return FakeProfile{{L"Setup", L"PerUser", L"1"}, {L"Root", L"Name", L"%userprograms%\\ZEP!"}};
+    };
+    FakeSystem sys;
+    FakeRegistry reg;
+
+    FakeProfile fresh = profile();
+    StartingPoint start = FindStartingPoint(fresh, reg, sys, L"");
+    EXPECT_EQ(start.state, SetupState::Fresh);
+    EXPECT_EQ(start.folder, userPrograms + L"\\ZEP!");
+    EXPECT_EQ(start.earlierFolder, L"");
+    EXPECT_EQ(start.readmePage, L"install");
+    EXPECT_EQ(fresh.Get(L"Root", L"Name"), L"ZEP!");  // the name the registration will carry
+    fresh = profile();
+    EXPECT_EQ(FindStartingPoint(fresh, reg, sys, L"D:\\Tools").folder, L"D:\\Tools");
+
+    // An earlier installation registered under the folder name, moved by its user.
+    reg.CreateKey(HKCU, kEntry);
+    reg.WriteString(HKCU, kEntry, L"UninstallString", L"\"D:\\Apps\\ZEP!\\Setup.exe\"");
+    FakeProfile versionUp = profile();
+    start = FindStartingPoint(versionUp, reg, sys, L"");
+    EXPECT_EQ(start.state, SetupState::VersionUp);
+    EXPECT_EQ(start.folder, L"D:\\Apps\\ZEP!");
+    EXPECT_EQ(start.earlierFolder, L"D:\\Apps\\ZEP!");
+    EXPECT_EQ(start.readmePage, L"versionup");
+    EXPECT_EQ(versionUp.Get(L"Root", L"Name"), L"%userprograms%\\ZEP!");  // kept as written
+    versionUp = profile();
+    EXPECT_EQ(FindStartingPoint(versionUp, reg, sys, L"E:\\ZEP!").folder, L"E:\\ZEP!");
+
+    // The installed copy: its record decides, and the command line's folder is not its own.
+    FakeProfile installed = profile();
+    installed.Write(L"CopiedFile", L"Count", L"1");
+    start = FindStartingPoint(installed, reg, sys, L"E:\\ZEP!");
+    EXPECT_EQ(start.state, SetupState::Installed);
+    EXPECT_EQ(start.folder, L"D:\\Apps\\ZEP!");
+    EXPECT_EQ(start.readmePage, L"uninstall");
 }
 
 }  // namespace

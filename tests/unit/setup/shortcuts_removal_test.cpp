@@ -247,6 +247,83 @@ TEST_F(Removal, ARecordedFolderIsNeverTakenAsAFileWithWhatItHolds) {
               (std::vector<std::wstring>{L"C:\\Tools\\App\\data", L"C:\\Tools\\App"}));
 }
 
+TEST_F(Removal, WhatTheRecordHoldsPastItsCountIsRemovedAsAVersionUpKeptIt) {
+    // A run that ended between recording a file or folder and counting it.
+    files.AddFile(L"C:\\Tools\\App\\late.dll", 1);
+    files.AddFolder(L"C:\\Tools\\App\\cache");
+    ini.Write(L"CopiedFile", L"2", L"C:\\Tools\\App\\late.dll");
+    ini.Write(L"MakedDirectory", L"3", L"C:\\Tools\\App\\cache");
+    // The version-up that follows keeps them on record...
+    FakeProfile next{{L"Root", L"Named", L"C:\\Tools\\App"}, {L"CopiedFile", L"0", L"C:\\Tools\\App\\app.exe"},
+                     {L"CopiedFile", L"Count", L"1"}};
+    InstallRecord(next).Merge(InstallRecord(ini));
+    EXPECT_EQ(InstallRecord(next).Files(), InstallRecord(ini).Files());
+    // ... and a removal from either record reaches them.
+    for (FakeProfile* record : {&ini, &next}) {
+        files.AddFile(L"C:\\Tools\\App\\late.dll", 1);
+        files.AddFolder(L"C:\\Tools\\App\\cache");
+        DeleteInstalledFiles(*record, files, sys);
+        EXPECT_NE(std::find(files.recycled.begin(), files.recycled.end(), L"C:\\Tools\\App\\late.dll"),
+                  files.recycled.end());
+        EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\late.dll"));
+        EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\cache"));
+        EXPECT_TRUE(Leftovers(*record, files, sys).empty());
+        files.recycled.clear();
+    }
+}
+
+TEST_F(Removal, AFolderMadeInsideTheInstallFolderGoesWhereverItStandsInTheRecord) {
+    // The first entry too: only the install folder and the folders above it are left for later.
+    ini.Write(L"MakedDirectory", L"0", L"C:\\Tools\\App\\data");
+    ini.Write(L"MakedDirectory", L"Count", L"1");
+    ini.Write(L"MakedDirectory", L"1", L"");
+    ini.Write(L"MakedDirectory", L"2", L"");
+    DeleteInstalledFiles(ini, files, sys);
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App\\data"));
+    EXPECT_TRUE(Leftovers(ini, files, sys).empty());
+    EXPECT_EQ(MadeParentsOfInstallFolder(ini), L"");
+}
+
+TEST_F(Removal, LeftoversAreListedOrLeftForTheRestartWithTheFolderAndSetup) {
+    const Texts& texts = TextsFor(Language::English);
+    files.AddFile(L"C:\\Tools\\App\\data\\mine.txt", 1);
+    files.locked.insert(Fold(L"C:\\Tools\\App\\app.exe"));
+    DeleteInstalledFiles(ini, files, sys);
+    const std::vector<std::wstring> setupFiles{L"C:\\Tools\\App\\Setup.exe", L"C:\\Tools\\App\\Setup.ini"};
+
+    LeftoverPlan plan = PlanLeftovers(ini, files, sys, texts, setupFiles);  // neither key: nothing said
+    EXPECT_FALSE(plan.pendingAtRestart);
+    EXPECT_TRUE(plan.atRestart.empty());
+    EXPECT_EQ(plan.message, L"");
+
+    ini.Write(L"Del", L"ShowError", L"1");
+    plan = PlanLeftovers(ini, files, sys, texts, setupFiles);
+    EXPECT_FALSE(plan.pendingAtRestart);
+    EXPECT_TRUE(plan.atRestart.empty());
+    EXPECT_EQ(plan.message, std::wstring(texts.notDeleted) + L"C:\\Tools\\App\\app.exe\nC:\\Tools\\App\\data\nC:\\Tools\\App\n");
+
+    ini.Write(L"Del", L"Reboot", L"1");
+    plan = PlanLeftovers(ini, files, sys, texts, setupFiles);
+    EXPECT_TRUE(plan.pendingAtRestart);
+    EXPECT_EQ(plan.message,
+              std::wstring(texts.deleteAfterRestart) + L"C:\\Tools\\App\\app.exe\nC:\\Tools\\App\\data\nC:\\Tools\\App\n");
+    // setup's own files first, then what stayed, the install folder and the parent made for it
+    EXPECT_EQ(plan.atRestart, (std::vector<std::wstring>{L"C:\\Tools\\App\\Setup.exe", L"C:\\Tools\\App\\Setup.ini",
+                                                         L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\data",
+                                                         L"C:\\Tools\\App", L"C:\\Tools"}));  // the folder once
+    // A distribution's setup keeps its files.
+    EXPECT_EQ(PlanLeftovers(ini, files, sys, texts, {}).atRestart.front(), L"C:\\Tools\\App\\app.exe");
+
+    // Nothing left: nothing waits and nothing is said, whatever the keys.
+    files.locked.clear();
+    files.Remove(L"C:\\Tools\\App\\data\\mine.txt");
+    DeleteInstalledFiles(ini, files, sys);
+    plan = PlanLeftovers(ini, files, sys, texts, setupFiles);
+    EXPECT_FALSE(plan.pendingAtRestart);
+    EXPECT_TRUE(plan.atRestart.empty());
+    EXPECT_EQ(plan.message, L"");
+}
+
 TEST_F(Removal, WithoutAnInstallFolderDelAndDirRemoveTouchNothing) {
     ini.Write(L"Root", L"Named", L"");
     files.AddFile(L"x.log", 1);  // relative: wherever removal runs
@@ -328,10 +405,10 @@ TEST(SetupCopies, OnlyTheInstalledCopyActsOnTheRecord) {
 
     FakeProfile ini{{L"CopiedFile", L"Count", L"2"}, {L"CopiedFile", L"0", L"C:\\App\\a.exe"},
                     {L"MakedDirectory", L"Count", L"1"}, {L"MakedDirectory", L"0", L"C:\\App"}};
-    ForgetInstallRecord(ini);
+    InstallRecord(ini).Forget();
     EXPECT_EQ(ini.ReadInt(L"CopiedFile", L"Count", 7), 0);
-    EXPECT_TRUE(ReadRecord(ini, L"CopiedFile").empty());
-    EXPECT_TRUE(ReadRecord(ini, L"MakedDirectory").empty());
+    EXPECT_TRUE(InstallRecord(ini).Files().empty());
+    EXPECT_TRUE(InstallRecord(ini).Folders().empty());
     EXPECT_GT(ini.flushes, 0);
 }
 
