@@ -3,7 +3,7 @@
 #include "main_window.h"
 #include "painting.h"
 #include "resource.h"
-#include "win_util.h"
+#include "win_system.h"
 
 namespace setup {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "paths.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_security.h"
 
 namespace setup {
 
-std::wstring IniFile::Read(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
+std::wstring PrivateProfileFile::Read(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
                            size_t bufferChars) {
     std::vector<wchar_t> buffer(bufferChars);
     const DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
@@ -19,11 +19,11 @@ std::wstring IniFile::Read(const std::wstring& section, const std::wstring& key,
     return std::wstring(buffer.data(), n);
 }
 
-int IniFile::ReadInt(const std::wstring& section, const std::wstring& key, int fallback) {
+int PrivateProfileFile::ReadInt(const std::wstring& section, const std::wstring& key, int fallback) {
     return static_cast<int>(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, path_.c_str()));
 }
 
-std::vector<std::wstring> IniFile::ReadSectionLines(const std::wstring& section) {
+std::vector<std::wstring> PrivateProfileFile::ReadSectionLines(const std::wstring& section) {
     // The system fills the buffer as far as it goes and says so by a length of its size less 2.
     for (DWORD size = 32768;; size *= 2) {
         std::vector<wchar_t> buffer(size);
@@ -36,11 +36,11 @@ std::vector<std::wstring> IniFile::ReadSectionLines(const std::wstring& section)
     }
 }
 
-void IniFile::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+void PrivateProfileFile::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
 }
 
-void IniFile::WriteSection(const std::wstring& section,
+void PrivateProfileFile::WriteSection(const std::wstring& section,
                            const std::vector<std::pair<std::wstring, std::wstring>>& entries) {
     std::wstring block;  // key=value lines, each ended by a zero, and a zero after the last
     for (const auto& [key, value] : entries) block += key + L"=" + value + L'\0';
@@ -48,7 +48,7 @@ void IniFile::WriteSection(const std::wstring& section,
     WritePrivateProfileSectionW(section.c_str(), block.c_str(), path_.c_str());
 }
 
-void IniFile::Flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
+void PrivateProfileFile::Flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
 
 namespace {
 
@@ -99,7 +99,7 @@ WorkingIni::WorkingIni(const std::wstring& besideProgram) : file_(besideProgram)
         return;
     }
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a CD's copy comes read-only
-    file_ = IniFile(copy);
+    file_ = PrivateProfileFile(copy);
 }
 
 WorkingIni::~WorkingIni() {

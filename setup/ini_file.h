@@ -8,9 +8,9 @@
 
 namespace setup {
 
-class IniFile : public Profile {
+class PrivateProfileFile : public Profile {
 public:
-    explicit IniFile(std::wstring path) : path_(std::move(path)) {}
+    explicit PrivateProfileFile(std::wstring path) : path_(std::move(path)) {}
     const std::wstring& path() const { return path_; }
 
     std::wstring Read(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
@@ -36,12 +36,12 @@ public:
     WorkingIni(const WorkingIni&) = delete;
     WorkingIni& operator=(const WorkingIni&) = delete;
 
-    IniFile& file() { return file_; }
+    PrivateProfileFile& file() { return file_; }
     bool isCopy() const { return !privateFolder_.empty(); }
 
 private:
     std::wstring privateFolder_;
-    IniFile file_;
+    PrivateProfileFile file_;
 };
 
 }  // namespace setup

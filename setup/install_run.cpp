@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "associations.h"
+#include "case_fold.h"
 #include "dll_search.h"
 #include "file_copy.h"
 #include "folder_field.h"
@@ -16,13 +17,12 @@
 #include "resource.h"
 #include "room_check.h"
 #include "run_report.h"
-#include "text.h"
 #include "uninstall_registration.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_launcher.h"
 #include "windows_registry.h"
 #include "windows_security.h"
-#include "windows_shell.h"
+#include "windows_shortcut_shell.h"
 
 namespace setup {
 
@@ -106,7 +106,7 @@ private:
 
 // Setup.exe and the record into the install folder: removal starts from there.
 void LeaveSetupBehind(SetupApp& app, RunProgress& progress, const std::wstring& root) {
-    if (PlaceInstalledSetup(app.files, ModulePath(), root) == SetupPlacement::Failed) {
+    if (PlaceInstalledSetup(app.files, ProgramPath(), root) == SetupPlacement::Failed) {
         // What lies there is not this setup: nothing is started from it.
         app.outcome.filesNotCopied = true;
         progress.Box(app.texts->setupNotCopied + root, MB_OK | MB_ICONWARNING);
@@ -116,10 +116,10 @@ void LeaveSetupBehind(SetupApp& app, RunProgress& progress, const std::wstring& 
         if (!report::Silent()) StartFollowUp(Quoted(JoinPath(root, L"Setup.exe")) + L" reboot", SW_SHOW);
     }
 
-    IniFile& ini = app.ini();
+    PrivateProfileFile& ini = app.ini();
     const std::wstring installedIni = JoinPath(root, L"Setup.ini");
     if (EqualNoCase(ini.path(), installedIni)) return;  // the installed copy renewing itself
-    IniFile earlier(installedIni);
+    PrivateProfileFile earlier(installedIni);
     if (SameProductRecord(ini, earlier)) InstallRecord(ini).Merge(InstallRecord(earlier));  // another's was agreed to go
     ini.Flush();
     CopyFileW(ini.path().c_str(), installedIni.c_str(), FALSE);
@@ -183,7 +183,7 @@ bool FolderFieldAccepted(SetupApp& app, RunProgress& progress, const std::wstrin
 
 // Another product's setup in the folder is replaced only when the user says so.
 bool ForeignSetupAccepted(SetupApp& app, RunProgress& progress, const std::wstring& folder) {
-    IniFile found(JoinPath(folder, L"Setup.ini"));
+    PrivateProfileFile found(JoinPath(folder, L"Setup.ini"));
     if (!PathExists(found.path()) || SameProductRecord(app.ini(), found)) return true;
     return progress.Box(ForeignSetupQuestion(found, *app.texts), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
@@ -213,14 +213,14 @@ bool InstallFolderAccepted(SetupApp& app, const RunChoices& choices, RunProgress
 }
 
 void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
-    IniFile& ini = app.ini();
+    PrivateProfileFile& ini = app.ini();
     const Texts& t = *app.texts;
-    WindowsShell shell(progress.Owner(), t);
+    WindowsShortcutShell shell(progress.Owner(), t);
     WindowsRegistry registry;
     app.files.protectNewFolders = ReadInstallMode(ini) == InstallMode::PerMachine;
 
     // An earlier version's menu goes; the menu is made anew below.
-    IniFile earlier(JoinPath(choices.folder, L"Setup.ini"));
+    PrivateProfileFile earlier(JoinPath(choices.folder, L"Setup.ini"));
     if (PathExists(earlier.path()) && SameProductRecord(ini, earlier)) CleanUpMenu(earlier, app.files, shell);
     ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
     ini.Write(L"Menu", L"Change", L"");

@@ -11,7 +11,7 @@
 #include "run_report.h"
 #include "setup_state.h"
 #include "uninstall_registration.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_registry.h"
 
 namespace setup {
@@ -172,7 +172,7 @@ RunChoices MainWindow::Choices() {
 
 void MainWindow::Initialise() {
     const Texts& t = *app_.texts;
-    IniFile& ini = app_.ini();
+    PrivateProfileFile& ini = app_.ini();
     if (app_.language == Language::English)
         for (const ControlCaption& caption : EnglishCaptions()) SetDlgItemTextW(hwnd_, caption.control, caption.text);
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -240,7 +240,7 @@ void MainWindow::Initialise() {
 }
 
 void MainWindow::SetIcons() {
-    IniFile& ini = app_.ini();
+    PrivateProfileFile& ini = app_.ini();
     // The product's icon when the settings name one; setup shows none of its own.
     const std::wstring iconFile = ReadString(ini, L"Desktop", L"Icon");
     if (iconFile.empty()) return;
@@ -250,8 +250,8 @@ void MainWindow::SetIcons() {
 }
 
 void MainWindow::ShowOptions(const std::wstring& previousFolder) {
-    IniFile& ini = app_.ini();
-    IniFile previous(JoinPath(previousFolder, L"Setup.ini"));
+    PrivateProfileFile& ini = app_.ini();
+    PrivateProfileFile previous(JoinPath(previousFolder, L"Setup.ini"));
     const bool previousKnown = !previousFolder.empty() && PathExists(previous.path());
     std::array<int, kLeftOptions> left{};
     for (int i = 0; i < kLeftOptions; ++i) {
@@ -351,10 +351,10 @@ void MainWindow::Browse() {
 }
 
 void MainWindow::PickMenuFolder() {
-    IniFile& ini = app_.ini();
+    PrivateProfileFile& ini = app_.ini();
     const std::wstring name = ReadString(ini, L"Menu", L"Name");
     if (name.empty()) return;
-    IniFile chosenFolderIni(JoinPath(ControlText(hwnd_, IDC_FOLDER), L"Setup.ini"));
+    PrivateProfileFile chosenFolderIni(JoinPath(ControlText(hwnd_, IDC_FOLDER), L"Setup.ini"));
     std::wstring start = ReadString(chosenFolderIni, L"Menu", L"Named");
     if (start.empty()) start = ReadString(ini, L"Menu", L"Named");
     const Texts& t = *app_.texts;

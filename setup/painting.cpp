@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "paint_script.h"
-#include "win_util.h"
+#include "win_system.h"
 
 namespace setup {
 

@@ -1,11 +1,11 @@
 #include "readme_window.h"
 
+#include "case_fold.h"
 #include "painting.h"
 #include "paths.h"
 #include "readme_pages.h"
 #include "resource.h"
-#include "text.h"
-#include "win_util.h"
+#include "win_system.h"
 
 namespace setup {
 
@@ -42,7 +42,7 @@ public:
 private:
 
     void Initialise() {
-        IniFile& ini = app_.ini();
+        PrivateProfileFile& ini = app_.ini();
         const std::wstring name = app_.ProductName();
         if (!name.empty()) SetWindowTextW(hwnd_, name.c_str());
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));

@@ -12,9 +12,9 @@
 #include "resource.h"
 #include "run_report.h"
 #include "uninstall_registration.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_registry.h"
-#include "windows_shell.h"
+#include "windows_shortcut_shell.h"
 
 namespace setup {
 
@@ -48,7 +48,7 @@ void WaitForRemovingSetup() {
 // What could not be removed: listed (with Del ShowError), or, with Del Reboot, removed at restart.
 void ReportLeftovers(SetupApp& app, RunProgress& progress) {
     const std::vector<std::wstring> installedSetup =
-        app.installedCopy ? std::vector<std::wstring>{ModulePath(), app.ini().path()} : std::vector<std::wstring>{};
+        app.installedCopy ? std::vector<std::wstring>{ProgramPath(), app.ini().path()} : std::vector<std::wstring>{};
     const LeftoverPlan plan = PlanLeftovers(app.ini(), app.files, app.system, *app.texts, installedSetup);
     app.pendingAtRestart = plan.pendingAtRestart;
     for (const std::wstring& path : plan.atRestart) app.files.ScheduleAtRestart(path, L"");
@@ -70,15 +70,15 @@ void CancelReplacementsOfRemoved(SetupApp& app) {
 }  // namespace
 
 void RunRemoval(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
-    IniFile& ini = app.ini();
+    PrivateProfileFile& ini = app.ini();
     const Texts& t = *app.texts;
-    WindowsShell shell(progress.Owner(), t);
+    WindowsShortcutShell shell(progress.Owner(), t);
     WindowsRegistry registry;
     ShellJob job{ini, app.system, app.files, shell};
 
     progress.SetLabel(t.unsetupSystem);
     RunGo2Entries(app, progress, L"Erase");
-    IniFile folderIni(JoinPath(choices.folder, L"Setup.ini"));
+    PrivateProfileFile folderIni(JoinPath(choices.folder, L"Setup.ini"));
     CleanUpMenu(folderIni, app.files, shell);
     progress.Hide(IDC_MENU);
     progress.Pause(500);
@@ -130,12 +130,12 @@ void FinishRemoval(SetupApp& app) {
     SetEnvironmentVariableW(kRemovingSetup, std::to_wstring(GetCurrentProcessId()).c_str());
     RecycleFile(app.ini().path());
     report::Note(log_text::selfRemoval);
-    StartFollowUp(Quoted(ModulePath()) + L" remove", SW_SHOWNORMAL);
+    StartFollowUp(Quoted(ProgramPath()) + L" remove", SW_SHOWNORMAL);
 }
 
 void RemoveSelf() {
     WaitForRemovingSetup();
-    const std::wstring program = ModulePath();
+    const std::wstring program = ProgramPath();
     const std::wstring folder = FolderOf(program);
     std::vector<std::wstring> folders{folder};
     wchar_t made[4096] = L"";
@@ -147,7 +147,7 @@ void RemoveSelf() {
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH) return;
-    const std::wstring system = WindowsSystem().SystemFolder();
+    const std::wstring system = WindowsMachine().SystemFolder();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name =
             "delus-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".bat";

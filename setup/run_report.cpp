@@ -2,7 +2,7 @@
 
 #include "run_log.h"
 #include "texts.h"
-#include "win_util.h"
+#include "win_system.h"
 
 namespace setup::report {
 

@@ -4,18 +4,18 @@
 
 #include <functional>
 
+#include "arguments.h"
 #include "background_window.h"
 #include "dll_search.h"
-#include "arguments.h"
 #include "exit_codes.h"
 #include "install_mode.h"
 #include "install_record.h"
-#include "paths.h"
 #include "main_window.h"
+#include "paths.h"
 #include "removal_run.h"
 #include "run_report.h"
 #include "setup_app.h"
-#include "win_util.h"
+#include "win_system.h"
 
 using namespace setup;
 
@@ -40,7 +40,7 @@ const Texts& UserTexts() { return TextsFor(LanguageForOemCodePage(GetOEMCP())); 
 // The follow-up of an installation that replaced files in use: offers the restart.
 void AskRestartAfterInstallation(const std::wstring& iniPath) {
     Sleep(5000);
-    IniFile ini(iniPath);
+    PrivateProfileFile ini(iniPath);
     if (MessageBoxW(GetDesktopWindow(), UserTexts().restartAfterInstall, ReadString(ini, L"Setup", L"Name").c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES)
         RestartComputer();
@@ -64,7 +64,7 @@ bool RelaunchWaiting(const std::wstring& program) {
 void SayNotElevated(const std::wstring& iniPath) {
     report::Note(log_text::elevationRefused);
     if (report::Silent()) return;
-    IniFile ini(iniPath);
+    PrivateProfileFile ini(iniPath);
     const std::wstring name = ReadString(ini, L"Setup", L"Name");
     MessageBoxW(nullptr, UserTexts().notElevated, name.empty() ? L"Install" : name.c_str(),
                 MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
@@ -128,7 +128,7 @@ bool HandOver(const std::wstring& installedSetup, const std::wstring& word, int&
 // Which copy of setup acts on an installed product (see RoleOf); false when this one ends, with the
 // code of the copy it handed over to in `code`.
 bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word, int& code) {
-    IniFile& ini = app.ini();
+    PrivateProfileFile& ini = app.ini();
     SetupCopy copy;
     copy.recorded = InstallRecord(ini).Installed();
     copy.installFolder = ReadString(ini, L"Root", L"Named");
@@ -190,7 +190,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     arguments.logFile = FullPath(arguments.logFile);
     report::Start(arguments.logFile, arguments.silent);
     const std::wstring& word = arguments.word;
-    const std::wstring program = ModulePath();
+    const std::wstring program = ProgramPath();
     const std::wstring iniPath = JoinPath(FolderOf(program), L"Setup.ini");
     report::Note(log_text::started + commandLine);
     report::Note(log_text::program + program);
@@ -206,7 +206,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             MessageBoxW(nullptr, UserTexts().settingsMissing, L"Setup", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
         return 1;
     }
-    IniFile besideProgram(iniPath);  // the installed copy's for "uninstall": the installation's mode
+    PrivateProfileFile besideProgram(iniPath);  // the installed copy's for "uninstall": the installation's mode
     switch (StartActionFor(ReadInstallMode(besideProgram), word, CurrentElevation(), RelaunchWaiting(program))) {
     case StartAction::Run:
         break;

@@ -9,14 +9,14 @@
 #include "ini_file.h"
 #include "setup_state.h"
 #include "texts.h"
-#include "windows_system.h"
+#include "windows_machine.h"
 
 namespace setup {
 
 struct SetupApp {
     explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
 
-    IniFile& ini() { return workingIni.file(); }
+    PrivateProfileFile& ini() { return workingIni.file(); }
     std::wstring ProductName() { return ReadString(ini(), L"Setup", L"Name"); }
 
     WorkingIni workingIni;
@@ -24,7 +24,7 @@ struct SetupApp {
     RunOutcome outcome;  // what a silent run's exit code tells
     Language language = Language::Japanese;
     const Texts* texts = &TextsFor(Language::Japanese);
-    WindowsSystem system;
+    WindowsMachine system;
     WindowsFiles files;
 
     SetupState state = SetupState::Fresh;

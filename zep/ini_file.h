@@ -6,9 +6,9 @@
 
 namespace zep {
 
-class IniFile : public ProfileFile {
+class PrivateProfileFile : public ProfileFile {
 public:
-    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
     const std::string& path() const { return path_; }
 
     std::string Read(const std::string& section, const std::string& key, const std::string& fallback) override;

@@ -32,7 +32,7 @@ SystemShell::SystemShell(HINSTANCE instance, Settings& settings, ShellHooks hook
       hooks_(std::move(hooks)),
       programFolder_(zep::ProgramFolder()),
       ownFolder_(OwnFilesFolder()),
-      iniFile_(ownFolder_ + "\\" + FileNameOf(WithExtension(ProgramPath(), ".ini"))) {}
+      iniFile_(ownFolder_ + "\\" + LeafName(WithExtension(ProgramPath(), ".ini"))) {}
 
 SystemShell::~SystemShell() {
     if (trayAdded_) Shell_NotifyIconW(NIM_DELETE, &tray_);

@@ -167,7 +167,7 @@ private:
     ShellHooks hooks_;
     std::string programFolder_;
     std::string ownFolder_;  // zep.ini, and the defaults of the logs and the IP page
-    IniFile iniFile_;
+    PrivateProfileFile iniFile_;
     bool saveErrorShown_ = false;
     MrlLibrary library_;
     NotifyTarget notifyTarget_{};

@@ -103,7 +103,7 @@ std::string OwnFilesFolder() {
     char appData[MAX_PATH] = "";
     if (SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK)
         appData[0] = '\0';
-    const std::string settingsName = FileNameOf(WithExtension(program, ".ini"));
+    const std::string settingsName = LeafName(WithExtension(program, ".ini"));
     const OwnFilesPlace place =
         PlaceOwnFiles(programFolder, FolderWritable(programFolder), appData, settingsName, FileExists);
     if (place.folder == programFolder) return programFolder;

@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

@@ -4,8 +4,8 @@
 #include <set>
 #include <vector>
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

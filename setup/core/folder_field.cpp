@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "text.h"
+#include "case_fold.h"
 
 namespace setup {
 

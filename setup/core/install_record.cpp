@@ -4,8 +4,8 @@
 #include <iterator>
 #include <set>
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
 #include "paths.h"
 
-#include "text.h"
+#include "case_fold.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string_view>
 
-#include "text.h"
+#include "case_fold.h"
 
 namespace setup {
 

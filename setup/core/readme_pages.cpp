@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "case_fold.h"
 #include "paint_script.h"
-#include "text.h"
 
 namespace setup {
 

@@ -1,7 +1,7 @@
 #include "reg_entries.h"
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "case_fold.h"
 #include "install_record.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "case_fold.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 
@@ -40,7 +40,7 @@ void RemoveFoldersDeepestFirst(FileSystem& files, const std::vector<std::wstring
 
 // The link of a menu shortcut: in the menu folder, or, for a name starting with "\", in the
 // Programs folder itself.
-std::wstring MenuLink(Shell& shell, const std::wstring& menu, const std::wstring& name) {
+std::wstring MenuLink(ShortcutShell& shell, const std::wstring& menu, const std::wstring& name) {
     if (name[0] == L'\\') return shell.ShellFolder(L"Programs") + name + L".lnk";
     return JoinPath(menu, name) + L".lnk";
 }
@@ -54,7 +54,7 @@ void LowerCheck(Profile& ini, const std::wstring& key) {
 }
 
 // The menu folder and the folders above it, up to the Programs folder, that were made for it.
-std::vector<std::wstring> MenuFolderChain(Shell& shell, const std::wstring& menu) {
+std::vector<std::wstring> MenuFolderChain(ShortcutShell& shell, const std::wstring& menu) {
     std::vector<std::wstring> chain{menu};
     const std::wstring programs = shell.ShellFolder(L"Programs");
     if (programs.empty() || !StartsWithNoCase(menu, JoinPath(programs, L""))) return chain;
@@ -63,7 +63,7 @@ std::vector<std::wstring> MenuFolderChain(Shell& shell, const std::wstring& menu
 }
 
 // Removes the menu folder and the parents made for it, each only when empty.
-void RemoveMenuFolder(FileSystem& files, Shell& shell, const std::wstring& menu) {
+void RemoveMenuFolder(FileSystem& files, ShortcutShell& shell, const std::wstring& menu) {
     for (const std::wstring& folder : MenuFolderChain(shell, menu))
         if (!files.RemoveFolder(folder)) return;
 }
@@ -105,7 +105,7 @@ std::optional<Shortcut> ReadShortcut(ShellJob& job, const std::wstring& section,
     return shortcut;
 }
 
-std::wstring MenuFolder(Profile& ini, Shell& shell) {
+std::wstring MenuFolder(Profile& ini, ShortcutShell& shell) {
     const std::wstring named = ReadString(ini, L"Menu", L"Named");
     if (!named.empty()) return named;
     const std::wstring programs = shell.ShellFolder(L"Programs");
@@ -143,7 +143,7 @@ void RemoveMenuShortcuts(ShellJob& job) {
     LowerCheck(job.ini, L"Menu");
 }
 
-void CleanUpMenu(Profile& other, FileSystem& files, Shell& shell) {
+void CleanUpMenu(Profile& other, FileSystem& files, ShortcutShell& shell) {
     const std::wstring menu = MenuFolder(other, shell);
     if (menu.empty()) return;
     for (const std::wstring& name : NumberedNames(other, L"Menu")) {

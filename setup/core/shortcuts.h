@@ -27,9 +27,9 @@ int ShowCommand(int show);
 uint16_t HotKey(const std::wstring& text);
 
 // What the shortcut operations need of the shell, beyond files and folders.
-class Shell {
+class ShortcutShell {
 public:
-    virtual ~Shell() = default;
+    virtual ~ShortcutShell() = default;
     // "Programs", "SendTo", "Desktop", "Startup" of the user's shell folders; empty when unknown.
     virtual std::wstring ShellFolder(const std::wstring& name) = 0;
     virtual bool MakeShortcut(const std::wstring& link, const Shortcut& shortcut) = 0;
@@ -44,19 +44,19 @@ struct ShellJob {
     Profile& ini;
     System& system;
     FileSystem& files;
-    Shell& shell;
+    ShortcutShell& shell;
 };
 
 // The shortcut of a "Menu%d", "Send%d", Desktop or Startup section (none without Name or Path).
 std::optional<Shortcut> ReadShortcut(ShellJob& job, const std::wstring& section, bool withHotKey);
 
 // The Start-menu folder of a Setup.ini: Menu Named, else the Programs folder joined with Menu Name.
-std::wstring MenuFolder(Profile& ini, Shell& shell);
+std::wstring MenuFolder(Profile& ini, ShortcutShell& shell);
 
 void MakeMenuShortcuts(ShellJob& job);
 void RemoveMenuShortcuts(ShellJob& job);
 // The shortcuts another Setup.ini (an earlier version's) listed, and its menu folder when empty.
-void CleanUpMenu(Profile& other, FileSystem& files, Shell& shell);
+void CleanUpMenu(Profile& other, FileSystem& files, ShortcutShell& shell);
 
 void MakeSendToShortcuts(ShellJob& job);
 void RemoveSendToShortcuts(ShellJob& job);

@@ -4,10 +4,10 @@
 #include <limits>
 #include <set>
 
+#include "case_fold.h"
 #include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
-#include "text.h"
 
 namespace setup {
 

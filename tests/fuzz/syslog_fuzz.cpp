@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ansi_text.h"
+#include "date_time.h"
 #include "ip_page.h"
 #include "syslog_events.h"
 #include "wan_address.h"

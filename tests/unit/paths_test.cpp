@@ -14,16 +14,16 @@ constexpr char kHyo[] = "\x95\x5C";
 TEST(Paths, FolderAndFileName) {
     EXPECT_EQ(FolderWithSlash("C:\\zep\\zep.exe"), "C:\\zep\\");
     EXPECT_EQ(FolderOf("C:\\zep\\zep.exe"), "C:\\zep");
-    EXPECT_EQ(FileNameOf("C:\\zep\\zep.exe"), "zep.exe");
+    EXPECT_EQ(LeafName("C:\\zep\\zep.exe"), "zep.exe");
     EXPECT_EQ(FolderWithSlash("zep.exe"), "");
     EXPECT_EQ(FolderOf("zep.exe"), "");
-    EXPECT_EQ(FileNameOf("zep.exe"), "zep.exe");
+    EXPECT_EQ(LeafName("zep.exe"), "zep.exe");
 }
 
 TEST(Paths, DoubleByteCharactersAreNeverSplit) {
     const std::string tool = std::string("C:\\Tools\\") + kHyo + ".exe";
     EXPECT_EQ(FolderWithSlash(tool), "C:\\Tools\\");
-    EXPECT_EQ(FileNameOf(tool), std::string(kHyo) + ".exe");
+    EXPECT_EQ(LeafName(tool), std::string(kHyo) + ".exe");
     EXPECT_EQ(FolderWithSlash(std::string("C:\\") + kHyo + "\\a.exe"), std::string("C:\\") + kHyo + "\\");
     EXPECT_EQ(FolderWithSlash(std::string("C:\\") + kHyo), "C:\\");
 }

@@ -4,6 +4,7 @@
 
 #include "controller.h"
 #include "controller_fixture.h"
+#include "date_time.h"
 #include "syslog_events.h"
 
 namespace zep {

@@ -1,3 +1,4 @@
+#include "date_time.h"
 #include "syslog_events.h"
 #include "wan_address.h"
 

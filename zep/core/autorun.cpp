@@ -59,7 +59,7 @@ bool IsUnpostableWindowCommand(const TAutorunType& e) {
 }
 
 bool IsShortcutFile(const std::string& path) {
-    const std::string name = LowerAnsi(FileNameOf(path));
+    const std::string name = LowerAnsi(LeafName(path));
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".lnk") == 0;
 }
 
@@ -67,7 +67,7 @@ EditorFill FillFromDroppedFile(const std::string& path) { return {path, std::nul
 
 EditorFill FillFromShortcut(const std::string& shortcutPath, const std::string& targetPath,
                             const std::string& arguments) {
-    if (LowerAnsi(FileNameOf(targetPath)) != "sendcmd.exe") return FillFromDroppedFile(shortcutPath);
+    if (LowerAnsi(LeafName(targetPath)) != "sendcmd.exe") return FillFromDroppedFile(shortcutPath);
     WindowCommandArgs a = SplitSendcmdArguments(arguments);
     return {kWindowCommand, a.className, a.command};
 }

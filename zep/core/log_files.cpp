@@ -2,6 +2,7 @@
 #include "log_files.h"
 
 #include "ansi_text.h"
+#include "date_time.h"
 #include "syslog_events.h"
 
 namespace zep {

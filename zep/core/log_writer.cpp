@@ -1,6 +1,7 @@
 #include "log_writer.h"
 
 #include "controller_state.h"
+#include "date_time.h"
 #include "settings.h"
 #include "shell.h"
 #include "log_files.h"

@@ -58,7 +58,7 @@ int PageUpload::UploadFile(const std::string& localPath) {
     int result = kFtpTransferFailed;
     if (contents.bytes) {
         const FtpJob job{settings_.FTPHost, settings_.FTPUserName, settings_.FTPPassword(), settings_.FTPDestination,
-                         FileNameOf(localPath), *contents.bytes, settings_.FTPPassive, settings_.FTPUseTLS};
+                         LeafName(localPath), *contents.bytes, settings_.FTPPassive, settings_.FTPUseTLS};
         std::unique_ptr<FtpTransport> net = shell_.OpenFtpTransport();
         result = UploadByFtp(*net, job, [this] { return state_.FtpAbortRequested; });
     }

@@ -22,7 +22,7 @@ std::string FolderWithSlash(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(FolderWithSlash(path).size()); }
+std::string LeafName(const std::string& path) { return path.substr(FolderWithSlash(path).size()); }
 
 std::string WithExtension(const std::string& path, const std::string& extension) {
     const size_t slash = LastChar(path, '\\');

@@ -11,7 +11,7 @@ namespace zep {
 // The folder of a path: up to and including its last "\" (empty when it has none).
 std::string FolderWithSlash(const std::string& path);
 // The file name: what follows the folder.
-std::string FileNameOf(const std::string& path);
+std::string LeafName(const std::string& path);
 // The path with its extension (from the last "." of the file name) replaced by `extension`, or
 // `extension` appended when the name has none.
 std::string WithExtension(const std::string& path, const std::string& extension);

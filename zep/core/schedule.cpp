@@ -4,6 +4,7 @@
 
 #include "autorun.h"
 #include "controller_state.h"
+#include "date_time.h"
 #include "line_commands.h"
 #include "settings.h"
 #include "shell.h"

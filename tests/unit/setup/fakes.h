@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "case_fold.h"
 #include "file_system.h"
 #include "install_record.h"
 #include "paths.h"
@@ -13,7 +14,6 @@
 #include "registry.h"
 #include "shortcuts.h"
 #include "system.h"
-#include "text.h"
 #include "user_launch.h"
 
 namespace setup::testing {
@@ -354,7 +354,7 @@ private:
 };
 
 // The user's shell: folders of a Japanese Windows, shortcuts kept in a map.
-class FakeShell : public Shell {
+class FakeShortcutShell : public ShortcutShell {
 public:
     std::wstring ShellFolder(const std::wstring& name) override {
         auto it = folders.find(Fold(name));
@@ -374,7 +374,7 @@ public:
     void Pause(unsigned ms) override { paused += ms; }
     void ReportMenuNotMade(const std::wstring& folder) override { reports.push_back(folder); }
 
-    explicit FakeShell(FakeFiles& f) : files(f) {
+    explicit FakeShortcutShell(FakeFiles& f) : files(f) {
         for (const auto& [name, path] : folders) files.AddFolder(path);
     }
     FakeFiles& files;

@@ -38,7 +38,7 @@ protected:
     FakeProfile ini;
     FakeSystem sys;
     FakeFiles files;
-    FakeShell shell{files};
+    FakeShortcutShell shell{files};
     ShellJob job{ini, sys, files, shell};
     const std::wstring programs = L"C:\\Users\\taro\\Start Menu\\Programs";
 };

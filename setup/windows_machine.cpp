@@ -1,4 +1,4 @@
-#include "windows_system.h"
+#include "windows_machine.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -7,24 +7,24 @@
 
 #include "paths.h"
 #include "run_report.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_registry.h"
 #include "windows_security.h"
 #include "wininit.h"
 
 namespace setup {
 
-std::wstring WindowsSystem::SystemFolder() {
+std::wstring WindowsMachine::SystemFolder() {
     wchar_t buffer[MAX_PATH];
     return std::wstring(buffer, GetSystemDirectoryW(buffer, MAX_PATH));
 }
 
-std::wstring WindowsSystem::WindowsFolder() {
+std::wstring WindowsMachine::WindowsFolder() {
     wchar_t buffer[MAX_PATH];
     return std::wstring(buffer, GetWindowsDirectoryW(buffer, MAX_PATH));
 }
 
-std::wstring WindowsSystem::DesktopFolder() {
+std::wstring WindowsMachine::DesktopFolder() {
     PIDLIST_ABSOLUTE list = nullptr;
     wchar_t buffer[MAX_PATH] = L"";
     if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &list))) {
@@ -34,7 +34,7 @@ std::wstring WindowsSystem::DesktopFolder() {
     return buffer;
 }
 
-std::wstring WindowsSystem::ProgramFilesDir() {
+std::wstring WindowsMachine::ProgramFilesDir() {
     return WindowsRegistry()
         .ReadString(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir")
         .value_or(L"");
@@ -61,7 +61,7 @@ std::wstring KnownFolder(const GUID& id) {
 
 }  // namespace
 
-std::wstring WindowsSystem::UserProgramsFolder() {
+std::wstring WindowsMachine::UserProgramsFolder() {
     if (std::wstring folder = KnownFolder(kUserProgramFiles); !folder.empty()) return folder;
     // Where the system does not know it: its documented place, in the local application data.
     wchar_t local[MAX_PATH];
@@ -72,20 +72,20 @@ std::wstring WindowsSystem::UserProgramsFolder() {
     return folder;
 }
 
-std::wstring WindowsSystem::FindProgram(const std::wstring& file, const std::wstring& folder) {
+std::wstring WindowsMachine::FindProgram(const std::wstring& file, const std::wstring& folder) {
     wchar_t result[MAX_PATH] = L"";
     const auto code = reinterpret_cast<INT_PTR>(
         FindExecutableW(file.c_str(), folder.empty() ? nullptr : folder.c_str(), result));
     return code > 32 ? result : L"";
 }
 
-bool WindowsSystem::FileExists(const std::wstring& path) { return !path.empty() && PathExists(path); }
+bool WindowsMachine::FileExists(const std::wstring& path) { return !path.empty() && PathExists(path); }
 
-bool WindowsSystem::ClassKeyExists(const std::wstring& subkey) {
+bool WindowsMachine::ClassKeyExists(const std::wstring& subkey) {
     return WindowsRegistry().KeyExists(RegRoot::ClassesRoot, subkey);
 }
 
-std::optional<std::wstring> WindowsSystem::ClassDefaultValue(const std::wstring& subkey) {
+std::optional<std::wstring> WindowsMachine::ClassDefaultValue(const std::wstring& subkey) {
     return WindowsRegistry().ReadString(RegRoot::ClassesRoot, subkey, L"");
 }
 
@@ -198,7 +198,7 @@ std::string ShortAnsiPath(const std::wstring& path) {
 bool AddToWinInit(const std::wstring& existing, const std::wstring& replacement) {
     const std::string entry =
         WinInitEntry(replacement.empty() ? "" : ShortAnsiPath(replacement), ShortAnsiPath(existing), IsFolder(existing));
-    const std::wstring path = JoinPath(WindowsSystem().WindowsFolder(), L"WinInit.Ini");
+    const std::wstring path = JoinPath(WindowsMachine().WindowsFolder(), L"WinInit.Ini");
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;

@@ -1,21 +1,21 @@
-#include "windows_shell.h"
+#include "windows_shortcut_shell.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include "run_report.h"
-#include "win_util.h"
+#include "win_system.h"
 #include "windows_registry.h"
 
 namespace setup {
 
-std::wstring WindowsShell::ShellFolder(const std::wstring& name) {
+std::wstring WindowsShortcutShell::ShellFolder(const std::wstring& name) {
     return WindowsRegistry()
         .ReadString(RegRoot::CurrentUser, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name)
         .value_or(L"");
 }
 
-bool WindowsShell::MakeShortcut(const std::wstring& link, const Shortcut& shortcut) {
+bool WindowsShortcutShell::MakeShortcut(const std::wstring& link, const Shortcut& shortcut) {
     // One COM session per shortcut.
     if (FAILED(CoInitialize(nullptr))) return false;
     bool saved = false;
@@ -40,21 +40,21 @@ bool WindowsShell::MakeShortcut(const std::wstring& link, const Shortcut& shortc
     return saved;
 }
 
-void WindowsShell::DeleteShortcut(const std::wstring& link) {
+void WindowsShortcutShell::DeleteShortcut(const std::wstring& link) {
     SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_NORMAL);
     const bool deleted = DeleteFileW(link.c_str());
     const DWORD error = GetLastError();
     report::Result(log_text::shortcutDeleted + link, deleted, error);
 }
 
-void WindowsShell::OpenFolder(const std::wstring& folder) {
+void WindowsShortcutShell::OpenFolder(const std::wstring& folder) {
     if (report::Silent()) return;  // a folder shown for a person to see
     ShellExecuteW(owner_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void WindowsShell::Pause(unsigned ms) { report::PauseToRead(ms); }
+void WindowsShortcutShell::Pause(unsigned ms) { report::PauseToRead(ms); }
 
-void WindowsShell::ReportMenuNotMade(const std::wstring& folder) {
+void WindowsShortcutShell::ReportMenuNotMade(const std::wstring& folder) {
     report::Message(owner_, folder, texts_.menuNotMade, MB_OK | MB_ICONWARNING);
 }
 

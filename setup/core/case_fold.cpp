@@ -1,4 +1,4 @@
-#include "text.h"
+#include "case_fold.h"
 
 #include <cwctype>
 

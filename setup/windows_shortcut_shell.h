@@ -8,9 +8,9 @@
 
 namespace setup {
 
-class WindowsShell : public Shell {
+class WindowsShortcutShell : public ShortcutShell {
 public:
-    WindowsShell(HWND owner, const Texts& texts) : owner_(owner), texts_(texts) {}
+    WindowsShortcutShell(HWND owner, const Texts& texts) : owner_(owner), texts_(texts) {}
     std::wstring ShellFolder(const std::wstring& name) override;
     bool MakeShortcut(const std::wstring& link, const Shortcut& shortcut) override;
     void DeleteShortcut(const std::wstring& link) override;

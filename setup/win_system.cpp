@@ -1,4 +1,4 @@
-#include "win_util.h"
+#include "win_system.h"
 
 #include <vector>
 
@@ -23,7 +23,7 @@ std::string AnsiFromWide(const std::wstring& text) {
 
 bool FitsAnsiCodePage(const std::wstring& text) { return WideFromAnsi(AnsiFromWide(text)) == text; }
 
-std::wstring ModulePath() {
+std::wstring ProgramPath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));

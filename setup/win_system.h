@@ -13,7 +13,7 @@ std::string AnsiFromWide(const std::wstring& text);
 // Whether the ANSI code page holds every character of `text` (it comes back unchanged from it).
 bool FitsAnsiCodePage(const std::wstring& text);
 
-std::wstring ModulePath();                 // this executable
+std::wstring ProgramPath();                 // this executable
 std::wstring CurrentFolder();
 bool PathExists(const std::wstring& path);  // a file or a folder
 bool IsFolder(const std::wstring& path);

@@ -10,7 +10,7 @@
 
 namespace setup {
 
-class WindowsSystem : public System {
+class WindowsMachine : public System {
 public:
     std::wstring SystemFolder() override;
     std::wstring WindowsFolder() override;
