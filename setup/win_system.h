@@ -1,4 +1,6 @@
-// Text conversions and small system helpers of setup's window layer.
+// The window layer's module for conversions and what it asks of the system (zep's of the same name
+// has the same role): ANSI and wide text, the program's own path, files, the registry's strings and
+// the shell folders, window texts, message pumping and the windows' resolution.
 #pragma once
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// Small text rules shared by the installer's core: comparisons without regard to case, numbers.
+// Comparisons of texts without regard to case (case folding), and the leading number of a text.
 #pragma once
 #include <string>
 #include <string_view>

@@ -28,6 +28,13 @@ TEST(DateTimeText, ImpossibleDatesAreUnreadable) {
         EXPECT_EQ(ParseDateTimeC(bad, f), std::nullopt) << bad;
 }
 
+TEST(FormatElapsed, HoursAreNotLimited) {
+    EXPECT_EQ(FormatElapsed(0), "00:00:00");
+    EXPECT_EQ(FormatElapsed(3 * 3600 + 4 * 60 + 5), "03:04:05");
+    EXPECT_EQ(FormatElapsed(360000), "100:00:00");
+    EXPECT_EQ(FormatElapsed(4294967295u), "1193046:28:15");
+}
+
 TEST(ElapsedMs, SurvivesTheTickCounterWrap) {
     EXPECT_EQ(ElapsedMs(1500, 1000), 500u);
     EXPECT_EQ(ElapsedMs(200, 0xFFFFFF00u), 456u);

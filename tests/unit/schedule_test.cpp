@@ -5,7 +5,6 @@
 #include "controller.h"
 #include "controller_fixture.h"
 #include "date_time.h"
-#include "syslog_events.h"
 
 namespace zep {
 namespace {
@@ -64,11 +63,6 @@ protected:
         state().WanIP = "203.0.113.7";
     }
 };
-
-TEST(FormatElapsedHours, NotLimited) {
-    EXPECT_EQ(FormatElapsed(3725), "01:02:05");
-    EXPECT_EQ(FormatElapsed(100 * 3600), "100:00:00");
-}
 
 TEST_F(TimerLoopTest, OfferAt160sAcceptedUntouchedAt170s) {
     ManualConnectionWithAddress();

@@ -1,4 +1,3 @@
-#include "date_time.h"
 #include "syslog_events.h"
 #include "wan_address.h"
 
@@ -81,13 +80,6 @@ TEST(SyslogEvents, SwitchTag) {
         {"connection (isp1)", 1},          {"switched (ras isp1)", 1},
     };
     for (auto [line, tag] : cases) EXPECT_EQ(SwitchReportTag(line), tag) << line;
-}
-
-TEST(SyslogEvents, ElapsedTime) {
-    EXPECT_EQ(FormatElapsed(0), "00:00:00");
-    EXPECT_EQ(FormatElapsed(3 * 3600 + 4 * 60 + 5), "03:04:05");
-    EXPECT_EQ(FormatElapsed(360000), "100:00:00");
-    EXPECT_EQ(FormatElapsed(4294967295u), "1193046:28:15");
 }
 
 }  // namespace

@@ -165,4 +165,8 @@ int64_t MillisecondsBetween(const LocalDateTime& earlier, const LocalDateTime& l
     return (SecondsSinceEpoch(later) - SecondsSinceEpoch(earlier)) * 1000 + later.millisecond - earlier.millisecond;
 }
 
+std::string FormatElapsed(uint32_t seconds) {
+    return ZeroPadded(seconds / 3600, 2) + ":" + ZeroPadded(seconds % 3600 / 60, 2) + ":" + ZeroPadded(seconds % 60, 2);
+}
+
 }  // namespace zep

@@ -1,5 +1,5 @@
 // Local dates and times of the PC's clock, their text in the system's locale and the calendar
-// arithmetic on them.
+// arithmetic on them; the text of a connected time.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -38,5 +38,8 @@ LocalDateTime DateTimeFromEpochSeconds(int64_t seconds);
 int DayOfWeek(const LocalDateTime& t);
 // Milliseconds from `earlier` to `later` (negative when `earlier` is later).
 int64_t MillisecondsBetween(const LocalDateTime& earlier, const LocalDateTime& later);
+
+// A connected time in seconds as "%2.2d:%2.2d:%2.2d", hours unbounded.
+std::string FormatElapsed(uint32_t seconds);
 
 }  // namespace zep

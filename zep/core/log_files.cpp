@@ -3,7 +3,6 @@
 
 #include "ansi_text.h"
 #include "date_time.h"
-#include "syslog_events.h"
 
 namespace zep {
 

@@ -5,7 +5,6 @@
 #include "settings.h"
 #include "shell.h"
 #include "log_files.h"
-#include "syslog_events.h"
 #include "texts_ja.h"
 #include "tick_count.h"
 #include "tray_menus.h"

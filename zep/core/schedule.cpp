@@ -9,7 +9,6 @@
 #include "settings.h"
 #include "shell.h"
 #include "tray_icon.h"
-#include "syslog_events.h"
 #include "texts_ja.h"
 #include "tick_count.h"
 

@@ -2,7 +2,6 @@
 // out of them.
 #include "syslog_events.h"
 
-#include "ansi_text.h"
 #include "wan_address.h"
 
 namespace zep {
@@ -61,10 +60,6 @@ int SwitchReportTag(std::string_view lowered) {
         if (Has(p, "3")) tag = 3;
     }
     return tag;
-}
-
-std::string FormatElapsed(uint32_t seconds) {
-    return ZeroPadded(seconds / 3600, 2) + ":" + ZeroPadded(seconds % 3600 / 60, 2) + ":" + ZeroPadded(seconds % 60, 2);
 }
 
 }  // namespace zep

@@ -2,7 +2,6 @@
 // destination switch. Everything here works on the lower-cased copy of a datagram
 // (LowerAnsi).
 #pragma once
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,8 +28,5 @@ int LineNumberOfConnect(std::string_view lowered, int previous);
 
 // The destination tag (1 to 4) of a "switched" line, or 0 when it names none.
 int SwitchReportTag(std::string_view lowered);
-
-// Seconds as "%2.2d:%2.2d:%2.2d", hours unbounded.
-std::string FormatElapsed(uint32_t seconds);
 
 }  // namespace zep
