@@ -8,9 +8,9 @@
 #include "line_commands.h"
 #include "settings.h"
 #include "shell.h"
-#include "tray_icon.h"
 #include "texts_ja.h"
 #include "tick_count.h"
+#include "tray_icon.h"
 
 namespace zep {
 namespace {
