@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "code_page.h"
+
 namespace setup {
 
-std::wstring WideFromAnsi(const std::string& text);
-std::string AnsiFromWide(const std::wstring& text);
+using code_page::AnsiFromWide;
+using code_page::WideFromAnsi;
 // Whether the ANSI code page holds every character of `text` (it comes back unchanged from it).
 bool FitsAnsiCodePage(const std::wstring& text);
 

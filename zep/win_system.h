@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "code_page.h"
 #include "date_time.h"
 #include "paths.h"
 #include "shell.h"
@@ -19,8 +20,8 @@ namespace zep {
 // --- Conversions
 inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 inline std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-std::wstring WideFromAnsi(std::string_view text);
-std::string AnsiFromWide(std::wstring_view text);
+using code_page::AnsiFromWide;
+using code_page::WideFromAnsi;
 
 // The program's parameters after its name, in the ANSI code page.
 std::vector<std::string> CommandLineParameters();
