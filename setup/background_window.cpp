@@ -4,6 +4,7 @@
 #include "painting.h"
 #include "resource.h"
 #include "win_system.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -55,8 +56,8 @@ HBITMAP MakeBackgroundPicture(SetupApp& app) {
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
     HBITMAP picture = MakeBlackPicture(screen.right - screen.left, screen.bottom - screen.top);
-    PaintPicture(picture, WindowDpi(nullptr), ReadString(app.ini(), L"Root", L"Named"), app.system,
-                 ReadList(app.ini(), L"Back"));
+    PaintPicture(picture, WindowDpi(nullptr), Read(app.ini(), keys::kRootNamed), app.system,
+                 Read(app.ini(), keys::kBackLines));
     return picture;
 }
 

@@ -23,6 +23,7 @@
 #include "windows_registry.h"
 #include "windows_security.h"
 #include "windows_shortcut_shell.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -163,7 +164,7 @@ bool RoomForFiles(SetupApp& app, const RunChoices& choices, RunProgress& progres
     return false;
 }
 
-void RunGo2Entries(SetupApp& app, RunProgress& progress, const std::wstring& kind, UserLaunches* asUser) {
+void RunGo2Entries(SetupApp& app, RunProgress& progress, Go2Kind kind, UserLaunches* asUser) {
     WindowsGo2Host host(app, progress, asUser);
     RunGo2(app.ini(), app.system, host, *app.texts, kind);
 }
@@ -222,8 +223,8 @@ void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& prog
     // An earlier version's menu goes; the menu is made anew below.
     PrivateProfileFile earlier(JoinPath(choices.folder, L"Setup.ini"));
     if (PathExists(earlier.path()) && SameProductRecord(ini, earlier)) CleanUpMenu(earlier, app.files, shell);
-    ini.Write(L"Menu", L"Named", ReadString(ini, L"Menu", L"Change"));
-    ini.Write(L"Menu", L"Change", L"");
+    Write(ini, keys::kMenuNamed, Read(ini, keys::kMenuChange));
+    Write(ini, keys::kMenuChange, L"");
     for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
                    IDC_FOLDER, IDC_PACKAGE})
         progress.Disable(id);
@@ -243,10 +244,10 @@ void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& prog
     const std::pair<int, void (*)(ShellJob&, bool, Registry&)> options[] = {
         {IDC_MENU, [](ShellJob& j, bool on, Registry&) { on ? MakeMenuShortcuts(j) : RemoveMenuShortcuts(j); }},
         {IDC_SHORTCUT, [](ShellJob& j, bool on, Registry&) {
-             on ? MakePlaceShortcut(j, L"Desktop") : RemovePlaceShortcut(j, L"Desktop");
+             on ? MakePlaceShortcut(j, keys::kDesktop) : RemovePlaceShortcut(j, keys::kDesktop);
          }},
         {IDC_STARTUP, [](ShellJob& j, bool on, Registry&) {
-             on ? MakePlaceShortcut(j, L"Startup") : RemovePlaceShortcut(j, L"Startup");
+             on ? MakePlaceShortcut(j, keys::kStartup) : RemovePlaceShortcut(j, keys::kStartup);
          }},
         {IDC_ASSOCIATE, [](ShellJob& j, bool on, Registry& r) {
              if (on ? MakeAssociations(j.ini, r, j.system) : RemoveAssociations(j.ini, r, j.system))
@@ -262,17 +263,17 @@ void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& prog
 
     RegisterUninstall(ini, registry, app.files);
     WindowsFileReader reader;
-    for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Make", 4096))
-        MakeRegEntry(registry, app.system, reader, line, ReadString(ini, L"Root", L"Named"));
+    for (const std::wstring& line : Read(ini, keys::kRegMake))
+        MakeRegEntry(registry, app.system, reader, line, Read(ini, keys::kRootNamed));
 
-    LeaveSetupBehind(app, progress, ReadString(ini, L"Root", L"Named"));
+    LeaveSetupBehind(app, progress, Read(ini, keys::kRootNamed));
     for (int id : {IDC_COPY, IDC_DELETE_AFTER, IDC_PACKAGE}) progress.Hide(id);
     progress.Pause(500);
 
     WindowsLauncher launcher(progress.Owner());
     UserLaunches launches(launcher);
     OpenLastGo(job, launches);
-    RunGo2Entries(app, progress, L"Make", &launches);
+    RunGo2Entries(app, progress, Go2Kind::Make, &launches);
 
     progress.SetLabel(t.completed);
     progress.Pause(1000);

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "go2.h"
 #include "run_progress.h"
 #include "setup_app.h"
 #include "user_launch.h"
@@ -17,6 +18,6 @@ bool RoomForFiles(SetupApp& app, const RunChoices& choices, RunProgress& progres
 void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
 // their commands start as the desktop's user would start them.
-void RunGo2Entries(SetupApp& app, RunProgress& progress, const std::wstring& kind, UserLaunches* asUser = nullptr);
+void RunGo2Entries(SetupApp& app, RunProgress& progress, Go2Kind kind, UserLaunches* asUser = nullptr);
 
 }  // namespace setup

@@ -13,6 +13,7 @@
 #include "uninstall_registration.h"
 #include "win_system.h"
 #include "windows_registry.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -22,11 +23,11 @@ constexpr UINT kStartRun = WM_APP + 1;  // posted: the run starts once the windo
 
 struct OptionBox {
     int id;
-    const wchar_t* checkKey;
+    keys::Number check;
 };
 constexpr OptionBox kLeftBoxes[kLeftOptions] = {
-    {IDC_MENU, L"Menu"}, {IDC_SHORTCUT, L"Desktop"}, {IDC_STARTUP, L"Startup"},
-    {IDC_ASSOCIATE, L"Ext"}, {IDC_SENDTO, L"Send"},
+    {IDC_MENU, keys::kCheckMenu}, {IDC_SHORTCUT, keys::kCheckDesktop}, {IDC_STARTUP, keys::kCheckStartup},
+    {IDC_ASSOCIATE, keys::kCheckExt}, {IDC_SENDTO, keys::kCheckSend},
 };
 
 RECT ClientRect(HWND dialog, HWND control) {
@@ -106,7 +107,7 @@ void MainWindow::Close() {
     PostQuitMessage(0);
 }
 
-bool MainWindow::Unattended() { return report::Silent() || app_.ini().ReadInt(L"Setup", L"Auto", 0) != 0; }
+bool MainWindow::Unattended() { return report::Silent() || Read(app_.ini(), keys::kAuto) != 0; }
 
 void MainWindow::Refuse(bool RunOutcome::*flag, const wchar_t* note) {
     app_.outcome.*flag = true;
@@ -189,7 +190,7 @@ void MainWindow::Initialise() {
     SetDlgItemTextW(hwnd_, IDC_FOLDER, start.folder.c_str());
 
     const bool installed = start.state == SetupState::Installed;
-    const bool agreement = !installed && ini.ReadInt(L"Go", L"Agree", 0) != 0;
+    const bool agreement = !installed && Read(ini, keys::kAgree) != 0;
     if (StopsAtAgreement(app_.arguments, agreement)) {
         Refuse(&RunOutcome::cancelled, log_text::agreementNotAccepted);
         return;
@@ -199,8 +200,8 @@ void MainWindow::Initialise() {
     app_.readmePage = start.readmePage;
 
     if (installed) {
-        ini.Write(L"Check", L"Copy", L"1");
-        ini.Write(L"Check", L"Del", L"0");
+        Write(ini, keys::kCheckCopy, 1);
+        Write(ini, keys::kCheckDel, 0);
         Hide(IDC_BROWSE);
         SetLabel(t.installed);
         const RECT menuRow = ClientRect(hwnd_, Item(IDC_MENU));
@@ -209,18 +210,18 @@ void MainWindow::Initialise() {
         Hide(IDC_PACKAGE);
         SetDlgItemTextW(hwnd_, IDC_COPY, t.uninstallBox);
         SendDlgItemMessageW(hwnd_, IDC_FOLDER, EM_SETREADONLY, TRUE, 0);
-        ini.Write(L"Setup", L"Auto", L"0");
+        Write(ini, keys::kAuto, 0);
     } else {
-        const std::wstring package = LeafName(ReadString(ini, L"CopyFile", L"Self"));
+        const std::wstring package = LeafName(Read(ini, keys::kCopySelf));
         SetDlgItemTextW(hwnd_, IDC_PACKAGE, package.empty() ? t.installerGroup : package.c_str());
         if (app_.state == SetupState::VersionUp) SetLabel(t.versionUpLabel);
     }
 
-    const int readme = ini.ReadInt(L"Readme", L"Done", 0);
+    const int readme = Read(ini, keys::kReadmeDone);
     if (readme == 0) Hide(IDC_README);
     const bool agreed = readme != 2 || Unattended() || app_.uninstallWord || OpenReadme();
-    if (ini.ReadInt(L"Go", L"Agree", 0) != 0) {
-        ini.Write(L"Readme", L"Done", L"1");  // each copy of the file asks once
+    if (Read(ini, keys::kAgree) != 0) {
+        Write(ini, keys::kReadmeDone, 1);  // each copy of the file asks once
         Hide(IDC_README);
     }
     if (!agreed) {
@@ -242,9 +243,9 @@ void MainWindow::Initialise() {
 void MainWindow::SetIcons() {
     PrivateProfileFile& ini = app_.ini();
     // The product's icon when the settings name one; setup shows none of its own.
-    const std::wstring iconFile = ReadString(ini, L"Desktop", L"Icon");
+    const std::wstring iconFile = Read(ini, keys::kWindowIcon);
     if (iconFile.empty()) return;
-    ExtractIconExW(iconFile.c_str(), ini.ReadInt(L"Check", L"IconNo", 0), &app_.largeIcon, &app_.smallIcon, 1);
+    ExtractIconExW(iconFile.c_str(), Read(ini, keys::kWindowIconNo), &app_.largeIcon, &app_.smallIcon, 1);
     if (app_.largeIcon) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.largeIcon));
     if (app_.smallIcon) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.smallIcon));
 }
@@ -257,23 +258,22 @@ void MainWindow::ShowOptions(const std::wstring& previousFolder) {
     for (int i = 0; i < kLeftOptions; ++i) {
         // An earlier installation's choice is kept, and so is its menu folder.
         std::optional<int> earlier;
-        if (previousKnown) earlier = previous.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0);
-        left[i] = OptionAfterEarlier(ini.ReadInt(L"Check", kLeftBoxes[i].checkKey, 0), earlier);
+        if (previousKnown) earlier = Read(previous, kLeftBoxes[i].check);
+        left[i] = OptionAfterEarlier(Read(ini, kLeftBoxes[i].check), earlier);
         if (i == kMenu && previousKnown && OptionShown(left[i])) {
-            const std::wstring menu = ReadString(previous, L"Menu", L"Named");
-            if (!menu.empty()) ini.Write(L"Menu", L"Change", menu);
+            const std::wstring menu = Read(previous, keys::kMenuNamed);
+            if (!menu.empty()) Write(ini, keys::kMenuChange, menu);
         }
         SetBox(hwnd_, kLeftBoxes[i].id, left[i]);
     }
     ShowWindow(Item(IDC_MENU_FOLDER), left[kMenu] == 2 ? SW_SHOW : SW_HIDE);
 
-    const int copy = ini.ReadInt(L"Check", L"Copy", 0);
-    const int deleteAfter = ini.ReadInt(L"Check", L"Del", 0);
+    const int copy = Read(ini, keys::kCheckCopy);
+    const int deleteAfter = Read(ini, keys::kCheckDel);
     SetBox(hwnd_, IDC_COPY, copy);
     SetBox(hwnd_, IDC_DELETE_AFTER, deleteAfter);
     if (!OptionShown(copy) && !OptionShown(deleteAfter)) Hide(IDC_PACKAGE);
-    if (app_.state == SetupState::Installed && ini.ReadInt(L"Del", L"Auto", 0) == 0 &&
-        ini.ReadInt(L"Del", L"Checked", 0) != 0) {
+    if (app_.state == SetupState::Installed && Read(ini, keys::kDelAuto) == 0 && Read(ini, keys::kDelChecked) != 0) {
         CheckDlgButton(hwnd_, IDC_COPY, BST_CHECKED);
         RemovalBoxClicked();
     }
@@ -322,7 +322,7 @@ void MainWindow::Command(int id) {
     }
     case IDCANCEL:
         if (running_) return;  // Esc during a run
-        app_.ini().Write(L"Menu", L"Change", L"");
+        Write(app_.ini(), keys::kMenuChange, L"");
         Close();
         return;
     case IDC_BROWSE:
@@ -352,15 +352,15 @@ void MainWindow::Browse() {
 
 void MainWindow::PickMenuFolder() {
     PrivateProfileFile& ini = app_.ini();
-    const std::wstring name = ReadString(ini, L"Menu", L"Name");
+    const std::wstring name = Read(ini, keys::kMenuName);
     if (name.empty()) return;
     PrivateProfileFile chosenFolderIni(JoinPath(ControlText(hwnd_, IDC_FOLDER), L"Setup.ini"));
-    std::wstring start = ReadString(chosenFolderIni, L"Menu", L"Named");
-    if (start.empty()) start = ReadString(ini, L"Menu", L"Named");
+    std::wstring start = Read(chosenFolderIni, keys::kMenuNamed);
+    if (start.empty()) start = Read(ini, keys::kMenuNamed);
     const Texts& t = *app_.texts;
     const std::wstring title = std::wstring(t.menuPickerBefore) + L"\"" + name + L"\"" + t.menuPickerAfter;
     const std::wstring chosen = PickFolder(hwnd_, title, start, CSIDL_PROGRAMS);
-    if (!chosen.empty()) ini.Write(L"Menu", L"Change", WithFolderName(chosen, name));
+    if (!chosen.empty()) Write(ini, keys::kMenuChange, WithFolderName(chosen, name));
 }
 
 void MainWindow::RemovalBoxClicked() {

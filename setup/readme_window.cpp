@@ -6,6 +6,7 @@
 #include "readme_pages.h"
 #include "resource.h"
 #include "win_system.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -50,9 +51,9 @@ private:
         if (app_.language == Language::English)
             for (const ControlCaption& caption : EnglishCaptions())
                 SetDlgItemTextW(hwnd_, caption.control, caption.text);
-        agreement_ = ini.ReadInt(L"Go", L"Agree", 0) != 0;
+        agreement_ = Read(ini, keys::kAgree) != 0;
 
-        const std::wstring file = ReadString(ini, L"Readme", L"File");
+        const std::wstring file = Read(ini, keys::kReadmeFile);
         if (EqualNoCase(file, kSpecialReadme)) {
             InitialisePages();
             return;
@@ -104,7 +105,7 @@ private:
             ShowWindow(button, IsNoPage(buttons_[i].target) ? SW_HIDE : SW_SHOW);
         }
         if (!IsWindowVisible(GetFocus())) SetFocus(GetDlgItem(hwnd_, agreement_ ? IDC_PAGE2 : IDC_END_README));
-        PaintPicture(picture_, WindowDpi(hwnd_), ReadString(app_.ini(), L"Root", L"Named"), app_.system, lines_, start);
+        PaintPicture(picture_, WindowDpi(hwnd_), Read(app_.ini(), keys::kRootNamed), app_.system, lines_, start);
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
 
@@ -122,7 +123,7 @@ private:
     // A file too long to be shown whole is shown up to a line and says so.
     std::optional<std::wstring> ReadText(const std::wstring& file) {
         if (file.empty()) return std::nullopt;
-        const std::wstring root = ReadString(app_.ini(), L"Root", L"Named");
+        const std::wstring root = Read(app_.ini(), keys::kRootNamed);
         const auto resolved = ResolvePath(file, root, PathMode::Plain, app_.system);
         for (const std::wstring& path : {resolved.value_or(L""), LeafName(file)}) {
             if (path.empty()) continue;

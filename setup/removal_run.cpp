@@ -15,6 +15,7 @@
 #include "win_system.h"
 #include "windows_registry.h"
 #include "windows_shortcut_shell.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -77,15 +78,15 @@ void RunRemoval(SetupApp& app, const RunChoices& choices, RunProgress& progress)
     ShellJob job{ini, app.system, app.files, shell};
 
     progress.SetLabel(t.unsetupSystem);
-    RunGo2Entries(app, progress, L"Erase");
+    RunGo2Entries(app, progress, Go2Kind::Erase);
     PrivateProfileFile folderIni(JoinPath(choices.folder, L"Setup.ini"));
     CleanUpMenu(folderIni, app.files, shell);
     progress.Hide(IDC_MENU);
     progress.Pause(500);
-    RemovePlaceShortcut(job, L"Desktop");
+    RemovePlaceShortcut(job, keys::kDesktop);
     progress.Hide(IDC_STARTUP);
     progress.Pause(500);
-    RemovePlaceShortcut(job, L"Startup");
+    RemovePlaceShortcut(job, keys::kStartup);
     progress.Hide(IDC_SHORTCUT);
     if (RemoveAssociations(ini, registry, app.system)) NotifyAssociationsChanged();
     UnregisterUninstall(ini, registry);
@@ -94,7 +95,7 @@ void RunRemoval(SetupApp& app, const RunChoices& choices, RunProgress& progress)
     RemoveSendToShortcuts(job);
     progress.Hide(IDC_SENDTO);
     progress.Pause(500);
-    for (const std::wstring& line : ReadList(ini, L"Reg", 0, L"Erase", 4096)) EraseRegEntry(registry, line);
+    for (const std::wstring& line : Read(ini, keys::kRegErase)) EraseRegEntry(registry, line);
 
     progress.SetLabel(t.deletingFiles);
     CancelReplacementsOfRemoved(app);

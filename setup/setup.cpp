@@ -16,6 +16,7 @@
 #include "run_report.h"
 #include "setup_app.h"
 #include "win_system.h"
+#include "setup_ini_keys.h"
 
 using namespace setup;
 
@@ -41,7 +42,7 @@ const Texts& UserTexts() { return TextsFor(LanguageForOemCodePage(GetOEMCP())); 
 void AskRestartAfterInstallation(const std::wstring& iniPath) {
     Sleep(5000);
     PrivateProfileFile ini(iniPath);
-    if (MessageBoxW(GetDesktopWindow(), UserTexts().restartAfterInstall, ReadString(ini, L"Setup", L"Name").c_str(),
+    if (MessageBoxW(GetDesktopWindow(), UserTexts().restartAfterInstall, Read(ini, keys::kProductName).c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES)
         RestartComputer();
 }
@@ -65,7 +66,7 @@ void SayNotElevated(const std::wstring& iniPath) {
     report::Note(log_text::elevationRefused);
     if (report::Silent()) return;
     PrivateProfileFile ini(iniPath);
-    const std::wstring name = ReadString(ini, L"Setup", L"Name");
+    const std::wstring name = Read(ini, keys::kProductName);
     MessageBoxW(nullptr, UserTexts().notElevated, name.empty() ? L"Install" : name.c_str(),
                 MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
@@ -131,7 +132,7 @@ bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& wo
     PrivateProfileFile& ini = app.ini();
     SetupCopy copy;
     copy.recorded = InstallRecord(ini).Installed();
-    copy.installFolder = ReadString(ini, L"Root", L"Named");
+    copy.installFolder = Read(ini, keys::kRootNamed);
     const std::wstring installedSetup = JoinPath(copy.installFolder, L"Setup.exe");
     copy.isInstalledCopy = copy.installFolder.empty() || SameFile(program, installedSetup);
     copy.installedCopyExists = !copy.installFolder.empty() && PathExists(installedSetup) && !IsFolder(installedSetup);
@@ -258,7 +259,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (arguments.silent) {
         MainWindow::RunUnseen(app);
     } else {
-        if (app.ini().ReadInt(L"Back", L"Do", 0) != 0) app.backgroundPicture = MakeBackgroundPicture(app);
+        if (Read(app.ini(), keys::kBackDo) != 0) app.backgroundPicture = MakeBackgroundPicture(app);
         app.backgroundWindow = CreateBackgroundWindow(app);
         if (!app.backgroundWindow) return 1;
         MSG msg;

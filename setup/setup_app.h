@@ -10,6 +10,7 @@
 #include "setup_state.h"
 #include "texts.h"
 #include "windows_machine.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -17,7 +18,7 @@ struct SetupApp {
     explicit SetupApp(const std::wstring& iniBesideProgram) : workingIni(iniBesideProgram) {}
 
     PrivateProfileFile& ini() { return workingIni.file(); }
-    std::wstring ProductName() { return ReadString(ini(), L"Setup", L"Name"); }
+    std::wstring ProductName() { return Read(ini(), keys::kProductName); }
 
     WorkingIni workingIni;
     Arguments arguments;

@@ -4,6 +4,7 @@
 
 #include "case_fold.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -39,14 +40,14 @@ constexpr wchar_t kOldName[] = L"Old Name";
 // The association of one section, with the extension's current owner taken into account.
 Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring& section) {
     Association a;
-    a.ext = ReadString(ini, section, L"Ext", 256);
-    a.kind = ReadString(ini, section, L"Kind");
-    a.icon = ReadString(ini, section, L"Icon");
-    a.iconNo = ReadString(ini, section, L"IconNo");
-    a.verb = ReadString(ini, section, L"Verb", 256);
-    a.verb2 = ReadString(ini, section, L"Verb2", 256);
-    a.command = ReadString(ini, section, L"Command");
-    a.force = ini.ReadInt(section, L"Force", 0) != 0;
+    a.ext = Read(ini, section, keys::kAssociationExt);
+    a.kind = Read(ini, section, keys::kAssociationKind);
+    a.icon = Read(ini, section, keys::kAssociationIcon);
+    a.iconNo = Read(ini, section, keys::kAssociationIconNo);
+    a.verb = Read(ini, section, keys::kAssociationVerb);
+    a.verb2 = Read(ini, section, keys::kAssociationVerb2);
+    a.command = Read(ini, section, keys::kAssociationCommand);
+    a.force = Read(ini, section, keys::kAssociationForce) != 0;
     a.owner = registry.ReadString(RegRoot::ClassesRoot, a.ext, L"");
     if (a.owner && !EqualNoCase(*a.owner, a.kind)) {
         if (a.force) {
@@ -73,8 +74,8 @@ Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring
 template <typename Action>
 bool ForEachAssociation(Profile& ini, Action action) {
     for (int i = 0;; ++i) {
-        const std::wstring section = L"Ext" + std::to_wstring(i);
-        if (ReadString(ini, section, L"Ext", 256).empty()) return i > 0;
+        const std::wstring section = keys::kAssociations.Section(i);
+        if (Read(ini, section, keys::kAssociationExt).empty()) return i > 0;
         action(section);
     }
 }
@@ -86,11 +87,11 @@ std::wstring VerbCommandPath(const Association& a) {
 }  // namespace
 
 bool MakeAssociations(Profile& ini, Registry& registry, System& system) {
-    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    const std::wstring root = Read(ini, keys::kRootNamed);
     return ForEachAssociation(ini, [&](const std::wstring& section) {
         const Association a = ReadAssociation(ini, registry, section);
         if (!a.foreign) {
-            if (ini.ReadInt(L"Check", L"Ext", 3) < 2) ini.Write(L"Check", L"Ext", L"2");
+            RaiseCheck(ini, keys::kCheckExt);
             const bool linked = a.owner && EqualNoCase(*a.owner, a.kind);
             // An extension already linked to a shared class was linked before us: it stays as it is.
             if (!a.sharedClass || !linked) SetClassValue(registry, a.ext + L"\\", a.kind);
@@ -115,7 +116,7 @@ bool RemoveAssociations(Profile& ini, Registry& registry, System&) {
         const Association a = ReadAssociation(ini, registry, section);
         const RegRoot classes = RegRoot::ClassesRoot;
         if (!a.foreign) {
-            if (ini.ReadInt(L"Check", L"Ext", 0) != 0) ini.Write(L"Check", L"Ext", L"1");
+            LowerCheck(ini, keys::kCheckExt);
             const auto old = registry.ReadString(classes, a.ext, kOldName);
             if (old && !old->empty()) {
                 registry.WriteString(classes, a.ext, L"", *old);

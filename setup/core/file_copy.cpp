@@ -6,6 +6,7 @@
 
 #include "case_fold.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -158,24 +159,24 @@ std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state, con
 
 bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
                const Texts& texts, const CopyJob& job) {
-    ini.Write(L"Check", L"Copy", job.copyChecked ? L"2" : L"0");
-    ini.Write(L"Check", L"Del", job.deleteAfterChecked ? L"2" : L"0");
-    ini.Write(L"Root", L"Named", job.installFolder);
+    Write(ini, keys::kCheckCopy, job.copyChecked ? 2 : 0);
+    Write(ini, keys::kCheckDel, job.deleteAfterChecked ? 2 : 0);
+    Write(ini, keys::kRootNamed, job.installFolder);
 
     InstallRecord installRecord(ini);
     std::vector<std::wstring> folders;
     MakeFolder(files, job.installFolder, folders);
-    for (const std::wstring& sub : ReadList(ini, L"MakeDirectory", 1))
+    for (const std::wstring& sub : Read(ini, keys::kMakeDirectories))
         MakeFolder(files, JoinPath(job.installFolder, sub), folders);
     installRecord.WriteFolders(folders);
 
     CopiedFileRecord record(installRecord, journal);
-    CopyRun run(record, files, ini.ReadInt(L"CopyFile", L"Reboot", 0) != 0);
+    CopyRun run(record, files, Read(ini, keys::kCopyReboot) != 0);
     TargetTimes targetTimes(files);
     std::vector<PlannedCopy> copies;
     bool cut = false;
     // Read whole: an entry cut to a path's length would name another file.
-    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars, &cut)) {
+    for (const std::wstring& text : Read(ini, keys::kCopyFiles, &cut)) {
         PlannedCopy& copy = copies.emplace_back();
         copy.entry = ParseCopyEntry(text);
         copy.source = JoinPath(job.sourceFolder, copy.entry.path);
@@ -201,7 +202,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
 
     if (const std::wstring asked = ListOf(copies, CopyState::Ask, texts); !asked.empty()) {
         const bool yes = dialogs.AskOverwrite(texts.newerExist + asked + texts.overwrite,
-                                              ini.ReadInt(L"CopyFile", L"DefaultNo", 0) != 0);
+                                              Read(ini, keys::kCopyDefaultNo) != 0);
         for (PlannedCopy& copy : copies) {
             if (copy.state != CopyState::Ask) continue;
             if (yes) run.Copy(copy);
@@ -217,8 +218,8 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
     }
 
     // A package named without a file name ("dist\") names no file: nothing to copy or record.
-    const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
-    if (ini.ReadInt(L"Check", L"Copy", 0) == 2 && !LeafName(self).empty()) {
+    const std::wstring self = Read(ini, keys::kCopySelf);
+    if (Read(ini, keys::kCheckCopy) == 2 && !LeafName(self).empty()) {
         const std::wstring target = JoinPath(job.installFolder, LeafName(self));
         record.Add(target);
         bool noRoom = false;

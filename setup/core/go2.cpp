@@ -2,6 +2,7 @@
 
 #include "case_fold.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -45,10 +46,10 @@ std::optional<std::wstring> LibraryFile(const std::wstring& target, System& syst
     return JoinPath(system.SystemFolder(), target);
 }
 
-void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, const std::wstring& kind) {
-    const std::wstring rootNamed = ReadString(ini, L"Root", L"Named");
+void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, Go2Kind kind) {
+    const std::wstring rootNamed = Read(ini, keys::kRootNamed);
     std::wstring loadFailures, notLibraries, missingEntries;
-    for (const std::wstring& text : ReadList(ini, L"Go2", 0, kind, 1040)) {
+    for (const std::wstring& text : Read(ini, kind == Go2Kind::Erase ? keys::kGo2Erase : keys::kGo2Make)) {
         const Go2Entry entry = SplitGo2Entry(text);
         const std::wstring target = ExpandMacros(entry.target, rootNamed, system);
         const bool quiet = EqualNoCase(entry.option, L"hide");
@@ -71,7 +72,7 @@ void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, con
             loadFailures += target + L"\n";
         }
     }
-    if (EqualNoCase(kind, L"Erase")) host.WaitForStarted(kEraseWaitMs);
+    if (kind == Go2Kind::Erase) host.WaitForStarted(kEraseWaitMs);
     if (!loadFailures.empty()) host.ReportList(texts.loadFailed + loadFailures);
     if (!notLibraries.empty()) host.ReportList(texts.notLibrary + notLibraries);
     if (!missingEntries.empty()) host.ReportList(texts.entryMissing + missingEntries);

@@ -54,8 +54,11 @@ public:
     virtual void ReportList(const std::wstring& text) = 0;
 };
 
-// Runs the entries `kind` + 0, 1, ... of Go2 ("Make" or "Erase"); after "Erase" waits for the
-// programs started; then reports what failed.
-void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, const std::wstring& kind);
+// The Go2 entries run after an installation (Make0, Make1, ...) or at the start of a removal (Erase0, ...).
+enum class Go2Kind { Make, Erase };
+
+// Runs the Go2 entries of `kind`; after the Erase entries waits for the programs started; then
+// reports what failed.
+void RunGo2(Profile& ini, System& system, Go2Host& host, const Texts& texts, Go2Kind kind);
 
 }  // namespace setup

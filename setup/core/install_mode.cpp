@@ -1,9 +1,10 @@
 #include "install_mode.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
 InstallMode ReadInstallMode(Profile& ini) {
-    return ini.ReadInt(L"Setup", L"PerUser", 0) != 0 ? InstallMode::PerUser : InstallMode::PerMachine;
+    return Read(ini, keys::kPerUser) != 0 ? InstallMode::PerUser : InstallMode::PerMachine;
 }
 
 RegRoot UninstallRoot(InstallMode mode) {

@@ -6,13 +6,14 @@
 
 #include "case_fold.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
-bool InstallRecord::Installed() const { return ini_.ReadInt(kFiles, L"Count", 0) != 0; }
+bool InstallRecord::Installed() const { return ini_.ReadInt(kFiles, keys::kRecordCount, 0) != 0; }
 
 int InstallRecord::Count(const wchar_t* section) const {
-    return std::clamp(ini_.ReadInt(section, L"Count", 0), 0, kMaxRecordEntries);
+    return std::clamp(ini_.ReadInt(section, keys::kRecordCount, 0), 0, kMaxRecordEntries);
 }
 
 std::vector<std::wstring> InstallRecord::Read(const wchar_t* section) const {
@@ -32,10 +33,10 @@ std::vector<std::wstring> InstallRecord::Read(const wchar_t* section) const {
 
 void InstallRecord::Write(const wchar_t* section, const std::vector<std::wstring>& entries, int leastCount) {
     const size_t count = std::min<size_t>(entries.size(), kMaxRecordEntries);
-    std::vector<std::pair<std::wstring, std::wstring>> keys;
-    for (size_t i = 0; i < count; ++i) keys.emplace_back(std::to_wstring(i), entries[i]);
-    keys.emplace_back(L"Count", std::to_wstring(std::max<size_t>(count, leastCount)));
-    ini_.WriteSection(section, keys);
+    std::vector<std::pair<std::wstring, std::wstring>> lines;
+    for (size_t i = 0; i < count; ++i) lines.emplace_back(std::to_wstring(i), entries[i]);
+    lines.emplace_back(keys::kRecordCount, std::to_wstring(std::max<size_t>(count, leastCount)));
+    ini_.WriteSection(section, lines);
     ini_.Flush();
 }
 
@@ -116,12 +117,12 @@ void CopiedFileRecord::Write(FileSystem& files) {
 }
 
 bool SameProductRecord(Profile& ours, Profile& found) {
-    return EqualNoCase(LeafName(ReadString(ours, L"Root", L"Name")), LeafName(ReadString(found, L"Root", L"Name"))) &&
-           ReadString(ours, L"Setup", L"Name") == ReadString(found, L"Setup", L"Name");
+    return EqualNoCase(LeafName(Read(ours, keys::kRootName)), LeafName(Read(found, keys::kRootName))) &&
+           Read(ours, keys::kProductName) == Read(found, keys::kProductName);
 }
 
 std::wstring ForeignSetupQuestion(Profile& found, const Texts& texts) {
-    return texts.foreignSetupBefore + ReadString(found, L"Setup", L"Name") + texts.foreignSetupAfter;
+    return texts.foreignSetupBefore + Read(found, keys::kProductName) + texts.foreignSetupAfter;
 }
 
 CopyRole RoleOf(const SetupCopy& copy) {

@@ -6,6 +6,7 @@
 
 #include "file_system.h"
 #include "profile.h"
+#include "setup_ini_keys.h"
 #include "texts.h"
 
 namespace setup {
@@ -39,8 +40,8 @@ public:
     void Forget();
 
 private:
-    static constexpr const wchar_t* kFolders = L"MakedDirectory";
-    static constexpr const wchar_t* kFiles = L"CopiedFile";
+    static constexpr const wchar_t* kFolders = keys::kRecordFolders;
+    static constexpr const wchar_t* kFiles = keys::kRecordFiles;
 
     int Count(const wchar_t* section) const;
     std::vector<std::wstring> Read(const wchar_t* section) const;

@@ -8,10 +8,6 @@
 
 namespace setup {
 
-void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key, int value) {
-    ini.Write(section, key, std::to_wstring(value));
-}
-
 namespace {
 
 std::wstring_view Trimmed(std::wstring_view text) {

@@ -30,13 +30,6 @@ public:
 constexpr size_t kPathChars = 260;        // the settings' usual value buffer
 constexpr size_t kLongValueChars = 4096;  // for values that must not be cut
 
-inline std::wstring ReadString(Profile& ini, const std::wstring& section, const std::wstring& key,
-                               size_t bufferChars = kPathChars) {
-    return ini.Read(section, key, L"", bufferChars);
-}
-
-void WriteInt(Profile& ini, const std::wstring& section, const std::wstring& key, int value);
-
 // What an absurd Setup.ini can make setup read, so that it neither hangs nor runs out of memory: a
 // list has at most kMaxListEntries entries, a record at most kMaxRecordEntries (a larger Count is
 // damage, not entries).

@@ -4,14 +4,15 @@
 
 #include "case_fold.h"
 #include "paint_script.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
 std::vector<std::wstring> ReadReadmeLines(Profile& ini) {
-    const int count = std::clamp(ini.ReadInt(L"Readme", L"No", 0), 0, kMaxReadmeLines);
+    const int count = std::clamp(Read(ini, keys::kReadmeNo), 0, kMaxReadmeLines);
     std::vector<std::wstring> lines;
     lines.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) lines.push_back(ReadString(ini, L"Readme", std::to_wstring(i)));
+    for (int i = 0; i < count; ++i) lines.push_back(ReadEntry(ini, keys::kReadmeLines, i));
     return lines;
 }
 

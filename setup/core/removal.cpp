@@ -5,6 +5,7 @@
 #include "case_fold.h"
 #include "install_record.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -31,7 +32,7 @@ std::vector<std::wstring> RecordedFiles(Profile& ini, FileSystem& files) {
 }
 
 std::wstring InstallFolder(Profile& ini) {
-    std::wstring root = ReadString(ini, L"Root", L"Named");
+    std::wstring root = Read(ini, keys::kRootNamed);
     if (!root.empty()) return root;
     const std::vector<std::wstring> made = InstallRecord(ini).Folders();
     return made.empty() ? L"" : made.front();
@@ -53,11 +54,11 @@ std::vector<std::wstring> MadeFolders(Profile& ini) {
 
 // Del and DirRemove entries resolved against the install folder; none without one (they would
 // name files wherever removal happens to run).
-std::vector<std::wstring> ResolvedList(Profile& ini, System& system, const std::wstring& section, int first) {
+std::vector<std::wstring> ResolvedList(Profile& ini, System& system, const keys::List& list) {
     std::vector<std::wstring> paths;
-    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    const std::wstring root = Read(ini, keys::kRootNamed);
     if (root.empty()) return paths;
-    for (const std::wstring& entry : ReadList(ini, section, first))
+    for (const std::wstring& entry : Read(ini, list))
         if (const auto path = ResolvePath(entry, root, PathMode::Plain, system)) paths.push_back(*path);
     return paths;
 }
@@ -65,7 +66,7 @@ std::vector<std::wstring> ResolvedList(Profile& ini, System& system, const std::
 // The files that match the Del patterns.
 std::vector<std::wstring> DelMatches(Profile& ini, FileSystem& files, System& system) {
     std::vector<std::wstring> matches;
-    for (const std::wstring& pattern : ResolvedList(ini, system, L"Del", 0))
+    for (const std::wstring& pattern : ResolvedList(ini, system, keys::kDelPatterns))
         for (const FoundFile& found : files.Find(pattern))
             if (!found.folder) matches.push_back(JoinPath(FolderOf(pattern), found.name));
     return matches;
@@ -83,14 +84,14 @@ bool HoldsMoreThanSetup(FileSystem& files, const std::wstring& folder) {
 }  // namespace
 
 void DeleteInstalledFiles(Profile& ini, FileSystem& files, System& system) {
-    const bool force = ini.ReadInt(L"Del", L"Force", 0) != 0;
+    const bool force = Read(ini, keys::kDelForce) != 0;
     auto remove = [&](const std::wstring& path) {
         if (force) files.SetNormalAttributes(path);
         files.Recycle(path);
     };
     for (const std::wstring& path : DelMatches(ini, files, system)) remove(path);
     for (const std::wstring& path : RecordedFiles(ini, files)) remove(path);
-    for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1)) files.RemoveFolder(folder);
+    for (const std::wstring& folder : ResolvedList(ini, system, keys::kDirRemove)) files.RemoveFolder(folder);
     for (const std::wstring& folder : MadeFolders(ini)) files.RemoveFolder(folder);
 }
 
@@ -99,7 +100,7 @@ std::vector<std::wstring> Leftovers(Profile& ini, FileSystem& files, System& sys
     for (const std::wstring& path : DelMatches(ini, files, system)) left.push_back(path);
     for (const std::wstring& path : RecordedFiles(ini, files))
         if (files.Exists(path)) left.push_back(path);
-    for (const std::wstring& folder : ResolvedList(ini, system, L"DirRemove", 1))
+    for (const std::wstring& folder : ResolvedList(ini, system, keys::kDirRemove))
         if (files.Exists(folder)) left.push_back(folder);
     for (const std::wstring& folder : MadeFolders(ini))
         if (files.Exists(folder)) left.push_back(folder);
@@ -112,14 +113,14 @@ LeftoverPlan PlanLeftovers(Profile& ini, FileSystem& files, System& system, cons
                            const std::vector<std::wstring>& installedSetup) {
     LeftoverPlan plan;
     const std::vector<std::wstring> left = Leftovers(ini, files, system);
-    plan.pendingAtRestart = !left.empty() && ini.ReadInt(L"Del", L"Reboot", 0) != 0;
-    if (left.empty() || (ini.ReadInt(L"Del", L"ShowError", 0) == 0 && !plan.pendingAtRestart)) return plan;
+    plan.pendingAtRestart = !left.empty() && Read(ini, keys::kDelReboot) != 0;
+    if (left.empty() || (Read(ini, keys::kDelShowError) == 0 && !plan.pendingAtRestart)) return plan;
     plan.message = plan.pendingAtRestart ? texts.deleteAfterRestart : texts.notDeleted;
     for (const std::wstring& path : left) plan.message += path + L"\n";
     if (!plan.pendingAtRestart) return plan;
     plan.atRestart = installedSetup;
     plan.atRestart.insert(plan.atRestart.end(), left.begin(), left.end());
-    const std::wstring root = ReadString(ini, L"Root", L"Named");
+    const std::wstring root = Read(ini, keys::kRootNamed);
     if (!root.empty() && std::find(left.begin(), left.end(), root) == left.end()) plan.atRestart.push_back(root);
     for (const std::wstring& parent : ParentsToRemove(MadeParentsOfInstallFolder(ini), root))
         plan.atRestart.push_back(parent);

@@ -1,17 +1,18 @@
 #include "room_check.h"
 
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
 std::vector<PlannedFile> PlannedFiles(Profile& ini, System& system, const CopyJob& job) {
     std::vector<PlannedFile> planned;
-    for (const std::wstring& text : ReadList(ini, L"CopyFile", 0, L"", kLongValueChars)) {
+    for (const std::wstring& text : Read(ini, keys::kCopyFiles)) {
         const CopyEntry entry = ParseCopyEntry(text);
         if (const auto target = ResolvePath(entry.path, job.installFolder, PathMode::Plain, system))
             planned.push_back({JoinPath(job.sourceFolder, entry.path), *target});
     }
-    const std::wstring self = ReadString(ini, L"CopyFile", L"Self");
+    const std::wstring self = Read(ini, keys::kCopySelf);
     if (job.copyChecked && !self.empty())
         planned.push_back({JoinPath(job.sourceFolder, self), JoinPath(job.installFolder, LeafName(self))});
     return planned;

@@ -3,6 +3,7 @@
 #include "install_record.h"
 #include "paths.h"
 #include "uninstall_registration.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -11,8 +12,8 @@ StartingPoint FindStartingPoint(Profile& ini, Registry& registry, System& system
     start.earlierFolder = RegisteredInstallFolder(ini, registry).value_or(L"");
     start.folder = start.earlierFolder;
     if (start.folder.empty()) {
-        start.folder = DefaultInstallFolder(ReadString(ini, L"Root", L"Name"), system);
-        ini.Write(L"Root", L"Name", LeafName(start.folder));
+        start.folder = DefaultInstallFolder(Read(ini, keys::kRootName), system);
+        Write(ini, keys::kRootName, LeafName(start.folder));
     }
     if (InstallRecord(ini).Installed()) {
         start.state = SetupState::Installed;

@@ -4,6 +4,7 @@
 
 #include "case_fold.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
@@ -11,11 +12,11 @@ namespace {
 
 constexpr uint16_t kCtrlAlt = 0x0600;  // HOTKEYF_CONTROL | HOTKEYF_ALT in the high byte
 
-// The "Menu%d" (or "Send%d") sections from 0 upward while they have a Name.
-std::vector<std::wstring> NumberedNames(Profile& ini, const std::wstring& prefix) {
+// The names of the "Menu%d" (or "Send%d") sections from 0 upward while they have one.
+std::vector<std::wstring> NumberedNames(Profile& ini, const keys::NumberedSections& sections) {
     std::vector<std::wstring> names;
     for (int i = 0;; ++i) {
-        std::wstring name = ReadString(ini, prefix + std::to_wstring(i), L"Name");
+        std::wstring name = Read(ini, sections.Section(i), keys::kShortcutName);
         if (name.empty()) return names;
         names.push_back(std::move(name));
     }
@@ -43,14 +44,6 @@ void RemoveFoldersDeepestFirst(FileSystem& files, const std::vector<std::wstring
 std::wstring MenuLink(ShortcutShell& shell, const std::wstring& menu, const std::wstring& name) {
     if (name[0] == L'\\') return shell.ShellFolder(L"Programs") + name + L".lnk";
     return JoinPath(menu, name) + L".lnk";
-}
-
-void RaiseCheck(Profile& ini, const std::wstring& key) {
-    if (ini.ReadInt(L"Check", key, 3) < 2) ini.Write(L"Check", key, L"2");
-}
-
-void LowerCheck(Profile& ini, const std::wstring& key) {
-    if (ini.ReadInt(L"Check", key, 0) != 0) ini.Write(L"Check", key, L"1");
 }
 
 // The menu folder and the folders above it, up to the Programs folder, that were made for it.
@@ -89,28 +82,28 @@ uint16_t HotKey(const std::wstring& text) {
 
 std::optional<Shortcut> ReadShortcut(ShellJob& job, const std::wstring& section, bool withHotKey) {
     Profile& ini = job.ini;
-    const std::wstring root = ReadString(ini, L"Root", L"Named");
-    const auto target = ResolvePath(ReadString(ini, section, L"Path"), root, PathMode::Program, job.system);
+    const std::wstring root = Read(ini, keys::kRootNamed);
+    const auto target = ResolvePath(Read(ini, section, keys::kShortcutPath), root, PathMode::Program, job.system);
     if (!target || target->empty()) return std::nullopt;
     Shortcut shortcut;
     shortcut.target = *target;
-    shortcut.arguments = ReadString(ini, section, L"Arg");
-    if (const std::wstring icon = ReadString(ini, section, L"Icon"); !icon.empty())
+    shortcut.arguments = Read(ini, section, keys::kShortcutArg);
+    if (const std::wstring icon = Read(ini, section, keys::kShortcutIcon); !icon.empty())
         shortcut.icon = ResolvePath(icon, root, PathMode::Program, job.system).value_or(L"");
-    shortcut.iconIndex = ini.ReadInt(section, L"IconNo", 0);
-    const std::wstring work = ReadString(ini, section, L"Work");
+    shortcut.iconIndex = Read(ini, section, keys::kShortcutIconNo);
+    const std::wstring work = Read(ini, section, keys::kShortcutWork);
     shortcut.workFolder = work.empty() ? root : work[0] == L'!' ? work.substr(1) : JoinPath(root, work);
-    shortcut.show = ShowCommand(ini.ReadInt(section, L"Show", 0));
-    if (withHotKey) shortcut.hotKey = HotKey(ReadString(ini, section, L"Short"));
+    shortcut.show = ShowCommand(Read(ini, section, keys::kShortcutShow));
+    if (withHotKey) shortcut.hotKey = HotKey(Read(ini, section, keys::kShortcutHotKey));
     return shortcut;
 }
 
 std::wstring MenuFolder(Profile& ini, ShortcutShell& shell) {
-    const std::wstring named = ReadString(ini, L"Menu", L"Named");
+    const std::wstring named = Read(ini, keys::kMenuNamed);
     if (!named.empty()) return named;
     const std::wstring programs = shell.ShellFolder(L"Programs");
     if (programs.empty()) return {};
-    const std::wstring name = ReadString(ini, L"Menu", L"Name");
+    const std::wstring name = Read(ini, keys::kMenuName);
     return name.empty() ? programs : JoinPath(programs, name);
 }
 
@@ -128,25 +121,25 @@ void MakeMenuShortcuts(ShellJob& job) {
         }
         job.shell.Pause(500);
     }
-    RaiseCheck(job.ini, L"Menu");
-    const std::vector<std::wstring> names = NumberedNames(job.ini, L"Menu");
+    RaiseCheck(job.ini, keys::kCheckMenu);
+    const std::vector<std::wstring> names = NumberedNames(job.ini, keys::kMenuShortcuts);
     for (size_t i = 0; i < names.size(); ++i) {
         if (names[i][0] != L'\\') MakeFolders(job.files, FoldersOfName(menu, names[i]));
-        if (const auto shortcut = ReadShortcut(job, L"Menu" + std::to_wstring(i), false))
+        if (const auto shortcut = ReadShortcut(job, keys::kMenuShortcuts.Section(i), false))
             job.shell.MakeShortcut(MenuLink(job.shell, menu, names[i]), *shortcut);
     }
-    if (!job.files.RemoveFolder(menu) && job.ini.ReadInt(L"Menu", L"Open", 0) != 0) job.shell.OpenFolder(menu);
+    if (!job.files.RemoveFolder(menu) && Read(job.ini, keys::kMenuOpen) != 0) job.shell.OpenFolder(menu);
 }
 
 void RemoveMenuShortcuts(ShellJob& job) {
     CleanUpMenu(job.ini, job.files, job.shell);
-    LowerCheck(job.ini, L"Menu");
+    LowerCheck(job.ini, keys::kCheckMenu);
 }
 
 void CleanUpMenu(Profile& other, FileSystem& files, ShortcutShell& shell) {
     const std::wstring menu = MenuFolder(other, shell);
     if (menu.empty()) return;
-    for (const std::wstring& name : NumberedNames(other, L"Menu")) {
+    for (const std::wstring& name : NumberedNames(other, keys::kMenuShortcuts)) {
         shell.DeleteShortcut(MenuLink(shell, menu, name));
         if (name[0] != L'\\') RemoveFoldersDeepestFirst(files, FoldersOfName(menu, name));
     }
@@ -156,11 +149,11 @@ void CleanUpMenu(Profile& other, FileSystem& files, ShortcutShell& shell) {
 void MakeSendToShortcuts(ShellJob& job) {
     const std::wstring sendTo = job.shell.ShellFolder(L"SendTo");
     if (sendTo.empty() || (!job.files.Exists(sendTo) && !job.files.CreateFolder(sendTo))) return;
-    RaiseCheck(job.ini, L"Send");
-    const std::vector<std::wstring> names = NumberedNames(job.ini, L"Send");
+    RaiseCheck(job.ini, keys::kCheckSend);
+    const std::vector<std::wstring> names = NumberedNames(job.ini, keys::kSendToShortcuts);
     for (size_t i = 0; i < names.size(); ++i) {
         MakeFolders(job.files, FoldersOfName(sendTo, names[i]));
-        if (const auto shortcut = ReadShortcut(job, L"Send" + std::to_wstring(i), false))
+        if (const auto shortcut = ReadShortcut(job, keys::kSendToShortcuts.Section(i), false))
             job.shell.MakeShortcut(JoinPath(sendTo, names[i]) + L".lnk", *shortcut);
     }
 }
@@ -168,29 +161,29 @@ void MakeSendToShortcuts(ShellJob& job) {
 void RemoveSendToShortcuts(ShellJob& job) {
     const std::wstring sendTo = job.shell.ShellFolder(L"SendTo");
     if (sendTo.empty()) return;
-    for (const std::wstring& name : NumberedNames(job.ini, L"Send")) {
+    for (const std::wstring& name : NumberedNames(job.ini, keys::kSendToShortcuts)) {
         job.shell.DeleteShortcut(JoinPath(sendTo, name) + L".lnk");
         RemoveFoldersDeepestFirst(job.files, FoldersOfName(sendTo, name));
     }
-    LowerCheck(job.ini, L"Send");
+    LowerCheck(job.ini, keys::kCheckSend);
 }
 
-void MakePlaceShortcut(ShellJob& job, const std::wstring& place) {
-    const std::wstring folder = job.shell.ShellFolder(place);
-    const std::wstring name = ReadString(job.ini, place, L"Name");
+void MakePlaceShortcut(ShellJob& job, const keys::Place& place) {
+    const std::wstring folder = job.shell.ShellFolder(place.section);
+    const std::wstring name = Read(job.ini, place.section, keys::kShortcutName);
     if (folder.empty() || name.empty()) return;
     const std::wstring link = JoinPath(folder, name) + L".lnk";
-    job.ini.Write(L"LastGo", place, link);
-    RaiseCheck(job.ini, place);
-    if (const auto shortcut = ReadShortcut(job, place, true)) job.shell.MakeShortcut(link, *shortcut);
+    Write(job.ini, place.made, link);
+    RaiseCheck(job.ini, place.check);
+    if (const auto shortcut = ReadShortcut(job, place.section, true)) job.shell.MakeShortcut(link, *shortcut);
 }
 
-void RemovePlaceShortcut(ShellJob& job, const std::wstring& place) {
-    const std::wstring folder = job.shell.ShellFolder(place);
-    const std::wstring name = ReadString(job.ini, place, L"Name");
+void RemovePlaceShortcut(ShellJob& job, const keys::Place& place) {
+    const std::wstring folder = job.shell.ShellFolder(place.section);
+    const std::wstring name = Read(job.ini, place.section, keys::kShortcutName);
     if (folder.empty() || name.empty()) return;
-    job.ini.Write(L"LastGo", place, L"");
-    LowerCheck(job.ini, place);
+    Write(job.ini, place.made, L"");
+    LowerCheck(job.ini, place.check);
     job.shell.DeleteShortcut(JoinPath(folder, name) + L".lnk");
 }
 
@@ -202,19 +195,18 @@ void OpenLastGo(ShellJob& job, UserLaunches& launches) {
         if (oneShot && started) job.files.Recycle(link);
     };
     // Without a menu of its own the product names nothing in the Programs folder itself.
-    const bool ownMenu =
-        !ReadString(job.ini, L"Menu", L"Named").empty() || !ReadString(job.ini, L"Menu", L"Name").empty();
+    const bool ownMenu = !Read(job.ini, keys::kMenuNamed).empty() || !Read(job.ini, keys::kMenuName).empty();
     const std::wstring menu = ownMenu ? MenuFolder(job.ini, job.shell) : L"";
-    const std::vector<std::wstring> entries = menu.empty() ? std::vector<std::wstring>{} : ReadList(job.ini, L"LastGo");
+    const std::vector<std::wstring> entries = menu.empty() ? std::vector<std::wstring>{} : Read(job.ini, keys::kLastGo);
     bool allOneShot = !entries.empty();
     for (const std::wstring& entry : entries) {
         Open(JoinPath(menu, entry) + L".lnk", entry[0] == L'$');
         allOneShot = allOneShot && entry[0] == L'$';
     }
     if (allOneShot) job.files.RemoveFolder(menu);  // only when the last of them has gone
-    for (const wchar_t* place : {L"Startup", L"Desktop"}) {
-        const std::wstring link = ReadString(job.ini, L"LastGo", place);
-        if (link.empty() || job.ini.ReadInt(L"LastGo", std::wstring(place) + L"AndGo", 0) == 0) continue;
+    for (const keys::Place& place : {keys::kStartup, keys::kDesktop}) {
+        const std::wstring link = Read(job.ini, place.made);
+        if (link.empty() || Read(job.ini, place.openAfter) == 0) continue;
         Open(link, LeafName(link)[0] == L'$');
     }
 }

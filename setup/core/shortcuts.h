@@ -6,6 +6,7 @@
 
 #include "file_system.h"
 #include "profile.h"
+#include "setup_ini_keys.h"
 #include "system.h"
 #include "user_launch.h"
 
@@ -61,9 +62,9 @@ void CleanUpMenu(Profile& other, FileSystem& files, ShortcutShell& shell);
 void MakeSendToShortcuts(ShellJob& job);
 void RemoveSendToShortcuts(ShellJob& job);
 
-// "Desktop" or "Startup".
-void MakePlaceShortcut(ShellJob& job, const std::wstring& place);
-void RemovePlaceShortcut(ShellJob& job, const std::wstring& place);
+// keys::kDesktop or keys::kStartup.
+void MakePlaceShortcut(ShellJob& job, const keys::Place& place);
+void RemovePlaceShortcut(ShellJob& job, const keys::Place& place);
 
 // At the end of an installation: the menu shortcuts named in LastGo, then the Startup and Desktop
 // shortcuts when StartupAndGo / DesktopAndGo ask for them. A one-shot ("$") shortcut goes to the

@@ -8,10 +8,11 @@
 #include "install_mode.h"
 #include "install_record.h"
 #include "paths.h"
+#include "setup_ini_keys.h"
 
 namespace setup {
 
-std::wstring RegistrationName(Profile& ini) { return LeafName(ReadString(ini, L"Root", L"Name")); }
+std::wstring RegistrationName(Profile& ini) { return LeafName(Read(ini, keys::kRootName)); }
 
 std::wstring UninstallCommand(const std::wstring& installFolder, bool automatic) {
     return L"\"" + JoinPath(installFolder, L"Setup.exe") + L"\"" + (automatic ? L" uninstall" : L"");
@@ -37,11 +38,11 @@ void RegisterUninstall(Profile& ini, Registry& registry, FileSystem& files) {
     if (name.empty()) return;  // never into the list's own key
     const std::wstring key = JoinPath(kUninstallKey, name);
     if (!registry.CreateKey(root, key)) return;
-    if (const std::wstring product = ReadString(ini, L"Setup", L"Name"); !product.empty())
+    if (const std::wstring product = Read(ini, keys::kProductName); !product.empty())
         registry.WriteString(root, key, L"DisplayName", product);
-    for (const auto& [value, setting] : {std::pair{L"DisplayVersion", L"Version"}, std::pair{L"Publisher", L"Publisher"},
-                                         std::pair{L"URLInfoAbout", L"URL"}}) {
-        const std::wstring text = ReadString(ini, L"Setup", setting);
+    for (const auto& [value, setting] : {std::pair{L"DisplayVersion", keys::kVersion},
+                                         std::pair{L"Publisher", keys::kPublisher}, std::pair{L"URLInfoAbout", keys::kUrl}}) {
+        const std::wstring text = Read(ini, setting);
         if (text.empty()) {
             if (registry.ValueExists(root, key, value)) registry.DeleteValue(root, key, value);
         } else {
@@ -51,9 +52,9 @@ void RegisterUninstall(Profile& ini, Registry& registry, FileSystem& files) {
     registry.WriteDword(root, key, L"EstimatedSize", InstalledKiB(ini, files));
     registry.WriteDword(root, key, L"NoModify", 1);
     registry.WriteDword(root, key, L"NoRepair", 1);
-    const std::wstring folder = ReadString(ini, L"Root", L"Named");
+    const std::wstring folder = Read(ini, keys::kRootNamed);
     if (folder.empty()) return;
-    registry.WriteString(root, key, L"UninstallString", UninstallCommand(folder, ini.ReadInt(L"Del", L"Auto", 0) != 0));
+    registry.WriteString(root, key, L"UninstallString", UninstallCommand(folder, Read(ini, keys::kDelAuto) != 0));
     registry.WriteString(root, key, L"QuietUninstallString", QuietUninstallCommand(folder));
     registry.WriteString(root, key, L"DisplayIcon", JoinPath(folder, L"Setup.exe"));
     registry.WriteString(root, key, L"InstallLocation", folder);
@@ -63,9 +64,9 @@ void UnregisterUninstall(Profile& ini, Registry& registry) {
     const std::wstring name = RegistrationName(ini);
     if (name.empty()) return;
     DeleteKeyTree(registry, UninstallRoot(ReadInstallMode(ini)), JoinPath(kUninstallKey, name));
-    const std::wstring company = ReadString(ini, L"Registry", L"Company");
+    const std::wstring company = Read(ini, keys::kRegistryCompany);
     if (company.empty()) return;
-    const std::wstring product = ReadString(ini, L"Registry", L"Name");
+    const std::wstring product = Read(ini, keys::kRegistryName);
     const std::wstring key = product.empty() ? JoinPath(L"SOFTWARE", company)
                                              : JoinPath(JoinPath(L"SOFTWARE", company), product);
     for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) {

@@ -6,17 +6,6 @@
 namespace setup::testing {
 namespace {
 
-TEST(SetupIniLists, EndAtTheFirstAbsentOrEmptyKey) {
-    FakeProfile ini{{L"CopyFile", L"0", L"a.exe"}, {L"copyfile", L"1", L"b.dll"}, {L"CopyFile", L"3", L"gap.txt"},
-                    {L"MakeDirectory", L"0", L"never"}, {L"MakeDirectory", L"1", L"data"},
-                    {L"MakeDirectory", L"2", L""}, {L"MakeDirectory", L"3", L"after-empty"},
-                    {L"Go2", L"Make0", L"x.exe"}, {L"Go2", L"Make1", L"y.exe"}};
-    EXPECT_EQ(ReadList(ini, L"COPYFILE"), (std::vector<std::wstring>{L"a.exe", L"b.dll"}));
-    EXPECT_EQ(ReadList(ini, L"MakeDirectory", 1), (std::vector<std::wstring>{L"data"}));
-    EXPECT_EQ(ReadList(ini, L"Go2", 0, L"make"), (std::vector<std::wstring>{L"x.exe", L"y.exe"}));
-    EXPECT_EQ(ReadString(ini, L"Root", L"Name"), L"");
-}
-
 TEST(JoinPath, AddsOneBackslashAtMost) {
     EXPECT_EQ(JoinPath(L"C:\\App", L"x"), L"C:\\App\\x");
     EXPECT_EQ(JoinPath(L"C:\\", L"x"), L"C:\\x");

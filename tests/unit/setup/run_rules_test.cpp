@@ -129,7 +129,7 @@ TEST(Go2, RunsEntriesAndReportsEachFailureListOnce) {
                     {L"Go2", L"Make11", L"lib\\s.dll;#CheckExist"},
                     {L"Go2", L"Erase0", L"never.exe"}};
     Host host;
-    RunGo2(ini, sys, host, TextsFor(Language::English), L"Make");
+    RunGo2(ini, sys, host, TextsFor(Language::English), Go2Kind::Make);
     EXPECT_EQ(host.calls, (std::vector<std::wstring>{
                               L"load C:\\App\\ok.dll", L"call Init", L"free", L"load C:\\App\\ok.dll", L"call Missing",
                               L"free", L"inspect C:\\App\\ok.dll", L"free", L"inspect C:\\Windows\\system32\\x.dll",
@@ -167,7 +167,7 @@ TEST(Go2, RemovalWaitsForWhatItsEraseLinesStartedBeforeItGoesOn) {
                     {L"Go2", L"Erase1", L"nothing.exe"},
                     {L"Go2", L"Erase2", L"z.dll;Stop"}};
     Host host;
-    RunGo2(ini, sys, host, TextsFor(Language::English), L"Erase");
+    RunGo2(ini, sys, host, TextsFor(Language::English), Go2Kind::Erase);
     // Once, bounded, after the last entry and before the failures are shown.
     EXPECT_EQ(host.calls, (std::vector<std::wstring>{L"run \"C:\\App\\app.exe\"|-quit|1", L"run nothing.exe||0",
                                                      L"failed nothing.exe", L"load C:\\Windows\\system32\\z.dll", L"wait 30000",

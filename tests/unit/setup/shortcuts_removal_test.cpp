@@ -97,8 +97,8 @@ TEST_F(Places, SendToDesktopAndStartupWithTheirHotKeysAndLastGo) {
     Section(L"Startup", {{L"Name", L"$Once"}, {L"Path", L"app.exe"}, {L"Short", L"\\112"}});
     ini.Write(L"Check", L"Desktop", L"1");
     MakeSendToShortcuts(job);
-    MakePlaceShortcut(job, L"Desktop");
-    MakePlaceShortcut(job, L"Startup");
+    MakePlaceShortcut(job, keys::kDesktop);
+    MakePlaceShortcut(job, keys::kStartup);
     EXPECT_TRUE(files.Exists(L"C:\\Users\\taro\\SendTo\\Tools\\ZEP!.lnk"));
     EXPECT_EQ(At(L"C:\\Users\\taro\\Desktop\\ZEP!.lnk").hotKey, 0x065A);
     EXPECT_EQ(At(L"C:\\Users\\taro\\Desktop\\ZEP!.lnk").show, kShowMinimizedNoActive);
@@ -108,8 +108,8 @@ TEST_F(Places, SendToDesktopAndStartupWithTheirHotKeysAndLastGo) {
     EXPECT_FALSE(ini.Has(L"Check", L"Startup") && ini.Get(L"Check", L"Startup") != L"2");
 
     RemoveSendToShortcuts(job);
-    RemovePlaceShortcut(job, L"Desktop");
-    RemovePlaceShortcut(job, L"Startup");
+    RemovePlaceShortcut(job, keys::kDesktop);
+    RemovePlaceShortcut(job, keys::kStartup);
     EXPECT_FALSE(files.Exists(L"C:\\Users\\taro\\SendTo\\Tools"));
     EXPECT_TRUE(files.Exists(L"C:\\Users\\taro\\SendTo"));
     EXPECT_EQ(shell.shortcuts.size(), 0u);
@@ -127,8 +127,8 @@ protected:
         Section(L"Startup", {{L"Name", startup}, {L"Path", L"app.exe"}});
         Section(L"Desktop", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}});
         MakeMenuShortcuts(job);
-        MakePlaceShortcut(job, L"Startup");
-        MakePlaceShortcut(job, L"Desktop");
+        MakePlaceShortcut(job, keys::kStartup);
+        MakePlaceShortcut(job, keys::kDesktop);
     }
     void Open() {
         UserLaunches launches(launcher);
