@@ -5,7 +5,6 @@ namespace setup {
 int ExitCodeFor(const RunOutcome& outcome) {
     if (outcome.badCommandLine) return kExitBadCommandLine;
     if (outcome.alreadyRunning) return kExitAlreadyRunning;
-    if (outcome.elevationRefused) return kExitElevationRefused;
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.folderRefused) return kExitFolderRefused;
     if (outcome.noRoom) return kExitNoRoom;

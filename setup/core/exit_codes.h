@@ -20,7 +20,6 @@ enum ExitCode : int {
 struct RunOutcome {
     bool badCommandLine = false;
     bool alreadyRunning = false;
-    bool elevationRefused = false;
     bool cancelled = false;  // includes an agreement not accepted
     bool folderRefused = false;
     bool noRoom = false;

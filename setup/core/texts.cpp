@@ -27,7 +27,7 @@ const Texts kJapanese = {
     .menuNotMade = L"メニューを作成できませんでした",
     .agree = L"(&A) 同意します",
     .refuse = L"(&C) 中止",
-    .readmeCut = L"\r\n（説明が長すぎるため、ここから後は表示していません）\r\n",
+    .readmeCut = L"\r\n（説明が長すぎるため，ここから後は表示していません）\r\n",
     .newerExist = L"以下のファイルは新しいものが存在します．\r\n\r\n",
     .overwrite = L"\r\n上書きしますか？",
     .notCopied = L"以下のファイルはコピーできませんでした\r\n\r\n",
@@ -68,7 +68,7 @@ const Texts kJapanese = {
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
     .notElevated = L"このセットアップはコンピューターのすべてのユーザーのためにインストール・アンインストール"
-                   L"するので、管理者の権限が必要です．\n\n管理者として実行することが許可されなかったため、"
+                   L"するので，管理者の権限が必要です．\n\n管理者として実行することが許可されなかったため，"
                    L"何も変更せずに終了します．",
     .settingsMissing = L"このセットアップに必要な Setup.ini が，Setup.exe と同じフォルダーにありません．\n\n"
                        L"ZIP などのパッケージの中から直接起動した場合は，パッケージのすべてのファイルを展開してから，"

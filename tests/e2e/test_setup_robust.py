@@ -77,7 +77,7 @@ def test_a_readme_of_megabytes_is_shown_up_to_its_bound_and_says_so(lan):
     setup = dist.start()
     readme = pc.find_window(cls=MAIN, title="TestApp", timeout_ms=30000, shot="readme-cut.png")
     text = control(pc, readme, 1101).text
-    assert text.endswith("説明の行です。\r\n\r\n（説明が長すぎるため、ここから後は表示していません）\r\n")
+    assert text.endswith("説明の行です。\r\n\r\n（説明が長すぎるため，ここから後は表示していません）\r\n")
     assert len(text.encode("cp932")) < 300_000
     pc.post(readme, 0x0111, 2)  # WM_COMMAND IDCANCEL: closes the readme
     window = main_window(pc, "TestApp", timeout_ms=30000)

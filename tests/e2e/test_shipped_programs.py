@@ -1,9 +1,12 @@
 """zep.exe and setup.exe as they ship (the build under test and, where it was made, its package):
-address-space randomisation and no-execute data in their PE headers, and, where the build was
+address-space randomisation and no-execute data in their PE headers, a manifest that asks for no
+elevation (a program named setup.exe without one is elevated by the system's installer detection),
+and, where the build was
 signed, their Authenticode signatures. ZEP_SIGN_CA names the CA of the signing certificate
 (scripts/test.sh signs with a throwaway one); without it the signatures are not checked."""
 
 import os
+import re
 import struct
 import subprocess
 import zipfile
@@ -49,6 +52,13 @@ def test_address_space_randomisation_and_no_execute_data(tmp_path):
         wanted = DYNAMIC_BASE | NX_COMPAT | (HIGH_ENTROPY_VA if magic == PE32_PLUS else 0)
         assert characteristics & wanted == wanted, f"{name}: DllCharacteristics {characteristics:#06x}"
         assert directories[BASE_RELOCATION][1] > 0, f"{name}: no relocations, so it cannot be moved"
+
+
+def test_both_programs_run_with_the_rights_of_whoever_starts_them(tmp_path):
+    for name, path in programs(tmp_path):
+        data = open(path, "rb").read()
+        levels = re.findall(rb'requestedExecutionLevel\s+level="([A-Za-z]+)"', data)
+        assert levels == [b"asInvoker"], f"{name}: execution levels {levels}"
 
 
 @pytest.mark.skipif(not os.environ.get("ZEP_SIGN_CA"), reason="the build was not signed (no ZEP_SIGN_CA)")

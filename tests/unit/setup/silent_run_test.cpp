@@ -77,7 +77,7 @@ TEST(ExitCodes, WhatStoppedTheRunComesBeforeWhatItLeftUndone) {
     EXPECT_EQ(ExitCodeFor({}), 0);
     // Each reason alone, then with every reason listed after it (which it outranks).
     const std::pair<bool RunOutcome::*, int> ranked[] = {
-        {&RunOutcome::badCommandLine, 1639}, {&RunOutcome::alreadyRunning, 1618}, {&RunOutcome::elevationRefused, 1223},
+        {&RunOutcome::badCommandLine, 1639}, {&RunOutcome::alreadyRunning, 1618},
         {&RunOutcome::cancelled, 1602},      {&RunOutcome::folderRefused, 267},   {&RunOutcome::noRoom, 112},
         {&RunOutcome::filesNotCopied, 1603}, {&RunOutcome::restartNeeded, 3010},
     };
