@@ -70,14 +70,17 @@ Association ReadAssociation(Profile& ini, Registry& registry, const std::wstring
     return a;
 }
 
-// True when there was a section: the shell's view of the classes is then stale.
+// The "Ext%d" sections from 0 upward while they name an extension, as many as a list holds at
+// most. True when there was one: the shell's view of the classes is then stale.
 template <typename Action>
 bool ForEachAssociation(Profile& ini, Action action) {
-    for (int i = 0;; ++i) {
+    int i = 0;
+    for (; i < kMaxListEntries; ++i) {
         const std::wstring section = keys::kAssociations.Section(i);
-        if (Read(ini, section, keys::kAssociationExt).empty()) return i > 0;
+        if (Read(ini, section, keys::kAssociationExt).empty()) break;
         action(section);
     }
+    return i > 0;
 }
 
 std::wstring VerbCommandPath(const Association& a) {

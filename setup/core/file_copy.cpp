@@ -210,20 +210,20 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         }
         dialogs.RepaintBackground();
     }
+    // A package named without a file name ("dist\") names no file: nothing to copy or record. The
+    // package is on record whatever becomes of its copy; one that could not be copied is listed.
+    const std::wstring self = Read(ini, keys::kCopySelf);
+    if (Read(ini, keys::kCheckCopy) == 2 && !LeafName(self).empty()) {
+        PlannedCopy& copy = copies.emplace_back();
+        copy.target = JoinPath(job.installFolder, LeafName(self));
+        record.Add(*copy.target);
+        if (!run.CopyWhole(JoinPath(job.sourceFolder, self), *copy.target, copy.noRoom)) copy.state = CopyState::Failed;
+    }
     // Entries past the list's bound are not copied either: named by their first key.
     const std::wstring unread = cut ? L"[CopyFile] " + std::to_wstring(kMaxListEntries) + L" ~\r\n" : L"";
     if (const std::wstring failed = ListOf(copies, CopyState::Failed, texts) + unread; !failed.empty()) {
         dialogs.ReportNotCopied(texts.notCopied + failed + L"\r\n" + texts.continuing);
         dialogs.RepaintBackground();
-    }
-
-    // A package named without a file name ("dist\") names no file: nothing to copy or record.
-    const std::wstring self = Read(ini, keys::kCopySelf);
-    if (Read(ini, keys::kCheckCopy) == 2 && !LeafName(self).empty()) {
-        const std::wstring target = JoinPath(job.installFolder, LeafName(self));
-        record.Add(target);
-        bool noRoom = false;
-        run.CopyWhole(JoinPath(job.sourceFolder, self), target, noRoom);
     }
     record.Write(files);
     return run.restartNeeded();

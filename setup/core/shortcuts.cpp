@@ -12,14 +12,16 @@ namespace {
 
 constexpr uint16_t kCtrlAlt = 0x0600;  // HOTKEYF_CONTROL | HOTKEYF_ALT in the high byte
 
-// The names of the "Menu%d" (or "Send%d") sections from 0 upward while they have one.
+// The names of the "Menu%d" (or "Send%d") sections from 0 upward while they have one, as many as
+// a list holds at most.
 std::vector<std::wstring> NumberedNames(Profile& ini, const keys::NumberedSections& sections) {
     std::vector<std::wstring> names;
-    for (int i = 0;; ++i) {
+    for (int i = 0; i < kMaxListEntries; ++i) {
         std::wstring name = Read(ini, sections.Section(i), keys::kShortcutName);
-        if (name.empty()) return names;
+        if (name.empty()) break;
         names.push_back(std::move(name));
     }
+    return names;
 }
 
 // The folders a shortcut name places its link in, below `folder`: "A\B\link" gives A, A\B.

@@ -143,7 +143,8 @@ TEST_F(CopyStep, ADiskThatFillsMidwayLeavesNoShortFileAndEveryFileThereIsRecorde
     ASSERT_EQ(dialogs.reports.size(), 1u);
     EXPECT_EQ(dialogs.reports[0], L"以下のファイルはコピーできませんでした\r\n\r\n"
                                   L"C:\\Tools\\App\\big.dat  (ディスクの空きが足りません)\r\n"
-                                  L"C:\\Tools\\App\\readme.txt  (ディスクの空きが足りません)\r\n\r\n処理は継続します");
+                                  L"C:\\Tools\\App\\readme.txt  (ディスクの空きが足りません)\r\n"
+                                  L"C:\\Tools\\App\\pkg.zip  (ディスクの空きが足りません)\r\n\r\n処理は継続します");
 
     // An earlier version's file stays whole when its replacement does not fit.
     files.AddFile(L"C:\\Tools\\App\\big.dat", 1, L"old");

@@ -74,6 +74,13 @@ TEST_F(Places, MenuShortcutsWithSubFoldersAndTheirRemoval) {
     EXPECT_EQ(ini.Get(L"Check", L"Menu"), L"1");
 }
 
+TEST_F(Places, NoMoreShortcutSectionsAreReadThanAListHolds) {
+    for (int i = 0; i < kMaxListEntries + 2; ++i)
+        Section(L"Menu" + std::to_wstring(i), {{L"Name", (L"n" + std::to_wstring(i)).c_str()}, {L"Path", L"app.exe"}});
+    MakeMenuShortcuts(job);
+    EXPECT_EQ(shell.shortcuts.size(), static_cast<size_t>(kMaxListEntries));
+}
+
 TEST_F(Places, ANestedMenuNameIsMadeAndRemovedWholeAndAFolderNotMadeIsReported) {
     ini.Write(L"Menu", L"Name", L"Vendor\\ZEP!");
     Section(L"Menu0", {{L"Name", L"ZEP!"}, {L"Path", L"app.exe"}});
