@@ -109,7 +109,6 @@ inline constexpr const wchar_t* agreementNotAccepted = L"agreement not accepted 
 inline constexpr const wchar_t* folderRefused = L"install folder refused: nothing changed";
 inline constexpr const wchar_t* noRoom = L"too little room: nothing copied";
 inline constexpr const wchar_t* folderMade = L"folder made: ";
-inline constexpr const wchar_t* folderNotMade = L"folder not made: ";
 inline constexpr const wchar_t* copied = L"copied: ";
 inline constexpr const wchar_t* skipped = L"skipped (not older than the distribution's): ";
 inline constexpr const wchar_t* atRestart = L"replaced at restart: ";
