@@ -15,6 +15,11 @@ namespace setup {
 // they cannot be read.
 std::optional<FolderSecurity> ReadFolderSecurity(const std::wstring& path);
 
+class WindowsFolderSecurity : public FolderSecurityReader {
+public:
+    std::optional<FolderSecurity> Read(const std::wstring& folder) override { return ReadFolderSecurity(folder); }
+};
+
 // A new folder whose access list ignores its parent's: the system and the administrators may do
 // anything, users may read and run; what is made inside inherits that. False when it fails or exists.
 bool CreateProtectedFolder(const std::wstring& path);
