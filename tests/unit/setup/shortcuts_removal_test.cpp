@@ -396,6 +396,8 @@ TEST(SetupCopies, OnlyTheInstalledCopyActsOnTheRecord) {
         {{true, folder, false, true, false}, CopyRole::HandOver},
         // ... but never back again: two copies naming each other's folder
         {{true, folder, false, true, true}, CopyRole::RunHere},
+        // ... and when it cannot be started, this copy does nothing in its place
+        {{true, folder, false, true, false, true}, CopyRole::Stop},
         // the product (its setup) is gone: the distribution's record is stale
         {{true, folder, false, false, false}, CopyRole::ForgetRecord},
         // a record without an install folder (written by hand): nothing to hand over to
