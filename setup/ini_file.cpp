@@ -1,7 +1,6 @@
 #include "ini_file.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 
 #include <vector>
 
@@ -65,24 +64,11 @@ bool CanWrite(const std::wstring& path) {
     return true;
 }
 
-// A new folder under the temporary folder that only this account may use, under a name nobody can
-// foresee: a folder another user made there first is never taken over.
+// A new folder under the temporary folder that only this account may use: a folder another user
+// made there first is never taken over.
 std::wstring MakePrivateFolder() {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH) return {};
-    for (unsigned attempt = 0; attempt < 10; ++attempt) {
-        unsigned char random[16];
-        if (!RtlGenRandom(random, sizeof random)) return {};
-        std::wstring name = L"setup-";
-        for (unsigned char byte : random) {
-            name += L"0123456789abcdef"[byte >> 4];
-            name += L"0123456789abcdef"[byte & 15];
-        }
-        const std::wstring folder = JoinPath(temp, name);
-        if (CreatePrivateFolder(folder)) return folder;
-    }
-    return {};
+    const std::wstring temp = TempFolder();
+    return temp.empty() ? L"" : MakeUnforeseeableFolder(temp, FolderUsers::ThisAccount);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "file_system.h"
+#include "install_mode.h"
 #include "profile.h"
 #include "system.h"
 #include "texts.h"
@@ -53,19 +54,35 @@ struct RestartRenames {
 };
 RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini);
 
+// Where the self-removal's batch is written. cmd reads a batch a line at a time while it runs, so
+// no program with fewer rights than cmd may be able to change it meanwhile. An elevated instance
+// (a per-machine removal) puts it into a new folder of its own under the system's temporary folder,
+// which only the system and the administrators may use: the account's own temporary folder is open
+// to the same account's unelevated programs (and where it lies they can choose, through the
+// environment they give the account). Otherwise it goes into the account's temporary folder.
+struct SelfRemovalPlace {
+    std::wstring folder;     // where the batch is written, or its own folder is made; empty: nowhere
+    bool ownFolder = false;  // in a new folder under `folder` that the batch removes at its end
+};
+SelfRemovalPlace SelfRemovalPlaceFor(Elevation elevation, const std::wstring& userTemp,
+                                     const std::wstring& windowsFolder);
+
 // The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
 // too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
-// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself.
-// The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder, and the
-// paths come in environment variables, which cmd takes as they are, whatever the console's code
-// page and whatever "%", "&", "^" or "!" they hold.
+// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself,
+// or, given one, cmd removes the batch's own `batchFolder` with everything in it once the batch
+// has ended. The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder
+// (or in its own folder), and the paths come in environment variables, which cmd takes as they are,
+// whatever the console's code page and whatever "%", "&", "^" or "!" they hold.
 inline constexpr unsigned kSelfRemovalAttempts = 60;
 struct SelfRemoval {
     std::string batch;  // ASCII
     std::vector<std::pair<std::wstring, std::wstring>> variables;
     std::wstring arguments;  // cmd's: no AutoRun commands, no delayed expansion
+    std::wstring currentFolder;  // where cmd runs; empty: the batch's folder
 };
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
-                           const std::string& batchName, const std::wstring& systemFolder);
+                           const std::string& batchName, const std::wstring& systemFolder,
+                           const std::wstring& batchFolder);
 
 }  // namespace setup
