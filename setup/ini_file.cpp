@@ -6,6 +6,7 @@
 
 #include "paths.h"
 #include "win_system.h"
+#include "windows_machine.h"
 #include "windows_security.h"
 
 namespace setup {
@@ -64,11 +65,13 @@ bool CanWrite(const std::wstring& path) {
     return true;
 }
 
-// A new folder under the temporary folder that only this account may use: a folder another user
-// made there first is never taken over.
+// A new folder for the working copy that only this account may use, or, elevated, only the
+// administrators (see PrivatePlaceFor): a folder someone else made there first is never taken over.
 std::wstring MakePrivateFolder() {
-    const std::wstring temp = TempFolder();
-    return temp.empty() ? L"" : MakeUnforeseeableFolder(temp, FolderUsers::ThisAccount);
+    const PrivatePlace place = PrivatePlaceFor(CurrentElevation(), TempFolder(), SharedWindowsFolder());
+    if (place.folder.empty()) return {};
+    return MakeUnforeseeableFolder(place.folder,
+                                   place.administratorsOnly ? FolderUsers::Administrators : FolderUsers::ThisAccount);
 }
 
 }  // namespace

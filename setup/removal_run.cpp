@@ -69,14 +69,6 @@ void CancelReplacementsOfRemoved(SetupApp& app) {
     for (const std::wstring& standIn : renames.standIns) app.files.Remove(standIn);
 }
 
-// The Windows folder that all users share: a program not written for a terminal server gets a
-// private one of the user's from GetWindowsDirectory there.
-std::wstring SharedWindowsFolder() {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? L"" : std::wstring(folder, n);
-}
-
 // Writes the self-removal's batch into `folder` and starts cmd on it there; false when it could
 // not (the batch is gone again then).
 bool StartSelfRemoval(const std::wstring& folder, const std::wstring& program, const std::vector<std::wstring>& folders,
@@ -197,9 +189,9 @@ void RemoveSelf() {
     if (n > 0 && n < 4096)
         for (const std::wstring& parent : ParentsToRemove(made, folder)) folders.push_back(parent);
 
-    const SelfRemovalPlace place = SelfRemovalPlaceFor(CurrentElevation(), TempFolder(), SharedWindowsFolder());
+    const PrivatePlace place = PrivatePlaceFor(CurrentElevation(), TempFolder(), SharedWindowsFolder());
     if (place.folder.empty()) return;
-    if (!place.ownFolder) {
+    if (!place.administratorsOnly) {
         StartSelfRemoval(place.folder, program, folders, L"");
         return;
     }

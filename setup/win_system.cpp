@@ -28,6 +28,12 @@ std::wstring TempFolder() {
     return n == 0 || n > MAX_PATH ? L"" : std::wstring(temp, n);
 }
 
+std::wstring SharedWindowsFolder() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? L"" : std::wstring(folder, n);
+}
+
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const std::wstring& path) {

@@ -185,13 +185,6 @@ RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& ope
     return out;
 }
 
-SelfRemovalPlace SelfRemovalPlaceFor(Elevation elevation, const std::wstring& userTemp,
-                                     const std::wstring& windowsFolder) {
-    // Elevated, never the account's temporary folder, not even when the system's is unknown.
-    if (elevation == Elevation::Elevated) return {windowsFolder.empty() ? L"" : JoinPath(windowsFolder, L"Temp"), true};
-    return {userTemp, false};
-}
-
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
                            const std::string& batchName, const std::wstring& systemFolder,
                            const std::wstring& batchFolder) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "file_system.h"
-#include "install_mode.h"
 #include "profile.h"
 #include "system.h"
 #include "texts.h"
@@ -54,20 +53,8 @@ struct RestartRenames {
 };
 RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini);
 
-// Where the self-removal's batch is written. cmd reads a batch a line at a time while it runs, so
-// no program with fewer rights than cmd may be able to change it meanwhile. An elevated instance
-// (a per-machine removal) puts it into a new folder of its own under the system's temporary folder,
-// which only the system and the administrators may use: the account's own temporary folder is open
-// to the same account's unelevated programs (and where it lies they can choose, through the
-// environment they give the account). Otherwise it goes into the account's temporary folder.
-struct SelfRemovalPlace {
-    std::wstring folder;     // where the batch is written, or its own folder is made; empty: nowhere
-    bool ownFolder = false;  // in a new folder under `folder` that the batch removes at its end
-};
-SelfRemovalPlace SelfRemovalPlaceFor(Elevation elevation, const std::wstring& userTemp,
-                                     const std::wstring& windowsFolder);
-
-// The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
+// The self-removal: a batch file that cmd runs once setup has ended (where it is written: PrivatePlaceFor;
+// cmd reads it a line at a time while it runs). It deletes `program` (read-only
 // too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
 // `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself,
 // or, given one, cmd removes the batch's own `batchFolder` with everything in it once the batch

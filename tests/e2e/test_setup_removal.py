@@ -5,6 +5,7 @@ file's attributes and the install folder's name, and leaves nothing of itself be
 
 import os
 import re
+import stat
 import time
 from pathlib import Path
 
@@ -109,9 +110,9 @@ def test_the_distributions_setup_changes_nothing_when_the_installed_copy_cannot_
 def test_an_elevated_removal_runs_its_batch_in_a_folder_of_its_own_and_takes_it_away(lan):
     """Every Wine process holds the full token, so the "remove" instance is elevated here: its batch
     goes into a new folder under the system's temporary folder, never into the account's %TEMP%.
-    Wine keeps no access lists, so that the folder admits only the system and the administrators is
-    not seen here, nor can the unelevated way (the batch in %TEMP%) be shown: setup's core tests
-    stand for both. The batch still deletes a read-only Setup.exe (as copied from a CD) from a folder
+    Wine keeps no access lists beyond the mode bits of the owner and Everyone, so that the folder
+    admits only the system and the administrators is not seen here, nor can the unelevated way (the
+    batch in %TEMP%) be shown: setup's core tests stand for both. The batch still deletes a read-only Setup.exe (as copied from a CD) from a folder
     whose name holds cmd's own syntax characters, and ends."""
     pc = lan.pc
     name = "R&O (x)^y@z!"
@@ -140,6 +141,7 @@ def test_an_elevated_removal_runs_its_batch_in_a_folder_of_its_own_and_takes_it_
     # While cmd keeps trying, the batch lies in a new folder of its own there.
     made = wait_for(lambda: [p for p in system_temp.iterdir() if p.name not in before], 40, "the batch's folder")
     assert len(made) == 1 and re.fullmatch(r"setup-[0-9a-f]{32}", made[0].name), made
+    assert stat.S_IMODE(made[0].stat().st_mode) & 0o007 == 0  # as Wine shows a list without Everyone
     wait_for(lambda: wine_processes(pc, "cmd.exe"), 20, "cmd running the batch")
     batches = [p.name for p in made[0].iterdir()]
     assert batches and all(re.fullmatch(r"delus-\d+-\d+\.bat", batch) for batch in batches), batches

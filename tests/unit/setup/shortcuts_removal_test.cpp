@@ -382,19 +382,7 @@ TEST(SelfRemoval, TheBatchNamesNoPathTriesABoundedTimeAndRemovesTheFoldersThenIt
               (std::vector<std::wstring>{L"C:\\Tools\\Vendor", L"C:\\Tools"}));
 }
 
-TEST(SelfRemoval, AnElevatedBatchLivesInAFolderOfItsOwnUnderTheSystemsTempAndTakesItAway) {
-    // The account's %TEMP% is open to its unelevated programs; the system's is not.
-    const std::wstring userTemp = L"C:\\Users\\taro\\AppData\\Local\\Temp";
-    const SelfRemovalPlace elevated = SelfRemovalPlaceFor(Elevation::Elevated, userTemp, L"C:\\Windows");
-    EXPECT_EQ(elevated.folder, L"C:\\Windows\\Temp");
-    EXPECT_TRUE(elevated.ownFolder);
-    EXPECT_EQ(SelfRemovalPlaceFor(Elevation::Elevated, userTemp, L"").folder, L"");  // not %TEMP% instead
-    for (Elevation other : {Elevation::Limited, Elevation::Unknown}) {
-        const SelfRemovalPlace place = SelfRemovalPlaceFor(other, userTemp, L"C:\\Windows");
-        EXPECT_EQ(place.folder, userTemp);
-        EXPECT_FALSE(place.ownFolder);
-    }
-
+TEST(SelfRemoval, AnElevatedBatchInAFolderOfItsOwnIsTakenAwayWithIt) {
     const std::wstring own = L"C:\\Windows\\Temp\\setup-0123456789abcdef0123456789abcdef";
     const SelfRemoval removal =
         SelfRemovalFor(L"C:\\App\\Setup.exe", {L"C:\\App"}, "delus-7-0.bat", L"C:\\Windows\\system32", own);
