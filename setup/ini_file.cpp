@@ -1,12 +1,12 @@
 #include "ini_file.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 
 #include <vector>
 
 #include "paths.h"
 #include "win_system.h"
+#include "windows_machine.h"
 #include "windows_security.h"
 
 namespace setup {
@@ -65,24 +65,13 @@ bool CanWrite(const std::wstring& path) {
     return true;
 }
 
-// A new folder under the temporary folder that only this account may use, under a name nobody can
-// foresee: a folder another user made there first is never taken over.
+// A new folder for the working copy that only this account may use, or, elevated, only the
+// administrators (see PrivatePlaceFor): a folder someone else made there first is never taken over.
 std::wstring MakePrivateFolder() {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH) return {};
-    for (unsigned attempt = 0; attempt < 10; ++attempt) {
-        unsigned char random[16];
-        if (!RtlGenRandom(random, sizeof random)) return {};
-        std::wstring name = L"setup-";
-        for (unsigned char byte : random) {
-            name += L"0123456789abcdef"[byte >> 4];
-            name += L"0123456789abcdef"[byte & 15];
-        }
-        const std::wstring folder = JoinPath(temp, name);
-        if (CreatePrivateFolder(folder)) return folder;
-    }
-    return {};
+    const PrivatePlace place = PrivatePlaceFor(CurrentElevation(), TempFolder(), SharedWindowsFolder());
+    if (place.folder.empty()) return {};
+    return MakeUnforeseeableFolder(place.folder,
+                                   place.administratorsOnly ? FolderUsers::Administrators : FolderUsers::ThisAccount);
 }
 
 }  // namespace

@@ -192,15 +192,8 @@ bool ForeignSetupAccepted(SetupApp& app, RunProgress& progress, const std::wstri
 bool FolderSecurityAccepted(SetupApp& app, RunProgress& progress, const std::wstring& folder) {
     // A per-user installation runs with the user's own rights: nothing there is worth taking over.
     if (ReadInstallMode(app.ini()) != InstallMode::PerMachine) return true;
-    // A missing folder is made with an access list of its own where needed.
-    FolderVerdict verdict = PathExists(folder) ? JudgeInstallFolder(ReadFolderSecurity(folder)) : FolderVerdict::Safe;
-    if (verdict == FolderVerdict::Safe) {
-        std::vector<std::optional<FolderSecurity>> above;
-        for (std::wstring up = FolderOf(folder); !up.empty(); up = FolderOf(up))
-            if (PathExists(up)) above.push_back(ReadFolderSecurity(up));
-        verdict = JudgeFoldersAbove(above);
-    }
-    const std::wstring refusal = FolderRefusal(verdict, folder, *app.texts);
+    WindowsFolderSecurity security;
+    const std::wstring refusal = FolderRefusal(JudgeInstallPlace(folder, app.files, security), folder, *app.texts);
     if (refusal.empty()) return true;
     progress.Box(refusal, MB_OK | MB_ICONERROR);
     return false;
@@ -213,29 +206,40 @@ bool InstallFolderAccepted(SetupApp& app, const RunChoices& choices, RunProgress
            ForeignSetupAccepted(app, progress, choices.folder);
 }
 
-void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
+bool RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress) {
     PrivateProfileFile& ini = app.ini();
     const Texts& t = *app.texts;
     WindowsShortcutShell shell(progress.Owner(), t);
     WindowsRegistry registry;
-    app.files.protectNewFolders = ReadInstallMode(ini) == InstallMode::PerMachine;
+    const bool perMachine = ReadInstallMode(ini) == InstallMode::PerMachine;
+    app.files.protectNewFolders = perMachine;
+    for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
+                   IDC_FOLDER, IDC_PACKAGE})
+        progress.Disable(id);
+
+    // The copying step comes first: it makes the install folder and, per machine, judges it again
+    // before anything in it (an earlier version's Setup.ini) is read.
+    if (!InstallRecord(ini).Installed()) {
+        progress.SetLabel(t.copying);
+        CopyQuestions questions(app, progress);
+        JournalFile journal(ini.path());
+        WindowsFolderSecurity security;
+        CopyJob copyJob = CopyJobOf(choices);
+        if (perMachine) copyJob.machineFolders = &security;
+        const CopyResult copied = CopyFiles(ini, app.files, app.system, questions, journal, t, copyJob);
+        if (copied.folder != FolderVerdict::Safe) {
+            progress.Box(FolderRefusal(copied.folder, choices.folder, t), MB_OK | MB_ICONERROR);
+            return false;
+        }
+        if (copied.restartNeeded) app.restartNeeded = true;
+        progress.Repaint();
+    }
 
     // An earlier version's menu goes; the menu is made anew below.
     PrivateProfileFile earlier(JoinPath(choices.folder, L"Setup.ini"));
     if (PathExists(earlier.path()) && SameProductRecord(ini, earlier)) CleanUpMenu(earlier, app.files, shell);
     Write(ini, keys::kMenuNamed, Read(ini, keys::kMenuChange));
     Write(ini, keys::kMenuChange, L"");
-    for (int id : {IDC_MENU, IDC_SHORTCUT, IDC_STARTUP, IDC_ASSOCIATE, IDC_SENDTO, IDC_COPY, IDC_DELETE_AFTER,
-                   IDC_FOLDER, IDC_PACKAGE})
-        progress.Disable(id);
-
-    if (!InstallRecord(ini).Installed()) {
-        progress.SetLabel(t.copying);
-        CopyQuestions questions(app, progress);
-        JournalFile journal(ini.path());
-        if (CopyFiles(ini, app.files, app.system, questions, journal, t, CopyJobOf(choices))) app.restartNeeded = true;
-        progress.Repaint();
-    }
     progress.Hide(IDC_FOLDER);
     progress.Pause(500);
     progress.SetLabel(t.systemSetup);
@@ -281,6 +285,7 @@ void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& prog
         progress.Box(notStarted, MB_OK | MB_ICONINFORMATION);
     ini.Flush();
     progress.Finish();
+    return true;
 }
 
 }  // namespace setup

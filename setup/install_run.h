@@ -15,7 +15,9 @@ namespace setup {
 bool InstallFolderAccepted(SetupApp& app, const RunChoices& choices, RunProgress& progress);
 // Whether the install folder's drive has room for the files to copy; a message says when not.
 bool RoomForFiles(SetupApp& app, const RunChoices& choices, RunProgress& progress);
-void RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress);
+// False when, per machine, the install folder was refused once it was there (another user made it
+// after it was accepted): the message has been shown and nothing was done.
+bool RunInstallation(SetupApp& app, const RunChoices& choices, RunProgress& progress);
 // The Go2 entries "Make" (after installation) or "Erase" (at the start of removal); with `asUser`,
 // their commands start as the desktop's user would start them.
 void RunGo2Entries(SetupApp& app, RunProgress& progress, Go2Kind kind, UserLaunches* asUser = nullptr);

@@ -109,10 +109,10 @@ void MainWindow::Close() {
 
 bool MainWindow::Unattended() { return report::Silent() || Read(app_.ini(), keys::kAuto) != 0; }
 
-void MainWindow::Refuse(bool RunOutcome::*flag, const wchar_t* note) {
+void MainWindow::Refuse(bool RunOutcome::*flag, const wchar_t* note, bool runStarted) {
     app_.outcome.*flag = true;
     report::Note(note);
-    if (Unattended()) Close();  // nobody to choose otherwise
+    if (runStarted || Unattended()) Close();  // nobody to choose otherwise, or no way back
 }
 
 void MainWindow::NoteRun() {
@@ -317,7 +317,7 @@ void MainWindow::Command(int id) {
         running_ = true;
         for (int button : {IDOK, IDCANCEL, IDC_README, IDC_MENU_FOLDER, IDC_BROWSE}) Hide(button);
         if (removal) RunRemoval(app_, choices, *this);
-        else RunInstallation(app_, choices, *this);
+        else if (!RunInstallation(app_, choices, *this)) Refuse(&RunOutcome::folderRefused, log_text::folderRefused, true);
         return;
     }
     case IDCANCEL:

@@ -50,8 +50,9 @@ private:
     bool OpenReadme();  // false: the agreement was refused
     // Started without a person: Setup Auto, or a silent run.
     bool Unattended();
-    // The run stops before it has done anything, for the reason `flag` of the outcome.
-    void Refuse(bool RunOutcome::*flag, const wchar_t* note);
+    // The run stops before it has done anything, for the reason `flag` of the outcome; the window
+    // stays for another choice unless the run had started or nobody is there to choose.
+    void Refuse(bool RunOutcome::*flag, const wchar_t* note, bool runStarted = false);
     void NoteRun();
     void Paint();
 

@@ -14,6 +14,7 @@
 #include "uninstall_registration.h"
 #include "win_system.h"
 #include "windows_registry.h"
+#include "windows_security.h"
 #include "windows_shortcut_shell.h"
 #include "setup_ini_keys.h"
 
@@ -66,6 +67,50 @@ void CancelReplacementsOfRemoved(SetupApp& app) {
     if (renames.operations.size() == operations.size()) return;
     SetPendingRenameOperations(renames.operations);
     for (const std::wstring& standIn : renames.standIns) app.files.Remove(standIn);
+}
+
+// Writes the self-removal's batch into `folder` and starts cmd on it there; false when it could
+// not (the batch is gone again then).
+bool StartSelfRemoval(const std::wstring& folder, const std::wstring& program, const std::vector<std::wstring>& folders,
+                      const std::wstring& batchFolder) {
+    const std::wstring system = WindowsMachine().SystemFolder();
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string name =
+            "delus-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".bat";
+        const std::wstring batch = JoinPath(folder, std::wstring(name.begin(), name.end()));
+        HANDLE h = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return false;
+        }
+        const SelfRemoval removal = SelfRemovalFor(program, folders, name, system, batchFolder);
+        DWORD written = 0;
+        const bool ok = WriteFile(h, removal.batch.data(), static_cast<DWORD>(removal.batch.size()), &written,
+                                  nullptr) &&
+                        written == removal.batch.size();
+        CloseHandle(h);
+        if (ok) {
+            for (const auto& [variable, value] : removal.variables)
+                SetEnvironmentVariableW(variable.c_str(), value.c_str());
+            // cmd runs from the batch's folder or the system's (never a folder it removes), at normal
+            // priority (this instance runs at idle priority), without a console window.
+            const std::wstring cmd = JoinPath(system, L"cmd.exe");
+            std::wstring line = Quoted(cmd) + L" " + removal.arguments;
+            STARTUPINFOW startup{sizeof startup};
+            PROCESS_INFORMATION process{};
+            if (CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE,
+                               NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW, nullptr,
+                               (removal.currentFolder.empty() ? folder : removal.currentFolder).c_str(), &startup,
+                               &process)) {
+                CloseHandle(process.hThread);
+                CloseHandle(process.hProcess);
+                return true;
+            }
+        }
+        DeleteFileW(batch.c_str());
+        return false;
+    }
+    return false;
 }
 
 }  // namespace
@@ -144,46 +189,14 @@ void RemoveSelf() {
     if (n > 0 && n < 4096)
         for (const std::wstring& parent : ParentsToRemove(made, folder)) folders.push_back(parent);
 
-    // A file of this user's own, under a name nobody else chose: it runs with this user's rights.
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return;
-    const std::wstring system = WindowsMachine().SystemFolder();
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string name =
-            "delus-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".bat";
-        const std::wstring batch = JoinPath(temp, std::wstring(name.begin(), name.end()));
-        HANDLE h = CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS) continue;
-            return;
-        }
-        const SelfRemoval removal = SelfRemovalFor(program, folders, name, system);
-        DWORD written = 0;
-        const bool ok = WriteFile(h, removal.batch.data(), static_cast<DWORD>(removal.batch.size()), &written,
-                                  nullptr) &&
-                        written == removal.batch.size();
-        CloseHandle(h);
-        if (!ok) {
-            DeleteFileW(batch.c_str());
-            return;
-        }
-        for (const auto& [variable, value] : removal.variables) SetEnvironmentVariableW(variable.c_str(), value.c_str());
-        // cmd runs from the temporary folder (never the folder it removes), at normal priority
-        // (this instance runs at idle priority), without a console window.
-        const std::wstring cmd = JoinPath(system, L"cmd.exe");
-        std::wstring line = Quoted(cmd) + L" " + removal.arguments;
-        STARTUPINFOW startup{sizeof startup};
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW,
-                           nullptr, temp, &startup, &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        } else {
-            DeleteFileW(batch.c_str());
-        }
+    const PrivatePlace place = PrivatePlaceFor(CurrentElevation(), TempFolder(), SharedWindowsFolder());
+    if (place.folder.empty()) return;
+    if (!place.administratorsOnly) {
+        StartSelfRemoval(place.folder, program, folders, L"");
         return;
     }
+    const std::wstring own = MakeUnforeseeableFolder(place.folder, FolderUsers::Administrators);
+    if (!own.empty() && !StartSelfRemoval(own, program, folders, own)) RemoveDirectoryW(own.c_str());
 }
 
 }  // namespace setup

@@ -126,8 +126,9 @@ bool HandOver(const std::wstring& installedSetup, const std::wstring& word, int&
     return started;
 }
 
-// Which copy of setup acts on an installed product (see RoleOf); false when this one ends, with the
-// code of the copy it handed over to in `code`.
+// Which copy of setup acts on an installed product (see RoleOf); false when this one ends: with the
+// code of the copy it handed over to in `code`, or, when that copy could not be started, with nothing
+// done and the outcome saying so.
 bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& word, int& code) {
     PrivateProfileFile& ini = app.ini();
     SetupCopy copy;
@@ -139,13 +140,25 @@ bool TakeRole(SetupApp& app, const std::wstring& program, const std::wstring& wo
     copy.handedOver = GetEnvironmentVariableW(kHandedOver, nullptr, 0) != 0;
     SetEnvironmentVariableW(kHandedOver, nullptr);  // not for the programs this run starts
     app.installedCopy = copy.isInstalledCopy;
-    switch (RoleOf(copy)) {
-    case CopyRole::HandOver:
+    CopyRole role = RoleOf(copy);
+    if (role == CopyRole::HandOver) {
         if (HandOver(installedSetup, word, code)) return false;
-        break;  // it could not be started: this copy runs, and keeps its own files
+        copy.handOverFailed = true;
+        role = RoleOf(copy);
+    }
+    switch (role) {
+    case CopyRole::Stop: {
+        report::Note(log_text::installedSetupNotStarted + installedSetup);
+        const std::wstring name = app.ProductName();
+        report::Message(nullptr, app.texts->installedSetupNotStarted + installedSetup,
+                        name.empty() ? L"Install" : name, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+        app.outcome.installedSetupNotStarted = true;
+        return false;
+    }
     case CopyRole::ForgetRecord:
         InstallRecord(ini).Forget();
         break;
+    case CopyRole::HandOver:
     case CopyRole::RunHere:
         break;
     }
@@ -252,6 +265,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int handedOverCode = kExitDone;
     if (!TakeRole(app, program, commandLine, handedOverCode)) {
         if (single) CloseHandle(single);
+        if (app.outcome.installedSetupNotStarted) return Finish(app);
         report::Note(log_text::finished + std::to_wstring(handedOverCode));
         return handedOverCode;
     }

@@ -22,6 +22,18 @@ std::wstring CurrentFolder() {
     return out;
 }
 
+std::wstring TempFolder() {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    return n == 0 || n > MAX_PATH ? L"" : std::wstring(temp, n);
+}
+
+std::wstring SharedWindowsFolder() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? L"" : std::wstring(folder, n);
+}
+
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const std::wstring& path) {

@@ -19,6 +19,10 @@ bool FitsAnsiCodePage(const std::wstring& text);
 
 std::wstring ProgramPath();                 // this executable
 std::wstring CurrentFolder();
+std::wstring TempFolder();                  // the account's; empty when the system gives none
+// The Windows folder all users share (GetWindowsDirectory gives a program not written for a
+// terminal server a private one of the user's there); empty when the system gives none.
+std::wstring SharedWindowsFolder();
 bool PathExists(const std::wstring& path);  // a file or a folder
 bool IsFolder(const std::wstring& path);
 // Whether two paths name the same file (a short name, another spelling or a link included).

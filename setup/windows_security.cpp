@@ -1,9 +1,12 @@
 #include "windows_security.h"
 
 #include <aclapi.h>
+#include <ntsecapi.h>
 #include <sddl.h>
 
 #include <vector>
+
+#include "paths.h"
 
 namespace setup {
 
@@ -120,10 +123,26 @@ bool CreateProtectedFolder(const std::wstring& path) {
     return CreateFolderWith(path, L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
 }
 
-bool CreatePrivateFolder(const std::wstring& path) {
-    const TokenAccount self(GetCurrentProcess());
-    if (!self.sid()) return false;
-    return CreateFolderWith(path, L"D:P(A;OICI;FA;;;" + SidText(self.sid()) + L")");
+std::wstring MakeUnforeseeableFolder(const std::wstring& parent, FolderUsers users) {
+    std::wstring descriptor = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    if (users == FolderUsers::ThisAccount) {
+        const TokenAccount self(GetCurrentProcess());
+        if (!self.sid()) return {};
+        descriptor = L"D:P(A;OICI;FA;;;" + SidText(self.sid()) + L")";
+    }
+    for (unsigned attempt = 0; attempt < 10; ++attempt) {
+        unsigned char random[16];
+        if (!RtlGenRandom(random, sizeof random)) return {};
+        std::wstring name = L"setup-";
+        for (unsigned char byte : random) {
+            name += L"0123456789abcdef"[byte >> 4];
+            name += L"0123456789abcdef"[byte & 15];
+        }
+        const std::wstring folder = JoinPath(parent, name);
+        if (CreateFolderWith(folder, descriptor)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
 }
 
 std::optional<ProcessRights> ReadProcessRights(HANDLE process) {

@@ -8,7 +8,7 @@ int ExitCodeFor(const RunOutcome& outcome) {
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.folderRefused) return kExitFolderRefused;
     if (outcome.noRoom) return kExitNoRoom;
-    if (outcome.filesNotCopied) return kExitFilesNotCopied;
+    if (outcome.filesNotCopied || outcome.installedSetupNotStarted) return kExitFailed;
     if (outcome.restartNeeded) return kExitRestartNeeded;
     return kExitDone;
 }

@@ -8,7 +8,8 @@ enum ExitCode : int {
     kExitDone = 0,
     kExitRestartNeeded = 3010,      // done; a restart completes it
     kExitCancelled = 1602,          // cancelled, or the agreement was not accepted
-    kExitFilesNotCopied = 1603,     // done, but files were not copied (or setup not left behind)
+    kExitFailed = 1603,             // files were not copied, setup not left behind, or the installed
+                                    // setup that was to take over could not be started (nothing done)
     kExitAlreadyRunning = 1618,     // another setup of the product is running
     kExitElevationRefused = 1223,   // a per-machine run did not get administrator rights
     kExitFolderRefused = 267,       // the install folder was refused; nothing was done
@@ -24,6 +25,7 @@ struct RunOutcome {
     bool folderRefused = false;
     bool noRoom = false;
     bool filesNotCopied = false;
+    bool installedSetupNotStarted = false;
     bool restartNeeded = false;  // files wait for the restart to be replaced or deleted
 };
 

@@ -27,16 +27,19 @@ CopyEntry ParseCopyEntry(const std::wstring& text) {
     return entry;
 }
 
-void MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made) {
-    if (!files.CreateFolder(path) && !files.Exists(path)) {
+bool MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made) {
+    bool madeHere = files.CreateFolder(path);
+    if (!madeHere && !files.Exists(path)) {
         const std::wstring parent = FolderOf(path);
         // Only a missing parent is made here; a folder refused for another reason stays unmade,
-        // and no folder that was there before is recorded.
-        if (parent.empty() || files.Exists(parent)) return;
+        // and no parent that was there before is recorded.
+        if (parent.empty() || files.Exists(parent)) return false;
         MakeFolder(files, parent, made);
-        if (!files.CreateFolder(path)) return;
+        if (!files.CreateFolder(path)) return false;
+        madeHere = true;
     }
     made.push_back(path);
+    return madeHere;
 }
 
 namespace {
@@ -157,15 +160,27 @@ std::wstring ListOf(const std::vector<PlannedCopy>& copies, CopyState state, con
 
 }  // namespace
 
-bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
-               const Texts& texts, const CopyJob& job) {
+CopyResult CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
+                     const Texts& texts, const CopyJob& job) {
+    std::vector<std::wstring> folders;
+    const bool installFolderMade = MakeFolder(files, job.installFolder, folders);
+    if (job.machineFolders) {
+        // A folder missing when the run was asked for was safe to make, but another user may have
+        // made it (or a folder above it) since, and own it now: what is there, made by this step
+        // or not, is judged again before anything goes into it.
+        const FolderVerdict verdict = JudgeInstallPlace(job.installFolder, files, *job.machineFolders);
+        if (verdict != FolderVerdict::Safe) {
+            // What this step made goes again; a folder that was there is not setup's to remove.
+            if (!installFolderMade) std::erase(folders, job.installFolder);
+            for (auto made = folders.rbegin(); made != folders.rend(); ++made) files.RemoveFolder(*made);
+            return {verdict, false};
+        }
+    }
     Write(ini, keys::kCheckCopy, job.copyChecked ? 2 : 0);
     Write(ini, keys::kCheckDel, job.deleteAfterChecked ? 2 : 0);
     Write(ini, keys::kRootNamed, job.installFolder);
 
     InstallRecord installRecord(ini);
-    std::vector<std::wstring> folders;
-    MakeFolder(files, job.installFolder, folders);
     for (const std::wstring& sub : Read(ini, keys::kMakeDirectories))
         MakeFolder(files, JoinPath(job.installFolder, sub), folders);
     installRecord.WriteFolders(folders);
@@ -226,7 +241,7 @@ bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dia
         dialogs.RepaintBackground();
     }
     record.Write(files);
-    return run.restartNeeded();
+    return {FolderVerdict::Safe, run.restartNeeded()};
 }
 
 SetupPlacement PlaceInstalledSetup(FileSystem& files, const std::wstring& self, const std::wstring& installFolder) {

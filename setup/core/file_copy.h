@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_system.h"
+#include "folder_security.h"
 #include "install_record.h"
 #include "profile.h"
 #include "system.h"
@@ -21,8 +22,10 @@ struct CopyEntry {
 };
 CopyEntry ParseCopyEntry(const std::wstring& text);
 
-// Creates `path` (and its missing parents) and adds to `made` what it made, parents first.
-void MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made);
+// Creates `path` (and its missing parents) and adds to `made` what it made, parents first, and `path`
+// itself when it was there already (a folder asked for is on record either way); true when `path`
+// was made here.
+bool MakeFolder(FileSystem& files, const std::wstring& path, std::vector<std::wstring>& made);
 
 // The questions and reports of the copying step.
 class CopyDialogs {
@@ -40,11 +43,21 @@ struct CopyJob {
     std::wstring sourceFolder;   // the current folder: the distribution
     bool copyChecked = false;    // the package boxes
     bool deleteAfterChecked = false;
+    // A per-machine installation: the security of the install folder's place, judged again once
+    // the folder is there.
+    FolderSecurityReader* machineFolders = nullptr;
 };
 
-// Runs the whole step; true when a file is to be replaced at the next restart. The CopiedFile
-// record is kept through `journal` while the files are copied (see CopiedFileRecord).
-bool CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
+struct CopyResult {
+    // Not Safe: the install folder was refused once it was there; nothing was copied or recorded,
+    // and the folders this step made are gone again.
+    FolderVerdict folder = FolderVerdict::Safe;
+    bool restartNeeded = false;  // a file is to be replaced at the next restart
+};
+
+// Runs the whole step. The CopiedFile record is kept through `journal` while the files are copied
+// (see CopiedFileRecord).
+CopyResult CopyFiles(Profile& ini, FileSystem& files, System& system, CopyDialogs& dialogs, RecordJournal& journal,
                const Texts& texts, const CopyJob& job);
 
 enum class SetupPlacement { AlreadyThere, Copied, Failed };

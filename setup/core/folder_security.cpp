@@ -1,5 +1,7 @@
 #include "folder_security.h"
 
+#include "paths.h"
+
 namespace setup {
 
 namespace {
@@ -43,6 +45,16 @@ FolderVerdict JudgeFoldersAbove(const std::vector<std::optional<FolderSecurity>>
         if (!Trusted(above[i]->owner) || OthersHold(*above[i], rights, true)) return FolderVerdict::MovableByOthers;
     }
     return FolderVerdict::Safe;
+}
+
+FolderVerdict JudgeInstallPlace(const std::wstring& folder, FileSystem& files, FolderSecurityReader& reader) {
+    if (files.Exists(folder))
+        if (const FolderVerdict verdict = JudgeInstallFolder(reader.Read(folder)); verdict != FolderVerdict::Safe)
+            return verdict;
+    std::vector<std::optional<FolderSecurity>> above;
+    for (std::wstring up = FolderOf(folder); !up.empty(); up = FolderOf(up))
+        if (files.Exists(up)) above.push_back(reader.Read(up));
+    return JudgeFoldersAbove(above);
 }
 
 std::wstring FolderRefusal(FolderVerdict verdict, const std::wstring& folder, const Texts& texts) {

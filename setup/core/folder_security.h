@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
 #include "texts.h"
 
 namespace setup {
@@ -59,6 +60,18 @@ FolderVerdict JudgeInstallFolder(const std::optional<FolderSecurity>& security);
 // The existing folders above the install folder, nearest first, the root last: none of them may
 // let others rename or replace what lies below it (a root cannot be renamed itself).
 FolderVerdict JudgeFoldersAbove(const std::vector<std::optional<FolderSecurity>>& above);
+
+// Reads the owners and access lists of folders: the system's, or a test's.
+class FolderSecurityReader {
+public:
+    virtual ~FolderSecurityReader() = default;
+    // None when they cannot be read.
+    virtual std::optional<FolderSecurity> Read(const std::wstring& folder) = 0;
+};
+
+// The place of an install folder: the folder itself when it is there, then the folders above it
+// that are there (a missing one is made by setup, with an access list of its own where needed).
+FolderVerdict JudgeInstallPlace(const std::wstring& folder, FileSystem& files, FolderSecurityReader& reader);
 
 // The message refusing `folder` for `verdict`; empty when it is safe.
 std::wstring FolderRefusal(FolderVerdict verdict, const std::wstring& folder, const Texts& texts);

@@ -1,4 +1,5 @@
 #include "install_mode.h"
+#include "paths.h"
 #include "setup_ini_keys.h"
 
 namespace setup {
@@ -12,6 +13,12 @@ RegRoot UninstallRoot(InstallMode mode) {
 }
 
 bool NeedsSettingsFile(const std::wstring& word) { return word != L"reboot" && word != L"remove"; }
+
+PrivatePlace PrivatePlaceFor(Elevation elevation, const std::wstring& userTemp, const std::wstring& windowsFolder) {
+    // Elevated, never the account's temporary folder, not even when the system's is unknown.
+    if (elevation == Elevation::Elevated) return {windowsFolder.empty() ? L"" : JoinPath(windowsFolder, L"Temp"), true};
+    return {userTemp, false};
+}
 
 StartAction StartActionFor(InstallMode mode, const std::wstring& word, Elevation elevation, bool relaunchWaiting) {
     if (word == L"reboot" || word == L"remove") return StartAction::Run;

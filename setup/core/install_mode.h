@@ -26,6 +26,18 @@ bool NeedsSettingsFile(const std::wstring& word);
 // token), limited, or unknown where the system has no such notion.
 enum class Elevation { Elevated, Limited, Unknown };
 
+// Where setup keeps files of its own that it reads or runs while it works (the working copy of a
+// Setup.ini on a read-only medium, the self-removal's batch): no program with fewer rights may
+// change them meanwhile. Elevated, in a new folder under the system's temporary folder that only
+// the system and the administrators may use: the account's own temporary folder is open to the
+// same account's unelevated programs (which also choose where it lies, through the environment
+// they give the account). Otherwise in the account's temporary folder.
+struct PrivatePlace {
+    std::wstring folder;              // empty: nowhere
+    bool administratorsOnly = false;  // in a new folder under `folder` for the administrators only
+};
+PrivatePlace PrivatePlaceFor(Elevation elevation, const std::wstring& userTemp, const std::wstring& windowsFolder);
+
 enum class StartAction {
     Run,               // go on in this process
     RelaunchElevated,  // start this program again with the same command line, as administrator

@@ -130,6 +130,9 @@ CopyRole RoleOf(const SetupCopy& copy) {
     // keeps it, so two copies naming each other's folder cannot pass it back and forth.
     if (!copy.recorded || copy.installFolder.empty() || copy.isInstalledCopy || copy.handedOver)
         return CopyRole::RunHere;
+    // This copy must not act on the record in its place: a removal from here would leave the
+    // installed Setup.exe, its Setup.ini and its folder behind, registered nowhere.
+    if (copy.handOverFailed) return CopyRole::Stop;
     return copy.installedCopyExists ? CopyRole::HandOver : CopyRole::ForgetRecord;
 }
 

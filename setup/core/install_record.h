@@ -135,11 +135,13 @@ struct SetupCopy {
     bool isInstalledCopy = false;        // this program is the install folder's Setup.exe
     bool installedCopyExists = false;    // that Setup.exe is there
     bool handedOver = false;             // started by another copy's hand-over
+    bool handOverFailed = false;         // the installed copy was to take over and could not be started
 };
 enum class CopyRole {
     RunHere,       // not installed, or the installed copy itself
     HandOver,      // start the installed copy instead (same command word) and end
     ForgetRecord,  // the product's setup is gone (removed): the record is stale, install afresh
+    Stop,          // the installed copy is there but could not be started: say so and change nothing
 };
 CopyRole RoleOf(const SetupCopy& copy);
 

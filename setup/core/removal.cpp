@@ -186,7 +186,8 @@ RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& ope
 }
 
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
-                           const std::string& batchName, const std::wstring& systemFolder) {
+                           const std::string& batchName, const std::wstring& systemFolder,
+                           const std::wstring& batchFolder) {
     SelfRemoval removal;
     removal.variables.emplace_back(L"SETUP_REMOVE_PROGRAM", program);
     removal.variables.emplace_back(L"SETUP_REMOVE_PING", JoinPath(systemFolder, L"ping.exe"));
@@ -207,8 +208,20 @@ SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::w
         removal.variables.emplace_back(std::wstring(name.begin(), name.end()), folders[i]);
         text += "rmdir \"%" + name + "%\" >nul 2>&1\r\n";
     }
-    removal.batch = text + "del " + batchName + "\r\n";
-    removal.arguments = L"/D /V:OFF /C .\\" + std::wstring(batchName.begin(), batchName.end());
+    const std::wstring batch = L".\\" + std::wstring(batchName.begin(), batchName.end());
+    if (batchFolder.empty()) {
+        removal.batch = text + "del " + batchName + "\r\n";
+        removal.arguments = L"/D /V:OFF /C " + batch;
+        return removal;
+    }
+    // Once the batch has ended (cmd may hold it open until then), cmd removes its folder with it:
+    // from cmd's own command line, which nobody else can change. cmd runs from the system folder: a
+    // folder that is a process's current one cannot be removed, and cmd may keep the one it started in.
+    removal.variables.emplace_back(L"SETUP_REMOVE_BATCH_FOLDER", batchFolder);
+    removal.batch = text;
+    removal.arguments = L"/D /V:OFF /C call \"%SETUP_REMOVE_BATCH_FOLDER%\\" + batch.substr(2) +
+                        L"\" & rmdir /s /q \"%SETUP_REMOVE_BATCH_FOLDER%\"";
+    removal.currentFolder = systemFolder;
     return removal;
 }
 

@@ -53,19 +53,23 @@ struct RestartRenames {
 };
 RestartRenames WithoutReplacementsOfRemoved(const std::vector<std::wstring>& operations, Profile& ini);
 
-// The self-removal: a batch file that cmd runs once setup has ended. It deletes `program` (read-only
+// The self-removal: a batch file that cmd runs once setup has ended (where it is written: PrivatePlaceFor;
+// cmd reads it a line at a time while it runs). It deletes `program` (read-only
 // too: a Setup.exe copied from a CD), trying about once a second (ping's pause, ping taken from
-// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself.
-// The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder, and the
-// paths come in environment variables, which cmd takes as they are, whatever the console's code
-// page and whatever "%", "&", "^" or "!" they hold.
+// `systemFolder`) for a minute at most, then removes `folders` (each only when empty) and itself,
+// or, given one, cmd removes the batch's own `batchFolder` with everything in it once the batch
+// has ended. The batch holds no path: cmd finds it by its ASCII `batchName` in its current folder
+// (or in its own folder), and the paths come in environment variables, which cmd takes as they are,
+// whatever the console's code page and whatever "%", "&", "^" or "!" they hold.
 inline constexpr unsigned kSelfRemovalAttempts = 60;
 struct SelfRemoval {
     std::string batch;  // ASCII
     std::vector<std::pair<std::wstring, std::wstring>> variables;
     std::wstring arguments;  // cmd's: no AutoRun commands, no delayed expansion
+    std::wstring currentFolder;  // where cmd runs; empty: the batch's folder
 };
 SelfRemoval SelfRemovalFor(const std::wstring& program, const std::vector<std::wstring>& folders,
-                           const std::string& batchName, const std::wstring& systemFolder);
+                           const std::string& batchName, const std::wstring& systemFolder,
+                           const std::wstring& batchFolder);
 
 }  // namespace setup

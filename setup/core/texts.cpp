@@ -67,6 +67,9 @@ const Texts kJapanese = {
     .notDeleted = L"次のものは削除されませんでした．\n\n",
     .deleteAfterRestart = L"次のものは再起動後に削除されます．\n\n",
     .deleteCaption = L"ファイル・フォルダの削除",
+    .installedSetupNotStarted = L"この製品はインストール済みですが，インストール先のセットアップを起動できなかったため，"
+                                L"何も変更せずに終了します．インストール先の Setup.exe を確かめてから，"
+                                L"もう一度お試しください．\n\n",
     .notElevated = L"このセットアップはコンピューターのすべてのユーザーのためにインストール・アンインストール"
                    L"するので，管理者の権限が必要です．\n\n管理者として実行することが許可されなかったため，"
                    L"何も変更せずに終了します．",
@@ -87,7 +90,7 @@ const Texts kJapanese = {
              L"uninstall\t\tアンインストールします\n"
              L"\n「/」の代わりに「-」も使えます．大文字・小文字は区別しません．\n\n"
              L"サイレント時の終了コード：0 完了，3010 完了（再起動が必要），1602 中止・使用許諾に未同意，"
-             L"1603 コピーできないファイルあり，1223 管理者の権限なし，267 インストール先を使えない，"
+             L"1603 コピーできないファイルあり・インストール済みのセットアップを起動できない，1223 管理者の権限なし，267 インストール先を使えない，"
              L"112 空き不足，1618 ほかのセットアップが実行中，1639 不明なスイッチ",
 };
 
@@ -147,6 +150,9 @@ const Texts kEnglish = {
     .notDeleted = L"Could not delete these...\n\n",
     .deleteAfterRestart = L"These will delete after reboot.\n\n",
     .deleteCaption = L"Delete files and folders",
+    .installedSetupNotStarted = L"This product is installed, but the setup in its install folder could not be "
+                                L"started: setup ends without changing anything. Check the Setup.exe in the install "
+                                L"folder and try again.\n\n",
     .notElevated = L"This setup installs and removes for all users of this computer and needs administrator "
                    L"rights.\n\nRunning as administrator was not allowed: setup ends without changing anything.",
     .settingsMissing = L"The Setup.ini that this setup needs is not in the folder of Setup.exe.\n\n"
@@ -166,7 +172,7 @@ const Texts kEnglish = {
              L"uninstall\t\tremove the installed product\n"
              L"\n\"-\" may stand for \"/\"; case does not matter.\n\n"
              L"Exit codes of a silent run: 0 done, 3010 done (restart needed), 1602 cancelled or agreement not "
-             L"accepted, 1603 files not copied, 1223 no administrator rights, 267 install folder refused, "
+             L"accepted, 1603 files not copied or installed setup not started, 1223 no administrator rights, 267 install folder refused, "
              L"112 too little room, 1618 another setup running, 1639 unknown switch",
 };
 

@@ -68,6 +68,8 @@ struct Texts {
     const wchar_t* notDeleted;
     const wchar_t* deleteAfterRestart;
     const wchar_t* deleteCaption;
+    // A copy of setup that hands its run to the installed copy, which could not be started: + its path.
+    const wchar_t* installedSetupNotStarted;
     // Start of a per-machine run whose elevation was refused.
     const wchar_t* notElevated;
     // Started without the Setup.ini beside it (from inside a package).
@@ -107,6 +109,7 @@ inline constexpr const wchar_t* badSwitch = L"unknown switch: ";
 inline constexpr const wchar_t* agreementAccepted = L"agreement accepted by /ACCEPT";
 inline constexpr const wchar_t* agreementNotAccepted = L"agreement not accepted (no /ACCEPT): nothing changed";
 inline constexpr const wchar_t* folderRefused = L"install folder refused: nothing changed";
+inline constexpr const wchar_t* installedSetupNotStarted = L"the installed setup could not be started: nothing changed: ";
 inline constexpr const wchar_t* noRoom = L"too little room: nothing copied";
 inline constexpr const wchar_t* folderMade = L"folder made: ";
 inline constexpr const wchar_t* copied = L"copied: ";

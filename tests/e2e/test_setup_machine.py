@@ -1,7 +1,9 @@
 """A per-machine installation's folder under Wine. Wine keeps no file security descriptors: it maps
 an access list onto the Unix mode bits of the owner and of Everyone, so "Everyone may change it" is
 the one unsafe folder it can show (and a folder made with an access list of its own can only be
-made under a safe one there); the other cases are decided and tested in setup's core."""
+made under a safe one there); the other cases are decided and tested in setup's core. So is the
+folder that another user makes between the check at the start and the copying step (judged again
+once it is there): no gap between the two can be held open from outside here."""
 
 import shutil
 import time

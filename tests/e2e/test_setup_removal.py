@@ -1,13 +1,16 @@
 """Removal under Wine: from whichever copy of setup it is started, it takes the installed product and
-nothing else; it waits for the programs it told to quit; its last step, the batch that deletes
-setup itself, ends whatever the file's attributes and the temporary folder's name."""
+nothing else (and when the installed copy cannot be started, nothing at all); it waits for the
+programs it told to quit; its last step, the batch that deletes setup itself, ends whatever the
+file's attributes and the install folder's name, and leaves nothing of itself behind."""
 
 import os
 import re
+import stat
 import time
 from pathlib import Path
 
-from setupapp import Distribution, answer_box, control, finish, linux_path, main_window, reg, trash
+from setupapp import Distribution, answer_box, control, finish, linux_path, main_window, reg, snapshot, trash
+from test_setup_silent import silent
 from zepapp import CONTROLLER, Tool
 from zeptest import RouterSim, menu_keys, paths, popup_menu, tray_click, wait_for
 
@@ -82,28 +85,72 @@ def test_the_distributions_setup_run_again_hands_removal_to_the_installed_copy(l
     assert sorted(p.name for p in linux_path(pc, folder).iterdir()) == ["Setup.exe", "Setup.ini", "app.exe", "lib.dll"]
 
 
-def test_a_read_only_setup_goes_from_a_temporary_folder_with_awkward_characters(lan):
+def test_the_distributions_setup_changes_nothing_when_the_installed_copy_cannot_be_started(lan):
     pc = lan.pc
-    app = r"C:\Program Files\Read Only"
-    dist = Distribution(pc, product("Read Only", "[Del]\nAuto=1\n"), {"app.exe": b"MZ", "lib.dll": b"dll"})
-    (dist.folder / "setup.exe").chmod(0o555)  # as copied from a CD: read-only, and so is its copy
-    install(pc, dist, "Read Only")
+    app = r"C:\Program Files\Stuck"
+    dist = Distribution(pc, product("Stuck"), {"app.exe": b"MZ", "lib.dll": b"dll"})
+    install(pc, dist, "Stuck")
+    (linux_path(pc, app) / "Setup.exe").write_bytes(b"MZ, but no program")  # there, and it cannot be started
+    before = snapshot(pc)
+
+    again = dist.start("uninstall")
+    assert answer_box(pc, "Stuck", "OK", shot="installed-setup-not-started.png") == (
+        "この製品はインストール済みですが，インストール先のセットアップを起動できなかったため，"
+        "何も変更せずに終了します．インストール先の Setup.exe を確かめてから，もう一度お試しください．\n\n"
+        rf"{app}\Setup.exe")
+    finish(again)
+    assert snapshot(pc) == before  # the package's files, the installed ones and the registration alike
+    assert trash(dist.env) == []
+
+    assert silent(pc, dist, "uninstall /S") == 1603
+    files, keys = snapshot(pc)
+    assert ([f for f in files if f != "silent-run.bat"], keys) == before
+
+
+def test_an_elevated_removal_runs_its_batch_in_a_folder_of_its_own_and_takes_it_away(lan):
+    """Every Wine process holds the full token, so the "remove" instance is elevated here: its batch
+    goes into a new folder under the system's temporary folder, never into the account's %TEMP%.
+    Wine keeps no access lists beyond the mode bits of the owner and Everyone, so that the folder
+    admits only the system and the administrators is not seen here, nor can the unelevated way (the
+    batch in %TEMP%) be shown: setup's core tests stand for both. The batch still deletes a read-only Setup.exe (as copied from a CD) from a folder
+    whose name holds cmd's own syntax characters, and ends."""
+    pc = lan.pc
+    name = "R&O (x)^y@z!"
+    app = rf"C:\Program Files\{name}"
+    dist = Distribution(pc, product(name, "[Del]\nAuto=1\n"), {"app.exe": b"MZ", "lib.dll": b"dll"})
+    (dist.folder / "setup.exe").chmod(0o555)  # read-only, and so is its copy
+    install(pc, dist, name)
     installed = linux_path(pc, app)
     assert (installed / "Setup.exe").stat().st_mode & 0o222 == 0
 
-    # cmd's own syntax characters and one outside the console's code page (932) in %TEMP%.
+    # A %TEMP% of the account's that the batch would have used before.
     temp = r"C:\users\root\Temp\a&b (c)^d@e ë"
     temp_folder = linux_path(pc, temp)
     temp_folder.mkdir(parents=True)
     os.utime(temp_folder, (1_000_000_000, 1_000_000_000))
-    for name in ("TEMP", "TMP"):
-        pc.wine("reg", "add", r"HKCU\Environment", "/v", name, "/d", temp, "/f")
+    for variable in ("TEMP", "TMP"):
+        pc.wine("reg", "add", r"HKCU\Environment", "/v", variable, "/d", temp, "/f")
+    system_temp = pc.drive_c / "windows" / "temp"
+    before = sorted(p.name for p in system_temp.iterdir())
+
+    # Setup.exe in use for a while (it can be started, not deleted): the batch keeps trying meanwhile.
+    holder = pc.run(paths.probe_exe(), ["hold", app + r"\Setup.exe", "25000", "read"])
+    holder.wait_for_output("HOLDING", 20)
     removal = pc.run(app + r"\Setup.exe", ["uninstall"], env=dist.env)
     finish(removal)
+    # While cmd keeps trying, the batch lies in a new folder of its own there.
+    made = wait_for(lambda: [p for p in system_temp.iterdir() if p.name not in before], 40, "the batch's folder")
+    assert len(made) == 1 and re.fullmatch(r"setup-[0-9a-f]{32}", made[0].name), made
+    assert stat.S_IMODE(made[0].stat().st_mode) & 0o007 == 0  # as Wine shows a list without Everyone
+    wait_for(lambda: wine_processes(pc, "cmd.exe"), 20, "cmd running the batch")
+    batches = [p.name for p in made[0].iterdir()]
+    assert batches and all(re.fullmatch(r"delus-\d+-\d+\.bat", batch) for batch in batches), batches
+    assert holder.wait(40) == 0
     wait_for(lambda: not installed.exists(), 30, "the read-only Setup.exe and its folder gone")
-    assert temp_folder.stat().st_mtime > 1_000_000_000, "the batch was written there"
-    assert list(temp_folder.iterdir()) == []  # it deleted itself
+    wait_for(lambda: not made[0].exists(), 10, "the batch's folder gone")
     wait_for(lambda: not wine_processes(pc, "cmd.exe"), 10, "no cmd.exe left")
+    assert sorted(p.name for p in system_temp.iterdir()) == before
+    assert temp_folder.stat().st_mtime == 1_000_000_000 and list(temp_folder.iterdir()) == []
     assert (dist.folder / "setup.exe").exists()
 
 

@@ -34,7 +34,8 @@ protected:
     }
     bool Run(bool copyChecked = false) {
         return CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::Japanese),
-                         {L"C:\\Tools\\App", L"D:\\dist", copyChecked, false});
+                         {L"C:\\Tools\\App", L"D:\\dist", copyChecked, false})
+            .restartNeeded;
     }
 
     FakeProfile ini;

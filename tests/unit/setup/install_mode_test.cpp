@@ -53,6 +53,21 @@ TEST(StartAction, OnlyAPerMachineRunWithoutItsRightsElevatesAndOnlyOnce) {
 }
 
 // A version-up's Setup.ini keeps its Root Name with the folder macro: the entry is named by the leaf.
+TEST(PrivatePlace, ElevatedSetupKeepsItsOwnFilesWhereOnlyTheAdministratorsCanChangeThem) {
+    // The account's %TEMP% is open to its unelevated programs; a folder of setup's own under the
+    // system's temporary folder is not.
+    const std::wstring userTemp = L"C:\\Users\\taro\\AppData\\Local\\Temp";
+    const PrivatePlace elevated = PrivatePlaceFor(Elevation::Elevated, userTemp, L"C:\\Windows");
+    EXPECT_EQ(elevated.folder, L"C:\\Windows\\Temp");
+    EXPECT_TRUE(elevated.administratorsOnly);
+    EXPECT_EQ(PrivatePlaceFor(Elevation::Elevated, userTemp, L"").folder, L"");  // not %TEMP% instead
+    for (Elevation other : {Elevation::Limited, Elevation::Unknown}) {
+        const PrivatePlace place = PrivatePlaceFor(other, userTemp, L"C:\\Windows");
+        EXPECT_EQ(place.folder, userTemp);
+        EXPECT_FALSE(place.administratorsOnly);
+    }
+}
+
 TEST(UninstallRegistration, APerUserProductRegistersFindsAndRemovesItsEntryUnderTheUser) {
     FakeProfile ini{{L"Setup", L"Name", L"ZEP!"}, {L"Setup", L"PerUser", L"1"}, {L"Root", L"Name", L"%userprograms%\\ZEP!"},
                     {L"Root", L"Named", L"C:\\Users\\taro\\AppData\\Local\\Programs\\ZEP!"},

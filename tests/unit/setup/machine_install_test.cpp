@@ -3,9 +3,13 @@
 // what follows when setup could not be left in the install folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "fakes.h"
 #include "file_copy.h"
 #include "folder_security.h"
+#include "install_record.h"
 #include "user_launch.h"
 
 namespace setup::testing {
@@ -108,6 +112,106 @@ TEST(InstallFolder, EachRefusalSaysWhyNamesTheFolderAndThatNothingWasCopied) {
         {FolderVerdict::MovableByOthers, t.folderMovableByOthers}, {FolderVerdict::Unreadable, t.folderUnreadable}};
     for (const auto& [verdict, reason] : reasons)
         EXPECT_EQ(FolderRefusal(verdict, L"C:\\App", t), std::wstring(reason) + L"C:\\App" + t.folderRefusedAdvice);
+}
+
+// Owners and access lists by folder; a folder nobody set up here has what setup gives the folders
+// it makes under Program Files.
+class FakeFolderSecurity : public FolderSecurityReader {
+public:
+    std::optional<FolderSecurity> Read(const std::wstring& folder) override {
+        read.push_back(folder);
+        auto it = known.find(Fold(folder));
+        return it == known.end() ? ProgramFilesLike() : it->second;
+    }
+    std::map<std::wstring, std::optional<FolderSecurity>> known;  // by folded path
+    std::vector<std::wstring> read;
+};
+
+class SilentCopy : public CopyDialogs {
+public:
+    bool AskOverwrite(const std::wstring&, bool) override { return true; }
+    void ReportNotCopied(const std::wstring&) override {}
+    void NoteSkipped(const std::wstring&) override {}
+    void RepaintBackground() override {}
+};
+
+// A per-machine copying step into a folder that was missing when the run was asked for (and so
+// accepted), at the root of the system drive where every user may make folders.
+class MachineCopy : public ::testing::Test {
+protected:
+    MachineCopy() {
+        files.AddFolder(L"D:\\dist");
+        files.AddFile(L"D:\\dist\\app.exe", 100, L"app");
+        files.AddFile(L"D:\\dist\\setup.exe", 100, L"setup");
+        security.known[Fold(L"C:")] = DriveRootLike();
+        ini.Write(L"CopyFile", L"0", L"app.exe");
+        ini.Write(L"MakeDirectory", L"1", L"data");
+        ini.Write(L"CopyFile", L"Self", L"setup.exe");
+        ini.writes.clear();
+    }
+    CopyResult Copy(const std::wstring& folder, bool perMachine = true) {
+        EXPECT_EQ(JudgeInstallPlace(folder, files, security), FolderVerdict::Safe);  // when the run was asked for
+        for (const auto& [path, made] : madeMeanwhile) {
+            files.AddFolder(path);
+            security.known[Fold(path)] = made;
+        }
+        return CopyFiles(ini, files, sys, dialogs, journal, TextsFor(Language::English),
+                         {folder, L"D:\\dist", true, false, perMachine ? &security : nullptr});
+    }
+    void ExpectNothingDone() {
+        EXPECT_TRUE(files.copies.empty());
+        EXPECT_EQ(files.temporaries, 0);
+        EXPECT_TRUE(journal.appended.empty());
+        EXPECT_TRUE(ini.writes.empty()) << ini.writes.front();  // no record, not even the folder's name
+        EXPECT_FALSE(InstallRecord(ini).Installed());
+    }
+
+    FakeProfile ini;
+    FakeSystem sys;
+    FakeFiles files;
+    FakeJournal journal;
+    SilentCopy dialogs;
+    FakeFolderSecurity security;
+    std::vector<std::pair<std::wstring, FolderSecurity>> madeMeanwhile;  // by another user, before the copy
+};
+
+TEST_F(MachineCopy, AnInstallFolderAnotherUserMadeMeanwhileIsJudgedAgainAndRefused) {
+    const FolderSecurity usersOwn{Trustee::Other, true, {Allow(Trustee::Other, kFull)}};
+    FolderSecurity openToAll = ProgramFilesLike();
+    openToAll.entries.push_back(Allow(Trustee::Everyone, kWriteRight));
+    for (const auto& [made, verdict] : {std::pair{usersOwn, FolderVerdict::OwnedByOther},
+                                        std::pair{openToAll, FolderVerdict::WritableByOthers}}) {
+        files.folders.erase(Fold(L"C:\\ZEP!"));
+        madeMeanwhile = {{L"C:\\ZEP!", made}};
+        EXPECT_EQ(Copy(L"C:\\ZEP!").folder, verdict);
+        ExpectNothingDone();
+        EXPECT_TRUE(files.Exists(L"C:\\ZEP!"));  // not setup's to remove
+    }
+    // Per user, the folder is the user's own anyway: nothing is judged.
+    files.folders.erase(Fold(L"C:\\ZEP!"));
+    security.read.clear();
+    EXPECT_EQ(Copy(L"C:\\ZEP!", false).folder, FolderVerdict::Safe);
+    EXPECT_EQ(security.read.size(), 1u);  // the root, when the run was asked for
+    EXPECT_EQ(files.Content(L"C:\\ZEP!\\app.exe"), L"app");
+}
+
+TEST_F(MachineCopy, AFolderAboveAnotherUserMadeMeanwhileTakesAwayWhatSetupMadeInIt) {
+    madeMeanwhile = {{L"C:\\Tools", FolderSecurity{Trustee::Other, true, {Allow(Trustee::Other, kFull)}}}};
+    EXPECT_EQ(Copy(L"C:\\Tools\\App").folder, FolderVerdict::MovableByOthers);
+    ExpectNothingDone();
+    EXPECT_FALSE(files.Exists(L"C:\\Tools\\App"));  // made by setup a moment ago, and gone again
+    EXPECT_TRUE(files.Exists(L"C:\\Tools"));
+}
+
+TEST_F(MachineCopy, AFolderSetupMadeItselfIsJudgedSafeAndRecordedAsBefore) {
+    const CopyResult result = Copy(L"C:\\Apps\\ZEP!");
+    EXPECT_EQ(result.folder, FolderVerdict::Safe);
+    EXPECT_EQ(ini.Keys(L"MakedDirectory"),
+              (std::vector<std::wstring>{L"C:\\Apps", L"C:\\Apps\\ZEP!", L"C:\\Apps\\ZEP!\\data"}));
+    EXPECT_EQ(ini.Keys(L"CopiedFile"), (std::vector<std::wstring>{L"C:\\Apps\\ZEP!\\app.exe", L"C:\\Apps\\ZEP!\\setup.exe"}));
+    EXPECT_EQ(files.Content(L"C:\\Apps\\ZEP!\\app.exe"), L"app");
+    // Judged once made: the folder and each folder above it.
+    EXPECT_EQ(std::count(security.read.begin(), security.read.end(), L"C:\\Apps\\ZEP!"), 1);
 }
 
 const ProcessRights kUser{L"S-1-5-21-1-2-3-1001", false, false};

@@ -365,7 +365,7 @@ TEST(SelfRemoval, TheBatchNamesNoPathTriesABoundedTimeAndRemovesTheFoldersThenIt
     // Characters cmd would take as syntax, and one outside every code page a console may use.
     const std::wstring program = L"C:\\Tools\\100% & (x)^@!\u0151\\Setup.exe";
     const SelfRemoval removal = SelfRemovalFor(program, {L"C:\\Tools\\100% & (x)^@!\u0151", L"C:\\Tools"},
-                                               "delus-7-0.bat", L"C:\\Windows\\system32");
+                                               "delus-7-0.bat", L"C:\\Windows\\system32", L"");
     EXPECT_EQ(removal.variables,
               (std::vector<std::pair<std::wstring, std::wstring>>{
                   {L"SETUP_REMOVE_PROGRAM", program},
@@ -383,9 +383,24 @@ TEST(SelfRemoval, TheBatchNamesNoPathTriesABoundedTimeAndRemovesTheFoldersThenIt
     EXPECT_EQ(batch.substr(removed), ":Removed\r\nrmdir \"%SETUP_REMOVE_FOLDER1%\" >nul 2>&1\r\n"
                                      "rmdir \"%SETUP_REMOVE_FOLDER2%\" >nul 2>&1\r\ndel delus-7-0.bat\r\n");
     EXPECT_EQ(removal.arguments, L"/D /V:OFF /C .\\delus-7-0.bat");
+    EXPECT_EQ(removal.currentFolder, L"");  // the batch's own: the temporary folder
 
     EXPECT_EQ(ParentsToRemove(L"C:\\Tools|C:\\Tools\\Vendor|C:\\Windows|C:\\Tools\\App|", L"C:\\Tools\\Vendor\\App"),
               (std::vector<std::wstring>{L"C:\\Tools\\Vendor", L"C:\\Tools"}));
+}
+
+TEST(SelfRemoval, AnElevatedBatchInAFolderOfItsOwnIsTakenAwayWithIt) {
+    const std::wstring own = L"C:\\Windows\\Temp\\setup-0123456789abcdef0123456789abcdef";
+    const SelfRemoval removal =
+        SelfRemovalFor(L"C:\\App\\Setup.exe", {L"C:\\App"}, "delus-7-0.bat", L"C:\\Windows\\system32", own);
+    EXPECT_EQ(removal.variables.back(), (std::pair<std::wstring, std::wstring>{L"SETUP_REMOVE_BATCH_FOLDER", own}));
+    // The batch ends with its own last step; then cmd, run from a folder it does not remove,
+    // removes the batch's folder from its command line: nothing is read from the batch after it.
+    EXPECT_TRUE(removal.batch.ends_with("rmdir \"%SETUP_REMOVE_FOLDER1%\" >nul 2>&1\r\n")) << removal.batch;
+    EXPECT_EQ(removal.batch.find("Temp"), std::string::npos);
+    EXPECT_EQ(removal.arguments, L"/D /V:OFF /C call \"%SETUP_REMOVE_BATCH_FOLDER%\\delus-7-0.bat\" & "
+                                 L"rmdir /s /q \"%SETUP_REMOVE_BATCH_FOLDER%\"");
+    EXPECT_EQ(removal.currentFolder, L"C:\\Windows\\system32");
 }
 
 TEST(SetupCopies, OnlyTheInstalledCopyActsOnTheRecord) {
@@ -403,6 +418,8 @@ TEST(SetupCopies, OnlyTheInstalledCopyActsOnTheRecord) {
         {{true, folder, false, true, false}, CopyRole::HandOver},
         // ... but never back again: two copies naming each other's folder
         {{true, folder, false, true, true}, CopyRole::RunHere},
+        // ... and when it cannot be started, this copy does nothing in its place
+        {{true, folder, false, true, false, true}, CopyRole::Stop},
         // the product (its setup) is gone: the distribution's record is stale
         {{true, folder, false, false, false}, CopyRole::ForgetRecord},
         // a record without an install folder (written by hand): nothing to hand over to

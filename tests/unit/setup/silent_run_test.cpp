@@ -79,7 +79,8 @@ TEST(ExitCodes, WhatStoppedTheRunComesBeforeWhatItLeftUndone) {
     const std::pair<bool RunOutcome::*, int> ranked[] = {
         {&RunOutcome::badCommandLine, 1639}, {&RunOutcome::alreadyRunning, 1618},
         {&RunOutcome::cancelled, 1602},      {&RunOutcome::folderRefused, 267},   {&RunOutcome::noRoom, 112},
-        {&RunOutcome::filesNotCopied, 1603}, {&RunOutcome::restartNeeded, 3010},
+        {&RunOutcome::filesNotCopied, 1603}, {&RunOutcome::installedSetupNotStarted, 1603},
+        {&RunOutcome::restartNeeded, 3010},
     };
     for (size_t i = 0; i < std::size(ranked); ++i) {
         RunOutcome alone, withLater;
