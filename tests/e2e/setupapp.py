@@ -97,7 +97,7 @@ def answer_box(pc, title, button, shot=None, timeout_ms=30000):
     box = pc.find_window(cls=MAIN, title=title, timeout_ms=timeout_ms, shot=shot or True)
     text = box_text(pc, box)
     pc.click(box, button)
-    pc.gone(box, timeout_ms=5000)
+    pc.gone(box, timeout_ms=30000)
     return text
 
 
@@ -105,7 +105,7 @@ def finish(process, timeout=60):
     assert process.wait(timeout) == 0
 
 
-def wait_file(path, timeout=15):
+def wait_file(path, timeout=30):
     return wait_for(lambda: Path(path).exists(), timeout, f"{path}")
 
 def link(pc, path):

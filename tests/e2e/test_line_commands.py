@@ -32,7 +32,7 @@ def panel(pc, visible=True, timeout_ms=15000):
     return pc.find_window(cls="TZEPTimeForm", timeout_ms=timeout_ms, visible=visible, shot=False)
 
 
-def panel_hidden(pc, timeout=10.0):
+def panel_hidden(pc, timeout=30.0):
     wait_for(lambda: not any(w.visible for w in pc.windows() if w.cls == "TZEPTimeForm"), timeout, "the panel hidden")
 
 

@@ -185,10 +185,10 @@ def test_a_flood_of_accepted_lines_leaves_zep_alive_and_the_dialogs_closed(zep, 
     assert running.poll() is None, f"zep ended ({running.returncode}) under 5,000 lines in {seconds:.1f} s"
     assert lan.pc.send(controller, 0) == 0  # WM_NULL: the window answers
     for d in dialogs:
-        d.wait_for_output(r"(?m)^CLOSED$", timeout=15)
+        d.wait_for_output(r"(?m)^CLOSED$", timeout=30)
     # Closing still works after the flood.
     again = open_setup_dialogs(lan.pc)
     RouterSim(lan).accepted()
     for d in again:
-        d.wait_for_output(r"(?m)^CLOSED$", timeout=15)
+        d.wait_for_output(r"(?m)^CLOSED$", timeout=30)
     zep.quit(running)

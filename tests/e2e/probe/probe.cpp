@@ -793,7 +793,7 @@ void ShowAndRun(HWND h, int show, long long ms) {
   UpdateWindow(h);
   Pump(100);
   Out(WindowLine(h));
-  Pump(ms);
+  if (IsWindow(h)) Pump(ms);  // a window closed at once has ended the loop already (its WM_QUIT is taken)
 }
 
 LPCWSTR ResourceName(const std::wstring& name, std::wstring* keep) {

@@ -296,7 +296,7 @@ class WinHost(Host):
     def windows(self):
         return parse_windows(self.probe("windows"))
 
-    def find_window(self, window=None, *, cls=None, title=None, timeout_ms=5000, visible=True, shot=True):
+    def find_window(self, window=None, *, cls=None, title=None, timeout_ms=30000, visible=True, shot=True):
         """Waits for a top-level window; returns a Window. With shot (default) a screenshot of it
         goes to the test's artifacts (shot may be a file name)."""
         arg = window_arg(window, cls=cls, title=title)
@@ -307,7 +307,7 @@ class WinHost(Host):
             self.screenshot(w, shot if isinstance(shot, str) else None)
         return w
 
-    def gone(self, window=None, *, cls=None, title=None, timeout_ms=5000):
+    def gone(self, window=None, *, cls=None, title=None, timeout_ms=30000):
         self.probe("gone", window_arg(window, cls=cls, title=title), str(timeout_ms))
 
     def controls(self, window=None, *, cls=None, title=None):

@@ -3,7 +3,7 @@
 import time
 
 
-def wait_for(condition, timeout=10.0, what="condition"):
+def wait_for(condition, timeout=30.0, what="condition"):
     """condition()'s first true result, polled every 0.1 s; AssertionError after `timeout` s."""
     end = time.monotonic() + timeout
     while time.monotonic() < end:
