@@ -46,7 +46,7 @@ def test_install_start_and_remove_leave_the_prefix_as_it_was(lan):
     assert b"[ZEP]" in (installed / "zep.ini").read_bytes()
     # The Startup shortcut starts zep as Windows would at the next logon.
     pc.run("start", [PROGRAMS + r"\StartUp\ZEP!.lnk"], env=env)
-    pc.find_window(cls=CONTROLLER, visible=False, shot=False, timeout_ms=20000)
+    pc.find_window(cls=CONTROLLER, visible=False, shot=False, timeout_ms=30000)
     RouterSim(lan).chatter()
     syslog = installed / f"syslog_{datetime.now():%Y%m}.txt"  # what the user keeps
     wait_for(syslog.exists, 10, "the syslog file beside zep.exe")
@@ -99,7 +99,7 @@ def test_a_version_up_while_zep_runs_replaces_it_at_the_restart(lan):
     # The entry keeps its name: the new Setup.ini's folder macro names no key of its own.
     assert registration(pc)["UninstallString"] == f'sz:"{ROOT}\\Setup.exe"'
     assert reg(pc, UNINSTALL.rsplit("\\", 1)[0] + r"\%userprograms%") == {}
-    question = answer_box(pc, "ZEP!", "いいえ", shot="versionup-restart.png", timeout_ms=20000)
+    question = answer_box(pc, "ZEP!", "いいえ", shot="versionup-restart.png", timeout_ms=30000)
     assert question == "いくつかのファイルは\n再起動後に有効になります\n\n今すぐ再起動しますか？"
     assert (installed / "zep.exe").read_bytes() != newer
     assert (installed / "connect.htm").read_bytes() == b"<html>mine <!--ip--></html>"

@@ -93,7 +93,7 @@ def test_every_window_shows_its_texts_whole(display, wine_template, artifacts, d
         time.sleep(1)  # the gauge has moved on
         seen.look("countdown", countdown)
         pc.click(countdown, "キャンセル")
-        pc.gone(countdown, timeout_ms=10000)
+        pc.gone(countdown, timeout_ms=30000)
         sim.disconnect()
         zep.quit(running)
 

@@ -34,7 +34,7 @@ def copy_address_from_tray(pc, shot):
     time.sleep(0.5)
     if [w for w in pc.windows() if w.cls == "#32768" and w.visible]:
         menu_keys(pc, "Escape")  # a disabled item leaves the menu open
-    pc.gone(cls="#32768", timeout_ms=3000)
+    pc.gone(cls="#32768", timeout_ms=30000)
 
 
 def test_forged_ip_lines_and_peer_answers_leave_page_clipboard_and_server_untouched(lan):

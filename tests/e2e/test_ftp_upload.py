@@ -63,7 +63,7 @@ def open_ip_page(pc):
     tray_click(pc, button=1)
     popup_menu(pc, shot=False)
     menu_keys(pc, "Down", "Return")  # 設定
-    form = pc.find_window(cls=FORM, timeout_ms=15000, shot=False)
+    form = pc.find_window(cls=FORM, timeout_ms=30000, shot=False)
     tab = next(c for c in pc.controls(form) if c.cls == "SysTabControl32")
     pc.send(tab, TCM_SETCURFOCUS, IP_PAGE)
     return form
@@ -170,7 +170,7 @@ def test_ticking_the_upload_without_a_server_opens_the_ftp_settings_but_loading_
     zep.write_ini("[ZEP]\nHTMLAutoCreate=1\nFTPAutoConnect=1\n")
     running = zep.start()
     zep.dismiss_first_show_info()
-    form = lan.pc.find_window(cls=FORM, timeout_ms=15000, shot=False)
+    form = lan.pc.find_window(cls=FORM, timeout_ms=30000, shot=False)
     time.sleep(1)
     assert not [w for w in lan.pc.windows() if w.title == "ZEP! FTP設定"]  # loaded ticked: no dialog
 
@@ -180,7 +180,7 @@ def test_ticking_the_upload_without_a_server_opens_the_ftp_settings_but_loading_
     time.sleep(0.5)
     assert not [w for w in lan.pc.windows() if w.title == "ZEP! FTP設定"]
     lan.pc.click(form, "接続時にFTP自動転送する")  # ticked again, still no server
-    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=5000, shot="ftp-settings-on-tick.png")
+    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=30000, shot="ftp-settings-on-tick.png")
     lan.pc.click(dialog, "Cancel")
     lan.pc.gone(dialog)
     zep.quit(running)
@@ -238,7 +238,7 @@ def test_the_page_goes_up_over_tls_in_passive_and_in_active_mode(lan):
 
     # Passive mode off in the FTP settings: the same server, the data connection from the server.
     press(lan.pc, form, FTP_SET_BUTTON)
-    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=5000, shot="ftp-settings-tls-passive.png")
+    dialog = lan.pc.find_window(title="ZEP! FTP設定", timeout_ms=30000, shot="ftp-settings-tls-passive.png")
     boxes = {c.text: c for c in lan.pc.controls(dialog) if c.cls == "Button" and c.text not in ("OK", "Cancel")}
     assert [(text, box.checked) for text, box in boxes.items()] == [
         ("パッシブモードで転送する", True), ("TLSで暗号化する（FTPS）", True)]

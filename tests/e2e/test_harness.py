@@ -46,7 +46,7 @@ def test_icons_window_is_found_and_photographed_in_japanese(lan, artifacts):
     with pytest.raises(ProbeError, match="no icon"):
         pc.probe("show-icons", USER32, "no-such-icon", "--ms", "10")
     pc.post(w, "WM_CLOSE")
-    pc.gone(w, timeout_ms=3000)
+    pc.gone(w, timeout_ms=30000)
     assert shown.wait(10) == 0
 
 
@@ -102,7 +102,7 @@ def test_probe_reads_and_drives_controls_menu_and_tray(lan):
     demo.wait_for_output(r"MENU 203")
 
     pc.click(w, "OK")  # "&OK"
-    pc.gone(w, timeout_ms=3000)
+    pc.gone(w, timeout_ms=30000)
     assert demo.wait(10) == 0
 
 

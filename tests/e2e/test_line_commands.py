@@ -28,7 +28,7 @@ def start_zep(lan, tool, extra="", address="10.0.0.254"):
     return zep, running
 
 
-def panel(pc, visible=True, timeout_ms=15000):
+def panel(pc, visible=True, timeout_ms=30000):
     return pc.find_window(cls="TZEPTimeForm", timeout_ms=timeout_ms, visible=visible, shot=False)
 
 
@@ -56,7 +56,7 @@ def show_settings(pc):
     tray_click(pc, button=1)
     popup_menu(pc, shot=False)
     menu_keys(pc, "Down", "Return")
-    return pc.find_window(cls="TZEPForm", timeout_ms=10000, shot=False)
+    return pc.find_window(cls="TZEPForm", timeout_ms=30000, shot=False)
 
 
 def control(pc, window, ident):
@@ -70,7 +70,7 @@ def panel_menu(pc, *keys, shot=False):
     left, top = window.rect[:2]
     xdotool("mousemove", left + 10, top + 5, display=pc.display.name)
     xdotool("click", "3", display=pc.display.name)
-    popup_menu(pc, timeout_ms=8000, shot=shot)
+    popup_menu(pc, timeout_ms=30000, shot=shot)
     menu_keys(pc, *keys)
 
 
@@ -110,7 +110,7 @@ def test_status_up_with_destination_two_and_the_stored_start(lan, artifacts):
     left, top = window.rect[:2]
     xdotool("mousemove", left + 10, top + 5, display=lan.pc.display.name)
     xdotool("click", "3", display=lan.pc.display.name)
-    popup_menu(lan.pc, timeout_ms=8000, shot="time-panel-menu.png")
+    popup_menu(lan.pc, timeout_ms=30000, shot="time-panel-menu.png")
     menu_keys(lan.pc, "Escape")
 
     # Both tray menus: Main, Office (checked), Backup hidden, Mobile.
@@ -125,7 +125,7 @@ def test_status_up_with_destination_two_and_the_stored_start(lan, artifacts):
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot=False)
     menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile
-    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=10000, shot="destination-while-up.png")
+    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="destination-while-up.png")
     text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
     assert text == "接続中は接続先の変更を行えません。\r\nこれはNetGenesisの仕様です。"
     lan.pc.click(box, "OK")
@@ -142,7 +142,7 @@ def test_another_destination_asks_then_changes_and_connects(lan):
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot=False)
     menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile, destination 4
-    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=10000, shot="change-destination.png")
+    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=30000, shot="change-destination.png")
     text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
     assert text == "デフォルトの接続先が変更されます。\r\nよろしいですか？"
     lan.pc.click(box, "はい")
@@ -167,9 +167,9 @@ def test_the_settings_window_follows_the_routers_destination_switch(lan):
         left, top, right, bottom = control(lan.pc, form, DEFAULT_PANEL).rect
         xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, display=lan.pc.display.name)
         xdotool("click", button, display=lan.pc.display.name)
-        popup_menu(lan.pc, timeout_ms=5000, shot=f"destination-popup-button{button}.png")
+        popup_menu(lan.pc, timeout_ms=30000, shot=f"destination-popup-button{button}.png")
         menu_keys(lan.pc, "Escape")
-        lan.pc.gone(cls="#32768", timeout_ms=5000)
+        lan.pc.gone(cls="#32768", timeout_ms=30000)
 
     RouterSim(lan).switch("isp1")
     wait_for(lambda: control(lan.pc, form, DEFAULT_PANEL).text == "Main", what="the switch to destination 1")
@@ -204,7 +204,7 @@ def test_line_down_answer_and_no_answer(lan):
 def test_the_tools_busy_window_delays_the_status_request(lan):
     tool = Tool(lan.pc, Status=3, Default=0)
     busy = lan.pc.run(tool.path, ["-busy", "5000"])
-    lan.pc.find_window(cls="VELKForm", timeout_ms=10000, visible=False, shot=False)
+    lan.pc.find_window(cls="VELKForm", timeout_ms=30000, visible=False, shot=False)
     t0 = time.monotonic()
     zep, running = start_zep(lan, tool)
     time.sleep(2)
@@ -240,7 +240,7 @@ def test_the_library_names_the_destinations_and_changes_the_default_through_the_
     zep.write_ini("[ZEP]\nUseMRLDll=1\n")
     running = zep.start()
     zep.controller()
-    form = lan.pc.find_window(cls=SETTINGS_FORM, timeout_ms=15000, visible=False, shot=False)
+    form = lan.pc.find_window(cls=SETTINGS_FORM, timeout_ms=30000, visible=False, shot=False)
 
     def default_shown():
         return next(c.text for c in lan.pc.controls(form) if c.id == DEFAULT_PANEL) == long_name
@@ -249,7 +249,7 @@ def test_the_library_names_the_destinations_and_changes_the_default_through_the_
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot="tray-library-destinations.png")
     menu_keys(lan.pc, "Down", "Down", "Down", "Return")  # 接続-Mobile, destination 4
-    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=10000, shot=False)
+    box = lan.pc.find_window(cls="#32770", title="接続", timeout_ms=30000, shot=False)
     lan.pc.click(box, "はい")
     wait_for(lambda: library.calls()[-2:] == ["ChangeSite 3", "Connect"], 15, "the change, then the connect")
     zep.quit(running)
@@ -264,7 +264,7 @@ def test_a_router_the_library_does_not_find_leaves_the_library_unused(lan, answe
     running = zep.start()
     if key == "FindNotify":
         # The library's notice, with a negative wParam: the router was not found.
-        box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=20000, shot="router-not-found.png")
+        box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="router-not-found.png")
         text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
         assert text == "NetGenesisを発見する事ができませんでした"
         lan.pc.click(box, "OK")
@@ -294,7 +294,7 @@ def test_countdown_offers_the_disconnect_and_accepts_untouched(lan):
         menu_keys(lan.pc, "Down", "Return")  # 接続
         tool.wait_call("-con1")
         panel(lan.pc)
-        dialog = lan.pc.find_window(cls="TCountdownForm", timeout_ms=20000, shot=False)
+        dialog = lan.pc.find_window(cls="TCountdownForm", timeout_ms=30000, shot=False)
         shown = time.monotonic()
         assert dialog.title == "切断確認"
         w, h = dialog.client[2] - dialog.client[0], dialog.client[3] - dialog.client[1]

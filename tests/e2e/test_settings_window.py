@@ -22,7 +22,7 @@ def open_form(zep):
     """First start without a tool: the notice, then the settings window."""
     running = zep.start()
     zep.dismiss_first_show_info()
-    form = zep.pc.find_window(cls=FORM, timeout_ms=15000, shot=False)
+    form = zep.pc.find_window(cls=FORM, timeout_ms=30000, shot=False)
     return running, form
 
 
@@ -118,7 +118,7 @@ def test_entry_editor_adds_the_first_entry(zep, lan):
     page = show_page(pc, form, 1)
     assert [c.enabled for c in page if c.text in ("有/無効", "編集", "削除")] == [False, False, False]
     pc.click(form, "追加")
-    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=5000, shot="entry-editor.png")
+    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=30000, shot="entry-editor.png")
     assert editor.client[2] - editor.client[0] == 264 and editor.client[3] - editor.client[1] == 200
     texts = {c.text for c in pc.controls(editor)}
     assert {"設定0", "使用する", "プログラム", "↑ここにファイルをドロップできます", "起動オプション", "作業フォルダ",
@@ -143,7 +143,7 @@ def test_twenty_entries_refuse_a_twenty_first(zep, lan):
     running, form = open_form(zep)
     show_page(pc, form, 1)
     pc.click(form, "追加")
-    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=5000, shot="autorun-full.png")
+    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="autorun-full.png")
     assert [c.text for c in pc.controls(box) if c.cls == "Static" and c.text] == ["これ以上増やすことはできません"]
     pc.click(box, "OK")
     pc.gone(box)
@@ -156,7 +156,7 @@ def test_about_box(zep, lan):
     pc = lan.pc
     running, form = open_form(zep)
     pc.post(form, WM_COMMAND, ABOUT_BUTTON, 0)
-    about = pc.find_window(title="バージョン情報", timeout_ms=5000, shot="about-box.png")
+    about = pc.find_window(title="バージョン情報", timeout_ms=30000, shot="about-box.png")
     assert about.client[2] - about.client[0] == 297 and about.client[3] - about.client[1] == 272
     texts = [c.text for c in pc.controls(about)]
     assert "Version 2.1" in texts
@@ -172,9 +172,9 @@ def test_a_dialog_is_modal_for_the_whole_program(zep, lan):
     running, form = open_form(zep)
     sim = RouterSim(lan)
     sim.connect()
-    pc.find_window(cls="TZEPTimeForm", timeout_ms=5000, shot=False)  # the panel of the connection
+    pc.find_window(cls="TZEPTimeForm", timeout_ms=30000, shot=False)  # the panel of the connection
     pc.post(form, WM_COMMAND, ABOUT_BUTTON, 0)
-    about = pc.find_window(title="バージョン情報", timeout_ms=5000, shot=False)
+    about = pc.find_window(title="バージョン情報", timeout_ms=30000, shot=False)
     waiting = [w for w in pc.windows() if w.cls in ("TZEPForm", "TZEPTimeForm")]
     assert len(waiting) == 2 and not any(w.enabled for w in waiting), waiting
     pc.click(about, "OK")
@@ -192,7 +192,7 @@ def test_ftp_settings_are_kept_only_when_complete(zep, lan):
 
     def fill(host, user, password, dest, shot=None):
         pc.click(form, "FTP設定")
-        dlg = pc.find_window(title="ZEP! FTP設定", timeout_ms=5000, shot=shot or False)
+        dlg = pc.find_window(title="ZEP! FTP設定", timeout_ms=30000, shot=shot or False)
         edits = [c for c in pc.controls(dlg) if c.cls == "Edit"]
         for edit, value in zip(edits, (host, user, password, dest)):
             pc.set_text(dlg, edit.id, value)
@@ -202,7 +202,7 @@ def test_ftp_settings_are_kept_only_when_complete(zep, lan):
     assert {"FTPサーバ", "ユーザー名", "パスワード", "転送先", "↑注意！ 転送先のファイル名まで入れてください"} <= {
         c.text for c in pc.controls(dlg)}
     pc.click(dlg, "OK")
-    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=5000, shot="ftp-settings-error.png")
+    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="ftp-settings-error.png")
     assert [c.text for c in pc.controls(box) if c.cls == "Static" and c.text] == ["パスワードが指定されていません"]
     pc.click(box, "OK")
     pc.gone(box)
@@ -234,7 +234,7 @@ def test_dropped_files_and_shortcuts_fill_the_editor(zep, lan):
     running, form = open_form(zep)
     show_page(pc, form, 1)
     pc.click(form, "追加")
-    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=5000, shot=False)
+    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=30000, shot=False)
 
     def fields():
         c = pc.controls(editor)
@@ -263,12 +263,12 @@ def test_window_command_with_a_number_that_is_not_hexadecimal_is_told_on_saving(
     running, form = open_form(zep)
     show_page(pc, form, 1)
     pc.click(form, "追加")
-    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=5000, shot=False)
+    editor = pc.find_window(title="ZEP! 自動起動設定", timeout_ms=30000, shot=False)
     pc.set_text(editor, FILE_NAME_EDIT, "WM_COMMAND")
     pc.set_text(editor, PARAMETER_EDIT, "TMainForm")
     pc.set_text(editor, WORK_EDIT, "C:\\tools\\")
     pc.click(editor, "OK")
-    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=5000, shot="window-command-not-hex.png")
+    box = pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="window-command-not-hex.png")
     text = "".join(c.text for c in pc.controls(box) if c.cls == "Static" and c.text)
     assert "16進数" in text
     pc.click(box, "OK")
@@ -283,9 +283,9 @@ def test_library_in_use_fills_the_address_and_the_firmware_line(zep, lan):
     zep.write_ini("[ZEP]\nUseMRLDll=1\n")
     running = zep.start()
     zep.controller()
-    form = pc.find_window(cls=FORM, timeout_ms=15000, visible=False, shot=False)
+    form = pc.find_window(cls=FORM, timeout_ms=30000, visible=False, shot=False)
     pc.post(form, WM_COMMAND, ABOUT_BUTTON, 0)
-    about = pc.find_window(title="バージョン情報", timeout_ms=10000, shot="about-box-library.png")
+    about = pc.find_window(title="バージョン情報", timeout_ms=30000, shot="about-box-library.png")
     assert "2.001A" in [c.text for c in pc.controls(about)]
     pc.click(about, "OK")
     pc.gone(about)

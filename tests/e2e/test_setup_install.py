@@ -129,7 +129,7 @@ def test_a_file_in_use_is_replaced_at_the_next_restart(lan):
     stand_ins = list(installed.glob("RBT*.tmp"))
     assert len(stand_ins) == 1 and stand_ins[0].read_bytes() == b"new app"
     # The follow-up instance offers the restart; a test never restarts anything.
-    question = answer_box(pc, "TestApp", "いいえ", shot="restart-question.png", timeout_ms=20000)
+    question = answer_box(pc, "TestApp", "いいえ", shot="restart-question.png", timeout_ms=30000)
     assert question == "いくつかのファイルは\n再起動後に有効になります\n\n今すぐ再起動しますか？"
     assert holder.wait(30) == 0
     pc.wine("wineboot", "-r", timeout=120)  # Wine's restart carries out the pending renames

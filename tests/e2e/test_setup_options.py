@@ -134,7 +134,7 @@ def test_an_agreement_whose_text_cannot_be_read_cannot_be_agreed_to(lan):
     pc.probe("keys", readme.arg, "Return")  # the dialog's default command is no agreement
     pc.set_text(readme, IDC_README_TEXT, "typed")  # nor is a change of the text
     pc.post(readme, "WM_CLOSE")
-    pc.gone(readme, timeout_ms=10000)
+    pc.gone(readme, timeout_ms=30000)
     finish(setup)
     assert not linux_path(pc, APP).exists()
     assert dist.ini().get("Readme", "Done") == "1"

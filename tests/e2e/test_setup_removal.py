@@ -184,7 +184,7 @@ Erase0="%root%\\zep.exe" -quit;;hide
             f"[ZEP]\r\nSetupUtility={tool.path}\r\nIPAddress=192.168.0.1\r\n"
             f"AutoConnectHour={later}\r\nAutoDisconnectHour={(later + 1) % 24}\r\n".encode("cp932"))
         running = pc.run(app + r"\zep.exe", env=dist.env)
-        pc.find_window(cls=CONTROLLER, visible=False, shot=False, timeout_ms=20000)
+        pc.find_window(cls=CONTROLLER, visible=False, shot=False, timeout_ms=30000)
         tool.wait_call("-sts1")
         time.sleep(0.5)
         tray_click(pc, button=3)

@@ -41,7 +41,7 @@ def test_a_removal_before_the_restart_cancels_the_replacements_that_would_bring_
     holder.wait_for_output("HOLDING", 20)
     install(pc, dist)
     assert len(list(installed.glob("RBT*.tmp"))) == 1  # the new app.exe waits for the restart
-    answer_box(pc, "TestApp", "いいえ", shot=False, timeout_ms=20000)  # no restart now
+    answer_box(pc, "TestApp", "いいえ", shot=False, timeout_ms=30000)  # no restart now
     assert holder.wait(30) == 0
 
     removal = pc.run(APP + r"\Setup.exe", ["uninstall"], env=dist.env)

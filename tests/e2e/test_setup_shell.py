@@ -212,7 +212,7 @@ def test_with_del_reboot_what_is_left_goes_at_the_restart(lan):
     window = main_window(pc, "Shell Test", shot=False)
     listed = answer_box(pc, "ファイル・フォルダの削除", "OK", timeout_ms=30000)
     assert listed == f"次のものは再起動後に削除されます．\n\n{APP}\n"
-    pc.gone(window, timeout_ms=10000)
+    pc.gone(window, timeout_ms=30000)
     question = answer_box(pc, "Shell Test", "いいえ", shot="restart-after-removal.png")
     assert question == "いくつかのファイルは\n再起動後に削除されます\n\n今すぐ再起動しますか？"
     finish(removal)

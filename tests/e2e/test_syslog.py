@@ -107,7 +107,7 @@ def test_log_views_say_why_when_there_is_no_log(zep, lan):
     tray_click(lan.pc, button=1)
     popup_menu(lan.pc, shot="tray-left-menu.png")
     menu_keys(lan.pc, "Up", "Return")  # the last item: syslog閲覧
-    box = lan.pc.find_window(cls="#32770", title="情報", timeout_ms=10000, shot="no-syslog.png")
+    box = lan.pc.find_window(cls="#32770", title="情報", timeout_ms=30000, shot="no-syslog.png")
     text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
     assert text == "今月のsyslogはまだありません\r\n設定の「syslogを残す」にチェックを入れてください"
     lan.pc.click(box, "OK")
@@ -118,7 +118,7 @@ def test_busy_syslog_port_is_reported_once_and_zep_keeps_running(zep, lan):
     holder = lan.pc.run(paths.probe_exe(), ["udp-recv", "514", "60000", "1"])
     holder.wait_for_output(r"LISTENING 514")
     running = zep.start()
-    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=15000, shot="port-busy.png")
+    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="port-busy.png")
     text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
     assert "514" in text and "syslog" in text
     lan.pc.click(box, "OK")

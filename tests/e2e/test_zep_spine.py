@@ -170,7 +170,7 @@ def test_tray_menus_and_exit(zep, lan):
     tray_click(lan.pc, button=1)
     popup_menu(lan.pc, shot="tray-left-menu.png")
     menu_keys(lan.pc, "Escape")
-    lan.pc.gone(cls="#32768", timeout_ms=3000)
+    lan.pc.gone(cls="#32768", timeout_ms=30000)
     tray_click(lan.pc, button=3)
     popup_menu(lan.pc, shot="tray-right-menu.png")
     # 接続, 切断, 設定, IPアドレスをコピー (disabled), バージョン情報, 終了: the last item exits.
@@ -185,7 +185,7 @@ def test_save_that_cannot_write_reports_once_and_still_exits(zep, lan):
     zep.dismiss_first_show_info()
     zep.controller()
     quitting = zep.start("-quit")
-    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=15000, shot="save-error.png")
+    box = lan.pc.find_window(cls="#32770", title="エラー", timeout_ms=30000, shot="save-error.png")
     text = "".join(c.text for c in lan.pc.controls(box) if c.cls == "Static" and c.text)
     assert text == r"C:\zep\zep.ini に書き込めません"
     lan.pc.click(box, "OK")

@@ -56,7 +56,7 @@ class Zep:
     def start(self, *args, env=None):
         return self.pc.run(EXE, list(args), env=env)
 
-    def controller(self, timeout_ms=15000, settle=1.0):
+    def controller(self, timeout_ms=30000, settle=1.0):
         """The controller window, `settle` seconds after it appeared: the window exists before its
         first show has loaded the settings, and a router datagram that arrives before that is
         not taken as the router's."""
@@ -69,10 +69,10 @@ class Zep:
 
     def dismiss_first_show_info(self):
         """The notice of a first start without a setup utility; returns its text."""
-        box = self.pc.find_window(cls="#32770", title="情報", timeout_ms=15000, shot="first-show-info.png")
+        box = self.pc.find_window(cls="#32770", title="情報", timeout_ms=30000, shot="first-show-info.png")
         text = "".join(c.text for c in self.pc.controls(box) if c.cls == "Static" and c.text)
         self.pc.click(box, "OK")
-        self.pc.gone(box, timeout_ms=5000)
+        self.pc.gone(box, timeout_ms=30000)
         return text
 
     def quit(self, running, timeout=40):

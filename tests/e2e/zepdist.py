@@ -37,7 +37,7 @@ def unpack(pc, name="Downloads"):
 def close_readme(pc, shot, folder_page_shot=None):
     """The painted readme opens first; closes it with its end button. With `folder_page_shot`, its
     page on the install folder is shown on the way."""
-    readme = pc.find_window(cls=MAIN, title="ZEP!", timeout_ms=20000, shot=False)
+    readme = pc.find_window(cls=MAIN, title="ZEP!", timeout_ms=30000, shot=False)
     time.sleep(0.3)
     pc.screenshot(None, shot)  # the background behind the readme page
     if folder_page_shot:
@@ -50,7 +50,7 @@ def close_readme(pc, shot, folder_page_shot=None):
 
 
 def dismiss_first_start(pc):
-    box = pc.find_window(cls=MAIN, title="情報", timeout_ms=20000, shot=False)
+    box = pc.find_window(cls=MAIN, title="情報", timeout_ms=30000, shot=False)
     pc.click(box, "OK")
     pc.gone(box)
 

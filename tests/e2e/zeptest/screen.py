@@ -108,7 +108,7 @@ def tray_screenshot(host, name=None):
     return host.screenshot(tray, name or f"{host.name}-tray.png")
 
 
-def popup_menu(host, timeout_ms=3000, shot=True):
+def popup_menu(host, timeout_ms=30000, shot=True):
     """Waits for an open popup menu (class #32768) of the host; screenshot by default.
 
     Its items cannot be read from another process under Wine 8 (see WinHost.menu): check them
